@@ -1,0 +1,137 @@
+# Shared set-up for run.sh, test.sh and bench.sh: packages, locale, a private Xvfb with a window
+# manager and a private Wine prefix inside the build folder. Sourced, not run.
+# Everything started here is recorded and stopped again by kavo_cleanup (installed as a trap).
+
+KAVO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+KAVO_PIDS=()
+
+kavo_log() { printf '[kavo] %s\n' "$*" >&2; }
+
+# Installs what is missing (Debian packages, as root), quietly when all is there.
+kavo_install_deps() {
+    local want_wine="${1:-yes}"
+    local missing=()
+    local -A checks=(
+        [cmake]=cmake [ninja]=ninja-build [g++]=g++ [pkg-config]=pkg-config
+        [python3]=python3
+    )
+    local -A pkg_files=(
+        [libgtest-dev]=/usr/src/googletest/CMakeLists.txt
+        [libgmock-dev]=/usr/include/gmock/gmock.h
+        [libbenchmark-dev]=/usr/include/benchmark/benchmark.h
+    )
+    if [ "$want_wine" = yes ]; then
+        checks+=(
+            [x86_64-w64-mingw32-g++-posix]=g++-mingw-w64-x86-64-posix
+            [i686-w64-mingw32-g++-posix]=g++-mingw-w64-i686-posix
+            [wine]=wine [wine64]=wine64 [Xvfb]=xvfb [xdotool]=xdotool [xwininfo]=x11-utils
+            [xdpyinfo]=x11-utils [convert]=imagemagick [openbox]=openbox [localedef]=locales
+        )
+        pkg_files+=([fonts-wqy-microhei]=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc)
+    fi
+    local cmd pkg
+    for cmd in "${!checks[@]}"; do
+        command -v "$cmd" >/dev/null 2>&1 || missing+=("${checks[$cmd]}")
+    done
+    for pkg in "${!pkg_files[@]}"; do
+        [ -e "${pkg_files[$pkg]}" ] || missing+=("$pkg")
+    done
+    if [ "$want_wine" = yes ] && ! dpkg -s wine64 >/dev/null 2>&1; then missing+=(wine64); fi
+    if [ ${#missing[@]} -eq 0 ]; then return 0; fi
+    # ImageMagick's convert may be a stand-in; the real one comes with the package.
+    mapfile -t missing < <(printf '%s\n' "${missing[@]}" | sort -u)
+    kavo_log "installing: ${missing[*]}"
+    if [ "$(id -u)" -ne 0 ]; then
+        kavo_log "not root: install these packages first: ${missing[*]}"
+        return 1
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq >/dev/null
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# The zh_CN.UTF-8 locale gives Wine a Chinese ANSI code page for anything that still uses one.
+kavo_locale() {
+    if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+        localedef -i zh_CN -f UTF-8 zh_CN.UTF-8 >/dev/null 2>&1 || kavo_log "localedef failed"
+    fi
+    export LANG=zh_CN.UTF-8
+}
+
+kavo_cleanup() {
+    local pid
+    if [ -n "${WINEPREFIX:-}" ] && command -v wineserver >/dev/null 2>&1; then
+        WINEPREFIX="$WINEPREFIX" wineserver -k >/dev/null 2>&1 || true
+    fi
+    for pid in "${KAVO_PIDS[@]}"; do
+        kill "$pid" >/dev/null 2>&1 || true
+    done
+    for pid in "${KAVO_PIDS[@]}"; do
+        wait "$pid" >/dev/null 2>&1 || true
+    done
+    KAVO_PIDS=()
+}
+
+# A private X display with openbox (without a window manager Wine hides windows slowly and
+# sends keys to the window under the pointer).
+kavo_start_display() {
+    local n
+    for n in $(seq 91 160); do
+        if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then break; fi
+    done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    KAVO_PIDS+=($!)
+    export DISPLAY=":$n"
+    local tries
+    for tries in $(seq 1 100); do
+        xdpyinfo >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    xdpyinfo >/dev/null 2>&1 || { kavo_log "Xvfb did not start on $DISPLAY"; return 1; }
+    openbox >/dev/null 2>&1 &
+    KAVO_PIDS+=($!)
+    for tries in $(seq 1 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        sleep 0.1
+    done
+    kavo_log "display $DISPLAY ready"
+}
+
+# A private Wine prefix under the given folder, made once and reused.
+kavo_wine_prefix() {
+    export WINEPREFIX="$1/wineprefix"
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEARCH=win64
+    if [ ! -f "$WINEPREFIX/.kavo-ready" ]; then
+        kavo_log "creating the Wine prefix in $WINEPREFIX"
+        rm -rf "$WINEPREFIX"
+        mkdir -p "$WINEPREFIX"
+        wine wineboot -i >/dev/null 2>&1
+        local face
+        for face in SimSun 宋体 "Microsoft YaHei" 微软雅黑; do
+            wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ \
+                /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
+        done
+        wineserver -w
+        touch "$WINEPREFIX/.kavo-ready"
+    fi
+    # Keep one wineserver for the whole run: later starts are much faster.
+    wineserver -p >/dev/null 2>&1 || true
+    # Start Wine's own services now, outside any test's output pipe.
+    wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+}
+
+# Configure and build one preset; quiet unless it fails.
+kavo_build() {
+    local preset="$1"
+    local log="$KAVO_ROOT/build/$preset.log"
+    mkdir -p "$KAVO_ROOT/build"
+    if ! { cmake --preset "$preset" -S "$KAVO_ROOT" && cmake --build --preset "$preset" -j "$(nproc)"; } \
+        >"$log" 2>&1; then
+        tail -n 60 "$log" >&2
+        kavo_log "build of $preset failed (log: $log)"
+        return 1
+    fi
+    kavo_log "built $preset"
+}

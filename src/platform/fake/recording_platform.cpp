@@ -1,0 +1,372 @@
+#include "platform/fake/recording_platform.h"
+
+#include <cstdio>
+
+namespace kavo {
+namespace {
+
+std::string Hex(std::uint32_t value, int width) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "0x%0*X", width, value);
+    return buffer;
+}
+
+// A US keyboard's answers for the keys tests use.
+std::uint32_t UsKeyboardMap(std::uint32_t code, std::uint32_t type) {
+    const bool letter = code >= 'A' && code <= 'Z';
+    const bool digit = code >= '0' && code <= '9';
+    if (type == 2) {
+        if (letter || digit || code == 0x20) return code;
+        return 0;
+    }
+    if (type == 0) {
+        static const std::map<std::uint32_t, std::uint32_t> scans = {
+            {'A', 30}, {'B', 48}, {0x14, 58}, {0x70, 59}, {0x20, 57}, {0x0D, 28}, {'1', 2}};
+        const auto found = scans.find(code);
+        return found == scans.end() ? 0 : found->second;
+    }
+    return 0;
+}
+
+Utf8Text Parent(const Utf8Text& key) {
+    const auto slash = key.find_last_of('\\');
+    return slash == Utf8Text::npos ? Utf8Text() : key.substr(0, slash);
+}
+
+Utf8Text BaseName(const Utf8Text& path) {
+    const auto slash = path.find_last_of('\\');
+    return slash == Utf8Text::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+bool WildcardMatch(const Utf8Text& name, const Utf8Text& pattern) {
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; };
+    std::function<bool(std::size_t, std::size_t)> match = [&](std::size_t n, std::size_t p) {
+        if (p == pattern.size()) return n == name.size();
+        if (pattern[p] == '*') {
+            for (std::size_t k = n; k <= name.size(); ++k)
+                if (match(k, p + 1)) return true;
+            return false;
+        }
+        if (n == name.size()) return false;
+        if (pattern[p] == '?' || lower(pattern[p]) == lower(name[n])) return match(n + 1, p + 1);
+        return false;
+    };
+    // The platform treats "*.*" as "everything", names without a dot included.
+    if (pattern == "*.*") return true;
+    return match(0, 0);
+}
+
+RecordingPlatform::RecordingPlatform() : mapVirtualKey(UsKeyboardMap) {}
+
+std::vector<std::string> RecordingPlatform::CallsStartingWith(
+    std::initializer_list<std::string> prefixes) const {
+    std::vector<std::string> result;
+    for (const auto& call : calls)
+        for (const auto& prefix : prefixes)
+            if (call.rfind(prefix, 0) == 0) {
+                result.push_back(call);
+                break;
+            }
+    return result;
+}
+
+// --- InputPort ---
+Point RecordingPlatform::GetCursorPos() {
+    Record("GetCursorPos");
+    return cursor;
+}
+void RecordingPlatform::SetCursorPos(int x, int y) {
+    Record("SetCursorPos(" + std::to_string(x) + "," + std::to_string(y) + ")");
+    if (!refuseCursorPlacement) cursor = {x, y};
+}
+void RecordingPlatform::MouseEvent(std::uint32_t flags, int x, int y) {
+    Record("MouseEvent(" + Hex(flags, 4) + "," + std::to_string(x) + "," + std::to_string(y) +
+           ")");
+}
+void RecordingPlatform::KeybdEvent(std::uint8_t code, std::uint32_t flags) {
+    Record("KeybdEvent(" + Hex(code, 2) + "," + Hex(flags, 1) + ")");
+}
+void RecordingPlatform::SendKeyboardInput(const KeyboardInput& input) {
+    Record("SendInput(vk=" + std::to_string(input.virtualKey) +
+           ",scan=" + std::to_string(input.scanCode) + ",flags=" + Hex(input.flags, 1) +
+           ",time=" + std::to_string(input.time) + ")");
+}
+std::uint32_t RecordingPlatform::MapKey(std::uint32_t code, std::uint32_t mapType) {
+    Record("MapVirtualKey(" + std::to_string(code) + "," + std::to_string(mapType) + ")");
+    return mapVirtualKey(code, mapType);
+}
+std::uint32_t RecordingPlatform::GetTickCount() {
+    Record("GetTickCount");
+    return tickCount++;
+}
+void RecordingPlatform::PostWindowMessage(NativeWindow window, std::uint32_t message,
+                                    std::uint32_t wParam, std::int32_t lParam) {
+    Record("PostMessage(" + std::to_string(window) + "," + Hex(message, 4) + "," +
+           Hex(wParam, 8) + "," + Hex(static_cast<std::uint32_t>(lParam), 8) + ")");
+}
+NativeWindow RecordingPlatform::GetDesktopWindow() {
+    Record("GetDesktopWindow");
+    return desktopWindow;
+}
+
+// --- WaitPort ---
+WaitPort::TimerHandle RecordingPlatform::CreateDelayTimer() {
+    Record("CreateWaitableTimer");
+    if (failTimerCreation) return 0;
+    return nextTimer_++;
+}
+bool RecordingPlatform::SetDelayTimer(TimerHandle timer, std::int64_t dueTime) {
+    Record("SetWaitableTimer(" + std::to_string(timer) + "," + std::to_string(dueTime) + ")");
+    if (failTimerSetting) return false;
+    timerDue_[timer] = dueTime;
+    return true;
+}
+WaitPort::WaitResult RecordingPlatform::WaitForTimerOrMessages(TimerHandle timer) {
+    Record("MsgWait(" + std::to_string(timer) + ")");
+    if (!waitResults.empty()) {
+        const WaitResult result = waitResults.front();
+        waitResults.pop_front();
+        return result;
+    }
+    const auto due = timerDue_.find(timer);
+    if (due == timerDue_.end()) return WaitResult::Failed;  // never set: would wait forever
+    if (due->second < 0) nowMicroseconds += static_cast<std::uint64_t>(-due->second / 10);
+    timerDue_.erase(due);
+    return WaitResult::Timer;
+}
+WaitPort::WaitResult RecordingPlatform::WaitForMessages(std::uint32_t timeoutMs) {
+    Record("MsgWaitTimeout(" + std::to_string(timeoutMs) + ")");
+    if (!waitResults.empty()) {
+        const WaitResult result = waitResults.front();
+        waitResults.pop_front();
+        if (result == WaitResult::Messages) nowMicroseconds += 100;
+        return result;
+    }
+    nowMicroseconds += std::uint64_t{timeoutMs} * 1000;
+    return WaitResult::Timer;
+}
+void RecordingPlatform::CloseTimer(TimerHandle timer) {
+    Record("CloseTimer(" + std::to_string(timer) + ")");
+    timerDue_.erase(timer);
+}
+void RecordingPlatform::ProcessPendingEvents() {
+    Record("ProcessPendingEvents");
+    if (onProcessPendingEvents) onProcessPendingEvents();
+}
+std::uint64_t RecordingPlatform::NowMicroseconds() { return nowMicroseconds; }
+void RecordingPlatform::BeginPreciseTiming() {
+    Record("BeginPreciseTiming");
+    ++preciseTimingDepth;
+}
+void RecordingPlatform::EndPreciseTiming() {
+    Record("EndPreciseTiming");
+    --preciseTimingDepth;
+}
+
+// --- SystemPort ---
+bool RecordingPlatform::StartProcess(const Utf8Text& commandLine, std::uint32_t idleWaitMs) {
+    Record("StartProcess(" + commandLine + "," + std::to_string(idleWaitMs) + ")");
+    return processStarts(commandLine);
+}
+std::vector<ProcessEntry> RecordingPlatform::SnapshotProcesses() {
+    Record("SnapshotProcesses");
+    if (failSnapshot) return {};
+    return processes;
+}
+std::vector<WindowEntry> RecordingPlatform::EnumerateTopLevelWindows() {
+    Record("EnumerateTopLevelWindows");
+    return windows;
+}
+int RecordingPlatform::ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
+                                      std::uint32_t flags) {
+    Record("MessageBox(" + text + "|" + caption + "|" + Hex(flags, 4) + ")");
+    return messageBoxResult;
+}
+
+// --- HotkeyPort ---
+void RecordingPlatform::RunStartedThreads() {
+    auto bodies = std::move(threads);
+    threads.clear();
+    for (auto& body : bodies) body();
+}
+std::uint32_t RecordingPlatform::GetCurrentThreadId() {
+    Record("GetCurrentThreadId");
+    return currentThreadId;
+}
+std::uint32_t RecordingPlatform::GetWindowThreadId(NativeWindow window) {
+    Record("GetWindowThreadId(" + std::to_string(window) + ")");
+    const auto found = windowThreads.find(window);
+    return found == windowThreads.end() ? 0 : found->second;
+}
+void RecordingPlatform::AttachThreadInput(std::uint32_t from, std::uint32_t to) {
+    Record("AttachThreadInput(" + std::to_string(from) + "," + std::to_string(to) + ")");
+}
+void RecordingPlatform::StartWindowlessTimer(std::uint32_t timerId, std::uint32_t intervalMs,
+                                             std::function<void()> onTick) {
+    Record("StartWindowlessTimer(" + std::to_string(timerId) + "," + std::to_string(intervalMs) +
+           ")");
+    timerTick = std::move(onTick);
+}
+bool RecordingPlatform::GetKeyboardState(KeyboardState& state) {
+    Record("GetKeyboardState");
+    if (failKeyboardState) return false;
+    state = keyboard;
+    return true;
+}
+void RecordingPlatform::StartThread(std::function<void()> body) {
+    Record("StartThread");
+    threads.push_back(std::move(body));
+}
+
+// --- FilePort ---
+Utf8Text RecordingPlatform::Key(const Utf8Text& path) {
+    Utf8Text key = path;
+    for (char& c : key) {
+        if (c == '/') c = '\\';
+        if (c >= 'A' && c <= 'Z') c = char(c + 32);
+    }
+    // Doubled separators name the same place, as on the platform.
+    Utf8Text collapsed;
+    for (char c : key)
+        if (!(c == '\\' && !collapsed.empty() && collapsed.back() == '\\')) collapsed.push_back(c);
+    while (collapsed.size() > 1 && collapsed.back() == '\\') collapsed.pop_back();
+    return collapsed;
+}
+void RecordingPlatform::AddFolder(const Utf8Text& path) {
+    const Utf8Text key = Key(path);
+    if (key.empty() || folders_.count(key)) return;
+    const Utf8Text parent = Parent(key);
+    if (!parent.empty() && parent.back() != ':') {
+        Utf8Text givenParent = path;
+        while (!givenParent.empty() && givenParent.back() == '\\') givenParent.pop_back();
+        AddFolder(givenParent.substr(0, givenParent.find_last_of('\\')));
+    }
+    Utf8Text given = path;
+    while (!given.empty() && given.back() == '\\') given.pop_back();
+    folders_[key] = given;
+}
+void RecordingPlatform::AddFile(const Utf8Text& path, const std::string& bytes) {
+    const auto slash = path.find_last_of('\\');
+    if (slash != Utf8Text::npos) AddFolder(path.substr(0, slash));
+    files_[Key(path)] = {path, bytes};
+}
+bool RecordingPlatform::HasFile(const Utf8Text& path) const { return files_.count(Key(path)) > 0; }
+bool RecordingPlatform::HasFolder(const Utf8Text& path) const {
+    return folders_.count(Key(path)) > 0;
+}
+std::string RecordingPlatform::FileBytes(const Utf8Text& path) const {
+    const auto found = files_.find(Key(path));
+    return found == files_.end() ? std::string() : found->second.second;
+}
+
+std::vector<DirectoryEntry> RecordingPlatform::ListDirectory(const Utf8Text& folder,
+                                                             const Utf8Text& pattern) {
+    Record("ListDirectory(" + folder + "|" + pattern + ")");
+    const Utf8Text key = Key(folder);
+    std::vector<DirectoryEntry> entries;
+    if (!folders_.count(key)) return entries;
+    if (WildcardMatch(".", pattern)) {
+        entries.push_back({".", true});
+        entries.push_back({"..", true});
+    }
+    for (const auto& [folderKey, given] : folders_)
+        if (Parent(folderKey) == key && WildcardMatch(BaseName(given), pattern))
+            entries.push_back({BaseName(given), true});
+    for (const auto& [fileKey, file] : files_)
+        if (Parent(fileKey) == key && WildcardMatch(BaseName(file.first), pattern))
+            entries.push_back({BaseName(file.first), false});
+    return entries;
+}
+std::optional<std::string> RecordingPlatform::ReadWholeFile(const Utf8Text& path) {
+    Record("ReadWholeFile(" + path + ")");
+    if (unreadablePaths.count(path)) return std::nullopt;
+    const auto found = files_.find(Key(path));
+    if (found == files_.end()) return std::nullopt;
+    return found->second.second;
+}
+bool RecordingPlatform::WriteWholeFile(const Utf8Text& path, const std::string& bytes) {
+    Record("WriteWholeFile(" + path + ")");
+    const Utf8Text key = Key(path);
+    if (!folders_.count(Parent(key)) || folders_.count(key)) return false;
+    const auto existing = files_.find(key);
+    files_[key] = {existing == files_.end() ? path : existing->second.first, bytes};
+    return true;
+}
+bool RecordingPlatform::IsDirectory(const Utf8Text& path) {
+    Record("IsDirectory(" + path + ")");
+    return folders_.count(Key(path)) > 0;
+}
+bool RecordingPlatform::CreateDirectories(const Utf8Text& path) {
+    Record("CreateDirectories(" + path + ")");
+    if (files_.count(Key(path))) return false;
+    AddFolder(path);
+    return true;
+}
+bool RecordingPlatform::RenamePath(const Utf8Text& from, const Utf8Text& to) {
+    Record("MoveFile(" + from + "|" + to + ")");
+    const Utf8Text fromKey = Key(from);
+    const Utf8Text toKey = Key(to);
+    if (files_.count(toKey) || folders_.count(toKey) || !folders_.count(Parent(toKey)))
+        return false;
+    if (const auto file = files_.find(fromKey); file != files_.end()) {
+        files_[toKey] = {to, file->second.second};
+        files_.erase(fromKey);
+        return true;
+    }
+    if (!folders_.count(fromKey)) return false;
+    // Move the folder and everything below it.
+    std::map<Utf8Text, Utf8Text> movedFolders;
+    for (auto it = folders_.begin(); it != folders_.end();) {
+        if (it->first == fromKey || it->first.rfind(fromKey + "\\", 0) == 0) {
+            movedFolders[toKey + it->first.substr(fromKey.size())] =
+                to + it->second.substr(std::min(it->second.size(), from.size()));
+            it = folders_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    folders_.insert(movedFolders.begin(), movedFolders.end());
+    std::map<Utf8Text, std::pair<Utf8Text, std::string>> movedFiles;
+    for (auto it = files_.begin(); it != files_.end();) {
+        if (it->first.rfind(fromKey + "\\", 0) == 0) {
+            movedFiles[toKey + it->first.substr(fromKey.size())] = {
+                to + it->second.first.substr(std::min(it->second.first.size(), from.size())),
+                it->second.second};
+            it = files_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    files_.insert(movedFiles.begin(), movedFiles.end());
+    return true;
+}
+bool RecordingPlatform::RemoveFile(const Utf8Text& path) {
+    Record("DeleteFile(" + path + ")");
+    return files_.erase(Key(path)) > 0;
+}
+bool RecordingPlatform::RemoveDirectoryTree(const Utf8Text& path) {
+    Record("RemoveDirectoryTree(" + path + ")");
+    const Utf8Text key = Key(path);
+    if (!folders_.count(key)) return false;
+    for (auto it = folders_.begin(); it != folders_.end();)
+        it = (it->first == key || it->first.rfind(key + "\\", 0) == 0) ? folders_.erase(it) : ++it;
+    for (auto it = files_.begin(); it != files_.end();)
+        it = it->first.rfind(key + "\\", 0) == 0 ? files_.erase(it) : ++it;
+    return true;
+}
+Utf8Text RecordingPlatform::ExecutableFolder() { return executableFolder; }
+
+// --- ClipboardPort ---
+bool RecordingPlatform::SetText(const Utf8Text& text) {
+    Record("Clipboard.SetText(" + text + ")");
+    clipboard = text;
+    return true;
+}
+std::optional<Utf8Text> RecordingPlatform::GetText() {
+    Record("Clipboard.GetText");
+    return clipboard;
+}
+
+}  // namespace kavo

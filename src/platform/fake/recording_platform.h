@@ -1,0 +1,155 @@
+// A recording fake of every platform seam, for native tests.
+//
+// Each call is appended to `calls` as one line of text, so that tests can compare whole
+// sequences with ElementsAre. Formats (numbers decimal unless shown as 0x..., hex upper case):
+//   GetCursorPos                      SetCursorPos(x,y)
+//   MouseEvent(0xFLAGS,x,y)           KeybdEvent(0xCODE2,0xFLAGS)
+//   SendInput(vk=65,scan=30,flags=0x0,time=1000)
+//   MapVirtualKey(code,type)          GetTickCount
+//   PostWindowMessage(window,0xMSG4,0xWPARAM8,0xLPARAM8)   GetDesktopWindow
+//   CreateWaitableTimer               SetWaitableTimer(timer,due)
+//   MsgWait(timer)                    MsgWaitTimeout(ms)        CloseTimer(timer)
+//   ProcessPendingEvents              BeginPreciseTiming        EndPreciseTiming
+//   StartProcess(commandLine,idleMs)  SnapshotProcesses         EnumerateTopLevelWindows
+//   MessageBox(text|caption|0xFLAGS)
+//   GetCurrentThreadId                GetWindowThreadId(window)  AttachThreadInput(from,to)
+//   StartWindowlessTimer(id,ms)       GetKeyboardState           StartThread
+//   file operations: ListDirectory(folder|pattern) ReadWholeFile(path) WriteWholeFile(path)
+//   IsDirectory(path) CreateDirectories(path) MoveFile(from|to) DeleteFile(path)
+//   RemoveDirectoryTree(path)        Clipboard.SetText(text)    Clipboard.GetText
+// NowMicroseconds and ExecutableFolder are not recorded.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace kavo {
+
+class RecordingPlatform : public InputPort,
+                          public WaitPort,
+                          public SystemPort,
+                          public HotkeyPort,
+                          public FilePort,
+                          public ClipboardPort {
+public:
+    RecordingPlatform();
+
+    std::vector<std::string> calls;
+    // Only the calls whose text starts with one of the prefixes.
+    std::vector<std::string> CallsStartingWith(std::initializer_list<std::string> prefixes) const;
+    void ClearCalls() { calls.clear(); }
+
+    // --- InputPort ---
+    Point cursor;
+    // Result of MapVirtualKey; the default answers like a US keyboard for the common keys.
+    std::function<std::uint32_t(std::uint32_t code, std::uint32_t type)> mapVirtualKey;
+    std::uint32_t tickCount = 1000;  // advances by 1 on every GetTickCount
+    NativeWindow desktopWindow = 65552;
+    // SetCursorPos moves `cursor` unless this is set (a refused placement).
+    bool refuseCursorPlacement = false;
+
+    Point GetCursorPos() override;
+    void SetCursorPos(int x, int y) override;
+    void MouseEvent(std::uint32_t flags, int x, int y) override;
+    void KeybdEvent(std::uint8_t code, std::uint32_t flags) override;
+    void SendKeyboardInput(const KeyboardInput& input) override;
+    std::uint32_t MapKey(std::uint32_t code, std::uint32_t mapType) override;
+    std::uint32_t GetTickCount() override;
+    void PostWindowMessage(NativeWindow window, std::uint32_t message, std::uint32_t wParam,
+                     std::int32_t lParam) override;
+    NativeWindow GetDesktopWindow() override;
+
+    // --- WaitPort ---
+    bool failTimerCreation = false;
+    bool failTimerSetting = false;
+    // Results handed out by the next waits; when empty, a wait reports the timer (or, for
+    // MsgWaitTimeout, the end of the timeout) and the simulated clock advances by the wait.
+    std::deque<WaitResult> waitResults;
+    std::uint64_t nowMicroseconds = 0;
+    std::function<void()> onProcessPendingEvents;
+    int preciseTimingDepth = 0;
+
+    TimerHandle CreateDelayTimer() override;
+    bool SetDelayTimer(TimerHandle timer, std::int64_t dueTime) override;
+    WaitResult WaitForTimerOrMessages(TimerHandle timer) override;
+    WaitResult WaitForMessages(std::uint32_t timeoutMs) override;
+    void CloseTimer(TimerHandle timer) override;
+    void ProcessPendingEvents() override;
+    std::uint64_t NowMicroseconds() override;
+    void BeginPreciseTiming() override;
+    void EndPreciseTiming() override;
+
+    // --- SystemPort ---
+    std::vector<ProcessEntry> processes;
+    bool failSnapshot = false;
+    std::vector<WindowEntry> windows;
+    std::function<bool(const Utf8Text&)> processStarts = [](const Utf8Text&) { return true; };
+    int messageBoxResult = 1;  // IDOK
+
+    bool StartProcess(const Utf8Text& commandLine, std::uint32_t idleWaitMs) override;
+    std::vector<ProcessEntry> SnapshotProcesses() override;
+    std::vector<WindowEntry> EnumerateTopLevelWindows() override;
+    int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
+                       std::uint32_t flags) override;
+
+    // --- HotkeyPort ---
+    std::uint32_t currentThreadId = 100;
+    std::map<NativeWindow, std::uint32_t> windowThreads;
+    KeyboardState keyboard{};
+    bool failKeyboardState = false;
+    std::function<void()> timerTick;           // the last window-less timer's callback
+    std::vector<std::function<void()>> threads;  // bodies started and not yet run
+    void RunStartedThreads();                  // runs and forgets them, in start order
+
+    std::uint32_t GetCurrentThreadId() override;
+    std::uint32_t GetWindowThreadId(NativeWindow window) override;
+    void AttachThreadInput(std::uint32_t from, std::uint32_t to) override;
+    void StartWindowlessTimer(std::uint32_t timerId, std::uint32_t intervalMs,
+                              std::function<void()> onTick) override;
+    bool GetKeyboardState(KeyboardState& state) override;
+    void StartThread(std::function<void()> body) override;
+
+    // --- FilePort: an in-memory disk; paths use backslashes, compared case-insensitively ---
+    Utf8Text executableFolder = "C:\\kavo";
+    void AddFile(const Utf8Text& path, const std::string& bytes);  // parents created
+    void AddFolder(const Utf8Text& path);                          // parents created
+    bool HasFile(const Utf8Text& path) const;
+    bool HasFolder(const Utf8Text& path) const;
+    std::string FileBytes(const Utf8Text& path) const;  // empty when missing
+    std::set<Utf8Text> unreadablePaths;                // reads of these fail
+
+    std::vector<DirectoryEntry> ListDirectory(const Utf8Text& folder,
+                                              const Utf8Text& pattern) override;
+    std::optional<std::string> ReadWholeFile(const Utf8Text& path) override;
+    bool WriteWholeFile(const Utf8Text& path, const std::string& bytes) override;
+    bool IsDirectory(const Utf8Text& path) override;
+    bool CreateDirectories(const Utf8Text& path) override;
+    bool RenamePath(const Utf8Text& from, const Utf8Text& to) override;
+    bool RemoveFile(const Utf8Text& path) override;
+    bool RemoveDirectoryTree(const Utf8Text& path) override;
+    Utf8Text ExecutableFolder() override;
+
+    // --- ClipboardPort ---
+    std::optional<Utf8Text> clipboard;
+    bool SetText(const Utf8Text& text) override;
+    std::optional<Utf8Text> GetText() override;
+
+private:
+    void Record(std::string call) { calls.push_back(std::move(call)); }
+    static Utf8Text Key(const Utf8Text& path);  // normalised, lower-case ASCII
+    std::map<Utf8Text, std::pair<Utf8Text, std::string>> files_;  // key -> (path as given, bytes)
+    std::map<Utf8Text, Utf8Text> folders_;                         // key -> path as given
+    TimerHandle nextTimer_ = 1;
+    std::map<TimerHandle, std::int64_t> timerDue_;
+};
+
+// Wildcard match of the platform's kind ('*' and '?'), ignoring ASCII letter case.
+bool WildcardMatch(const Utf8Text& name, const Utf8Text& pattern);
+
+}  // namespace kavo

@@ -1,0 +1,172 @@
+// The narrow seams through which the portable core reaches the operating system.
+//
+// Nothing here includes <windows.h>: windows are integers, texts are UTF-8 (`Utf8Text`) unless a
+// comment says GBK bytes, and every call maps onto one or two Win32 calls in platform/win32.
+// Native tests implement these interfaces with the recording fake in platform/fake.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kavo {
+
+// A window handle as an integer. -1 and 0 carry meaning for target windows (no match / no
+// condition), so the type is signed.
+using NativeWindow = std::int64_t;
+
+// Text for the screen and the operating system (titles, names, paths, message box texts).
+using Utf8Text = std::string;
+
+struct Point {
+    int x = 0;
+    int y = 0;
+    friend bool operator==(const Point&, const Point&) = default;
+};
+
+// One INPUT_KEYBOARD record for SendInput.
+struct KeyboardInput {
+    std::uint16_t virtualKey = 0;
+    std::uint16_t scanCode = 0;
+    std::uint32_t flags = 0;
+    std::uint32_t time = 0;
+    friend bool operator==(const KeyboardInput&, const KeyboardInput&) = default;
+};
+
+// Cursor, injected input and posted messages: what a script does to the desktop.
+class InputPort {
+public:
+    virtual ~InputPort() = default;
+    virtual Point GetCursorPos() = 0;
+    virtual void SetCursorPos(int x, int y) = 0;
+    // mouse_event(flags, x, y, 0, 0).
+    virtual void MouseEvent(std::uint32_t flags, int x, int y) = 0;
+    // keybd_event(code, 0, flags, 0).
+    virtual void KeybdEvent(std::uint8_t code, std::uint32_t flags) = 0;
+    // SendInput(1, &record, sizeof(INPUT)) with the record's extra info 0.
+    virtual void SendKeyboardInput(const KeyboardInput& input) = 0;
+    // MapVirtualKeyA(code, mapType).
+    virtual std::uint32_t MapKey(std::uint32_t code, std::uint32_t mapType) = 0;
+    virtual std::uint32_t GetTickCount() = 0;
+    // PostMessageA; wParam and lParam are the 32-bit values a script computes (lParam is
+    // sign-extended to the platform's LPARAM, as a 32-bit program would pass it).
+    virtual void PostWindowMessage(NativeWindow window, std::uint32_t message, std::uint32_t wParam,
+                             std::int32_t lParam) = 0;
+    virtual NativeWindow GetDesktopWindow() = 0;
+};
+
+// Waitable timers and the calling thread's message queue.
+class WaitPort {
+public:
+    using TimerHandle = std::uint64_t;  // 0: no timer
+    enum class WaitResult { Timer, Messages, Failed };
+
+    virtual ~WaitPort() = default;
+    // CreateWaitableTimer(no security, auto reset, no name); 0 when it fails.
+    virtual TimerHandle CreateDelayTimer() = 0;
+    // SetWaitableTimer(timer, dueTime, 0, no routine, no argument, FALSE).
+    virtual bool SetDelayTimer(TimerHandle timer, std::int64_t dueTime) = 0;
+    // MsgWaitForMultipleObjects(1, {timer}, FALSE, INFINITE, 0xFF).
+    virtual WaitResult WaitForTimerOrMessages(TimerHandle timer) = 0;
+    // MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs, 0xFF): used when no timer works.
+    // Timer here means the timeout ran out.
+    virtual WaitResult WaitForMessages(std::uint32_t timeoutMs) = 0;
+    virtual void CloseTimer(TimerHandle timer) = 0;
+    // Dispatches every message waiting in the calling thread's queue; never blocks.
+    virtual void ProcessPendingEvents() = 0;
+    // Monotonic clock in microseconds.
+    virtual std::uint64_t NowMicroseconds() = 0;
+    // Fine timer resolution while scripts run (timeBeginPeriod(1) and the Windows 11 opt-out of
+    // timer throttling). Counted: the last End releases it.
+    virtual void BeginPreciseTiming() = 0;
+    virtual void EndPreciseTiming() = 0;
+};
+
+struct ProcessEntry {
+    std::uint32_t parentId = 0;
+    std::uint32_t processId = 0;
+    Utf8Text exeName;  // bare file name, as the snapshot reports it
+};
+
+struct WindowEntry {
+    NativeWindow window = 0;
+    std::uint32_t processId = 0;
+    std::uint32_t threadId = 0;
+    Utf8Text className;
+    Utf8Text title;
+    bool visible = false;
+};
+
+// Processes and top-level windows.
+class SystemPort {
+public:
+    virtual ~SystemPort() = default;
+    // CreateProcess of the command line (no shell, no inherited handles, SW_SHOWNORMAL), then
+    // WaitForInputIdle(at most idleWaitMs) and both handles closed. False when not created.
+    virtual bool StartProcess(const Utf8Text& commandLine, std::uint32_t idleWaitMs) = 0;
+    // Toolhelp snapshot, in snapshot order; empty when no snapshot could be taken.
+    virtual std::vector<ProcessEntry> SnapshotProcesses() = 0;
+    // EnumWindows order (front to back), hidden windows included with visible = false.
+    virtual std::vector<WindowEntry> EnumerateTopLevelWindows() = 0;
+    // MessageBox with no owner; returns the button's id.
+    virtual int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
+                               std::uint32_t flags) = 0;
+};
+
+using KeyboardState = std::array<std::uint8_t, 256>;
+
+// What the hotkey monitor needs: the keyboard view of the user-interface thread, a window-less
+// timer and new threads.
+class HotkeyPort {
+public:
+    virtual ~HotkeyPort() = default;
+    virtual std::uint32_t GetCurrentThreadId() = 0;
+    // GetWindowThreadProcessId's thread; 0 for a window that does not exist.
+    virtual std::uint32_t GetWindowThreadId(NativeWindow window) = 0;
+    virtual void AttachThreadInput(std::uint32_t from, std::uint32_t to) = 0;
+    // SetTimer(NULL, timerId, intervalMs, ...) whose ticks call onTick on this thread.
+    virtual void StartWindowlessTimer(std::uint32_t timerId, std::uint32_t intervalMs,
+                                      std::function<void()> onTick) = 0;
+    virtual bool GetKeyboardState(KeyboardState& state) = 0;
+    // CreateThread running body, handle closed at once; nobody waits for it.
+    virtual void StartThread(std::function<void()> body) = 0;
+};
+
+struct DirectoryEntry {
+    Utf8Text name;
+    bool isDirectory = false;
+    friend bool operator==(const DirectoryEntry&, const DirectoryEntry&) = default;
+};
+
+// Files and folders. Paths are UTF-8 with backslashes; file contents are bytes.
+class FilePort {
+public:
+    virtual ~FilePort() = default;
+    // Entries of folder (no trailing separator needed) matching a wildcard such as "*.*" or
+    // "*.txt" (case-insensitive, as the platform matches); "." and ".." included as the
+    // platform reports them. Empty when the folder cannot be listed.
+    virtual std::vector<DirectoryEntry> ListDirectory(const Utf8Text& folder,
+                                                      const Utf8Text& pattern) = 0;
+    virtual std::optional<std::string> ReadWholeFile(const Utf8Text& path) = 0;
+    // Creates or truncates the file. False when it could not be written.
+    virtual bool WriteWholeFile(const Utf8Text& path, const std::string& bytes) = 0;
+    virtual bool IsDirectory(const Utf8Text& path) = 0;
+    virtual bool CreateDirectories(const Utf8Text& path) = 0;
+    virtual bool RenamePath(const Utf8Text& from, const Utf8Text& to) = 0;
+    virtual bool RemoveFile(const Utf8Text& path) = 0;
+    virtual bool RemoveDirectoryTree(const Utf8Text& path) = 0;
+    // Folder of the running executable, without a trailing separator.
+    virtual Utf8Text ExecutableFolder() = 0;
+};
+
+class ClipboardPort {
+public:
+    virtual ~ClipboardPort() = default;
+    virtual bool SetText(const Utf8Text& text) = 0;
+    virtual std::optional<Utf8Text> GetText() = 0;
+};
+
+}  // namespace kavo

@@ -1,0 +1,390 @@
+#include "platform/win32/win32_platform.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+#include <tlhelp32.h>
+
+#include <atomic>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "platform/win32/unique_handle.h"
+#include "text/wide.h"
+
+namespace kavo {
+
+Win32Platform& ThePlatform() {
+    static Win32Platform platform;
+    return platform;
+}
+
+// --- InputPort ---
+Point Win32Platform::GetCursorPos() {
+    POINT point{};
+    ::GetCursorPos(&point);
+    return {point.x, point.y};
+}
+void Win32Platform::SetCursorPos(int x, int y) { ::SetCursorPos(x, y); }
+void Win32Platform::MouseEvent(std::uint32_t flags, int x, int y) {
+    ::mouse_event(flags, static_cast<DWORD>(x), static_cast<DWORD>(y), 0, 0);
+}
+void Win32Platform::KeybdEvent(std::uint8_t code, std::uint32_t flags) {
+    ::keybd_event(code, 0, flags, 0);
+}
+void Win32Platform::SendKeyboardInput(const KeyboardInput& input) {
+    INPUT record{};
+    record.type = INPUT_KEYBOARD;
+    record.ki.wVk = input.virtualKey;
+    record.ki.wScan = input.scanCode;
+    record.ki.dwFlags = input.flags;
+    record.ki.time = input.time;
+    record.ki.dwExtraInfo = 0;
+    // The size of INPUT of this build (28 bytes in 32-bit programs, 40 in 64-bit ones):
+    // SendInput refuses any other.
+    ::SendInput(1, &record, sizeof(INPUT));
+}
+std::uint32_t Win32Platform::MapKey(std::uint32_t code, std::uint32_t mapType) {
+    return ::MapVirtualKeyW(code, mapType);
+}
+std::uint32_t Win32Platform::GetTickCount() { return ::GetTickCount(); }
+void Win32Platform::PostWindowMessage(NativeWindow window, std::uint32_t message, std::uint32_t wParam,
+                                std::int32_t lParam) {
+    ::PostMessageW(reinterpret_cast<HWND>(static_cast<INT_PTR>(window)), message, wParam,
+                   static_cast<LPARAM>(lParam));
+}
+NativeWindow Win32Platform::GetDesktopWindow() {
+    return reinterpret_cast<INT_PTR>(::GetDesktopWindow());
+}
+
+// --- WaitPort ---
+namespace {
+HANDLE AsHandle(WaitPort::TimerHandle timer) {
+    return reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(timer));
+}
+constexpr DWORD kWakeMask = 0xFF;  // QS_KEY|QS_MOUSE|QS_POSTMESSAGE|QS_TIMER|QS_PAINT|...
+}  // namespace
+
+WaitPort::TimerHandle Win32Platform::CreateDelayTimer() {
+    return reinterpret_cast<UINT_PTR>(::CreateWaitableTimerW(nullptr, FALSE, nullptr));
+}
+bool Win32Platform::SetDelayTimer(TimerHandle timer, std::int64_t dueTime) {
+    LARGE_INTEGER due{};
+    due.QuadPart = dueTime;
+    return ::SetWaitableTimer(AsHandle(timer), &due, 0, nullptr, nullptr, FALSE) != FALSE;
+}
+WaitPort::WaitResult Win32Platform::WaitForTimerOrMessages(TimerHandle timer) {
+    HANDLE handle = AsHandle(timer);
+    const DWORD result = ::MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, kWakeMask);
+    if (result == WAIT_OBJECT_0) return WaitResult::Timer;
+    if (result == WAIT_OBJECT_0 + 1) return WaitResult::Messages;
+    return WaitResult::Failed;
+}
+WaitPort::WaitResult Win32Platform::WaitForMessages(std::uint32_t timeoutMs) {
+    const DWORD result = ::MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs, kWakeMask);
+    if (result == WAIT_TIMEOUT) return WaitResult::Timer;
+    if (result == WAIT_OBJECT_0) return WaitResult::Messages;
+    return WaitResult::Failed;
+}
+void Win32Platform::CloseTimer(TimerHandle timer) { ::CloseHandle(AsHandle(timer)); }
+void Win32Platform::ProcessPendingEvents() {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            // Leave the quit request for the message loop that owns it.
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
+std::uint64_t Win32Platform::NowMicroseconds() {
+    static const LONGLONG frequency = [] {
+        LARGE_INTEGER value{};
+        ::QueryPerformanceFrequency(&value);
+        return value.QuadPart;
+    }();
+    LARGE_INTEGER now{};
+    ::QueryPerformanceCounter(&now);
+    return static_cast<std::uint64_t>(now.QuadPart / frequency * 1000000 +
+                                      now.QuadPart % frequency * 1000000 / frequency);
+}
+
+namespace {
+std::atomic<int> g_preciseTimingUsers{0};
+std::mutex g_preciseTimingMutex;
+
+// Windows 11 throttles the timer resolution of processes without a visible window (the main
+// window hides while a script runs). SetProcessInformation is looked up at run time so that
+// Windows 7 still starts.
+void OptOutOfTimerThrottling() {
+    using SetProcessInformationFn = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
+    struct PowerThrottlingState {
+        ULONG version;
+        ULONG controlMask;
+        ULONG stateMask;
+    };
+    constexpr int kProcessPowerThrottling = 4;
+    constexpr ULONG kIgnoreTimerResolution = 0x4;
+    const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+    if (kernel == nullptr) return;
+    const auto setInformation = reinterpret_cast<SetProcessInformationFn>(
+        reinterpret_cast<void*>(::GetProcAddress(kernel, "SetProcessInformation")));
+    if (setInformation == nullptr) return;
+    PowerThrottlingState state{1, kIgnoreTimerResolution, 0};
+    setInformation(::GetCurrentProcess(), kProcessPowerThrottling, &state, sizeof state);
+}
+}  // namespace
+
+void Win32Platform::BeginPreciseTiming() {
+    const std::lock_guard lock(g_preciseTimingMutex);
+    if (g_preciseTimingUsers++ == 0) {
+        OptOutOfTimerThrottling();
+        ::timeBeginPeriod(1);
+    }
+}
+void Win32Platform::EndPreciseTiming() {
+    const std::lock_guard lock(g_preciseTimingMutex);
+    if (g_preciseTimingUsers > 0 && --g_preciseTimingUsers == 0) ::timeEndPeriod(1);
+}
+
+// --- SystemPort ---
+bool Win32Platform::StartProcess(const Utf8Text& commandLine, std::uint32_t idleWaitMs) {
+    std::wstring mutableLine = Utf8ToWide(commandLine);
+    mutableLine.push_back(L'\0');
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &info))
+        return false;
+    const UniqueHandleKernel process(info.hProcess);
+    const UniqueHandleKernel thread(info.hThread);
+    ::WaitForInputIdle(process.get(), idleWaitMs);
+    return true;
+}
+std::vector<ProcessEntry> Win32Platform::SnapshotProcesses() {
+    std::vector<ProcessEntry> processes;
+    const UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPALL, 0));
+    if (!snapshot) return processes;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
+         more = ::Process32NextW(snapshot.get(), &entry)) {
+        if (entry.th32ProcessID != 0)
+            processes.push_back(
+                {entry.th32ParentProcessID, entry.th32ProcessID, WideToUtf8(entry.szExeFile)});
+    }
+    return processes;
+}
+std::vector<WindowEntry> Win32Platform::EnumerateTopLevelWindows() {
+    std::vector<WindowEntry> windows;
+    ::EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+            auto& list = *reinterpret_cast<std::vector<WindowEntry>*>(context);
+            WindowEntry entry;
+            entry.window = reinterpret_cast<INT_PTR>(window);
+            DWORD processId = 0;
+            entry.threadId = ::GetWindowThreadProcessId(window, &processId);
+            entry.processId = processId;
+            entry.visible = ::IsWindowVisible(window) != FALSE;
+            wchar_t buffer[256];
+            const int classLength = ::GetClassNameW(window, buffer, 256);
+            entry.className = WideToUtf8(std::wstring_view(buffer, classLength > 0 ? classLength : 0));
+            const int titleLength = ::GetWindowTextW(window, buffer, 256);
+            entry.title = WideToUtf8(std::wstring_view(buffer, titleLength > 0 ? titleLength : 0));
+            list.push_back(std::move(entry));
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+int Win32Platform::ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
+                                  std::uint32_t flags) {
+    return ::MessageBoxW(nullptr, Utf8ToWide(text).c_str(), Utf8ToWide(caption).c_str(), flags);
+}
+
+// --- HotkeyPort ---
+namespace {
+// Callbacks of window-less timers, by the id the system gave them. User-interface thread only.
+std::map<UINT_PTR, std::function<void()>>& TimerCallbacks() {
+    static std::map<UINT_PTR, std::function<void()>> callbacks;
+    return callbacks;
+}
+void CALLBACK WindowlessTimerProc(HWND, UINT, UINT_PTR id, DWORD) {
+    const auto found = TimerCallbacks().find(id);
+    if (found != TimerCallbacks().end()) found->second();
+}
+DWORD WINAPI ThreadBody(LPVOID parameter) {
+    const std::unique_ptr<std::function<void()>> body(
+        static_cast<std::function<void()>*>(parameter));
+    (*body)();
+    return 0;
+}
+}  // namespace
+
+std::uint32_t Win32Platform::GetCurrentThreadId() { return ::GetCurrentThreadId(); }
+std::uint32_t Win32Platform::GetWindowThreadId(NativeWindow window) {
+    return ::GetWindowThreadProcessId(reinterpret_cast<HWND>(static_cast<INT_PTR>(window)),
+                                      nullptr);
+}
+void Win32Platform::AttachThreadInput(std::uint32_t from, std::uint32_t to) {
+    ::AttachThreadInput(from, to, TRUE);
+}
+void Win32Platform::StartWindowlessTimer(std::uint32_t timerId, std::uint32_t intervalMs,
+                                         std::function<void()> onTick) {
+    // Without a window the system picks the id; the requested one only documents intent.
+    const UINT_PTR assigned = ::SetTimer(nullptr, timerId, intervalMs, WindowlessTimerProc);
+    if (assigned != 0) TimerCallbacks()[assigned] = std::move(onTick);
+}
+bool Win32Platform::GetKeyboardState(KeyboardState& state) {
+    return ::GetKeyboardState(state.data()) != FALSE;
+}
+void Win32Platform::StartThread(std::function<void()> body) {
+    auto owned = std::make_unique<std::function<void()>>(std::move(body));
+    DWORD threadId = 0;
+    const UniqueHandleKernel thread(
+        ::CreateThread(nullptr, 0, ThreadBody, owned.get(), 0, &threadId));
+    if (thread) owned.release();  // the thread owns it now
+}
+
+// --- FilePort ---
+namespace {
+std::wstring WithoutTrailingSeparator(const Utf8Text& path) {
+    std::wstring wide = Utf8ToWide(path);
+    while (wide.size() > 1 && (wide.back() == L'\\' || wide.back() == L'/')) wide.pop_back();
+    return wide;
+}
+}  // namespace
+
+std::vector<DirectoryEntry> Win32Platform::ListDirectory(const Utf8Text& folder,
+                                                         const Utf8Text& pattern) {
+    std::vector<DirectoryEntry> entries;
+    const std::wstring query = WithoutTrailingSeparator(folder) + L"\\" + Utf8ToWide(pattern);
+    WIN32_FIND_DATAW data{};
+    const UniqueFind find(::FindFirstFileW(query.c_str(), &data));
+    if (!find) return entries;
+    do {
+        entries.push_back(
+            {WideToUtf8(data.cFileName), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (::FindNextFileW(find.get(), &data));
+    return entries;
+}
+std::optional<std::string> Win32Platform::ReadWholeFile(const Utf8Text& path) {
+    const UniqueFile file(::CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
+    std::string bytes;
+    char buffer[65536];
+    DWORD read = 0;
+    while (::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    return bytes;
+}
+bool Win32Platform::WriteWholeFile(const Utf8Text& path, const std::string& bytes) {
+    const UniqueFile file(::CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        DWORD chunk = 0;
+        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - written, 1 << 20));
+        if (!::WriteFile(file.get(), bytes.data() + written, wanted, &chunk, nullptr)) return false;
+        written += chunk;
+    }
+    return true;
+}
+bool Win32Platform::IsDirectory(const Utf8Text& path) {
+    const DWORD attributes = ::GetFileAttributesW(WithoutTrailingSeparator(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+bool Win32Platform::CreateDirectories(const Utf8Text& path) {
+    const std::wstring full = WithoutTrailingSeparator(path);
+    for (std::size_t pos = full.find(L'\\', 3); ; pos = full.find(L'\\', pos + 1)) {
+        const std::wstring part = full.substr(0, pos);
+        if (!::CreateDirectoryW(part.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
+            if (pos == std::wstring::npos) return false;
+        if (pos == std::wstring::npos) break;
+    }
+    return IsDirectory(path);
+}
+bool Win32Platform::RenamePath(const Utf8Text& from, const Utf8Text& to) {
+    return ::MoveFileW(Utf8ToWide(from).c_str(), Utf8ToWide(to).c_str()) != FALSE;
+}
+bool Win32Platform::RemoveFile(const Utf8Text& path) {
+    return ::DeleteFileW(Utf8ToWide(path).c_str()) != FALSE;
+}
+bool Win32Platform::RemoveDirectoryTree(const Utf8Text& path) {
+    const std::wstring folder = WithoutTrailingSeparator(path);
+    WIN32_FIND_DATAW data{};
+    {
+        const UniqueFind find(::FindFirstFileW((folder + L"\\*").c_str(), &data));
+        if (find) {
+            do {
+                const std::wstring name = data.cFileName;
+                if (name == L"." || name == L"..") continue;
+                const std::wstring child = folder + L"\\" + name;
+                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                    RemoveDirectoryTree(WideToUtf8(child));
+                } else {
+                    ::SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                    ::DeleteFileW(child.c_str());
+                }
+            } while (::FindNextFileW(find.get(), &data));
+        }
+    }
+    return ::RemoveDirectoryW(folder.c_str()) != FALSE;
+}
+Utf8Text Win32Platform::ExecutableFolder() {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            break;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    const auto slash = buffer.find_last_of(L"\\/");
+    return WideToUtf8(slash == std::wstring::npos ? buffer : buffer.substr(0, slash));
+}
+
+// --- ClipboardPort ---
+bool Win32Platform::SetText(const Utf8Text& text) {
+    const std::wstring wide = Utf8ToWide(text);
+    if (!::OpenClipboard(nullptr)) return false;
+    ::EmptyClipboard();
+    const SIZE_T bytes = (wide.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+    bool done = false;
+    if (memory != nullptr) {
+        if (void* target = ::GlobalLock(memory)) {
+            std::memcpy(target, wide.c_str(), bytes);
+            ::GlobalUnlock(memory);
+            done = ::SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+        }
+        if (!done) ::GlobalFree(memory);  // the clipboard owns it only on success
+    }
+    ::CloseClipboard();
+    return done;
+}
+std::optional<Utf8Text> Win32Platform::GetText() {
+    if (!::OpenClipboard(nullptr)) return std::nullopt;
+    std::optional<Utf8Text> text;
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* wide = static_cast<const wchar_t*>(::GlobalLock(data))) {
+            text = WideToUtf8(wide);
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+}  // namespace kavo

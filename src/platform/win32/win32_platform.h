@@ -1,0 +1,76 @@
+// The real platform: each seam method is one or two Win32 calls. One object serves every
+// thread; it keeps no per-call state (only the precise-timing count and the timer callbacks of
+// the user-interface thread).
+#pragma once
+
+#include "platform/platform.h"
+
+namespace kavo {
+
+class Win32Platform : public InputPort,
+                      public WaitPort,
+                      public SystemPort,
+                      public HotkeyPort,
+                      public FilePort,
+                      public ClipboardPort {
+public:
+    // InputPort
+    Point GetCursorPos() override;
+    void SetCursorPos(int x, int y) override;
+    void MouseEvent(std::uint32_t flags, int x, int y) override;
+    void KeybdEvent(std::uint8_t code, std::uint32_t flags) override;
+    void SendKeyboardInput(const KeyboardInput& input) override;
+    std::uint32_t MapKey(std::uint32_t code, std::uint32_t mapType) override;
+    std::uint32_t GetTickCount() override;
+    void PostWindowMessage(NativeWindow window, std::uint32_t message, std::uint32_t wParam,
+                     std::int32_t lParam) override;
+    NativeWindow GetDesktopWindow() override;
+
+    // WaitPort
+    TimerHandle CreateDelayTimer() override;
+    bool SetDelayTimer(TimerHandle timer, std::int64_t dueTime) override;
+    WaitResult WaitForTimerOrMessages(TimerHandle timer) override;
+    WaitResult WaitForMessages(std::uint32_t timeoutMs) override;
+    void CloseTimer(TimerHandle timer) override;
+    void ProcessPendingEvents() override;
+    std::uint64_t NowMicroseconds() override;
+    void BeginPreciseTiming() override;
+    void EndPreciseTiming() override;
+
+    // SystemPort
+    bool StartProcess(const Utf8Text& commandLine, std::uint32_t idleWaitMs) override;
+    std::vector<ProcessEntry> SnapshotProcesses() override;
+    std::vector<WindowEntry> EnumerateTopLevelWindows() override;
+    int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
+                       std::uint32_t flags) override;
+
+    // HotkeyPort
+    std::uint32_t GetCurrentThreadId() override;
+    std::uint32_t GetWindowThreadId(NativeWindow window) override;
+    void AttachThreadInput(std::uint32_t from, std::uint32_t to) override;
+    void StartWindowlessTimer(std::uint32_t timerId, std::uint32_t intervalMs,
+                              std::function<void()> onTick) override;
+    bool GetKeyboardState(KeyboardState& state) override;
+    void StartThread(std::function<void()> body) override;
+
+    // FilePort
+    std::vector<DirectoryEntry> ListDirectory(const Utf8Text& folder,
+                                              const Utf8Text& pattern) override;
+    std::optional<std::string> ReadWholeFile(const Utf8Text& path) override;
+    bool WriteWholeFile(const Utf8Text& path, const std::string& bytes) override;
+    bool IsDirectory(const Utf8Text& path) override;
+    bool CreateDirectories(const Utf8Text& path) override;
+    bool RenamePath(const Utf8Text& from, const Utf8Text& to) override;
+    bool RemoveFile(const Utf8Text& path) override;
+    bool RemoveDirectoryTree(const Utf8Text& path) override;
+    Utf8Text ExecutableFolder() override;
+
+    // ClipboardPort
+    bool SetText(const Utf8Text& text) override;
+    std::optional<Utf8Text> GetText() override;
+};
+
+// The process-wide instance.
+Win32Platform& ThePlatform();
+
+}  // namespace kavo

@@ -1,0 +1,98 @@
+#include "text/runtime_text.h"
+
+namespace kavo {
+
+std::size_t CharLengthAt(std::string_view text, std::size_t pos) {
+    if (pos + 1 < text.size() && IsLeadByte(static_cast<unsigned char>(text[pos]))) return 2;
+    return 1;
+}
+
+std::size_t FindText(std::string_view text, std::string_view needle, std::size_t from) {
+    if (needle.empty()) return from <= text.size() ? from : std::string_view::npos;
+    for (std::size_t pos = 0; pos < text.size(); pos += CharLengthAt(text, pos)) {
+        if (pos >= from && text.compare(pos, needle.size(), needle) == 0) return pos;
+    }
+    return std::string_view::npos;
+}
+
+std::vector<RuntimeText> SplitText(std::string_view text, std::string_view separator) {
+    std::vector<RuntimeText> parts;
+    if (text.empty()) return parts;
+    if (separator.empty()) {
+        parts.emplace_back(text);
+        return parts;
+    }
+    std::size_t start = 0;
+    for (std::size_t pos = FindText(text, separator, 0); pos != std::string_view::npos;
+         pos = FindText(text, separator, start)) {
+        parts.emplace_back(text.substr(start, pos - start));
+        start = pos + separator.size();
+    }
+    if (start < text.size()) parts.emplace_back(text.substr(start));
+    return parts;
+}
+
+RuntimeText ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
+    if (from.empty()) return RuntimeText(text);
+    RuntimeText result;
+    std::size_t start = 0;
+    for (std::size_t pos = FindText(text, from, 0); pos != std::string_view::npos;
+         pos = FindText(text, from, start)) {
+        result.append(text.substr(start, pos - start));
+        result.append(to);
+        start = pos + from.size();
+    }
+    result.append(text.substr(start));
+    return result;
+}
+
+RuntimeText FullWidthToAscii(std::string_view text) {
+    RuntimeText result;
+    result.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t length = CharLengthAt(text, pos);
+        const auto first = static_cast<unsigned char>(text[pos]);
+        if (length == 2) {
+            const auto second = static_cast<unsigned char>(text[pos + 1]);
+            if (first == 0xA3 && second >= 0xA1 && second <= 0xFE) {
+                result.push_back(static_cast<char>(second - 0x80));
+            } else if (first == 0xA1 && second == 0xA1) {
+                result.push_back(' ');
+            } else {
+                result.append(text.substr(pos, 2));
+            }
+        } else {
+            result.push_back(static_cast<char>(first));
+        }
+        pos += length;
+    }
+    return result;
+}
+
+namespace {
+template <typename Map>
+RuntimeText MapAscii(std::string_view text, Map map) {
+    RuntimeText result(text);
+    for (std::size_t pos = 0; pos < result.size();) {
+        const std::size_t length = CharLengthAt(result, pos);
+        if (length == 1) result[pos] = map(result[pos]);
+        pos += length;
+    }
+    return result;
+}
+}  // namespace
+
+RuntimeText AsciiToUpper(std::string_view text) {
+    return MapAscii(text, [](char c) { return (c >= 'a' && c <= 'z') ? char(c - 32) : c; });
+}
+
+RuntimeText AsciiToLower(std::string_view text) {
+    return MapAscii(text, [](char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; });
+}
+
+RuntimeText UpToFirstZero(std::string_view bytes) {
+    const std::size_t zero = bytes.find('\0');
+    return RuntimeText(zero == std::string_view::npos ? bytes : bytes.substr(0, zero));
+}
+
+}  // namespace kavo

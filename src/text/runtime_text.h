@@ -1,0 +1,44 @@
+// GBK (code page 936) byte text, the program's text inside scripts, pages and settings files.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kavo {
+
+// Zero-terminated 8-bit text in code page 936. A double-byte character is never split by the
+// operations below; comparisons are byte for byte.
+using RuntimeText = std::string;
+
+// First byte of a double-byte GBK character.
+constexpr bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+
+// Bytes taken by the character starting at pos: 2 for a lead byte with a byte after it, else 1.
+std::size_t CharLengthAt(std::string_view text, std::size_t pos);
+
+// Cuts text at every separator that starts on a character boundary. Parts between adjacent
+// separators are kept empty, a part after the last separator is dropped when empty, and an
+// empty text gives no parts.
+std::vector<RuntimeText> SplitText(std::string_view text, std::string_view separator);
+
+// Position of needle in text at or after from, found on character boundaries only;
+// std::string::npos when absent.
+std::size_t FindText(std::string_view text, std::string_view needle, std::size_t from = 0);
+
+// Replaces every occurrence of from (on character boundaries) with to.
+RuntimeText ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
+
+// Full-width forms 0xA3A1..0xA3FE become ASCII 0x21..0x7E; the ideographic space 0xA1A1 becomes
+// a space. Other double-byte characters stay as they are.
+RuntimeText FullWidthToAscii(std::string_view text);
+
+// ASCII letters only; double-byte characters (whose second byte may be a letter) stay as they are.
+RuntimeText AsciiToUpper(std::string_view text);
+RuntimeText AsciiToLower(std::string_view text);
+
+// Text up to (not including) the first zero byte.
+RuntimeText UpToFirstZero(std::string_view bytes);
+
+}  // namespace kavo
