@@ -1,0 +1,24 @@
+// The eleven commands of the script language, entered into the engine at start-up.
+#pragma once
+
+#include <functional>
+
+#include "engine/script_engine.h"
+#include "platform/platform.h"
+
+namespace kavo {
+
+struct CommandServices {
+    InputPort& input;
+    WaitPort& wait;
+    SystemPort& system;
+    // Shows a balloon tip with the text at a screen point and returns at once; callable from
+    // any thread (the window that owns the tip lives on the user-interface thread).
+    std::function<void(Point where, const Utf8Text& text)> showBalloonTip;
+};
+
+// Adds 信息框, 鼠标, 延时, 鼠标消息, 按键消息, 鼠标移动, 气球提示框, 计次循环, 按键, 运行, 特殊按键,
+// in this order. services must outlive the engine's use of the commands.
+void AddBuiltinCommands(ScriptEngine& engine, const CommandServices& services);
+
+}  // namespace kavo

@@ -1,0 +1,19 @@
+// Typing a text key by key, pressing one virtual key through the input stream, and key messages
+// posted straight to a window.
+#pragma once
+
+#include <string_view>
+
+#include "platform/platform.h"
+#include "text/runtime_text.h"
+
+namespace kavo {
+
+// One press and release per byte of the upper-cased GBK text, pauseMs after each.
+void TypeKeys(InputPort& input, WaitPort& wait, std::string_view text, int pauseMs);
+// Down, 50 ms, up, 50 ms, through SendInput.
+void PressSpecialKey(InputPort& input, WaitPort& wait, int code);
+// Mode 1 WM_CHAR, 2 and 3 WM_KEYDOWN, 4 WM_KEYUP, 5 down then up; other modes post nothing.
+void PostKeyMessage(InputPort& input, NativeWindow window, int code, int mode);
+
+}  // namespace kavo
