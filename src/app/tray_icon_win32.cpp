@@ -1,0 +1,45 @@
+#include "app/tray_icon_win32.h"
+
+#include <shellapi.h>
+
+namespace kavo {
+namespace {
+constexpr UINT kTrayIconId = 1;
+}
+
+TrayIcon::TrayIcon(HWND owner, UINT callbackMessage, HICON icon, std::wstring tip)
+    : owner_(owner),
+      callbackMessage_(callbackMessage),
+      icon_(icon),
+      tip_(std::move(tip)),
+      taskbarCreatedMessage_(RegisterWindowMessageW(L"TaskbarCreated")) {
+    added_ = Add();
+}
+
+TrayIcon::~TrayIcon() {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = owner_;
+    data.uID = kTrayIconId;
+    Shell_NotifyIconW(NIM_DELETE, &data);
+}
+
+bool TrayIcon::Add() {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = owner_;
+    data.uID = kTrayIconId;
+    data.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
+    data.uCallbackMessage = callbackMessage_;
+    data.hIcon = icon_;
+    lstrcpynW(data.szTip, tip_.c_str(), ARRAYSIZE(data.szTip));
+    return Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+}
+
+bool TrayIcon::HandleTaskbarCreated(UINT message) {
+    if (taskbarCreatedMessage_ == 0 || message != taskbarCreatedMessage_) return false;
+    added_ = Add();
+    return true;
+}
+
+}  // namespace kavo

@@ -1,0 +1,33 @@
+// The program's icon in the notification area. Clicks arrive at the owner as callbackMessage
+// (lParam: the mouse message). The icon is added again when the taskbar is recreated (Explorer
+// restarted), and removed when the object goes.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace kavo {
+
+class TrayIcon {
+public:
+    TrayIcon(HWND owner, UINT callbackMessage, HICON icon, std::wstring tip);
+    ~TrayIcon();
+    TrayIcon(const TrayIcon&) = delete;
+    TrayIcon& operator=(const TrayIcon&) = delete;
+
+    // The owner passes every message here; true when it was the taskbar's re-creation.
+    bool HandleTaskbarCreated(UINT message);
+
+private:
+    bool Add();
+
+    HWND owner_;
+    UINT callbackMessage_;
+    HICON icon_;
+    std::wstring tip_;
+    UINT taskbarCreatedMessage_;
+    bool added_ = false;
+};
+
+}  // namespace kavo

@@ -1,0 +1,221 @@
+"""Drives kavo.exe under Wine in the test display as a user would.
+
+Each session runs the program from a run folder of its own (a copy of kavo.exe with its own
+content folder and ini files). Windows are found by title, controls are read through the test
+suite's inspector (kavo_inspect.exe), and the mouse and keyboard are xdotool's. Every wait is on
+a condition with a timeout; everything started is stopped by its id.
+"""
+
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import time
+import unittest
+
+TITLE = "KAVO脚本助手 "
+
+
+def parse_args():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--kavo", required=True)
+    parser.add_argument("--fixture", required=True)
+    parser.add_argument("--inspect", required=True)
+    parser.add_argument("--work", required=True)
+    args, rest = parser.parse_known_args()
+    return args, [sys.argv[0]] + rest
+
+
+ARGS = None
+
+
+def main():
+    global ARGS
+    ARGS, argv = parse_args()
+    os.makedirs(ARGS.work, exist_ok=True)
+    unittest.main(argv=argv, verbosity=2)
+
+
+def wait_for(condition, timeout=30.0, interval=0.05, what="condition"):
+    deadline = time.monotonic() + timeout
+    while True:
+        result = condition()
+        if result:
+            return result
+        if time.monotonic() > deadline:
+            raise AssertionError(f"timed out waiting for {what}")
+        time.sleep(interval)
+
+
+def run(command, timeout=60, check=False):
+    completed = subprocess.run(command, capture_output=True, timeout=timeout)
+    if check and completed.returncode != 0:
+        raise AssertionError(f"{command} failed: {completed.stderr!r}")
+    return completed
+
+
+def wine(args, timeout=60):
+    """Runs a Windows console program to its end; returns its stdout as text."""
+    completed = run(["wine"] + args, timeout=timeout)
+    return completed.stdout.decode("utf-8", "replace").replace("\r", "")
+
+
+def inspect(*args):
+    return wine([ARGS.inspect] + list(args))
+
+
+def xdotool(*args, timeout=30):
+    return run(["xdotool"] + [str(a) for a in args], timeout=timeout).stdout.decode().strip()
+
+
+def screenshot(path):
+    run(["import", "-window", "root", path], check=True)
+    return path
+
+
+def cursor_position():
+    x, y = inspect("cursor").split()
+    return int(x), int(y)
+
+
+class Control:
+    def __init__(self, fields):
+        self.name, self.cls, self.text = fields[0], fields[1], fields[2]
+        self.x, self.y, self.width, self.height = (int(v) for v in fields[3:7])
+        self.visible = fields[7] == "1"
+        self.screen_x, self.screen_y = int(fields[8]), int(fields[9])
+
+    @property
+    def rect(self):
+        return (self.x, self.y, self.width, self.height)
+
+    def center(self):
+        return self.screen_x + self.width // 2, self.screen_y + self.height // 2
+
+
+class Kavo:
+    """One kavo.exe process in a run folder of its own."""
+
+    def __init__(self, name, pages=None, files=None):
+        self.folder = os.path.join(ARGS.work, name)
+        shutil.rmtree(self.folder, ignore_errors=True)
+        os.makedirs(self.folder)
+        self.exe = os.path.join(self.folder, "kavo.exe")
+        shutil.copy(ARGS.kavo, self.exe)
+        # pages: {"dir/page.txt": "text"} written as GBK with CR LF; files: raw bytes.
+        for relative, text in (pages or {}).items():
+            data = text.replace("\r\n", "\n").replace("\n", "\r\n").encode("gbk")
+            self.write(os.path.join("content", relative), data)
+        for relative, data in (files or {}).items():
+            self.write(relative, data)
+        self.process = None
+
+    def write(self, relative, data):
+        path = os.path.join(self.folder, relative)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(data)
+
+    def start(self, wait=True):
+        self.process = subprocess.Popen(
+            ["wine", self.exe], cwd=self.folder, stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL)
+        if wait:
+            wait_for(lambda: self.visible_windows(), timeout=90, what="the main window")
+            wait_for(lambda: self.x_window(), timeout=30, what="the X window")
+        return self
+
+    def stop(self):
+        if self.process is not None and self.process.poll() is None:
+            self.process.kill()
+            try:
+                self.process.wait(timeout=20)
+            except subprocess.TimeoutExpired:
+                pass
+        self.process = None
+
+    def wait_exit(self, timeout=30):
+        return self.process.wait(timeout=timeout)
+
+    # --- reading the program from outside ---
+    def windows(self):
+        rows = []
+        for line in inspect("windows", TITLE).splitlines():
+            parts = line.split("\t")
+            if parts[0] == "window":
+                rows.append({"hwnd": int(parts[1]), "visible": parts[2] == "1",
+                             "x": int(parts[3]), "y": int(parts[4]), "width": int(parts[5]),
+                             "height": int(parts[6]), "pid": int(parts[7])})
+        return rows
+
+    def visible_windows(self):
+        return [w for w in self.windows() if w["visible"]]
+
+    def x_window(self):
+        found = xdotool("search", "--onlyvisible", "--name", "^" + TITLE + "$")
+        return found.split()[0] if found else None
+
+    def controls(self):
+        result = {}
+        for line in inspect("controls", TITLE).splitlines():
+            fields = line.split("\t")
+            if len(fields) >= 10:
+                result[fields[0]] = Control(fields)
+        return result
+
+    def control(self, name):
+        return self.controls()[name]
+
+    def text(self, name):
+        return inspect("text", TITLE, name)
+
+    def tree(self):
+        rows = []
+        for line in inspect("tree", TITLE).splitlines():
+            level, bold, expanded, selected, text = line.split("\t", 4)
+            rows.append({"level": int(level), "bold": bold == "1",
+                         "expanded": expanded == "1", "selected": selected == "1",
+                         "text": text})
+        return rows
+
+    # --- acting as a user ---
+    def activate(self):
+        window = self.x_window()
+        xdotool("windowactivate", "--sync", window)
+        return window
+
+    def click(self, name, button=1):
+        x, y = self.control(name).center()
+        self.click_at(x, y, button)
+
+    def click_at(self, x, y, button=1):
+        xdotool("mousemove", "--sync", x, y)
+        xdotool("click", button)
+
+    def type_text(self, text):
+        xdotool("type", "--delay", 30, text)
+
+    def key(self, *keys):
+        xdotool("key", "--delay", 30, *keys)
+
+
+def menus():
+    """Visible pop-up menus: [(items, (x, y, w, h))]."""
+    result = []
+    for line in inspect("menus").splitlines():
+        fields = line.split("\t")
+        rect = tuple(int(v) for v in [fields[-4].lstrip("@")] + fields[-3:])
+        result.append((fields[:-4], rect))
+    return result
+
+
+def tray_icon_window():
+    """Wine's system tray window (the notification area stand-in)."""
+    found = xdotool("search", "--onlyvisible", "--name", "Wine System Tray")
+    return found.split()[0] if found else None
+
+
+def close_menus():
+    xdotool("key", "Escape")
+    wait_for(lambda: not menus(), timeout=10, what="menus to close")
