@@ -1,0 +1,123 @@
+#include "library/content_folder.h"
+
+#include <algorithm>
+
+namespace kavo {
+namespace {
+
+unsigned char FoldAscii(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte >= 'A' && byte <= 'Z') ? static_cast<unsigned char>(byte + 32) : byte;
+}
+
+void SortNames(std::vector<Utf8Text>& names) {
+    std::sort(names.begin(), names.end(), LibraryNameLess);
+}
+
+}  // namespace
+
+Utf8Text ComputeContentRoot(FilePort& files) {
+    return files.ExecutableFolder() + "\\content\\";
+}
+
+Utf8Text WithTrailingSeparator(const Utf8Text& folder) {
+    if (!folder.empty() && folder.back() == '\\') return folder;
+    return folder + "\\";
+}
+
+std::vector<Utf8Text> ListSubdirectories(FilePort& files, const Utf8Text& folder,
+                                         const PendingEventsCallback& processPendingEvents) {
+    std::vector<Utf8Text> names;
+    for (const DirectoryEntry& entry : files.ListDirectory(WithTrailingSeparator(folder), "*.*")) {
+        // "." and ".." and dot-named folders such as .git are no script directories.
+        if (entry.isDirectory && !entry.name.empty() && entry.name[0] != '.')
+            names.push_back(entry.name);
+        if (processPendingEvents) processPendingEvents();
+    }
+    SortNames(names);
+    return names;
+}
+
+std::vector<Utf8Text> ListFiles(FilePort& files, const Utf8Text& folder, const Utf8Text& pattern,
+                                const PendingEventsCallback& processPendingEvents) {
+    std::vector<Utf8Text> names;
+    for (const DirectoryEntry& entry :
+         files.ListDirectory(WithTrailingSeparator(folder), pattern)) {
+        if (!entry.isDirectory && MatchesWildcard(entry.name, pattern)) names.push_back(entry.name);
+        if (processPendingEvents) processPendingEvents();
+    }
+    SortNames(names);
+    return names;
+}
+
+bool LibraryNameLess(const Utf8Text& a, const Utf8Text& b) {
+    const auto folded =
+        std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                     [](char x, char y) { return FoldAscii(x) < FoldAscii(y); });
+    if (folded) return true;
+    const auto reversed =
+        std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(),
+                                     [](char x, char y) { return FoldAscii(x) < FoldAscii(y); });
+    if (reversed) return false;
+    // Equal but for letter case: exact bytes decide, so the order never depends on the listing.
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+    });
+}
+
+bool MatchesWildcard(const Utf8Text& name, const Utf8Text& pattern) {
+    // "*.*" means everything to the platform, names without a dot included.
+    if (pattern == "*.*") return true;
+    // Greedy match with one backtracking point for the last star: linear for the usual patterns.
+    std::size_t n = 0;
+    std::size_t p = 0;
+    std::size_t starPattern = Utf8Text::npos;
+    std::size_t starName = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            starPattern = p++;
+            starName = n;
+        } else if (p < pattern.size() &&
+                   (pattern[p] == '?' || FoldAscii(pattern[p]) == FoldAscii(name[n]))) {
+            ++p;
+            ++n;
+        } else if (starPattern != Utf8Text::npos) {
+            p = starPattern + 1;
+            n = ++starName;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+
+Utf8Text PageNameOf(const Utf8Text& fileName) {
+    // Byte-wise on purpose: in UTF-8 the bytes of ".txt" never occur inside another character.
+    // (The GBK-aware replace of runtime_text would pair UTF-8 bytes as GBK characters and miss a
+    // ".txt" behind them.)
+    static const Utf8Text extension = ".txt";
+    Utf8Text name;
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t found = fileName.find(extension, from);
+        if (found == Utf8Text::npos) break;
+        name.append(fileName, from, found - from);
+        from = found + extension.size();
+    }
+    name.append(fileName, from, Utf8Text::npos);
+    return name;
+}
+
+Utf8Text ComposePagePath(const Utf8Text& contentRoot, const Utf8Text& directory,
+                         const Utf8Text& page) {
+    return contentRoot + directory + "\\" + page + ".txt";
+}
+
+RuntimeText ReadPageText(FilePort& files, const Utf8Text& path) {
+    const auto bytes = files.ReadWholeFile(path);
+    if (!bytes) return RuntimeText();
+    return UpToFirstZero(*bytes);
+}
+
+}  // namespace kavo
