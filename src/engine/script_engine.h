@@ -3,6 +3,7 @@
 // repeated.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -13,6 +14,8 @@
 #include "text/runtime_text.h"
 
 namespace kavo {
+
+struct ScannedStatement;
 
 // Receives exactly argumentCount texts, in statement order. The result is not used by the
 // engine.
@@ -72,6 +75,11 @@ public:
 
 private:
     void Execute(std::string_view script);
+    void ExecuteStatements(const std::vector<ScannedStatement>& statements);
+    std::optional<ScriptFault> CheckStatements(const std::vector<ScannedStatement>& statements,
+                                               std::size_t begin, std::size_t end) const;
+    static ScriptFault Fault(const ScannedStatement& statement, const std::string& problem);
+    std::string CommandList() const;
 
     std::vector<CommandEntry> commands_;
     std::function<void()> pump_;

@@ -1,0 +1,308 @@
+#include "engine/script_engine.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstddef>
+#include <limits>
+#include <utility>
+
+#include "engine/statement_scan.h"
+#include "text/encoding.h"
+
+namespace kavo {
+
+namespace {
+
+// 计次循环尾: closes a counted block. It has no table entry; the executor recognises it by its
+// raw name.
+constexpr std::string_view kBlockEnd = "\xBC\xC6\xB4\xCE\xD1\xAD\xBB\xB7\xCE\xB2";
+
+// Per thread: how deep runs are nested (the outermost one holds the run hooks), and whether the
+// next RunScript call is a block body handed over by RepeatScript (bodies are not re-checked;
+// any other run, even one nested inside a wait, is a script of its own and is checked).
+thread_local int tRunDepth = 0;
+thread_local bool tNextRunIsBody = false;
+
+// Keeps the outermost run's begin and end hooks paired, even when a handler throws.
+class RunScope {
+public:
+    RunScope(const std::function<void()>& begin, const std::function<void()>& end) : end_(end) {
+        if (tRunDepth++ == 0 && begin) begin();
+    }
+    ~RunScope() {
+        if (--tRunDepth == 0 && end_) end_();
+    }
+    RunScope(const RunScope&) = delete;
+    RunScope& operator=(const RunScope&) = delete;
+
+private:
+    const std::function<void()>& end_;
+};
+
+std::string StatementText(const ScannedStatement& statement) {
+    RuntimeText text(statement.rawName);
+    text += '(';
+    text += statement.arguments;
+    text += ')';
+    return text;
+}
+
+}  // namespace
+
+ScriptEngine::ScriptEngine() = default;
+ScriptEngine::~ScriptEngine() = default;
+
+void ScriptEngine::AddCommand(RuntimeText name, CommandHandler handler, std::int32_t argumentCount,
+                              bool isLoop) {
+    commands_.push_back(CommandEntry{std::move(name), std::move(handler), argumentCount, isLoop});
+}
+
+std::int32_t ScriptEngine::FindCommand(std::string_view name) const {
+    std::int32_t position = 1;
+    for (const CommandEntry& entry : commands_) {
+        if (entry.name == name) return position;
+        ++position;
+    }
+    return position;
+}
+
+std::int32_t ScriptEngine::InvokeHandler(const CommandHandler& handler,
+                                         const std::vector<RuntimeText>& arguments,
+                                         std::int32_t count) const {
+    if (!handler) return 0;
+    const std::size_t wanted = count > 0 ? static_cast<std::size_t>(count) : 0;
+    if (arguments.size() == wanted) return handler(arguments);
+    // Fewer texts than the command takes: the missing ones are empty, never read past the list.
+    std::vector<RuntimeText> passed(wanted);
+    std::copy_n(arguments.begin(), std::min(wanted, arguments.size()), passed.begin());
+    return handler(passed);
+}
+
+void ScriptEngine::RunScript(std::string_view script) {
+    const bool isBody = std::exchange(tNextRunIsBody, false);
+    if (isBody) {
+        Execute(script);
+        return;
+    }
+    const std::vector<ScannedStatement> statements = ScanStatements(script);
+    if (std::optional<ScriptFault> fault = CheckStatements(statements, 0, statements.size())) {
+        if (reporter_) reporter_(*fault);
+        return;
+    }
+    RunScope scope(runBegin_, runEnd_);
+    ExecuteStatements(statements);
+}
+
+void ScriptEngine::RepeatScript(std::int32_t count, std::string_view script) {
+    for (std::int32_t round = 0; round < count; ++round) {
+        tNextRunIsBody = true;
+        RunScript(script);
+    }
+    tNextRunIsBody = false;
+}
+
+std::vector<RuntimeText> ScriptEngine::SplitArguments(std::string_view text) const {
+    std::vector<RuntimeText> parts;
+    ForEachArgument(text, [&parts](std::string_view part) { parts.emplace_back(part); });
+    return parts;
+}
+
+std::optional<ScriptFault> ScriptEngine::CheckScript(std::string_view script) const {
+    const std::vector<ScannedStatement> statements = ScanStatements(script);
+    return CheckStatements(statements, 0, statements.size());
+}
+
+void ScriptEngine::Execute(std::string_view script) {
+    RunScope scope(runBegin_, runEnd_);
+    ExecuteStatements(ScanStatements(script));
+}
+
+void ScriptEngine::ExecuteStatements(const std::vector<ScannedStatement>& statements) {
+    std::vector<RuntimeText> arguments;
+    std::string nameBuffer;
+    for (std::size_t index = 0; index < statements.size(); ++index) {
+        const ScannedStatement& statement = statements[index];
+        const std::int32_t position = FindCommand(NameWithoutSpaces(statement.rawName, nameBuffer));
+        // An unknown name (only reachable when a body is run without the check) does nothing.
+        if (position < 1 || static_cast<std::size_t>(position) > commands_.size()) continue;
+        const CommandEntry& entry = commands_[static_cast<std::size_t>(position) - 1];
+
+        if (!entry.isLoop) {
+            arguments.clear();
+            ForEachArgument(statement.arguments,
+                            [&arguments](std::string_view part) { arguments.emplace_back(part); });
+            if (entry.argumentCount >= 0)
+                arguments.resize(static_cast<std::size_t>(entry.argumentCount));
+            InvokeHandler(entry.handler, arguments, entry.argumentCount);
+            continue;
+        }
+
+        const std::int32_t count = TextToNumber(statement.arguments);
+        const std::string_view id = NthArgument(statement.arguments, 2);
+        RuntimeText body;
+        bool closed = false;
+        while (++index < statements.size()) {
+            const ScannedStatement& inner = statements[index];
+            if (inner.rawName == kBlockEnd && inner.arguments == id) {
+                closed = true;
+                break;
+            }
+            body += "\r\n";
+            body += inner.rawName;
+            body += '(';
+            body += inner.arguments;
+            body += ");";
+            if (pump_) pump_();
+        }
+        // A block that is never closed has no defined extent; running what was gathered would
+        // repeat the rest of the script, so it is dropped (the check refuses such scripts).
+        if (!closed) return;
+        RepeatScript(count, body);
+    }
+}
+
+// Walks the statements exactly as ExecuteStatements pairs them, so that a script that passes
+// can never reach the executor's fallbacks: a block's body is checked as the separate script
+// it becomes, and only a closing statement inside the enclosing range can close it.
+std::optional<ScriptFault> ScriptEngine::CheckStatements(
+    const std::vector<ScannedStatement>& statements, std::size_t begin, std::size_t end) const {
+    for (std::size_t index = begin; index < end; ++index) {
+        const ScannedStatement& statement = statements[index];
+        const RuntimeText name(NameWithoutSpaces(statement.rawName));
+        const std::int32_t position = FindCommand(name);
+        if (position < 1 || static_cast<std::size_t>(position) > commands_.size()) {
+            if (name == kBlockEnd)
+                return Fault(statement,
+                             "这个计次循环尾没有与之配对的计次循环。计次循环尾前面不能有空格或"
+                             "其他文字，括号里的编号必须与对应计次循环的第二个参数完全相同。");
+            if (name.empty()) return Fault(statement, "括号前面没有命令名。" + CommandList());
+            return Fault(statement, "“" + GbkToUtf8(name) + "”不是命令。" + CommandList());
+        }
+        const CommandEntry& entry = commands_[static_cast<std::size_t>(position) - 1];
+        const std::size_t given = CountArguments(statement.arguments);
+
+        if (!entry.isLoop) {
+            if (entry.argumentCount > 0 && given < static_cast<std::size_t>(entry.argumentCount))
+                return Fault(statement, GbkToUtf8(entry.name) + "需要" +
+                                            std::to_string(entry.argumentCount) +
+                                            "个参数，这里只有" + std::to_string(given) + "个。");
+            continue;
+        }
+
+        if (given < 2)
+            return Fault(statement, GbkToUtf8(entry.name) +
+                                        "需要两个参数：重复次数和循环编号，例如“" +
+                                        GbkToUtf8(entry.name) + "(3,1)”。");
+        const std::string_view id = NthArgument(statement.arguments, 2);
+        std::size_t close = index + 1;
+        while (close < end &&
+               !(statements[close].rawName == kBlockEnd && statements[close].arguments == id))
+            ++close;
+        if (close == end)
+            return Fault(statement, "这个计次循环没有配对的结束语句“" + GbkToUtf8(kBlockEnd) + "(" +
+                                        GbkToUtf8(id) +
+                                        ")”。结束语句前面不能有空格或其他文字，编号必须完全相同。");
+        // The body is checked even when the count makes it run no time: a typo is a typo.
+        if (std::optional<ScriptFault> fault = CheckStatements(statements, index + 1, close))
+            return fault;
+        index = close;
+    }
+    return std::nullopt;
+}
+
+ScriptFault ScriptEngine::Fault(const ScannedStatement& statement, const std::string& problem) {
+    ScriptFault fault;
+    fault.line = statement.line;
+    fault.statement = StatementText(statement);
+    fault.message = "第" + std::to_string(statement.line) + "行：" + GbkToUtf8(fault.statement) +
+                    "\n" + problem + "\n\n脚本没有运行。";
+    return fault;
+}
+
+std::string ScriptEngine::CommandList() const {
+    if (commands_.empty()) return {};
+    std::string list = "命令有：";
+    for (std::size_t index = 0; index < commands_.size(); ++index) {
+        if (index > 0) list += "、";
+        list += GbkToUtf8(commands_[index].name);
+    }
+    return list + "。";
+}
+
+namespace {
+
+// The number at the start of text the way atof reads it, as a double; 0 when there is none.
+// The accepted form is exactly: white space, sign, digits with an optional point and fraction,
+// an optional exponent. Words such as inf or nan and hexadecimal forms are not numbers here.
+double LeadingDecimal(std::string_view text) {
+    std::size_t pos = 0;
+    auto isSpace = [](char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    };
+    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    while (pos < text.size() && isSpace(text[pos])) ++pos;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        negative = text[pos] == '-';
+        ++pos;
+    }
+    const std::size_t start = pos;
+    std::size_t digits = 0;
+    while (pos < text.size() && isDigit(text[pos])) ++pos, ++digits;
+    if (pos < text.size() && text[pos] == '.') {
+        ++pos;
+        while (pos < text.size() && isDigit(text[pos])) ++pos, ++digits;
+    }
+    if (digits == 0) return 0.0;
+    if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {
+        std::size_t exponent = pos + 1;
+        if (exponent < text.size() && (text[exponent] == '+' || text[exponent] == '-')) ++exponent;
+        if (exponent < text.size() && isDigit(text[exponent])) {
+            pos = exponent;
+            while (pos < text.size() && isDigit(text[pos])) ++pos;
+        }
+    }
+    double value = 0.0;
+    const auto result =
+        std::from_chars(text.data() + start, text.data() + pos, value, std::chars_format::general);
+    // Out of range either way: an overflow would be infinite and an underflow is below any
+    // integer, and both end as 0 in TextToNumber.
+    if (result.ec != std::errc()) return 0.0;
+    return negative ? -value : value;
+}
+
+}  // namespace
+
+std::int32_t TextToNumber(std::string_view text) {
+    const double value = LeadingDecimal(FullWidthToAscii(text));
+    // Truncation toward zero to 64 bits; a value outside that range (or not a number) becomes
+    // the processor's "integer indefinite" 0x8000000000000000, whose low 32 bits are 0.
+    constexpr double kTwoTo63 = 9223372036854775808.0;
+    if (!(value >= -kTwoTo63 && value < kTwoTo63)) return 0;
+    const auto wide = static_cast<std::int64_t>(value);
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(wide)));
+}
+
+std::int32_t TextToInteger(std::string_view text) {
+    const RuntimeText ascii = FullWidthToAscii(text);
+    std::size_t pos = 0;
+    while (pos < ascii.size() && (ascii[pos] == ' ' || (ascii[pos] >= '\t' && ascii[pos] <= '\r')))
+        ++pos;
+    bool negative = false;
+    if (pos < ascii.size() && (ascii[pos] == '+' || ascii[pos] == '-')) {
+        negative = ascii[pos] == '-';
+        ++pos;
+    }
+    // Out-of-range values saturate, as the Windows C library's atoi does.
+    constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
+    std::int64_t magnitude = 0;
+    while (pos < ascii.size() && ascii[pos] >= '0' && ascii[pos] <= '9') {
+        magnitude = std::min<std::int64_t>(magnitude * 10 + (ascii[pos] - '0'), kLimit);
+        ++pos;
+    }
+    const std::int64_t value =
+        negative ? -magnitude : std::min<std::int64_t>(magnitude, kLimit - 1);
+    return static_cast<std::int32_t>(value);
+}
+
+}  // namespace kavo
