@@ -1,0 +1,136 @@
+#include "commands/builtin_commands.h"
+
+#include <cstdint>
+#include <string_view>
+
+#include "commands/keyboard_actions.h"
+#include "commands/mouse_actions.h"
+#include "commands/precise_delay.h"
+#include "text/encoding.h"
+
+namespace kavo {
+namespace {
+
+// Command words and button names as scripts spell them, in GBK.
+constexpr std::string_view kMessageBoxName = "\xD0\xC5\xCF\xA2\xBF\xF2";            // 信息框
+constexpr std::string_view kMouseName = "\xCA\xF3\xB1\xEA";                         // 鼠标
+constexpr std::string_view kDelayName = "\xD1\xD3\xCA\xB1";                         // 延时
+constexpr std::string_view kMouseMessageName = "\xCA\xF3\xB1\xEA\xCF\xFB\xCF\xA2";  // 鼠标消息
+constexpr std::string_view kKeyMessageName = "\xB0\xB4\xBC\xFC\xCF\xFB\xCF\xA2";    // 按键消息
+constexpr std::string_view kMouseMoveName = "\xCA\xF3\xB1\xEA\xD2\xC6\xB6\xAF";     // 鼠标移动
+constexpr std::string_view kBalloonTipName =
+    "\xC6\xF8\xC7\xF2\xCC\xE1\xCA\xBE\xBF\xF2";  // 气球提示框
+constexpr std::string_view kCountedLoopName = "\xBC\xC6\xB4\xCE\xD1\xAD\xBB\xB7";  // 计次循环
+constexpr std::string_view kTypeKeysName = "\xB0\xB4\xBC\xFC";                     // 按键
+constexpr std::string_view kRunName = "\xD4\xCB\xD0\xD0";                          // 运行
+constexpr std::string_view kSpecialKeyName = "\xCC\xD8\xCA\xE2\xB0\xB4\xBC\xFC";   // 特殊按键
+
+constexpr std::string_view kLeftButton = "\xD7\xF3\xBC\xFC";   // 左键
+constexpr std::string_view kRightButton = "\xD3\xD2\xBC\xFC";  // 右键
+
+constexpr std::uint32_t kTaskModalOk = 0x2000;  // MB_OK | MB_TASKMODAL
+constexpr std::uint32_t kStartIdleWaitMs = 1000;
+
+using Arguments = std::vector<RuntimeText>;
+
+// The engine passes every registered argument; a missing one reads as the empty text.
+std::string_view Argument(const Arguments& arguments, std::size_t index) {
+    return index < arguments.size() ? std::string_view(arguments[index]) : std::string_view();
+}
+std::int32_t Number(const Arguments& arguments, std::size_t index) {
+    return TextToNumber(Argument(arguments, index));
+}
+
+}  // namespace
+
+void AddBuiltinCommands(ScriptEngine& engine, const CommandServices& services) {
+    // The handlers keep a reference to services, which outlives the engine's use of them.
+    const CommandServices& s = services;
+
+    engine.AddCommand(
+        RuntimeText(kMessageBoxName),
+        [&s](const Arguments& a) -> std::int32_t {
+            // No default caption: an empty title stays empty.
+            return s.system.ShowMessageBox(GbkToUtf8(Argument(a, 1)), GbkToUtf8(Argument(a, 0)),
+                                           kTaskModalOk);
+        },
+        2);
+
+    engine.AddCommand(
+        RuntimeText(kMouseName),
+        [&s](const Arguments& a) -> std::int32_t {
+            const std::string_view button = Argument(a, 0);
+            if (button == kLeftButton) ClickAtCursor(s.input, ClickKind::Left);
+            if (button == kRightButton) ClickAtCursor(s.input, ClickKind::Right);
+            return 0;
+        },
+        1);
+
+    engine.AddCommand(
+        RuntimeText(kDelayName),
+        [&s](const Arguments& a) -> std::int32_t { return PreciseDelay(s.wait, Number(a, 0)); }, 1);
+
+    engine.AddCommand(
+        RuntimeText(kMouseMessageName),
+        [&s](const Arguments& a) -> std::int32_t {
+            PostMouseMessage(s.input, Number(a, 0), Number(a, 1), Number(a, 2), Number(a, 3),
+                             Number(a, 4));
+            return 0;
+        },
+        5);
+
+    engine.AddCommand(
+        RuntimeText(kKeyMessageName),
+        [&s](const Arguments& a) -> std::int32_t {
+            PostKeyMessage(s.input, Number(a, 0), Number(a, 1), Number(a, 2));
+            return 0;
+        },
+        3);
+
+    engine.AddCommand(
+        RuntimeText(kMouseMoveName),
+        [&s](const Arguments& a) -> std::int32_t {
+            GlideCursor(s.input, s.wait, Number(a, 0), Number(a, 1));
+            return 0;
+        },
+        2);
+
+    engine.AddCommand(
+        RuntimeText(kBalloonTipName),
+        [&s](const Arguments& a) -> std::int32_t {
+            const Point where = s.input.GetCursorPos();
+            if (s.showBalloonTip) s.showBalloonTip(where, GbkToUtf8(Argument(a, 0)));
+            return 0;
+        },
+        1);
+
+    // The executor runs counted blocks itself and never calls this handler.
+    engine.AddCommand(
+        RuntimeText(kCountedLoopName),
+        [](const Arguments& a) -> std::int32_t { return Number(a, 0); }, 2, true);
+
+    engine.AddCommand(
+        RuntimeText(kTypeKeysName),
+        [&s](const Arguments& a) -> std::int32_t {
+            TypeKeys(s.input, s.wait, Argument(a, 0), Number(a, 1));
+            return 0;
+        },
+        2);
+
+    engine.AddCommand(
+        RuntimeText(kRunName),
+        [&s](const Arguments& a) -> std::int32_t {
+            return s.system.StartProcess(GbkToUtf8(Argument(a, 0)), kStartIdleWaitMs) ? 1 : 0;
+        },
+        1);
+
+    engine.AddCommand(
+        RuntimeText(kSpecialKeyName),
+        [&s](const Arguments& a) -> std::int32_t {
+            PressSpecialKey(s.input, s.wait, TextToInteger(Argument(a, 0)));
+            return 0;
+        },
+        1);
+}
+
+}  // namespace kavo

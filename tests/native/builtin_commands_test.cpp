@@ -1,0 +1,204 @@
+#include "commands/builtin_commands.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "engine/script_engine.h"
+#include "native/input_calls.h"
+#include "platform/fake/recording_platform.h"
+#include "text/encoding.h"
+
+namespace kavo {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::IsEmpty;
+using Calls = std::vector<std::string>;
+
+// Scripts are GBK; the tests write them readably and convert.
+RuntimeText Gbk(const char* utf8) {
+    return Utf8ToGbk(utf8);
+}
+
+struct BalloonCall {
+    Point where;
+    Utf8Text text;
+};
+
+// An engine holding the built-in commands, run against the recording fake.
+class BuiltinCommandsTest : public ::testing::Test {
+  protected:
+    BuiltinCommandsTest()
+        : services_{platform, platform, platform, [this](Point where, const Utf8Text& text) {
+                        balloons.push_back({where, text});
+                    }} {
+        AddBuiltinCommands(engine, services_);
+        engine.SetFaultReporter([this](const ScriptFault& fault) { faults.push_back(fault); });
+    }
+
+    void Run(const char* utf8Script) {
+        platform.ClearCalls();
+        engine.RunScript(Gbk(utf8Script));
+        EXPECT_THAT(faults, IsEmpty()) << utf8Script;
+    }
+
+    // Calls the named command's handler directly, for its result.
+    std::int32_t Invoke(const char* utf8Name, std::vector<const char*> utf8Arguments) {
+        const std::int32_t position = engine.FindCommand(Gbk(utf8Name));
+        const CommandEntry& entry = engine.Commands().at(static_cast<std::size_t>(position - 1));
+        std::vector<RuntimeText> arguments;
+        for (const char* argument : utf8Arguments) arguments.push_back(Gbk(argument));
+        platform.ClearCalls();
+        return engine.InvokeHandler(entry.handler, arguments, entry.argumentCount);
+    }
+
+    RecordingPlatform platform;
+    ScriptEngine engine;
+    std::vector<BalloonCall> balloons;
+    std::vector<ScriptFault> faults;
+
+  private:
+    CommandServices services_;
+};
+
+TEST_F(BuiltinCommandsTest, EntersTheElevenCommandsInOrderWithTheirArgumentCounts) {
+    struct Expected {
+        const char* gbkName;
+        std::int32_t argumentCount;
+        bool isLoop;
+    };
+    const Expected expected[] = {
+        {"\xD0\xC5\xCF\xA2\xBF\xF2", 2, false},                  // 信息框
+        {"\xCA\xF3\xB1\xEA", 1, false},                          // 鼠标
+        {"\xD1\xD3\xCA\xB1", 1, false},                          // 延时
+        {"\xCA\xF3\xB1\xEA\xCF\xFB\xCF\xA2", 5, false},          // 鼠标消息
+        {"\xB0\xB4\xBC\xFC\xCF\xFB\xCF\xA2", 3, false},          // 按键消息
+        {"\xCA\xF3\xB1\xEA\xD2\xC6\xB6\xAF", 2, false},          // 鼠标移动
+        {"\xC6\xF8\xC7\xF2\xCC\xE1\xCA\xBE\xBF\xF2", 1, false},  // 气球提示框
+        {"\xBC\xC6\xB4\xCE\xD1\xAD\xBB\xB7", 2, true},           // 计次循环
+        {"\xB0\xB4\xBC\xFC", 2, false},                          // 按键
+        {"\xD4\xCB\xD0\xD0", 1, false},                          // 运行
+        {"\xCC\xD8\xCA\xE2\xB0\xB4\xBC\xFC", 1, false},          // 特殊按键
+    };
+    const auto& commands = engine.Commands();
+    ASSERT_EQ(commands.size(), std::size(expected));
+    for (std::size_t i = 0; i < commands.size(); ++i) {
+        EXPECT_EQ(commands[i].name, expected[i].gbkName) << "position " << i + 1;
+        EXPECT_EQ(commands[i].argumentCount, expected[i].argumentCount) << commands[i].name;
+        EXPECT_EQ(commands[i].isLoop, expected[i].isLoop) << commands[i].name;
+        EXPECT_TRUE(commands[i].handler) << commands[i].name;
+    }
+    EXPECT_EQ(engine.FindCommand(Gbk("信息框")), 1);
+    EXPECT_EQ(engine.FindCommand(Gbk("特殊按键")), 11);
+    EXPECT_EQ(engine.FindCommand(Gbk("计次循环尾")), 12);
+}
+
+TEST_F(BuiltinCommandsTest, EachStatementPerformsItsActionWithItsArgumentsConverted) {
+    platform.cursor = {0, 0};
+    struct Case {
+        const char* script;
+        Calls expected;
+    };
+    const Case cases[] = {
+        {"鼠标(左键)",
+         {"GetCursorPos", "GetCursorPos", "SetCursorPos(0,0)", "MouseEvent(0x0006,0,0)",
+          "SetCursorPos(0,0)"}},
+        {"鼠标(右键)",
+         {"GetCursorPos", "GetCursorPos", "SetCursorPos(0,0)", "MouseEvent(0x0018,0,0)",
+          "SetCursorPos(0,0)"}},
+        // Compared byte for byte: surrounding spaces, half a word or another word do nothing.
+        {"鼠标(左键 )", {}},
+        {"鼠标( 右键)", {}},
+        {"鼠标(左)", {}},
+        {"鼠标(中键)", {}},
+        {"延时(100)", {"Wait(100)"}},
+        {"延时(1.5e3)", {"Wait(1500)"}},
+        {"延时(abc)", {"Wait(0)"}},
+        {"鼠标消息(0,100,200,2,7)",
+         {"GetDesktopWindow", "PostMessage(65552,0x0200,0x00000002,0x00C80064)",
+          "PostMessage(65552,0x007B,0x000206AE,0x024702AD)"}},
+        {"鼠标消息(1234,１００,2e2,0,3)",
+         {"PostMessage(1234,0x0200,0x00000002,0x00C80064)",
+          "PostMessage(1234,0x0201,0x00000001,0x00C80064)"}},
+        {"鼠标消息(1234,-1,0,5,0)", {"PostMessage(1234,0x020A,0xFF880010,0x017F0248)"}},
+        {"按键消息(1234,65,3)", {"PostMessage(1234,0x0100,0x00000041,0x00000000)"}},
+        {"按键消息(1234,65,5)",
+         {"PostMessage(1234,0x0100,0x00000041,0x00000000)",
+          "PostMessage(1234,0x0101,0x00000041,0x00000000)"}},
+        {"按键消息(1234,65,,)", {}},  // an empty mode posts nothing
+        {"按键消息(0,65,1)", {"PostMessage(0,0x0102,0x00000041,0x00000000)"}},  // 0 stays 0
+        {"鼠标移动(3,1)",
+         {"GetCursorPos", "Wait(1)", "SetCursorPos(1,1)", "Wait(1)", "SetCursorPos(2,1)", "Wait(1)",
+          "SetCursorPos(3,1)"}},
+        {"鼠标移动(0,0)", {"GetCursorPos"}},
+        {"按键(ab,10)",
+         {"KeybdEvent(0x41,0x0)", "KeybdEvent(0x41,0x2)", "Wait(10)", "KeybdEvent(0x42,0x0)",
+          "KeybdEvent(0x42,0x2)", "Wait(10)"}},
+        {"按键(,10)", {}},
+        // Read like atoi: 3.9e1 is 3, not 39.
+        {"特殊按键(3.9e1)",
+         {"MapVirtualKey(3,2)", "MapVirtualKey(3,0)", "GetTickCount",
+          "SendInput(vk=3,scan=0,flags=0x1,time=1000)", "Wait(50)", "GetTickCount",
+          "SendInput(vk=3,scan=0,flags=0x3,time=1001)", "Wait(50)"}},
+        {"特殊按键(abc)",
+         {"MapVirtualKey(0,2)", "MapVirtualKey(0,0)", "GetTickCount",
+          "SendInput(vk=0,scan=0,flags=0x1,time=1002)", "Wait(50)", "GetTickCount",
+          "SendInput(vk=0,scan=0,flags=0x3,time=1003)", "Wait(50)"}},
+        {"特殊按键(６５)",
+         {"MapVirtualKey(65,2)", "MapVirtualKey(65,0)", "GetTickCount",
+          "SendInput(vk=65,scan=30,flags=0x0,time=1004)", "Wait(50)", "GetTickCount",
+          "SendInput(vk=65,scan=30,flags=0x2,time=1005)", "Wait(50)"}},
+        {"运行(notepad.exe a b.txt)", {"StartProcess(notepad.exe a b.txt,1000)"}},
+        {"信息框(标题,你好，世界)", {"MessageBox(你好，世界|标题|0x2000)"}},
+        {"信息框(,x)", {"MessageBox(x||0x2000)"}},
+    };
+    for (const Case& c : cases) {
+        Run(c.script);
+        EXPECT_THAT(test::InputCalls(platform), ElementsAreArray(c.expected)) << c.script;
+        platform.cursor = {0, 0};
+    }
+}
+
+TEST_F(BuiltinCommandsTest, BalloonTipShowsTheTextAtTheCursorAndReturnsAtOnce) {
+    platform.cursor = {321, 654};
+    Run("气球提示框(<b>你好</b> & 1)");
+    EXPECT_THAT(platform.calls, ElementsAre("GetCursorPos"));
+    ASSERT_EQ(balloons.size(), 1u);
+    EXPECT_EQ(balloons[0].where, (Point{321, 654}));
+    EXPECT_EQ(balloons[0].text, "<b>你好</b> & 1");  // as written, in UTF-8
+}
+
+TEST_F(BuiltinCommandsTest, RunReportsWhetherTheProgramStartedAndShowsNothing) {
+    platform.processStarts = [](const Utf8Text& line) { return line == "记事本.exe"; };
+    EXPECT_EQ(Invoke("运行", {"记事本.exe"}), 1);
+    EXPECT_THAT(platform.calls, ElementsAre("StartProcess(记事本.exe,1000)"));
+    EXPECT_EQ(Invoke("运行", {"no such program.exe"}), 0);
+    EXPECT_THAT(platform.calls, ElementsAre("StartProcess(no such program.exe,1000)"));
+}
+
+TEST_F(BuiltinCommandsTest, MessageBoxReturnsTheButtonThatClosedIt) {
+    platform.messageBoxResult = 7;
+    EXPECT_EQ(Invoke("信息框", {"t", "x"}), 7);
+    EXPECT_THAT(platform.calls, ElementsAre("MessageBox(x|t|0x2000)"));
+}
+
+TEST_F(BuiltinCommandsTest, CountedLoopHandlerDoesNothingAndTheBlockRepeatsItsStatements) {
+    Invoke("计次循环", {"3", "1"});
+    EXPECT_THAT(platform.calls, IsEmpty());
+    Run("计次循环(2,1)\r\n按键消息(9,1,2)\r\n计次循环尾(1)\r\n");
+    EXPECT_THAT(test::InputCalls(platform),
+                ElementsAre("PostMessage(9,0x0100,0x00000001,0x00000000)",
+                            "PostMessage(9,0x0100,0x00000001,0x00000000)"));
+}
+
+TEST_F(BuiltinCommandsTest, StatementsRunInOrder) {
+    platform.cursor = {5, 5};
+    Run("鼠标移动(6,5)延时(20)\r\n按键消息(3,13,4)");
+    EXPECT_THAT(test::InputCalls(platform),
+                ElementsAre("GetCursorPos", "Wait(1)", "SetCursorPos(6,5)", "Wait(20)",
+                            "PostMessage(3,0x0101,0x0000000D,0x00000000)"));
+}
+
+}  // namespace
+}  // namespace kavo

@@ -1,0 +1,218 @@
+#include "commands/mouse_actions.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "native/input_calls.h"
+#include "platform/fake/recording_platform.h"
+
+namespace kavo {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using Calls = std::vector<std::string>;
+
+TEST(ClickAtCursor, PressesAndReleasesInOneEventWhereTheCursorIs) {
+    struct Case {
+        ClickKind kind;
+        const char* event;
+    };
+    for (const Case& c : {Case{ClickKind::Left, "MouseEvent(0x0006,40,50)"},
+                          Case{ClickKind::Right, "MouseEvent(0x0018,40,50)"}}) {
+        RecordingPlatform platform;
+        platform.cursor = {40, 50};
+        ClickAtCursor(platform, c.kind);
+        EXPECT_THAT(platform.calls,
+                    ElementsAre("GetCursorPos", "GetCursorPos", "SetCursorPos(40,50)", c.event,
+                                "SetCursorPos(40,50)"));
+    }
+}
+
+// A click whose target moves the cursor (a window that jumps under it, a drag handler).
+class CursorMovingPlatform : public RecordingPlatform {
+  public:
+    void MouseEvent(std::uint32_t flags, int x, int y) override {
+        RecordingPlatform::MouseEvent(flags, x, y);
+        cursor = {900, 700};
+    }
+};
+
+TEST(ClickAtCursor, PutsTheCursorBackWhereItStartedEvenWhenTheClickMovedIt) {
+    CursorMovingPlatform platform;
+    platform.cursor = {-20, 300};
+    ClickAtCursor(platform, ClickKind::Left);
+    EXPECT_EQ(platform.cursor, (Point{-20, 300}));
+    EXPECT_EQ(platform.calls.back(), "SetCursorPos(-20,300)");
+}
+
+TEST(MoveCursor, PlacesTheCursorOnce) {
+    RecordingPlatform platform;
+    MoveCursor(platform, -5, 1200);
+    EXPECT_THAT(platform.calls, ElementsAre("SetCursorPos(-5,1200)"));
+}
+
+TEST(GlideCursor, StepsOnePixelPerAxisAfterEachOneMillisecondWait) {
+    struct Case {
+        Point from;
+        Point to;
+        Calls expected;
+    };
+    const Case cases[] = {
+        // Diagonally until one axis is reached, then straight along the other.
+        {{0, 0},
+         {3, 1},
+         {"GetCursorPos", "Wait(1)", "SetCursorPos(1,1)", "Wait(1)", "SetCursorPos(2,1)", "Wait(1)",
+          "SetCursorPos(3,1)"}},
+        // Toward smaller coordinates.
+        {{5, 5},
+         {2, 7},
+         {"GetCursorPos", "Wait(1)", "SetCursorPos(4,6)", "Wait(1)", "SetCursorPos(3,7)", "Wait(1)",
+          "SetCursorPos(2,7)"}},
+        {{10, 10},
+         {10, 8},
+         {"GetCursorPos", "Wait(1)", "SetCursorPos(10,9)", "Wait(1)", "SetCursorPos(10,8)"}},
+        {{0, 0}, {-1, -1}, {"GetCursorPos", "Wait(1)", "SetCursorPos(-1,-1)"}},
+    };
+    for (const Case& c : cases) {
+        RecordingPlatform platform;
+        platform.cursor = c.from;
+        GlideCursor(platform, platform, c.to.x, c.to.y);
+        EXPECT_THAT(test::InputCalls(platform), ElementsAreArray(c.expected))
+            << "from (" << c.from.x << "," << c.from.y << ") to (" << c.to.x << "," << c.to.y
+            << ")";
+        EXPECT_EQ(platform.cursor, c.to);
+    }
+}
+
+TEST(GlideCursor, ToTheCursorsOwnPositionNeitherMovesNorWaits) {
+    RecordingPlatform platform;
+    platform.cursor = {640, 480};
+    GlideCursor(platform, platform, 640, 480);
+    EXPECT_THAT(platform.calls, ElementsAre("GetCursorPos"));
+}
+
+TEST(GlideCursor, ReadsTheCursorOnceSoRefusedPlacementsStillRunTheWholePath) {
+    RecordingPlatform platform;
+    platform.cursor = {0, 0};
+    platform.refuseCursorPlacement = true;
+    GlideCursor(platform, platform, 2, 0);
+    EXPECT_THAT(test::InputCalls(platform),
+                ElementsAre("GetCursorPos", "Wait(1)", "SetCursorPos(1,0)", "Wait(1)",
+                            "SetCursorPos(2,0)"));
+}
+
+TEST(GlideCursor, TakesAsManyStepsAsTheLongerAxis) {
+    RecordingPlatform platform;
+    platform.cursor = {0, 0};
+    GlideCursor(platform, platform, 1000, -300);
+    EXPECT_EQ(platform.CallsStartingWith({"SetCursorPos"}).size(), 1000u);
+    EXPECT_EQ(platform.CallsStartingWith({"SetWaitableTimer"}).size(), 1000u);
+    EXPECT_EQ(platform.CallsStartingWith({"SetCursorPos"})[299], "SetCursorPos(300,-300)");
+    EXPECT_EQ(platform.CallsStartingWith({"SetCursorPos"})[300], "SetCursorPos(301,-300)");
+}
+
+std::string Post(std::uint32_t message, std::uint32_t wParam, std::uint32_t lParam,
+                 NativeWindow window = 4242) {
+    char text[96];
+    std::snprintf(text, sizeof text, "PostMessage(%lld,0x%04X,0x%08X,0x%08X)",
+                  static_cast<long long>(window), message, wParam, lParam);
+    return text;
+}
+
+TEST(PostMouseMessage, PostsTheMessagesOfEachButtonAndAction) {
+    constexpr std::uint32_t p = 0x00C80064;            // x 100, y 200
+    constexpr std::uint32_t shifted = p + 0x017F0249;  // the wheel and context-menu point
+    const std::string move = Post(0x0200, 0x0002, p);
+    const std::string contextMenu = Post(0x007B, 0x000206AE, shifted);
+    struct Case {
+        int button;
+        int action;
+        Calls expected;
+    };
+    const Case cases[] = {
+        {0, 0, {move, Post(0x0201, 1, p), Post(0x0202, 0, p)}},
+        {1, 1, {move, Post(0x0201, 1, p), Post(0x0202, 0, p)}},
+        {1, 2, {move, Post(0x0201, 1, p), Post(0x0202, 0, p), Post(0x0203, 0, p)}},
+        {0, 3, {move, Post(0x0201, 1, p)}},
+        {1, 4, {move, Post(0x0202, 0, p)}},
+        {0, 5, {move}},
+        {1, -1, {move}},
+        {2, 0, {move, Post(0x0204, 2, p), Post(0x0205, 2, p), contextMenu}},
+        {2, 2, {move, Post(0x0204, 2, p), Post(0x0205, 2, p), Post(0x0206, 0, p), contextMenu}},
+        {2, 3, {move, Post(0x0204, 2, p), contextMenu}},
+        {2, 4, {move, Post(0x0205, 2, p), contextMenu}},
+        {2, 7, {move, contextMenu}},
+        {3, 1, {move, Post(0x0207, 0x10, p), Post(0x0208, 0, p)}},
+        {3, 2, {move, Post(0x0207, 0x10, p), Post(0x0208, 0, p), Post(0x0209, 0, p)}},
+        {3, 3, {move, Post(0x0207, 0x10, p)}},
+        {3, 4, {move, Post(0x0208, 0, p)}},
+        {4, 0, {Post(0x020A, 0x00780010, shifted)}},
+        {4, 3, {Post(0x020A, 0x00780010, shifted)}},
+        {4, 99, {Post(0x020A, 0x00780010, shifted)}},
+        {5, 2, {Post(0x020A, 0xFF880010, shifted)}},
+        {5, -4, {Post(0x020A, 0xFF880010, shifted)}},
+        {6, 0, {move}},
+        {-1, 0, {move}},
+    };
+    for (const Case& c : cases) {
+        RecordingPlatform platform;
+        PostMouseMessage(platform, 4242, 100, 200, c.button, c.action);
+        EXPECT_THAT(platform.calls, ElementsAreArray(c.expected))
+            << "button " << c.button << ", action " << c.action;
+    }
+}
+
+TEST(PostMouseMessage, PacksThePointAsYTimes65536PlusXCutTo32Bits) {
+    struct Case {
+        int x;
+        int y;
+        std::uint32_t packed;
+        std::uint32_t shifted;
+    };
+    const Case cases[] = {
+        {100, 200, 0x00C80064, 0x024702AD},
+        {-1, 0, 0xFFFFFFFF, 0x017F0248},  // all 32 bits set; the sum wraps
+        {5, -1, 0xFFFF0005, 0x017E024E},  // the carry crosses into the high word
+        {70000, 1, 0x00021170, 0x018113B9},
+        {0, 40000, 0x9C400000, 0x9DBF0249},
+        {0, 70000, 0x11700000, 0x12EF0249},  // exact product, then cut: no overflow
+        {65535, 65535, 0xFFFFFFFF, 0x017F0248},
+    };
+    for (const Case& c : cases) {
+        RecordingPlatform platform;
+        PostMouseMessage(platform, 7, c.x, c.y, 0, 3);
+        PostMouseMessage(platform, 7, c.x, c.y, 4, 0);
+        PostMouseMessage(platform, 7, c.x, c.y, 2, 9);
+        EXPECT_THAT(
+            platform.calls,
+            ElementsAre(Post(0x0200, 2, c.packed, 7), Post(0x0201, 1, c.packed, 7),
+                        Post(0x020A, 0x00780010, c.shifted, 7), Post(0x0200, 2, c.packed, 7),
+                        Post(0x007B, 0x000206AE, c.shifted, 7)))
+            << "x " << c.x << ", y " << c.y;
+    }
+}
+
+TEST(PostMouseMessage, WindowZeroMeansTheDesktopWindow) {
+    RecordingPlatform platform;
+    platform.desktopWindow = 65552;
+    PostMouseMessage(platform, 0, 100, 200, 4, 0);
+    PostMouseMessage(platform, 0, 1, 0, 0, 3);
+    EXPECT_THAT(
+        platform.calls,
+        ElementsAre("GetDesktopWindow", Post(0x020A, 0x00780010, 0x024702AD, 65552),
+                    "GetDesktopWindow", Post(0x0200, 2, 1, 65552), Post(0x0201, 1, 1, 65552)));
+}
+
+TEST(PostMouseMessage, NeverTouchesTheCursor) {
+    RecordingPlatform platform;
+    platform.cursor = {3, 4};
+    for (int button = 0; button <= 6; ++button)
+        for (int action = 0; action <= 5; ++action)
+            PostMouseMessage(platform, 99, 10, 20, button, action);
+    EXPECT_EQ(platform.calls.size(), platform.CallsStartingWith({"PostMessage(99,"}).size());
+    EXPECT_EQ(platform.cursor, (Point{3, 4}));
+}
+
+}  // namespace
+}  // namespace kavo
