@@ -60,7 +60,7 @@ void ScriptEngine::AddCommand(RuntimeText name, CommandHandler handler, std::int
 std::int32_t ScriptEngine::FindCommand(std::string_view name) const {
     std::int32_t position = 1;
     for (const CommandEntry& entry : commands_) {
-        if (entry.name == name) return position;
+        if (SameBytes(entry.name, name)) return position;
         ++position;
     }
     return position;
@@ -143,7 +143,7 @@ void ScriptEngine::ExecuteStatements(const std::vector<ScannedStatement>& statem
         bool closed = false;
         while (++index < statements.size()) {
             const ScannedStatement& inner = statements[index];
-            if (inner.rawName == kBlockEnd && inner.arguments == id) {
+            if (SameBytes(inner.rawName, kBlockEnd) && SameBytes(inner.arguments, id)) {
                 closed = true;
                 break;
             }
@@ -195,8 +195,8 @@ std::optional<ScriptFault> ScriptEngine::CheckStatements(
                                         GbkToUtf8(entry.name) + "(3,1)”。");
         const std::string_view id = NthArgument(statement.arguments, 2);
         std::size_t close = index + 1;
-        while (close < end &&
-               !(statements[close].rawName == kBlockEnd && statements[close].arguments == id))
+        while (close < end && !(SameBytes(statements[close].rawName, kBlockEnd) &&
+                                SameBytes(statements[close].arguments, id)))
             ++close;
         if (close == end)
             return Fault(statement, "这个计次循环没有配对的结束语句“" + GbkToUtf8(kBlockEnd) + "(" +

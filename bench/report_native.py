@@ -1,0 +1,38 @@
+#!/usr/bin/env python3
+"""Prints Google Benchmark JSON results as "name: value unit (goal: ...)" lines."""
+import json
+import sys
+
+TIME_UNITS = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
+
+
+def figure(bench):
+    if "items_per_second" in bench:
+        return f"{bench['items_per_second']:.0f}", "statements/s"
+    seconds = bench["real_time"] * TIME_UNITS.get(bench.get("time_unit", "ns"), 1e-9)
+    return f"{seconds * 1e3:.3f}", "ms"
+
+
+def main(argv):
+    if len(argv) != 2:
+        print(f"usage: {argv[0]} benchmark.json", file=sys.stderr)
+        return 2
+    with open(argv[1], encoding="utf-8") as handle:
+        report = json.load(handle)
+    for bench in report.get("benchmarks", []):
+        # With repetitions only the aggregates are worth a line; the median speaks for them.
+        if bench.get("run_type") == "aggregate" and bench.get("aggregate_name") != "median":
+            continue
+        if bench.get("error_occurred"):
+            print(f"{bench['name']}: error ({bench.get('error_message', '')})")
+            continue
+        value, unit = figure(bench)
+        label = bench.get("label", "")
+        goal = label[len("goal:"):].strip() if label.startswith("goal:") else ""
+        suffix = f" (goal: {goal})" if goal else ""
+        print(f"{bench['name']}: {value} {unit}{suffix}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

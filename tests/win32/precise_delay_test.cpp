@@ -1,0 +1,178 @@
+// The delay on the real waitable timer: messages of the waiting thread are dispatched while it
+// waits, and short intervals end after a single wait (or without a timer at all).
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <climits>
+#include <thread>
+
+#include "commands/precise_delay.h"
+#include "platform/win32/win32_platform.h"
+#include "win32/test_support_win32.h"
+
+namespace kavo {
+namespace {
+
+// Forwards to the real platform and counts what the delay asks of it.
+class CountingWait : public WaitPort {
+public:
+    explicit CountingWait(WaitPort& real) : real_(real) {}
+
+    int created = 0;
+    int closed = 0;
+    int timerWaits = 0;
+    int timerResults = 0;
+    int dispatches = 0;
+    // Runs once, just before the first wait on the timer.
+    std::function<void()> beforeFirstWait;
+
+    TimerHandle CreateDelayTimer() override {
+        ++created;
+        return real_.CreateDelayTimer();
+    }
+    bool SetDelayTimer(TimerHandle timer, std::int64_t dueTime) override {
+        return real_.SetDelayTimer(timer, dueTime);
+    }
+    WaitResult WaitForTimerOrMessages(TimerHandle timer) override {
+        if (timerWaits++ == 0 && beforeFirstWait) beforeFirstWait();
+        const WaitResult result = real_.WaitForTimerOrMessages(timer);
+        if (result == WaitResult::Timer) ++timerResults;
+        return result;
+    }
+    WaitResult WaitForMessages(std::uint32_t timeoutMs) override {
+        return real_.WaitForMessages(timeoutMs);
+    }
+    void CloseTimer(TimerHandle timer) override {
+        ++closed;
+        real_.CloseTimer(timer);
+    }
+    void ProcessPendingEvents() override {
+        ++dispatches;
+        real_.ProcessPendingEvents();
+    }
+    std::uint64_t NowMicroseconds() override { return real_.NowMicroseconds(); }
+    void BeginPreciseTiming() override { real_.BeginPreciseTiming(); }
+    void EndPreciseTiming() override { real_.EndPreciseTiming(); }
+
+private:
+    WaitPort& real_;
+};
+
+constexpr UINT kPosted = WM_APP + 1;
+constexpr UINT kSent = WM_APP + 2;
+
+// A message-only window of the calling thread that counts what reaches its procedure.
+class CountingWindow {
+public:
+    CountingWindow() {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = &CountingWindow::Procedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"KavoDelayTestWindow";
+        RegisterClassW(&windowClass);  // a second registration fails harmlessly
+        window_ = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                  nullptr, windowClass.hInstance, nullptr);
+        SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~CountingWindow() { DestroyWindow(window_); }
+    CountingWindow(const CountingWindow&) = delete;
+    CountingWindow& operator=(const CountingWindow&) = delete;
+
+    HWND Window() const { return window_; }
+    std::atomic<int> posted{0};
+    std::atomic<int> sent{0};
+    std::atomic<WPARAM> lastParameter{0};
+
+private:
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<CountingWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (self != nullptr && (message == kPosted || message == kSent)) {
+            (message == kPosted ? self->posted : self->sent)++;
+            self->lastParameter = wParam;
+            return 0;
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    HWND window_ = nullptr;
+};
+
+TEST(PreciseDelayWin32, AMessageWaitingInTheQueueIsDispatchedDuringTheDelay) {
+    CountingWindow target;
+    ASSERT_NE(target.Window(), nullptr);
+    CountingWait wait(ThePlatform());
+    ASSERT_TRUE(PostMessageW(target.Window(), kPosted, 7, 0));
+    EXPECT_EQ(target.posted.load(), 0);  // nothing has served the queue yet
+    EXPECT_EQ(PreciseDelay(wait, 30), 1);
+    EXPECT_EQ(target.posted.load(), 1);
+    EXPECT_EQ(target.lastParameter.load(), 7u);
+    EXPECT_GE(wait.dispatches, 1);
+    EXPECT_EQ(wait.timerResults, 1);  // the loop ended on the timer, not before
+    EXPECT_EQ(wait.created, 1);
+    EXPECT_EQ(wait.closed, 1);
+}
+
+TEST(PreciseDelayWin32, MessagesFromAnotherThreadAreServedWhileWaiting) {
+    CountingWindow target;
+    ASSERT_NE(target.Window(), nullptr);
+    CountingWait wait(ThePlatform());
+    HANDLE waiting = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(waiting, nullptr);
+    wait.beforeFirstWait = [waiting] { SetEvent(waiting); };
+    const HWND window = target.Window();
+    std::thread other([waiting, window] {
+        if (WaitForSingleObject(waiting, 20000) != WAIT_OBJECT_0) return;
+        for (WPARAM i = 1; i <= 3; ++i) PostMessageW(window, kPosted, i, 0);
+        // A sent message blocks this thread until the waiting thread handles it.
+        SendMessageW(window, kSent, 99, 0);
+    });
+    // Long enough that the other thread is done well before the timer fires.
+    PreciseDelay(wait, 2000);
+    const int postedDuringDelay = target.posted.load();
+    const int sentDuringDelay = target.sent.load();
+    other.join();
+    CloseHandle(waiting);
+    EXPECT_EQ(postedDuringDelay, 3);
+    EXPECT_EQ(sentDuringDelay, 1);
+    EXPECT_GE(wait.dispatches, 1);
+    EXPECT_EQ(wait.timerResults, 1);
+}
+
+TEST(PreciseDelayWin32, IntervalsBelowOneEndAfterOneWaitOrWithoutATimer) {
+    for (const std::int32_t interval : {0, -1, -1000, INT_MIN}) {
+        CountingWait plain(ThePlatform());
+        EXPECT_EQ(PreciseDelay(plain, interval), 1);
+        EXPECT_EQ(plain.created, 1) << interval;
+        EXPECT_EQ(plain.timerWaits, 1) << interval;  // the timer had already fired
+        EXPECT_EQ(plain.timerResults, 1) << interval;
+        EXPECT_EQ(plain.closed, 1) << interval;
+
+        CountingWait early(ThePlatform());
+        EXPECT_EQ(PreciseDelay(early, interval, DelayVariant::EarlyReturn), 1);
+        EXPECT_EQ(early.created, 0) << interval;
+        EXPECT_EQ(early.timerWaits, 0) << interval;
+    }
+    CountingWait early(ThePlatform());
+    PreciseDelay(early, 1, DelayVariant::EarlyReturn);
+    EXPECT_EQ(early.created, 1);
+    EXPECT_EQ(early.closed, 1);
+}
+
+TEST(PreciseDelayWin32, WorksOnAThreadWithoutWindows) {
+    // A script started by a hotkey waits on a thread of its own.
+    std::atomic<int> result{0};
+    std::atomic<int> timerResults{0};
+    std::thread worker([&] {
+        CountingWait wait(ThePlatform());
+        result = PreciseDelay(wait, 20);
+        timerResults = wait.timerResults;
+    });
+    worker.join();
+    EXPECT_EQ(result.load(), 1);
+    EXPECT_EQ(timerResults.load(), 1);
+}
+
+}  // namespace
+}  // namespace kavo
