@@ -19,9 +19,16 @@ def main(argv):
         return 2
     with open(argv[1], encoding="utf-8") as handle:
         report = json.load(handle)
-    for bench in report.get("benchmarks", []):
-        # With repetitions only the aggregates are worth a line; the median speaks for them.
-        if bench.get("run_type") == "aggregate" and bench.get("aggregate_name") != "median":
+    benchmarks = report.get("benchmarks", [])
+    # With repetitions the median speaks for a benchmark; its single runs and the other
+    # aggregates are left out.
+    repeated = {b.get("run_name") for b in benchmarks if b.get("run_type") == "aggregate"}
+    for bench in benchmarks:
+        if bench.get("run_type") == "aggregate":
+            if bench.get("aggregate_name") != "median":
+                continue
+            bench = dict(bench, name=bench["run_name"])
+        elif bench.get("run_name", bench["name"]) in repeated:
             continue
         if bench.get("error_occurred"):
             print(f"{bench['name']}: error ({bench.get('error_message', '')})")
