@@ -113,6 +113,9 @@ kavo_wine_prefix() {
             wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ \
                 /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
         done
+        # A crashing program ends quietly instead of waiting behind Wine's crash dialog.
+        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+            >/dev/null 2>&1
         wineserver -w
         touch "$WINEPREFIX/.kavo-ready"
     fi

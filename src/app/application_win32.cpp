@@ -5,7 +5,6 @@
 #include <objbase.h>
 
 #include "app/main_window_win32.h"
-#include "commands/builtin_commands.h"
 
 namespace kavo {
 
@@ -24,11 +23,11 @@ Application::Application() : platform_(ThePlatform()) {
 Application::~Application() = default;
 
 void Application::AddCommands() {
-    CommandServices services{platform_, platform_, platform_,
-                             [this](Point where, const Utf8Text& text) {
-                                 mainWindow_->ShowBalloonTip(where, text);
-                             }};
-    AddBuiltinCommands(engine_, services);
+    commandServices_ = std::make_unique<CommandServices>(CommandServices{
+        platform_, platform_, platform_, [this](Point where, const Utf8Text& text) {
+            mainWindow_->ShowBalloonTip(where, text);
+        }});
+    AddBuiltinCommands(engine_, *commandServices_);
 }
 
 int Application::Run() {

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "commands/builtin_commands.h"
 #include "engine/script_engine.h"
 #include "platform/win32/win32_platform.h"
 
@@ -32,6 +33,8 @@ private:
     Win32Platform& platform_;
     ScriptEngine engine_;
     std::unique_ptr<MainWindow> mainWindow_;
+    // What the commands act through; they keep a reference to it.
+    std::unique_ptr<CommandServices> commandServices_;
 };
 
 }  // namespace kavo

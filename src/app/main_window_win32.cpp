@@ -190,6 +190,14 @@ LRESULT MainWindow::OnCreate() {
         anotherInstanceFound_ = true;
         return -1;
     }
+    tree_ = std::make_unique<Win32TreeWidget>(Control(layout::kTree));
+    editor_ = std::make_unique<Win32EditorWidget>(Control(layout::kEditor));
+    treeImages_ = CreateLibraryImageList();
+    tree_->SetImageList(static_cast<HIMAGELIST>(treeImages_.get()));
+    auto& platform = application_.Platform();
+    library_ = std::make_unique<Library>(platform, *tree_, *editor_,
+                                         [&platform] { platform.ProcessPendingEvents(); });
+    StartLibrary(*library_);
     SetUpEditor();
     application_.AddCommands();
     trayIcon_ = std::make_unique<TrayIcon>(Handle(), kTrayMessage, smallIcon_.get(),
@@ -396,19 +404,9 @@ void MainWindow::ApplyColors() {
 
 // --- running ---
 
-RuntimeText MainWindow::ReadEditorText() const {
-    HWND editor = Control(layout::kEditor);
-    // WM_GETTEXT gives CR LF line ends (EM_GETTEXTEX would give CR alone).
-    const int length = GetWindowTextLengthW(editor);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const int copied = GetWindowTextW(editor, text.data(), length + 1);
-    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-    return WideToGbk(text);
-}
+RuntimeText MainWindow::ReadEditorText() const { return editor_->ReadText(); }
 
-void MainWindow::SetEditorText(const RuntimeText& text) {
-    SetWindowTextW(Control(layout::kEditor), GbkToWide(text).c_str());
-}
+void MainWindow::SetEditorText(const RuntimeText& text) { editor_->ReplaceText(text); }
 
 LRESULT MainWindow::OnPrepareRun(RuntimeText* script) {
     ShowWindow(Handle(), SW_MINIMIZE);
@@ -573,6 +571,10 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
 }
 
 LRESULT MainWindow::OnNotify(const NMHDR& header) {
+    if (tree_ && library_ && tree_->IsSelectionChange(header)) {
+        OnTreeSelectionChanged(*library_);
+        return 0;
+    }
     if (header.idFrom == layout::kTree && header.code == NM_RCLICK) {
         POINT cursor{};
         GetCursorPos(&cursor);

@@ -8,9 +8,12 @@
 #include <memory>
 #include <string>
 
+#include "app/editor_widget_win32.h"
 #include "app/roll_up_panel_win32.h"
 #include "app/tray_icon_win32.h"
+#include "app/tree_widget_win32.h"
 #include "app/window_base_win32.h"
+#include "library/library_tree.h"
 #include "platform/platform.h"
 #include "platform/win32/unique_handle.h"
 #include "text/runtime_text.h"
@@ -103,6 +106,10 @@ private:
     UniqueGdiObject menuBrush_;
     UniqueGdiObject windowBrush_;
     std::unique_ptr<TrayIcon> trayIcon_;
+    UniqueImageList treeImages_;
+    std::unique_ptr<Win32TreeWidget> tree_;
+    std::unique_ptr<Win32EditorWidget> editor_;
+    std::unique_ptr<Library> library_;
     bool treeHidden_ = false;
 };
 

@@ -173,10 +173,10 @@ class Kavo:
     def tree(self):
         rows = []
         for line in inspect("tree", TITLE).splitlines():
-            level, bold, expanded, selected, text = line.split("\t", 4)
+            level, bold, expanded, selected, x, y, w, h, text = line.split("\t", 8)
             rows.append({"level": int(level), "bold": bold == "1",
                          "expanded": expanded == "1", "selected": selected == "1",
-                         "text": text})
+                         "rect": (int(x), int(y), int(w), int(h)), "text": text})
         return rows
 
     # --- acting as a user ---
@@ -192,6 +192,14 @@ class Kavo:
     def click_at(self, x, y, button=1):
         xdotool("mousemove", "--sync", x, y)
         xdotool("click", button)
+
+    def click_tree_item(self, text, double=False):
+        item = next(row for row in self.tree() if row["text"] == text)
+        x, y, w, h = item["rect"]
+        if w == 0:
+            raise AssertionError(f"tree item {text!r} is not shown")
+        xdotool("mousemove", "--sync", x + w // 2, y + h // 2)
+        xdotool("click", "--repeat", 2 if double else 1, "--delay", 80, 1)
 
     def type_text(self, text):
         xdotool("type", "--delay", 30, text)
@@ -219,3 +227,47 @@ def tray_icon_window():
 def close_menus():
     xdotool("key", "Escape")
     wait_for(lambda: not menus(), timeout=10, what="menus to close")
+
+
+class Fixture:
+    """The logging target window (kavo_fixture.exe) in a process of its own."""
+
+    def __init__(self, name, title="KavoFixture"):
+        self.log = os.path.join(ARGS.work, name + ".log")
+        for path in (self.log, self.log + ".hwnd"):
+            if os.path.exists(path):
+                os.remove(path)
+        self.title = title
+        self.process = subprocess.Popen(
+            ["wine", ARGS.fixture, self.log, title], stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL)
+        wait_for(lambda: os.path.exists(self.log + ".hwnd"), timeout=90, what="the fixture")
+        with open(self.log + ".hwnd") as f:
+            self.hwnd = int(f.read().strip())
+
+    def lines(self, *messages):
+        """Log lines "0xMSG 0xWPARAM 0xLPARAM", only those of the given messages if any."""
+        if not os.path.exists(self.log):
+            return []
+        with open(self.log) as f:
+            lines = [line.strip() for line in f if line.strip()]
+        if messages:
+            wanted = {f"0x{m:04X}" for m in messages}
+            lines = [line for line in lines if line.split()[0] in wanted]
+        return lines
+
+    def x_window(self):
+        found = xdotool("search", "--onlyvisible", "--name", "^" + self.title + "$")
+        return found.split()[0] if found else None
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            try:
+                self.process.wait(timeout=20)
+            except subprocess.TimeoutExpired:
+                pass
+
+
+def log_line(message, wparam, lparam):
+    return f"0x{message:04X} 0x{wparam:08X} 0x{lparam:08X}"
