@@ -8,7 +8,7 @@
 
 namespace kavo {
 
-Application::Application() : platform_(ThePlatform()) {
+Application::Application() : platform_(ThePlatform()), hotkeys_(platform_) {
     auto& wait = platform_;
     engine_.SetEventPump([&wait] { wait.ProcessPendingEvents(); });
     engine_.SetRunHooks([&wait] { wait.BeginPreciseTiming(); },
@@ -18,6 +18,7 @@ Application::Application() : platform_(ThePlatform()) {
         system.ShowMessageBox(fault.message, "脚本错误", MB_OK | MB_ICONWARNING | MB_TASKMODAL);
     });
     mainWindow_ = std::make_unique<MainWindow>(*this);
+    binding_ = std::make_unique<HotkeyBinding>(hotkeys_, platform_, platform_, *mainWindow_);
 }
 
 Application::~Application() = default;
@@ -29,6 +30,8 @@ void Application::AddCommands() {
         }});
     AddBuiltinCommands(engine_, *commandServices_);
 }
+
+void Application::AddCursorTrackingKey() { binding_->RegisterCursorTrackingKey(); }
 
 int Application::Run() {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES |

@@ -6,6 +6,8 @@
 
 #include "commands/builtin_commands.h"
 #include "engine/script_engine.h"
+#include "hotkeys/hotkey_binding.h"
+#include "hotkeys/hotkey_monitor.h"
 #include "platform/win32/win32_platform.h"
 
 namespace kavo {
@@ -25,9 +27,12 @@ public:
     Win32Platform& Platform() { return platform_; }
     ScriptEngine& Engine() { return engine_; }
     MainWindow& Window() { return *mainWindow_; }
+    HotkeyBinding& Binding() { return *binding_; }
 
-    // Start-up steps of the main window's created event that belong to the program's state.
+    // Start-up steps of the main window's created event that belong to the program's state:
+    // the eleven commands, then the F1 key.
     void AddCommands();
+    void AddCursorTrackingKey();
 
 private:
     Win32Platform& platform_;
@@ -35,6 +40,8 @@ private:
     std::unique_ptr<MainWindow> mainWindow_;
     // What the commands act through; they keep a reference to it.
     std::unique_ptr<CommandServices> commandServices_;
+    HotkeyMonitor hotkeys_;
+    std::unique_ptr<HotkeyBinding> binding_;
 };
 
 }  // namespace kavo

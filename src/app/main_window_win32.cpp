@@ -20,6 +20,7 @@ constexpr wchar_t kClassName[] = L"KavoMainWindow";
 constexpr UINT kTrayMessage = WM_APP + 1;
 constexpr UINT kPrepareRunMessage = WM_APP + 2;
 constexpr UINT kBalloonMessage = WM_APP + 3;
+constexpr UINT kTrackingMessage = WM_APP + 4;
 constexpr UINT_PTR kClock2 = 2;  // 时钟2: the help panel follows the run panel's colour
 constexpr UINT_PTR kClock3 = 3;  // 时钟3: the cursor position display
 
@@ -120,6 +121,12 @@ constexpr HelpText kHelpTexts[] = {
      200},
 };
 
+// A balloon tip asked for by a script, possibly from another thread.
+struct BalloonRequest {
+    Point where;
+    const Utf8Text* text;
+};
+
 void AppendItem(HMENU menu, int id, const wchar_t* text) {
     AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(id), text);
 }
@@ -200,8 +207,12 @@ LRESULT MainWindow::OnCreate() {
     StartLibrary(*library_);
     SetUpEditor();
     application_.AddCommands();
+    application_.AddCursorTrackingKey();
+    SetWindowSubclass(Control(layout::kHotkeyEdit), HotkeyEditProcedure, 1,
+                      reinterpret_cast<DWORD_PTR>(this));
     trayIcon_ = std::make_unique<TrayIcon>(Handle(), kTrayMessage, smallIcon_.get(),
                                            L"KAVO脚本助手");
+    balloon_ = std::make_unique<BalloonTip>(Handle());
     ApplyColors();
     SetTimer(Handle(), kClock2, 10, nullptr);
     return 0;
@@ -427,10 +438,7 @@ void MainWindow::RunCurrentScript() {
 }
 
 void MainWindow::ShowBalloonTip(Point where, const Utf8Text& text) {
-    struct Request {
-        Point where;
-        const Utf8Text* text;
-    } request{where, &text};
+    BalloonRequest request{where, &text};
     if (GetCurrentThreadId() == uiThread_) {
         HandleMessage(kBalloonMessage, 0, reinterpret_cast<LPARAM>(&request));
     } else {
@@ -485,8 +493,22 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case kPrepareRunMessage:
             return OnPrepareRun(reinterpret_cast<RuntimeText*>(lParam));
-        case kBalloonMessage:
+        case kBalloonMessage: {
+            const auto& request = *reinterpret_cast<const BalloonRequest*>(lParam);
+            if (balloon_) balloon_->Show({request.where.x, request.where.y},
+                                         Utf8ToWide(*request.text));
             return 0;
+        }
+        case kTrackingMessage: {
+            const auto& next =
+                *reinterpret_cast<const std::function<std::uint32_t(std::uint32_t)>*>(lParam);
+            cursorTrackingInterval_ = next(cursorTrackingInterval_);
+            if (cursorTrackingInterval_ == 0)
+                KillTimer(Handle(), kClock3);
+            else
+                SetTimer(Handle(), kClock3, cursorTrackingInterval_, nullptr);
+            return 0;
+        }
         default:
             return DefaultProcedure(message, wParam, lParam);
     }
@@ -495,6 +517,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void MainWindow::OnDestroy() {
     KillTimer(Handle(), kClock2);
     KillTimer(Handle(), kClock3);
+    balloon_.reset();
     trayIcon_.reset();
     PostQuitMessage(0);
 }
@@ -519,6 +542,9 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
             break;
         case layout::kGo:
             RunCurrentScript();
+            break;
+        case layout::kBind:
+            application_.Binding().BindHotkey();
             break;
         case layout::kExit:
         case layout::kPicture1:
@@ -696,12 +722,65 @@ bool MainWindow::OnSetCursor(HWND over) {
 
 void MainWindow::OnTimer(UINT_PTR id) {
     if (id == kClock2) helpPanel_.SetBackground(runPanel_.Background());
+    if (id == kClock3) application_.Binding().ShowCursorPosition();
 }
 
 void MainWindow::OnTrayEvent(UINT mouseMessage) {
     if (mouseMessage == WM_LBUTTONUP || mouseMessage == WM_LBUTTONDBLCLK ||
         mouseMessage == WM_RBUTTONUP)
         RestoreFromTray();
+}
+
+// --- the hotkey binding's view ---
+
+namespace {
+Utf8Text ControlText(HWND control) {
+    const int length = GetWindowTextLengthW(control);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), length + 1)));
+    return WideToUtf8(text);
+}
+}  // namespace
+
+Utf8Text MainWindow::ProcessNameText() { return ControlText(Control(layout::kProcessEdit)); }
+
+Utf8Text MainWindow::HotkeyEditText() { return ControlText(Control(layout::kHotkeyEdit)); }
+
+void MainWindow::SetHotkeyEditText(const Utf8Text& text) {
+    SetWindowTextW(Control(layout::kHotkeyEdit), Utf8ToWide(text).c_str());
+}
+
+void MainWindow::ShowCursorCoordinates(const Utf8Text& x, const Utf8Text& y) {
+    SetWindowTextW(Control(layout::kXEdit), Utf8ToWide(x).c_str());
+    SetWindowTextW(Control(layout::kYEdit), Utf8ToWide(y).c_str());
+}
+
+void MainWindow::ChangeCursorTrackingInterval(
+    const std::function<std::uint32_t(std::uint32_t current)>& next) {
+    // 时钟3 belongs to the user-interface thread; F1's callback runs on a thread of its own.
+    SendMessageW(Handle(), kTrackingMessage, 0, reinterpret_cast<LPARAM>(&next));
+}
+
+// A key pressed in the hotkey edit shows the key's name and nothing else: the typed character
+// does not land in the edit.
+LRESULT CALLBACK MainWindow::HotkeyEditProcedure(HWND edit, UINT message, WPARAM wParam,
+                                                 LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+    switch (message) {
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            if (message == WM_SYSKEYDOWN && wParam == VK_F4)
+                break;  // Alt+F4 keeps its meaning
+            reinterpret_cast<MainWindow*>(self)->application_.Binding().ShowHotkeyName(
+                static_cast<int>(wParam));
+            return 0;
+        case WM_CHAR:
+        case WM_SYSCHAR:
+        case WM_DEADCHAR:
+            return 0;
+        default:
+            break;
+    }
+    return DefSubclassProc(edit, message, wParam, lParam);
 }
 
 // --- window states ---

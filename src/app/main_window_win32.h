@@ -13,6 +13,8 @@
 #include "app/tray_icon_win32.h"
 #include "app/tree_widget_win32.h"
 #include "app/window_base_win32.h"
+#include "commands/balloon_tip_win32.h"
+#include "hotkeys/hotkey_binding.h"
 #include "library/library_tree.h"
 #include "platform/platform.h"
 #include "platform/win32/unique_handle.h"
@@ -34,7 +36,7 @@ struct MainWindowColors {
     COLORREF windowBackground = 0xFFFFFF;
 };
 
-class MainWindow : public WindowBase<MainWindow> {
+class MainWindow : public WindowBase<MainWindow>, public HotkeyBindingView {
 public:
     static constexpr wchar_t kTitle[] = L"KAVO脚本助手 ";
 
@@ -51,7 +53,7 @@ public:
 
     // Hides the window and runs the editor's whole text. From any thread: the window work
     // happens on the user-interface thread, the script runs on the calling thread.
-    void RunCurrentScript();
+    void RunCurrentScript() override;
     // Shows a balloon tip with the text at a screen point. From any thread; returns at once
     // after the tip is up.
     void ShowBalloonTip(Point where, const Utf8Text& text);
@@ -63,7 +65,17 @@ public:
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
+    // What the hotkey binding reads and changes.
+    Utf8Text ProcessNameText() override;
+    Utf8Text HotkeyEditText() override;
+    void SetHotkeyEditText(const Utf8Text& text) override;
+    void ShowCursorCoordinates(const Utf8Text& x, const Utf8Text& y) override;
+    void ChangeCursorTrackingInterval(
+        const std::function<std::uint32_t(std::uint32_t current)>& next) override;
+
 private:
+    static LRESULT CALLBACK HotkeyEditProcedure(HWND edit, UINT message, WPARAM wParam,
+                                                LPARAM lParam, UINT_PTR id, DWORD_PTR self);
     LRESULT OnCreate();
     void OnDestroy();
     void OnCommand(int id, int code, HWND control);
@@ -106,11 +118,13 @@ private:
     UniqueGdiObject menuBrush_;
     UniqueGdiObject windowBrush_;
     std::unique_ptr<TrayIcon> trayIcon_;
+    std::unique_ptr<BalloonTip> balloon_;  // 气球提示框1
     UniqueImageList treeImages_;
     std::unique_ptr<Win32TreeWidget> tree_;
     std::unique_ptr<Win32EditorWidget> editor_;
     std::unique_ptr<Library> library_;
     bool treeHidden_ = false;
+    std::uint32_t cursorTrackingInterval_ = 0;  // 时钟3; 0 while stopped
 };
 
 }  // namespace kavo

@@ -128,12 +128,21 @@ class Kavo:
 
     def stop(self):
         if self.process is not None and self.process.poll() is None:
+            pid = self.pid()
             self.process.kill()
             try:
                 self.process.wait(timeout=20)
             except subprocess.TimeoutExpired:
                 pass
+            # The next session's single-instance rule must not see this window any more.
+            wait_for(lambda: all(w["pid"] != pid for w in self.windows()), timeout=20,
+                     what="the killed instance's windows to go")
         self.process = None
+
+    def pid(self):
+        """The Windows process id of this session's main window (None when none is shown)."""
+        windows = self.windows()
+        return windows[-1]["pid"] if windows else None
 
     def wait_exit(self, timeout=30):
         return self.process.wait(timeout=timeout)
@@ -206,6 +215,16 @@ class Kavo:
 
     def key(self, *keys):
         xdotool("key", "--delay", 30, *keys)
+
+    def press(self, key):
+        press(key)
+
+
+def press(key, hold=0.12):
+    """A key held down as long as a person holds it: the hotkey poll looks every 50 ms."""
+    xdotool("keydown", key)
+    time.sleep(hold)
+    xdotool("keyup", key)
 
 
 def menus():
