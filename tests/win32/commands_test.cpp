@@ -578,16 +578,23 @@ TEST_P(BalloonTipOnWindows, ANewTextReplacesTheShownOneAndHideTakesItDown) {
     BalloonTip balloon(owner.get());
     HWND tip = balloon.Window();
     ASSERT_NE(tip, nullptr);
+    // The control answers on this thread, before Show returns.
     balloon.Show({300, 300}, L"first");
-    ASSERT_TRUE(test::WaitFor([&] { return IsWindowVisible(tip) != FALSE; }));
+    ASSERT_TRUE(IsWindowVisible(tip));
+    RECT first{};
+    GetWindowRect(tip, &first);
     balloon.Show({500, 600}, L"a longer second text");
-    ASSERT_TRUE(test::WaitFor([&] { return IsWindowVisible(tip) != FALSE; }));
+    ASSERT_TRUE(IsWindowVisible(tip));
     EXPECT_EQ(TipText(tip), L"a longer second text");
-    RECT rect{};
-    GetWindowRect(tip, &rect);
-    EXPECT_GT(rect.bottom, 560);  // moved to the new point
+    RECT second{};
+    GetWindowRect(tip, &second);
+    EXPECT_GT(second.bottom, 560);                                    // moved to the new point
+    EXPECT_GT(second.right - second.left, first.right - first.left);  // sized for the new text
     balloon.Hide();
-    EXPECT_TRUE(test::WaitFor([&] { return IsWindowVisible(tip) == FALSE; }));
+    EXPECT_FALSE(IsWindowVisible(tip));
+    // An empty text leaves nothing on the screen.
+    balloon.Show({300, 300}, L"");
+    EXPECT_FALSE(IsWindowVisible(tip));
 }
 
 INSTANTIATE_TEST_SUITE_P(CommonControls, BalloonTipOnWindows, ::testing::Bool(),
