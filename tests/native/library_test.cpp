@@ -1,13 +1,20 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "engine/script_engine.h"
 #include "library/content_folder.h"
 #include "library/library_tree.h"
 #include "platform/fake/recording_platform.h"
+#include "text/encoding.h"
 
 namespace kavo {
 namespace {
@@ -467,6 +474,74 @@ TEST_F(LibraryTest, DirectoryListingsUseTheContentFolderPaths) {
     EXPECT_THAT(
         disk.CallsStartingWith({"ListDirectory"}),
         ElementsAre("ListDirectory(" + kRoot + "|*.*)", "ListDirectory(" + kRoot + "d\\|*.txt)"));
+}
+
+// The example library shipped for newcomers: every page passes the engine's check, runs, and
+// together the pages use every command.
+TEST(LibraryExamples, EveryPageRunsAndTogetherTheyUseEveryCommand) {
+    const std::filesystem::path content =
+        std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "examples" / "content";
+    ASSERT_TRUE(std::filesystem::is_directory(content)) << content;
+
+    ScriptEngine engine;
+    std::map<std::string, int> calls;  // UTF-8 command name -> handler calls
+    const std::vector<std::pair<std::string, int>> commands = {
+        {"\xE4\xBF\xA1\xE6\x81\xAF\xE6\xA1\x86", 2},                          // 信息框
+        {"\xE9\xBC\xA0\xE6\xA0\x87", 1},                                      // 鼠标
+        {"\xE5\xBB\xB6\xE6\x97\xB6", 1},                                      // 延时
+        {"\xE9\xBC\xA0\xE6\xA0\x87\xE6\xB6\x88\xE6\x81\xAF", 5},              // 鼠标消息
+        {"\xE6\x8C\x89\xE9\x94\xAE\xE6\xB6\x88\xE6\x81\xAF", 3},              // 按键消息
+        {"\xE9\xBC\xA0\xE6\xA0\x87\xE7\xA7\xBB\xE5\x8A\xA8", 2},              // 鼠标移动
+        {"\xE6\xB0\x94\xE7\x90\x83\xE6\x8F\x90\xE7\xA4\xBA\xE6\xA1\x86", 1},  // 气球提示框
+        {"\xE8\xAE\xA1\xE6\xAC\xA1\xE5\xBE\xAA\xE7\x8E\xAF", 2},              // 计次循环
+        {"\xE6\x8C\x89\xE9\x94\xAE", 2},                                      // 按键
+        {"\xE8\xBF\x90\xE8\xA1\x8C", 1},                                      // 运行
+        {"\xE7\x89\xB9\xE6\xAE\x8A\xE6\x8C\x89\xE9\x94\xAE", 1},              // 特殊按键
+    };
+    const std::string loop = commands[7].first;
+    for (const auto& [name, count] : commands) {
+        calls[name] = 0;
+        engine.AddCommand(
+            Utf8ToGbk(name),
+            [&calls, name = name](const std::vector<RuntimeText>&) {
+                ++calls[name];
+                return 1;
+            },
+            count, name == loop);
+    }
+    engine.SetFaultReporter([](const ScriptFault& fault) {
+        ADD_FAILURE() << "line " << fault.line << ": " << fault.message;
+    });
+
+    int pages = 0;
+    std::set<std::string> directories;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(content)) {
+        if (!entry.is_regular_file()) continue;
+        SCOPED_TRACE(entry.path().string());
+        ++pages;
+        directories.insert(entry.path().parent_path().filename().string());
+        EXPECT_EQ(entry.path().extension(), ".txt");
+        std::ifstream file(entry.path(), std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+        ASSERT_FALSE(bytes.empty());
+        // Stored as the program stores pages: GBK, CR LF, no line end after the last line.
+        EXPECT_EQ(Utf8ToGbk(GbkToUtf8(bytes)), bytes);
+        EXPECT_NE(bytes.back(), '\n');
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            if (bytes[i] == '\n') {
+                EXPECT_TRUE(i > 0 && bytes[i - 1] == '\r') << "at " << i;
+            }
+        }
+        EXPECT_FALSE(engine.CheckScript(bytes).has_value());
+        engine.RunScript(bytes);
+    }
+    EXPECT_GE(pages, 4);
+    EXPECT_EQ(directories.size(), 2u);
+    for (const auto& [name, count] : calls) {
+        if (name != loop) {
+            EXPECT_GT(count, 0) << name << " has no example";
+        }
+    }
 }
 
 }  // namespace
