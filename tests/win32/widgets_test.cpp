@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
