@@ -24,7 +24,7 @@ kavo_install_deps() {
         checks+=(
             [x86_64-w64-mingw32-g++-posix]=g++-mingw-w64-x86-64-posix
             [i686-w64-mingw32-g++-posix]=g++-mingw-w64-i686-posix
-            [wine]=wine [wine64]=wine64 [Xvfb]=xvfb [xdotool]=xdotool [xwininfo]=x11-utils
+            [wine]=wine [Xvfb]=xvfb [xdotool]=xdotool [xwininfo]=x11-utils
             [xdpyinfo]=x11-utils [convert]=imagemagick [openbox]=openbox [localedef]=locales
         )
         pkg_files+=([fonts-wqy-microhei]=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc)

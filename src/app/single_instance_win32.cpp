@@ -4,16 +4,17 @@
 #include <vector>
 
 namespace kavo {
+namespace {
+BOOL CALLBACK CollectVisibleWindow(HWND window, LPARAM context) {
+    if (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE)
+        reinterpret_cast<std::vector<HWND>*>(context)->push_back(window);
+    return TRUE;
+}
+}  // namespace
 
 bool VisibleWindowTitled(const wchar_t* title) {
     std::vector<HWND> visible;
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            if (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE)
-                reinterpret_cast<std::vector<HWND>*>(context)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&visible));
+    EnumWindows(CollectVisibleWindow, reinterpret_cast<LPARAM>(&visible));
     const std::wstring wanted = title;
     for (HWND window : visible) {
         // Compared as a whole: the same name without the trailing space, or with more text

@@ -181,26 +181,29 @@ std::vector<ProcessEntry> Win32Platform::SnapshotProcesses() {
     }
     return processes;
 }
+namespace {
+// A named CALLBACK function: a lambda would have the wrong calling convention in 32-bit builds.
+BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
+    auto& list = *reinterpret_cast<std::vector<WindowEntry>*>(context);
+    WindowEntry entry;
+    entry.window = reinterpret_cast<INT_PTR>(window);
+    DWORD processId = 0;
+    entry.threadId = ::GetWindowThreadProcessId(window, &processId);
+    entry.processId = processId;
+    entry.visible = ::IsWindowVisible(window) != FALSE;
+    wchar_t buffer[256];
+    const int classLength = ::GetClassNameW(window, buffer, 256);
+    entry.className = WideToUtf8(std::wstring_view(buffer, classLength > 0 ? classLength : 0));
+    const int titleLength = ::GetWindowTextW(window, buffer, 256);
+    entry.title = WideToUtf8(std::wstring_view(buffer, titleLength > 0 ? titleLength : 0));
+    list.push_back(std::move(entry));
+    return TRUE;
+}
+}  // namespace
+
 std::vector<WindowEntry> Win32Platform::EnumerateTopLevelWindows() {
     std::vector<WindowEntry> windows;
-    ::EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            auto& list = *reinterpret_cast<std::vector<WindowEntry>*>(context);
-            WindowEntry entry;
-            entry.window = reinterpret_cast<INT_PTR>(window);
-            DWORD processId = 0;
-            entry.threadId = ::GetWindowThreadProcessId(window, &processId);
-            entry.processId = processId;
-            entry.visible = ::IsWindowVisible(window) != FALSE;
-            wchar_t buffer[256];
-            const int classLength = ::GetClassNameW(window, buffer, 256);
-            entry.className = WideToUtf8(std::wstring_view(buffer, classLength > 0 ? classLength : 0));
-            const int titleLength = ::GetWindowTextW(window, buffer, 256);
-            entry.title = WideToUtf8(std::wstring_view(buffer, titleLength > 0 ? titleLength : 0));
-            list.push_back(std::move(entry));
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
+    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
     return windows;
 }
 int Win32Platform::ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
