@@ -16,15 +16,16 @@ build="$KAVO_ROOT/build/windows"
 if [ ! -d "$build/content" ]; then
     cp -r "$KAVO_ROOT/examples/content" "$build/content"
 fi
-kavo_wine_prefix "$build"
-
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    kavo_wine_prefix "$build"
     kavo_log "starting kavo.exe on $DISPLAY"
     wine "$build/kavo.exe"
     exit $?
 fi
 
+# No display: a private one (Wine's own processes must start on it, so it comes first).
 kavo_start_display || exit 1
+kavo_wine_prefix "$build"
 wine "$build/kavo.exe" >/dev/null 2>&1 &
 kavo_pid=$!
 KAVO_PIDS+=("$kavo_pid")
