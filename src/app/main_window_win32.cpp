@@ -667,6 +667,14 @@ LRESULT MainWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
                 SelectObject(dc, oldBrush);
                 break;
             }
+            case layout::kPicture3:
+                // Hide to the notification area: an arrow down onto a tray line.
+                MoveToEx(dc, cx - 5, cy - 4, nullptr);
+                LineTo(dc, cx, cy + 1);
+                LineTo(dc, cx + 6, cy - 5);
+                MoveToEx(dc, cx - 6, cy + 5, nullptr);
+                LineTo(dc, cx + 7, cy + 5);
+                break;
             default:
                 MoveToEx(dc, cx - 6, cy + 4, nullptr);
                 LineTo(dc, cx + 7, cy + 4);
