@@ -1,0 +1,62 @@
+#include "hotkeys/hotkey_binding.h"
+
+#include <string>
+
+#include "hotkeys/key_names.h"
+#include "hotkeys/target_window.h"
+
+namespace kavo {
+namespace {
+
+constexpr std::uint32_t kMessageBoxOk = 0;  // MB_OK
+constexpr int kF1 = 112;
+
+constexpr const char* kNoConditionText = " 开什么玩笑!一个条件都没有,怎么取句柄?  或尝试直接执行";
+constexpr const char* kNoConditionCaption = "失败";
+constexpr const char* kBoundText = "绑定成功！按快捷键运行";
+constexpr const char* kBoundCaption = "成功";
+
+}  // namespace
+
+HotkeyBinding::HotkeyBinding(HotkeyMonitor& monitor, SystemPort& system, InputPort& input,
+                             HotkeyBindingView& view)
+    : monitor_(monitor), system_(system), input_(input), view_(view) {}
+
+void HotkeyBinding::RegisterCursorTrackingKey() {
+    monitor_.RegisterHotkey([this](std::int32_t id) { ToggleCursorTracking(id); }, kF1, 0);
+}
+
+void HotkeyBinding::BindHotkey() {
+    const Utf8Text processName = view_.ProcessNameText();
+    if (processName.empty()) {
+        system_.ShowMessageBox(kNoConditionText, kNoConditionCaption, kMessageBoxOk);
+        return;
+    }
+    boundKey_ = KeyCodeFromName(view_.HotkeyEditText());
+    const TargetWindow target = FindTargetWindow(system_, processName, {}, {});
+    // A target of kNoMatch still goes to the monitor: the attachment fails, the key stays bound.
+    monitor_.RegisterHotkey([this](std::int32_t id) { RunBoundScript(id); }, boundKey_, 0, target);
+    system_.ShowMessageBox(kBoundText, kBoundCaption, kMessageBoxOk);
+}
+
+void HotkeyBinding::RunBoundScript(std::int32_t /*id*/) {
+    view_.RunCurrentScript();
+}
+
+void HotkeyBinding::ToggleCursorTracking(std::int32_t /*id*/) {
+    // 1 ms: the shortest period the platform's timer gives; 0 stops the timer.
+    view_.ChangeCursorTrackingInterval(
+        [](std::uint32_t current) -> std::uint32_t { return current == 0 ? 1 : 0; });
+}
+
+void HotkeyBinding::ShowCursorPosition() {
+    const Point cursor = input_.GetCursorPos();
+    view_.ShowCursorCoordinates(std::to_string(cursor.x), std::to_string(cursor.y));
+}
+
+void HotkeyBinding::ShowHotkeyName(int keyCode) {
+    view_.SetHotkeyEditText({});
+    view_.SetHotkeyEditText(Utf8Text(KeyNameFromCode(keyCode)));
+}
+
+}  // namespace kavo

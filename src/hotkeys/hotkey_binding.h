@@ -1,0 +1,79 @@
+// Tying the editor's script to a key, and F1's live display of the cursor position.
+//
+// The main window implements HotkeyBindingView and forwards its events to HotkeyBinding:
+//   热键执行 (按钮2) clicked           -> BindHotkey()
+//   key down in 编辑框_启动热键         -> ShowHotkeyName(virtual-key code)
+//   tick of 时钟3                      -> ShowCursorPosition()
+//   start-up, after the commands       -> RegisterCursorTrackingKey()
+// RunBoundScript and ToggleCursorTracking are the hotkey callbacks; they run on the threads the
+// HotkeyMonitor starts.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "hotkeys/hotkey_monitor.h"
+#include "platform/platform.h"
+
+namespace kavo {
+
+// What the binding needs from the main window. Texts are UTF-8.
+class HotkeyBindingView {
+  public:
+    virtual ~HotkeyBindingView() = default;
+
+    // User-interface thread only.
+    virtual Utf8Text ProcessNameText() = 0;                    // 编辑框2 ("进程名")
+    virtual Utf8Text HotkeyEditText() = 0;                     // 编辑框_启动热键
+    virtual void SetHotkeyEditText(const Utf8Text& text) = 0;  // 编辑框_启动热键
+    virtual void ShowCursorCoordinates(const Utf8Text& x, const Utf8Text& y) = 0;  // 编辑框4/5
+
+    // Any thread. Runs the editor's text as it stands now, the way 直接运行 does (hiding the
+    // main window); returns when the script has ended. The window work goes to the
+    // user-interface thread, the script itself runs on the calling thread.
+    virtual void RunCurrentScript() = 0;
+
+    // Any thread. Calls next with 时钟3's interval in ms (0: stopped) and sets the interval
+    // next returns, both on the user-interface thread as one step, so that two toggles cannot
+    // interleave. Returns when the interval is set (next is borrowed for the call only).
+    virtual void ChangeCursorTrackingInterval(
+        const std::function<std::uint32_t(std::uint32_t current)>& next) = 0;
+};
+
+class HotkeyBinding {
+  public:
+    // Every part must live until the process ends: hotkey threads and the poll timer keep
+    // using them.
+    HotkeyBinding(HotkeyMonitor& monitor, SystemPort& system, InputPort& input,
+                  HotkeyBindingView& view);
+    HotkeyBinding(const HotkeyBinding&) = delete;
+    HotkeyBinding& operator=(const HotkeyBinding&) = delete;
+
+    // F1, no modifiers, no window, toggling the cursor display.
+    void RegisterCursorTrackingKey();
+
+    // User-interface thread. Needs a process name (else a failure message and nothing more);
+    // then binds the key named in the hotkey edit to RunBoundScript for that process's front
+    // window and confirms, also when the key name or the window was not found.
+    void BindHotkey();
+
+    // Hotkey threads. The id is not used.
+    void RunBoundScript(std::int32_t id);
+    void ToggleCursorTracking(std::int32_t id);
+
+    // User-interface thread.
+    void ShowCursorPosition();
+    void ShowHotkeyName(int keyCode);
+
+    // The key of the last bind that had a process name (0: none or not a key name).
+    int BoundKey() const { return boundKey_; }
+
+  private:
+    HotkeyMonitor& monitor_;
+    SystemPort& system_;
+    InputPort& input_;
+    HotkeyBindingView& view_;
+    int boundKey_ = 0;
+};
+
+}  // namespace kavo

@@ -1,0 +1,233 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "hotkeys/hotkey_binding.h"
+#include "platform/fake/recording_platform.h"
+
+namespace kavo {
+namespace {
+
+using testing::Contains;
+using testing::ElementsAre;
+using testing::IsEmpty;
+using testing::Not;
+
+// UTF-8 bytes of the two messages, spelled out so that the source's encoding cannot hide a
+// difference: " 开什么玩笑!一个条件都没有,怎么取句柄?  或尝试直接执行" / "失败" and
+// "绑定成功！按快捷键运行" (full-width ！) / "成功".
+const std::string kFailureBox =
+    "MessageBox( \xE5\xBC\x80\xE4\xBB\x80\xE4\xB9\x88\xE7\x8E\xA9\xE7\xAC\x91!"
+    "\xE4\xB8\x80\xE4\xB8\xAA\xE6\x9D\xA1\xE4\xBB\xB6\xE9\x83\xBD\xE6\xB2\xA1\xE6\x9C\x89,"
+    "\xE6\x80\x8E\xE4\xB9\x88\xE5\x8F\x96\xE5\x8F\xA5\xE6\x9F\x84?  "
+    "\xE6\x88\x96\xE5\xB0\x9D\xE8\xAF\x95\xE7\x9B\xB4\xE6\x8E\xA5\xE6\x89\xA7\xE8\xA1\x8C"
+    "|\xE5\xA4\xB1\xE8\xB4\xA5|0x0000)";
+const std::string kSuccessBox =
+    "MessageBox(\xE7\xBB\x91\xE5\xAE\x9A\xE6\x88\x90\xE5\x8A\x9F\xEF\xBC\x81"
+    "\xE6\x8C\x89\xE5\xBF\xAB\xE6\x8D\xB7\xE9\x94\xAE\xE8\xBF\x90\xE8\xA1\x8C"
+    "|\xE6\x88\x90\xE5\x8A\x9F|0x0000)";
+constexpr const char* kSpaceBar = "\xE7\xA9\xBA\xE6\xA0\xBC\xE9\x94\xAE";  // 空格键
+
+// The main window as the binding sees it: its edits, 时钟3's interval and the editor's text.
+class FakeView : public HotkeyBindingView {
+  public:
+    Utf8Text processName;
+    Utf8Text hotkeyText;
+    std::uint32_t trackingInterval = 0;  // 时钟3 is stopped when the window opens
+    std::string editorText;
+    std::vector<std::string> calls;
+    std::vector<std::string> scriptsRun;
+
+    Utf8Text ProcessNameText() override {
+        calls.push_back("ProcessNameText");
+        return processName;
+    }
+    Utf8Text HotkeyEditText() override {
+        calls.push_back("HotkeyEditText");
+        return hotkeyText;
+    }
+    void SetHotkeyEditText(const Utf8Text& text) override {
+        calls.push_back("SetHotkeyEditText(" + text + ")");
+        hotkeyText = text;
+    }
+    void ShowCursorCoordinates(const Utf8Text& x, const Utf8Text& y) override {
+        calls.push_back("ShowCursorCoordinates(" + x + "," + y + ")");
+    }
+    void RunCurrentScript() override { scriptsRun.push_back(editorText); }
+    void ChangeCursorTrackingInterval(
+        const std::function<std::uint32_t(std::uint32_t)>& next) override {
+        trackingInterval = next(trackingInterval);
+    }
+};
+
+class HotkeyBindingTest : public testing::Test {
+  protected:
+    HotkeyBindingTest() {
+        platform.processes = {{0, 4, "System"}, {4, 3000, "notepad.exe"}};
+        platform.windows = {{20, 3000, 77, "Notepad", "Untitled - Notepad", true}};
+        platform.windowThreads[20] = 77;
+    }
+    // The user presses key alone, seen by the poll, and releases it again.
+    void Press(int key) {
+        ASSERT_TRUE(platform.timerTick) << "no poll timer";
+        platform.keyboard.fill(0);
+        platform.timerTick();
+        platform.keyboard[static_cast<std::size_t>(key)] = 0x80;
+        platform.timerTick();
+        platform.keyboard.fill(0);
+        platform.RunStartedThreads();
+    }
+    void Bind(const Utf8Text& process, const Utf8Text& keyName) {
+        view.processName = process;
+        view.hotkeyText = keyName;
+        binding.BindHotkey();
+    }
+
+    RecordingPlatform platform;
+    HotkeyMonitor monitor{platform};
+    FakeView view;
+    HotkeyBinding binding{monitor, platform, platform, view};
+};
+
+TEST_F(HotkeyBindingTest, WithoutAProcessNameNothingIsBound) {
+    Bind("", "A");
+    EXPECT_THAT(platform.calls, ElementsAre(kFailureBox));
+    EXPECT_THAT(view.calls, ElementsAre("ProcessNameText"));  // the hotkey edit is not read
+    EXPECT_THAT(monitor.Records(), IsEmpty());
+    EXPECT_EQ(binding.BoundKey(), 0);
+}
+
+TEST_F(HotkeyBindingTest, BindingTiesTheKeyToTheProcesssFrontWindow) {
+    Bind("NOTEPAD.exe", "a");
+    EXPECT_THAT(platform.calls,
+                ElementsAre("SnapshotProcesses", "EnumerateTopLevelWindows", "GetCurrentThreadId",
+                            "GetWindowThreadId(20)", "AttachThreadInput(100,77)",
+                            "StartWindowlessTimer(6662,50)", kSuccessBox));
+    EXPECT_THAT(view.calls, ElementsAre("ProcessNameText", "HotkeyEditText"));
+    EXPECT_EQ(binding.BoundKey(), 65);
+    ASSERT_EQ(monitor.Records().size(), 1u);
+    EXPECT_EQ(monitor.Records()[0].key, 65);
+    EXPECT_EQ(monitor.Records()[0].modifiers, 0u);
+}
+
+TEST_F(HotkeyBindingTest, AProcessNameOfSpacesIsStillACondition) {
+    Bind(" ", "A");
+    EXPECT_THAT(platform.calls, Contains(kSuccessBox));
+    EXPECT_THAT(platform.calls, Contains("AttachThreadInput(100,0)"));  // no such window
+    EXPECT_EQ(monitor.Records().size(), 1u);
+}
+
+TEST_F(HotkeyBindingTest, AnEmptyOrUnknownKeyNameConfirmsButBindsNothing) {
+    for (const Utf8Text& keyName : {Utf8Text(), Utf8Text("Enter"), Utf8Text(" A")}) {
+        platform.ClearCalls();
+        Bind("notepad.exe", keyName);
+        EXPECT_THAT(platform.calls,
+                    ElementsAre("SnapshotProcesses", "EnumerateTopLevelWindows", kSuccessBox))
+            << keyName;
+        EXPECT_EQ(binding.BoundKey(), 0);
+    }
+    EXPECT_THAT(monitor.Records(), IsEmpty());
+}
+
+TEST_F(HotkeyBindingTest, WithNoMatchingWindowTheKeyStillRunsTheScript) {
+    Bind("wordpad.exe", "F5");
+    EXPECT_THAT(platform.calls, Contains("GetWindowThreadId(-1)"));
+    EXPECT_THAT(platform.calls, Contains("AttachThreadInput(100,0)"));
+    EXPECT_THAT(platform.calls, Contains(kSuccessBox));
+    view.editorText = "script";
+    Press(116);
+    EXPECT_THAT(view.scriptsRun, ElementsAre("script"));
+}
+
+TEST_F(HotkeyBindingTest, TheKeyRunsTheEditorsTextAsItIsAtThePress) {
+    view.editorText = "at bind time";
+    Bind("notepad.exe", "Home");
+    view.editorText = "edited later";
+    Press(36);
+    view.editorText = "edited again";
+    Press(36);
+    EXPECT_THAT(view.scriptsRun, ElementsAre("edited later", "edited again"));
+}
+
+TEST_F(HotkeyBindingTest, EveryNewKeyAddsAHotkeyAndEarlierOnesStay) {
+    view.editorText = "s";
+    Bind("notepad.exe", "A");
+    Bind("notepad.exe", "B");
+    Bind("notepad.exe", "b");  // the same key again keeps its record, joins the window again
+    EXPECT_EQ(binding.BoundKey(), 66);
+    EXPECT_EQ(monitor.Records().size(), 2u);
+    EXPECT_EQ(platform.CallsStartingWith({"AttachThreadInput"}).size(), 3u);
+    Press(65);
+    Press(66);
+    EXPECT_EQ(view.scriptsRun.size(), 2u);
+}
+
+TEST_F(HotkeyBindingTest, F1TogglesTheCursorDisplay) {
+    binding.RegisterCursorTrackingKey();
+    EXPECT_THAT(platform.calls, ElementsAre("StartWindowlessTimer(6662,50)"));  // no window
+    ASSERT_EQ(monitor.Records().size(), 1u);
+    EXPECT_EQ(monitor.Records()[0].key, 112);
+    EXPECT_EQ(monitor.Records()[0].modifiers, 0u);
+    Press(112);
+    EXPECT_EQ(view.trackingInterval, 1u);
+    Press(112);
+    EXPECT_EQ(view.trackingInterval, 0u);
+    Press(112);
+    EXPECT_EQ(view.trackingInterval, 1u);
+    EXPECT_THAT(view.scriptsRun, IsEmpty());
+}
+
+TEST_F(HotkeyBindingTest, BindingF1ReplacesTheCursorDisplay) {
+    binding.RegisterCursorTrackingKey();
+    view.editorText = "script";
+    Bind("notepad.exe", "f1");
+    EXPECT_EQ(monitor.Records().size(), 1u);
+    Press(112);
+    EXPECT_THAT(view.scriptsRun, ElementsAre("script"));
+    EXPECT_EQ(view.trackingInterval, 0u);
+}
+
+TEST_F(HotkeyBindingTest, AnyTrackingIntervalCountsAsRunning) {
+    binding.RegisterCursorTrackingKey();
+    view.trackingInterval = 250;
+    Press(112);
+    EXPECT_EQ(view.trackingInterval, 0u);
+}
+
+TEST_F(HotkeyBindingTest, TheCursorPositionGoesIntoTheCoordinateEdits) {
+    platform.cursor = {640, -12};
+    binding.ShowCursorPosition();
+    platform.cursor = {0, 1023};
+    binding.ShowCursorPosition();
+    EXPECT_THAT(view.calls,
+                ElementsAre("ShowCursorCoordinates(640,-12)", "ShowCursorCoordinates(0,1023)"));
+}
+
+TEST_F(HotkeyBindingTest, APressedKeyShowsItsNameOrNothing) {
+    binding.ShowHotkeyName(65);
+    EXPECT_EQ(view.hotkeyText, "A");
+    binding.ShowHotkeyName(13);
+    EXPECT_EQ(view.hotkeyText, "");
+    binding.ShowHotkeyName(32);
+    EXPECT_EQ(view.hotkeyText, kSpaceBar);
+    binding.ShowHotkeyName(36);
+    EXPECT_EQ(view.hotkeyText, "Home");
+    EXPECT_THAT(view.calls,
+                ElementsAre("SetHotkeyEditText()", "SetHotkeyEditText(A)", "SetHotkeyEditText()",
+                            "SetHotkeyEditText()", "SetHotkeyEditText()",
+                            "SetHotkeyEditText(" + std::string(kSpaceBar) + ")",
+                            "SetHotkeyEditText()", "SetHotkeyEditText(Home)"));
+}
+
+TEST_F(HotkeyBindingTest, AShownNameBindsItsKey) {
+    binding.ShowHotkeyName(32);
+    view.processName = "notepad.exe";
+    binding.BindHotkey();
+    EXPECT_EQ(binding.BoundKey(), 32);
+    EXPECT_THAT(platform.calls, Not(Contains(kFailureBox)));
+}
+
+}  // namespace
+}  // namespace kavo
