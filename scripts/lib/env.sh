@@ -90,10 +90,14 @@ kavo_start_display() {
     xdpyinfo >/dev/null 2>&1 || { kavo_log "Xvfb did not start on $DISPLAY"; return 1; }
     openbox >/dev/null 2>&1 &
     KAVO_PIDS+=($!)
-    for tries in $(seq 1 100); do
+    for tries in $(seq 1 200); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
         sleep 0.1
     done
+    if ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
+        kavo_log "openbox did not start on $DISPLAY (keys and focus need a window manager)"
+        return 1
+    fi
     kavo_log "display $DISPLAY ready"
 }
 

@@ -7,12 +7,10 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // The rich edit's OLE support wants the user-interface thread in a single-threaded
     // apartment.
-    const HRESULT com = OleInitialize(nullptr);
-    int exitCode = 0;
-    {
-        kavo::Application application;
-        exitCode = application.Run();
-    }
-    if (SUCCEEDED(com)) OleUninitialize();
-    return exitCode;
+    OleInitialize(nullptr);
+    kavo::Application application;
+    const int exitCode = application.Run();
+    // The program-wide state lives until the process ends: a script started by a hotkey may
+    // still be running on its own thread and using it, so nothing is torn down here.
+    ExitProcess(static_cast<UINT>(exitCode));
 }
