@@ -25,13 +25,14 @@ Application::~Application() = default;
 
 void Application::AddCommands() {
     commandServices_ = std::make_unique<CommandServices>(CommandServices{
-        platform_, platform_, platform_, [this](Point where, const Utf8Text& text) {
-            mainWindow_->ShowBalloonTip(where, text);
-        }});
+        platform_, platform_, platform_,
+        [this](Point where, const Utf8Text& text) { mainWindow_->ShowBalloonTip(where, text); }});
     AddBuiltinCommands(engine_, *commandServices_);
 }
 
-void Application::AddCursorTrackingKey() { binding_->RegisterCursorTrackingKey(); }
+void Application::AddCursorTrackingKey() {
+    binding_->RegisterCursorTrackingKey();
+}
 
 int Application::Run() {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES |

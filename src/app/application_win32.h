@@ -15,7 +15,7 @@ namespace kavo {
 class MainWindow;
 
 class Application {
-public:
+  public:
     Application();
     ~Application();
     Application(const Application&) = delete;
@@ -34,7 +34,7 @@ public:
     void AddCommands();
     void AddCursorTrackingKey();
 
-private:
+  private:
     Win32Platform& platform_;
     ScriptEngine engine_;
     std::unique_ptr<MainWindow> mainWindow_;

@@ -102,19 +102,23 @@ struct HelpText {
 };
 constexpr HelpText kHelpTexts[] = {
     {layout::kHelpLoop,
-     "使用格式\r\n例如： 计次循环(2,1)\r\n其中2代表循环次数 1代表参数\r\n注意：必须插入循环尾此循环方可"
+     "使用格式\r\n例如： 计次循环(2,1)\r\n其中2代表循环次数 "
+     "1代表参数\r\n注意：必须插入循环尾此循环方可"
      "成立\r\n例如：计次循环尾(1) \r\n1与前面的参数相对应。",
      200},
     {layout::kHelpDelay, "使用格式\r\n例如： 延时(100)\r\n100代表100毫秒 1000毫秒=1秒", 200},
     {layout::kHelpRun, "使用格式\r\n例如： 运行(notepad.exe)\r\nnotepad.exe 代表文件路径", 200},
     {layout::kHelpSpecialKey,
-     "使用格式\r\n例如： 特殊按键(20)\r\n20代表键代码 括号里应输入数字（键代码） 键代码在设置菜单里查看。",
+     "使用格式\r\n例如： 特殊按键(20)\r\n20代表键代码 括号里应输入数字（键代码） "
+     "键代码在设置菜单里查看。",
      200},
     {layout::kHelpClick, "使用格式\r\n例如： 鼠标(左键)\r\n例如： 鼠标(右键)", 200},
     {layout::kHelpTyping,
-     "使用格式\r\n例如： 按键(fhjshfkj,50)\r\n其中fhjshfkj代表需要输入的键\r\n50代表输入的速度", 200},
+     "使用格式\r\n例如： 按键(fhjshfkj,50)\r\n其中fhjshfkj代表需要输入的键\r\n50代表输入的速度",
+     200},
     {layout::kHelpMove,
-     "使用格式\r\n例如： 鼠标移动(800,100)\r\n其中80为横坐标   100为纵坐标\r\n按F1获取横纵坐标！", 160},
+     "使用格式\r\n例如： 鼠标移动(800,100)\r\n其中80为横坐标   100为纵坐标\r\n按F1获取横纵坐标！",
+     160},
     {layout::kHelpMessageBox,
      "使用格式\r\n例如： 信息框（你好,我是脚本编辑器,）\r\n其中你好为信息框标题   "
      "我是脚本编辑器是信息框内容",
@@ -142,9 +146,9 @@ MainWindow::~MainWindow() {
 
 bool MainWindow::Create() {
     uiThread_ = GetCurrentThreadId();
-    bigIcon_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
-                                                 MAKEINTRESOURCEW(IDI_KAVO), IMAGE_ICON, 128, 128,
-                                                 LR_DEFAULTCOLOR)));
+    bigIcon_.reset(
+        static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KAVO),
+                                      IMAGE_ICON, 128, 128, LR_DEFAULTCOLOR)));
     smallIcon_.reset(static_cast<HICON>(
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KAVO), IMAGE_ICON,
                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
@@ -152,11 +156,10 @@ bool MainWindow::Create() {
     // No system frame: the window draws its own title bar.
     const int x = (GetSystemMetrics(SM_CXSCREEN) - layout::kWindowWidth) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - layout::kWindowHeight) / 2;
-    HWND window = CreateWindowFor(WS_EX_APPWINDOW, kClassName, kTitle,
-                                  WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_MAXIMIZEBOX |
-                                      WS_SYSMENU,
-                                  x, y, layout::kWindowWidth, layout::kWindowHeight, nullptr,
-                                  nullptr);
+    HWND window =
+        CreateWindowFor(WS_EX_APPWINDOW, kClassName, kTitle,
+                        WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_SYSMENU,
+                        x, y, layout::kWindowWidth, layout::kWindowHeight, nullptr, nullptr);
     return window != nullptr;
 }
 
@@ -210,8 +213,8 @@ LRESULT MainWindow::OnCreate() {
     application_.AddCursorTrackingKey();
     SetWindowSubclass(Control(layout::kHotkeyEdit), HotkeyEditProcedure, 1,
                       reinterpret_cast<DWORD_PTR>(this));
-    trayIcon_ = std::make_unique<TrayIcon>(Handle(), kTrayMessage, smallIcon_.get(),
-                                           L"KAVO脚本助手");
+    trayIcon_ =
+        std::make_unique<TrayIcon>(Handle(), kTrayMessage, smallIcon_.get(), L"KAVO脚本助手");
     balloon_ = std::make_unique<BalloonTip>(Handle());
     ApplyColors();
     SetTimer(Handle(), kClock2, 10, nullptr);
@@ -252,20 +255,19 @@ void MainWindow::CreateControls() {
                                           nullptr, nullptr);
                 break;
             case layout::kEditor:
-                control = CreateWindowExW(
-                    0, MSFTEDIT_CLASS, L"",
-                    child | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
-                        ES_WANTRETURN | ES_NOHIDESEL,
-                    place.x, place.y, place.width, place.height, parent, id, nullptr, nullptr);
+                control = CreateWindowExW(0, MSFTEDIT_CLASS, L"",
+                                          child | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE |
+                                              ES_AUTOVSCROLL | ES_WANTRETURN | ES_NOHIDESEL,
+                                          place.x, place.y, place.width, place.height, parent, id,
+                                          nullptr, nullptr);
                 break;
             case layout::kProcessEdit:
             case layout::kHotkeyEdit:
             case layout::kXEdit:
             case layout::kYEdit:
-                control = CreateWindowExW(0, WC_EDITW, caption.c_str(),
-                                          child | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL,
-                                          place.x, place.y, place.width, place.height, parent, id,
-                                          nullptr, nullptr);
+                control = CreateWindowExW(
+                    0, WC_EDITW, caption.c_str(), child | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL,
+                    place.x, place.y, place.width, place.height, parent, id, nullptr, nullptr);
                 break;
             case layout::kHelpText:
                 control = CreateWindowExW(
@@ -280,34 +282,32 @@ void MainWindow::CreateControls() {
             case layout::kXLabel:
             case layout::kYLabel:
                 // Labels without SS_NOTIFY let the mouse through, so the title bar drags.
-                control = CreateWindowExW(0, WC_STATICW, caption.c_str(),
-                                          child | SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX,
-                                          place.x, place.y, place.width, place.height, parent, id,
-                                          nullptr, nullptr);
+                control = CreateWindowExW(
+                    0, WC_STATICW, caption.c_str(), child | SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX,
+                    place.x, place.y, place.width, place.height, parent, id, nullptr, nullptr);
                 break;
             default: {
                 const DWORD look =
                     (IsFlatButton(place.id) || IsPictureButton(place.id)) ? BS_OWNERDRAW : 0;
-                control = CreateWindowExW(0, WC_BUTTONW, caption.c_str(),
-                                          child | WS_TABSTOP | BS_PUSHBUTTON | look, place.x,
-                                          place.y, place.width, place.height, parent, id, nullptr,
-                                          nullptr);
+                control = CreateWindowExW(
+                    0, WC_BUTTONW, caption.c_str(), child | WS_TABSTOP | BS_PUSHBUTTON | look,
+                    place.x, place.y, place.width, place.height, parent, id, nullptr, nullptr);
                 break;
             }
         }
         if (control == nullptr) continue;
-        SendMessageW(control, WM_SETFONT,
-                     reinterpret_cast<WPARAM>(place.id == layout::kTitle ? titleFont_.get()
-                                                                          : uiFont_.get()),
-                     FALSE);
+        SendMessageW(
+            control, WM_SETFONT,
+            reinterpret_cast<WPARAM>(place.id == layout::kTitle ? titleFont_.get() : uiFont_.get()),
+            FALSE);
     }
     // Stacking, bottom to top: the bars and the editor, the buttons on the bars, the picture
     // boxes over the caption buttons, the panels over the editor; in the help panel the help
     // box covers the coordinate rows until a shorter help text uncovers them.
-    for (int id : {layout::kTitle, layout::kMenuBar, layout::kTree, layout::kEditor,
-                   layout::kExit, layout::kMaximize, layout::kMinimize, layout::kMenuProgram,
-                   layout::kMenuEdit, layout::kMenuSettings, layout::kPicture1, layout::kPicture3,
-                   layout::kRunPanel, layout::kHelpPanel, layout::kHelpText})
+    for (int id : {layout::kTitle, layout::kMenuBar, layout::kTree, layout::kEditor, layout::kExit,
+                   layout::kMaximize, layout::kMinimize, layout::kMenuProgram, layout::kMenuEdit,
+                   layout::kMenuSettings, layout::kPicture1, layout::kPicture3, layout::kRunPanel,
+                   layout::kHelpPanel, layout::kHelpText})
         SetWindowPos(Control(id), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
@@ -415,9 +415,13 @@ void MainWindow::ApplyColors() {
 
 // --- running ---
 
-RuntimeText MainWindow::ReadEditorText() const { return editor_->ReadText(); }
+RuntimeText MainWindow::ReadEditorText() const {
+    return editor_->ReadText();
+}
 
-void MainWindow::SetEditorText(const RuntimeText& text) { editor_->ReplaceText(text); }
+void MainWindow::SetEditorText(const RuntimeText& text) {
+    editor_->ReplaceText(text);
+}
 
 LRESULT MainWindow::OnPrepareRun(RuntimeText* script) {
     ShowWindow(Handle(), SW_MINIMIZE);
@@ -470,8 +474,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_ERASEBKGND: {
             RECT rect{};
             GetClientRect(Handle(), &rect);
-            FillRect(reinterpret_cast<HDC>(wParam), &rect,
-                     static_cast<HBRUSH>(windowBrush_.get()));
+            FillRect(reinterpret_cast<HDC>(wParam), &rect, static_cast<HBRUSH>(windowBrush_.get()));
             return 1;
         }
         case WM_NCHITTEST:
@@ -495,8 +498,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return OnPrepareRun(reinterpret_cast<RuntimeText*>(lParam));
         case kBalloonMessage: {
             const auto& request = *reinterpret_cast<const BalloonRequest*>(lParam);
-            if (balloon_) balloon_->Show({request.where.x, request.where.y},
-                                         Utf8ToWide(*request.text));
+            if (balloon_)
+                balloon_->Show({request.where.x, request.where.y}, Utf8ToWide(*request.text));
             return 0;
         }
         case kTrackingMessage: {
@@ -604,8 +607,8 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
     if (header.idFrom == layout::kTree && header.code == NM_RCLICK) {
         POINT cursor{};
         GetCursorPos(&cursor);
-        TrackPopupMenu(programMenu_.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON,
-                       cursor.x, cursor.y, 0, Handle(), nullptr);
+        TrackPopupMenu(programMenu_.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, cursor.x,
+                       cursor.y, 0, Handle(), nullptr);
         return 1;
     }
     return 0;
@@ -619,8 +622,7 @@ void MainWindow::PopUpMenu(HMENU menu, int buttonId) {
     GetWindowRect(Handle(), &window);
     const int x = window.left + place->x;
     const int y = window.top + place->y + place->height;
-    TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, x, y, 0, Handle(),
-                   nullptr);
+    TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, x, y, 0, Handle(), nullptr);
 }
 
 LRESULT MainWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
@@ -629,8 +631,8 @@ LRESULT MainWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
     RECT rect = item.rcItem;
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
     if (IsFlatButton(id)) {
-        const bool onMenuBar = id == layout::kMenuProgram || id == layout::kMenuEdit ||
-                               id == layout::kMenuSettings;
+        const bool onMenuBar =
+            id == layout::kMenuProgram || id == layout::kMenuEdit || id == layout::kMenuSettings;
         const COLORREF background =
             pressed ? 0xE9E9E9 : (onMenuBar ? colors_.menuBackground : 0xE9E9E9);
         const UniqueGdiObject brush(CreateSolidBrush(background));
@@ -750,9 +752,13 @@ Utf8Text ControlText(HWND control) {
 }
 }  // namespace
 
-Utf8Text MainWindow::ProcessNameText() { return ControlText(Control(layout::kProcessEdit)); }
+Utf8Text MainWindow::ProcessNameText() {
+    return ControlText(Control(layout::kProcessEdit));
+}
 
-Utf8Text MainWindow::HotkeyEditText() { return ControlText(Control(layout::kHotkeyEdit)); }
+Utf8Text MainWindow::HotkeyEditText() {
+    return ControlText(Control(layout::kHotkeyEdit));
+}
 
 void MainWindow::SetHotkeyEditText(const Utf8Text& text) {
     SetWindowTextW(Control(layout::kHotkeyEdit), Utf8ToWide(text).c_str());
@@ -776,8 +782,7 @@ LRESULT CALLBACK MainWindow::HotkeyEditProcedure(HWND edit, UINT message, WPARAM
     switch (message) {
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
-            if (message == WM_SYSKEYDOWN && wParam == VK_F4)
-                break;  // Alt+F4 keeps its meaning
+            if (message == WM_SYSKEYDOWN && wParam == VK_F4) break;  // Alt+F4 keeps its meaning
             reinterpret_cast<MainWindow*>(self)->application_.Binding().ShowHotkeyName(
                 static_cast<int>(wParam));
             return 0;
@@ -832,8 +837,7 @@ void MainWindow::ToggleTree() {
         MoveWindow(editor, 2, rect.top, width + layout::kTreeWidth, height, TRUE);
     } else {
         ShowWindow(tree, SW_SHOW);
-        MoveWindow(editor, layout::kTreeWidth, rect.top, width - layout::kTreeWidth, height,
-                   TRUE);
+        MoveWindow(editor, layout::kTreeWidth, rect.top, width - layout::kTreeWidth, height, TRUE);
     }
 }
 

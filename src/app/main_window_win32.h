@@ -37,7 +37,7 @@ struct MainWindowColors {
 };
 
 class MainWindow : public WindowBase<MainWindow>, public HotkeyBindingView {
-public:
+  public:
     static constexpr wchar_t kTitle[] = L"KAVO脚本助手 ";
 
     explicit MainWindow(Application& application);
@@ -73,7 +73,7 @@ public:
     void ChangeCursorTrackingInterval(
         const std::function<std::uint32_t(std::uint32_t current)>& next) override;
 
-private:
+  private:
     static LRESULT CALLBACK HotkeyEditProcedure(HWND edit, UINT message, WPARAM wParam,
                                                 LPARAM lParam, UINT_PTR id, DWORD_PTR self);
     LRESULT OnCreate();

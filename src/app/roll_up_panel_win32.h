@@ -11,7 +11,7 @@
 namespace kavo {
 
 class RollUpPanel : public WindowBase<RollUpPanel> {
-public:
+  public:
     static constexpr int kHeaderHeight = 24;
 
     bool Create(HWND parent, int id, int x, int y, int width, int fullHeight);
@@ -24,7 +24,7 @@ public:
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-private:
+  private:
     int fullHeight_ = 0;
     COLORREF background_ = RGB(255, 255, 255);
     UniqueGdiObject brush_;

@@ -10,7 +10,7 @@
 namespace kavo {
 
 class TrayIcon {
-public:
+  public:
     TrayIcon(HWND owner, UINT callbackMessage, HICON icon, std::wstring tip);
     ~TrayIcon();
     TrayIcon(const TrayIcon&) = delete;
@@ -19,7 +19,7 @@ public:
     // The owner passes every message here; true when it was the taskbar's re-creation.
     bool HandleTaskbarCreated(UINT message);
 
-private:
+  private:
     bool Add();
 
     HWND owner_;

@@ -9,14 +9,14 @@ namespace kavo {
 
 template <typename Derived>
 class WindowBase {
-public:
+  public:
     WindowBase() = default;
     WindowBase(const WindowBase&) = delete;
     WindowBase& operator=(const WindowBase&) = delete;
 
     HWND Handle() const noexcept { return window_; }
 
-protected:
+  protected:
     ~WindowBase() = default;
 
     // Registers the class once per process.
@@ -36,9 +36,8 @@ protected:
         return RegisterClassExW(&windowClass) != 0;
     }
 
-    HWND CreateWindowFor(DWORD exStyle, const wchar_t* className, const wchar_t* title,
-                         DWORD style, int x, int y, int width, int height, HWND parent,
-                         HMENU menuOrId) {
+    HWND CreateWindowFor(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
+                         int x, int y, int width, int height, HWND parent, HMENU menuOrId) {
         return CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent,
                                menuOrId, GetModuleHandleW(nullptr), static_cast<Derived*>(this));
     }
@@ -47,7 +46,7 @@ protected:
         return DefWindowProcW(window_, message, wParam, lParam);
     }
 
-private:
+  private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam,
                                       LPARAM lParam) noexcept {
         Derived* self = nullptr;

@@ -17,8 +17,8 @@ struct CommandServices {
     std::function<void(Point where, const Utf8Text& text)> showBalloonTip;
 };
 
-// Adds 信息框, 鼠标, 延时, 鼠标消息, 按键消息, 鼠标移动, 气球提示框, 计次循环, 按键, 运行, 特殊按键,
-// in this order. services must outlive the engine's use of the commands.
+// Adds 信息框, 鼠标, 延时, 鼠标消息, 按键消息, 鼠标移动, 气球提示框, 计次循环, 按键, 运行,
+// 特殊按键, in this order. services must outlive the engine's use of the commands.
 void AddBuiltinCommands(ScriptEngine& engine, const CommandServices& services);
 
 }  // namespace kavo

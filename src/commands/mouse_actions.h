@@ -13,7 +13,6 @@ void MoveCursor(InputPort& input, int x, int y);
 void GlideCursor(InputPort& input, WaitPort& wait, int x, int y);
 // Button 0/1 left, 2 right, 3 middle, 4 wheel forward, 5 wheel backward; action 0/1 click,
 // 2 double click, 3 press, 4 release. Window 0 means the desktop window.
-void PostMouseMessage(InputPort& input, NativeWindow window, int x, int y, int button,
-                      int action);
+void PostMouseMessage(InputPort& input, NativeWindow window, int x, int y, int button, int action);
 
 }  // namespace kavo

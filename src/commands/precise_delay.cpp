@@ -9,7 +9,7 @@ namespace {
 
 // Closes the delay's timer however the call ends (a dispatched handler may throw).
 class TimerCloser {
-public:
+  public:
     TimerCloser(WaitPort& wait, WaitPort::TimerHandle timer) : wait_(wait), timer_(timer) {}
     ~TimerCloser() {
         if (timer_ != 0) wait_.CloseTimer(timer_);
@@ -17,7 +17,7 @@ public:
     TimerCloser(const TimerCloser&) = delete;
     TimerCloser& operator=(const TimerCloser&) = delete;
 
-private:
+  private:
     WaitPort& wait_;
     WaitPort::TimerHandle timer_;
 };

@@ -25,7 +25,7 @@ thread_local bool tNextRunIsBody = false;
 
 // Keeps the outermost run's begin and end hooks paired, even when a handler throws.
 class RunScope {
-public:
+  public:
     RunScope(const std::function<void()>& begin, const std::function<void()>& end) : end_(end) {
         if (tRunDepth++ == 0 && begin) begin();
     }
@@ -35,7 +35,7 @@ public:
     RunScope(const RunScope&) = delete;
     RunScope& operator=(const RunScope&) = delete;
 
-private:
+  private:
     const std::function<void()>& end_;
 };
 

@@ -37,7 +37,7 @@ struct ScriptFault {
 };
 
 class ScriptEngine {
-public:
+  public:
     ScriptEngine();
     virtual ~ScriptEngine();
     ScriptEngine(const ScriptEngine&) = delete;
@@ -73,7 +73,7 @@ public:
         runEnd_ = std::move(end);
     }
 
-private:
+  private:
     void Execute(std::string_view script);
     void ExecuteStatements(const std::vector<ScannedStatement>& statements);
     std::optional<ScriptFault> CheckStatements(const std::vector<ScannedStatement>& statements,

@@ -38,7 +38,7 @@ struct KeyboardInput {
 
 // Cursor, injected input and posted messages: what a script does to the desktop.
 class InputPort {
-public:
+  public:
     virtual ~InputPort() = default;
     virtual Point GetCursorPos() = 0;
     virtual void SetCursorPos(int x, int y) = 0;
@@ -54,13 +54,13 @@ public:
     // PostMessageA; wParam and lParam are the 32-bit values a script computes (lParam is
     // sign-extended to the platform's LPARAM, as a 32-bit program would pass it).
     virtual void PostWindowMessage(NativeWindow window, std::uint32_t message, std::uint32_t wParam,
-                             std::int32_t lParam) = 0;
+                                   std::int32_t lParam) = 0;
     virtual NativeWindow GetDesktopWindow() = 0;
 };
 
 // Waitable timers and the calling thread's message queue.
 class WaitPort {
-public:
+  public:
     using TimerHandle = std::uint64_t;  // 0: no timer
     enum class WaitResult { Timer, Messages, Failed };
 
@@ -102,7 +102,7 @@ struct WindowEntry {
 
 // Processes and top-level windows.
 class SystemPort {
-public:
+  public:
     virtual ~SystemPort() = default;
     // CreateProcess of the command line (no shell, no inherited handles, SW_SHOWNORMAL), then
     // WaitForInputIdle(at most idleWaitMs) and both handles closed. False when not created.
@@ -121,7 +121,7 @@ using KeyboardState = std::array<std::uint8_t, 256>;
 // What the hotkey monitor needs: the keyboard view of the user-interface thread, a window-less
 // timer and new threads.
 class HotkeyPort {
-public:
+  public:
     virtual ~HotkeyPort() = default;
     virtual std::uint32_t GetCurrentThreadId() = 0;
     // GetWindowThreadProcessId's thread; 0 for a window that does not exist.
@@ -143,7 +143,7 @@ struct DirectoryEntry {
 
 // Files and folders. Paths are UTF-8 with backslashes; file contents are bytes.
 class FilePort {
-public:
+  public:
     virtual ~FilePort() = default;
     // Entries of folder (no trailing separator needed) matching a wildcard such as "*.*" or
     // "*.txt" (case-insensitive, as the platform matches); "." and ".." included as the
@@ -163,7 +163,7 @@ public:
 };
 
 class ClipboardPort {
-public:
+  public:
     virtual ~ClipboardPort() = default;
     virtual bool SetText(const Utf8Text& text) = 0;
     virtual std::optional<Utf8Text> GetText() = 0;

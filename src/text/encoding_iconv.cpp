@@ -48,8 +48,12 @@ std::string Convert(std::string_view input, const char* to, const char* from,
 
 }  // namespace
 
-std::string GbkToUtf8(std::string_view gbk) { return Convert(gbk, "UTF-8", "CP936", "\xEF\xBF\xBD"); }
+std::string GbkToUtf8(std::string_view gbk) {
+    return Convert(gbk, "UTF-8", "CP936", "\xEF\xBF\xBD");
+}
 
-RuntimeText Utf8ToGbk(std::string_view utf8) { return Convert(utf8, "CP936", "UTF-8", "?"); }
+RuntimeText Utf8ToGbk(std::string_view utf8) {
+    return Convert(utf8, "CP936", "UTF-8", "?");
+}
 
 }  // namespace kavo

@@ -29,12 +29,24 @@ std::string FromWide(UINT codePage, std::wstring_view wide) {
 
 }  // namespace
 
-std::wstring GbkToWide(std::string_view gbk) { return ToWide(kGbkCodePage, gbk); }
-RuntimeText WideToGbk(std::wstring_view wide) { return FromWide(kGbkCodePage, wide); }
-std::wstring Utf8ToWide(std::string_view utf8) { return ToWide(CP_UTF8, utf8); }
-std::string WideToUtf8(std::wstring_view wide) { return FromWide(CP_UTF8, wide); }
+std::wstring GbkToWide(std::string_view gbk) {
+    return ToWide(kGbkCodePage, gbk);
+}
+RuntimeText WideToGbk(std::wstring_view wide) {
+    return FromWide(kGbkCodePage, wide);
+}
+std::wstring Utf8ToWide(std::string_view utf8) {
+    return ToWide(CP_UTF8, utf8);
+}
+std::string WideToUtf8(std::wstring_view wide) {
+    return FromWide(CP_UTF8, wide);
+}
 
-std::string GbkToUtf8(std::string_view gbk) { return WideToUtf8(GbkToWide(gbk)); }
-RuntimeText Utf8ToGbk(std::string_view utf8) { return WideToGbk(Utf8ToWide(utf8)); }
+std::string GbkToUtf8(std::string_view gbk) {
+    return WideToUtf8(GbkToWide(gbk));
+}
+RuntimeText Utf8ToGbk(std::string_view utf8) {
+    return WideToGbk(Utf8ToWide(utf8));
+}
 
 }  // namespace kavo

@@ -13,7 +13,9 @@ namespace kavo {
 using RuntimeText = std::string;
 
 // First byte of a double-byte GBK character.
-constexpr bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+constexpr bool IsLeadByte(unsigned char byte) {
+    return byte >= 0x81 && byte <= 0xFE;
+}
 
 // Bytes taken by the character starting at pos: 2 for a lead byte with a byte after it, else 1.
 std::size_t CharLengthAt(std::string_view text, std::size_t pos);

@@ -19,14 +19,16 @@ TEST(GbkConversion, RoundTripsChineseAsciiAndFullWidthText) {
     EXPECT_EQ(GbkToUtf8(kXinXiKuangGbk), kXinXiKuangUtf8);
     EXPECT_EQ(Utf8ToGbk(kXinXiKuangUtf8), kXinXiKuangGbk);
     for (const std::string& gbk : {std::string("abc(1,2);\r\n"), kXinXiKuangGbk + "(a,b)",
-                                  std::string("\xA3\xB1\xA3\xB0\xA1\xA1"), std::string()}) {
+                                   std::string("\xA3\xB1\xA3\xB0\xA1\xA1"), std::string()}) {
         EXPECT_EQ(Utf8ToGbk(GbkToUtf8(gbk)), gbk);
     }
 }
 
 TEST(GbkConversion, UnmappableAndBrokenInputIsReplacedNotLost) {
     // U+1F600 has no GBK form: it becomes '?', the text around it stays.
-    EXPECT_EQ(Utf8ToGbk("a\xF0\x9F\x98\x80" "b"), "a?b");
+    EXPECT_EQ(Utf8ToGbk("a\xF0\x9F\x98\x80"
+                        "b"),
+              "a?b");
     // A lone lead byte at the end is no character: replaced, the rest kept.
     EXPECT_EQ(GbkToUtf8("ab\xD0"), "ab\xEF\xBF\xBD");
 }
@@ -34,9 +36,11 @@ TEST(GbkConversion, UnmappableAndBrokenInputIsReplacedNotLost) {
 TEST(FullWidthToAscii, ConvertsTheFullWidthBlockAndIdeographicSpaceOnly) {
     EXPECT_EQ(FullWidthToAscii("\xA3\xB1\xA3\xB0\xA3\xB0"), "100");           // １００
     EXPECT_EQ(FullWidthToAscii("\xA3\xAD\xA3\xB3\xA3\xAE\xA3\xB9"), "-3.9");  // －３．９
-    EXPECT_EQ(FullWidthToAscii("\xA1\xA1" "1"), " 1");                          // ideographic space
-    EXPECT_EQ(FullWidthToAscii("\xA3\xA1\xA3\xFE"), "!~");                      // ends of the block
-    EXPECT_EQ(FullWidthToAscii(kXinXiKuangGbk), kXinXiKuangGbk);                // others untouched
+    EXPECT_EQ(FullWidthToAscii("\xA1\xA1"
+                               "1"),
+              " 1");                                              // ideographic space
+    EXPECT_EQ(FullWidthToAscii("\xA3\xA1\xA3\xFE"), "!~");        // ends of the block
+    EXPECT_EQ(FullWidthToAscii(kXinXiKuangGbk), kXinXiKuangGbk);  // others untouched
     // A trail byte 0xA3 followed by a byte of the block is not a full-width character.
     EXPECT_EQ(FullWidthToAscii("\xB0\xA3\xB1"), "\xB0\xA3\xB1");
 }
@@ -44,11 +48,11 @@ TEST(FullWidthToAscii, ConvertsTheFullWidthBlockAndIdeographicSpaceOnly) {
 TEST(SplitText, FollowsTheSplittingRule) {
     EXPECT_THAT(SplitText("", ","), IsEmpty());
     EXPECT_THAT(SplitText("a", ","), ElementsAre("a"));
-    EXPECT_THAT(SplitText("a,b,", ","), ElementsAre("a", "b"));        // empty last part dropped
-    EXPECT_THAT(SplitText(",b", ","), ElementsAre("", "b"));           // empty first part kept
-    EXPECT_THAT(SplitText("a,,b", ","), ElementsAre("a", "", "b"));    // empty middle part kept
+    EXPECT_THAT(SplitText("a,b,", ","), ElementsAre("a", "b"));      // empty last part dropped
+    EXPECT_THAT(SplitText(",b", ","), ElementsAre("", "b"));         // empty first part kept
+    EXPECT_THAT(SplitText("a,,b", ","), ElementsAre("a", "", "b"));  // empty middle part kept
     EXPECT_THAT(SplitText(",", ","), ElementsAre(""));
-    EXPECT_THAT(SplitText("a, b", ","), ElementsAre("a", " b"));       // nothing trimmed
+    EXPECT_THAT(SplitText("a, b", ","), ElementsAre("a", " b"));  // nothing trimmed
     EXPECT_THAT(SplitText("l1\r\nl2\r\n", "\r\n"), ElementsAre("l1", "l2"));
     EXPECT_THAT(SplitText("\r\n\r\nx", "\r\n"), ElementsAre("", "", "x"));
 }
@@ -62,7 +66,11 @@ TEST(SplitText, NeverCutsADoubleByteCharacter) {
 
 TEST(AsciiCase, LeavesDoubleByteCharactersAlone) {
     // 0xB0 0x61 is one character whose second byte is 'a'.
-    EXPECT_EQ(AsciiToUpper("ab\xB0" "a" "c"), "AB\xB0" "aC");
+    EXPECT_EQ(AsciiToUpper("ab\xB0"
+                           "a"
+                           "c"),
+              "AB\xB0"
+              "aC");
     EXPECT_EQ(AsciiToLower("NOTEPAD.EXE"), "notepad.exe");
 }
 

@@ -17,7 +17,7 @@ namespace {
 
 // Forwards to the real platform and counts what the delay asks of it.
 class CountingWait : public WaitPort {
-public:
+  public:
     explicit CountingWait(WaitPort& real) : real_(real) {}
 
     int created = 0;
@@ -56,7 +56,7 @@ public:
     void BeginPreciseTiming() override { real_.BeginPreciseTiming(); }
     void EndPreciseTiming() override { real_.EndPreciseTiming(); }
 
-private:
+  private:
     WaitPort& real_;
 };
 
@@ -65,7 +65,7 @@ constexpr UINT kSent = WM_APP + 2;
 
 // A message-only window of the calling thread that counts what reaches its procedure.
 class CountingWindow {
-public:
+  public:
     CountingWindow() {
         WNDCLASSW windowClass{};
         windowClass.lpfnWndProc = &CountingWindow::Procedure;
@@ -85,7 +85,7 @@ public:
     std::atomic<int> sent{0};
     std::atomic<WPARAM> lastParameter{0};
 
-private:
+  private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         auto* self = reinterpret_cast<CountingWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
         if (self != nullptr && (message == kPosted || message == kSent)) {

@@ -66,13 +66,15 @@ Fixture::Fixture(const std::wstring& title, bool hidden) : logPath_(TemporaryLog
     CloseHandle(info.hThread);
     process_ = info.hProcess;
     processId_ = info.dwProcessId;
-    WaitFor([&] {
-        std::ifstream handleFile(std::filesystem::path(logPath_ + L".hwnd"));
-        long long value = 0;
-        if (!(handleFile >> value)) return false;
-        window_ = reinterpret_cast<HWND>(static_cast<INT_PTR>(value));
-        return true;
-    }, std::chrono::seconds(60));
+    WaitFor(
+        [&] {
+            std::ifstream handleFile(std::filesystem::path(logPath_ + L".hwnd"));
+            long long value = 0;
+            if (!(handleFile >> value)) return false;
+            window_ = reinterpret_cast<HWND>(static_cast<INT_PTR>(value));
+            return true;
+        },
+        std::chrono::seconds(60));
 }
 
 Fixture::~Fixture() {

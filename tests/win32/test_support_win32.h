@@ -22,7 +22,7 @@ void PumpMessagesFor(std::chrono::milliseconds duration);
 
 // The fixture program in another process, logging the messages its window receives.
 class Fixture {
-public:
+  public:
     explicit Fixture(const std::wstring& title = L"KavoFixture", bool hidden = false);
     ~Fixture();
     Fixture(const Fixture&) = delete;
@@ -37,7 +37,7 @@ public:
     // Brings the fixture window to the front with the keyboard focus.
     void Activate() const;
 
-private:
+  private:
     std::wstring logPath_;
     HANDLE process_ = nullptr;
     DWORD processId_ = 0;

@@ -82,8 +82,7 @@ void RecordingPlatform::SetCursorPos(int x, int y) {
     if (!refuseCursorPlacement) cursor = {x, y};
 }
 void RecordingPlatform::MouseEvent(std::uint32_t flags, int x, int y) {
-    Record("MouseEvent(" + Hex(flags, 4) + "," + std::to_string(x) + "," + std::to_string(y) +
-           ")");
+    Record("MouseEvent(" + Hex(flags, 4) + "," + std::to_string(x) + "," + std::to_string(y) + ")");
 }
 void RecordingPlatform::KeybdEvent(std::uint8_t code, std::uint32_t flags) {
     Record("KeybdEvent(" + Hex(code, 2) + "," + Hex(flags, 1) + ")");
@@ -102,9 +101,9 @@ std::uint32_t RecordingPlatform::GetTickCount() {
     return tickCount++;
 }
 void RecordingPlatform::PostWindowMessage(NativeWindow window, std::uint32_t message,
-                                    std::uint32_t wParam, std::int32_t lParam) {
-    Record("PostMessage(" + std::to_string(window) + "," + Hex(message, 4) + "," +
-           Hex(wParam, 8) + "," + Hex(static_cast<std::uint32_t>(lParam), 8) + ")");
+                                          std::uint32_t wParam, std::int32_t lParam) {
+    Record("PostMessage(" + std::to_string(window) + "," + Hex(message, 4) + "," + Hex(wParam, 8) +
+           "," + Hex(static_cast<std::uint32_t>(lParam), 8) + ")");
 }
 NativeWindow RecordingPlatform::GetDesktopWindow() {
     Record("GetDesktopWindow");
@@ -155,7 +154,9 @@ void RecordingPlatform::ProcessPendingEvents() {
     Record("ProcessPendingEvents");
     if (onProcessPendingEvents) onProcessPendingEvents();
 }
-std::uint64_t RecordingPlatform::NowMicroseconds() { return nowMicroseconds; }
+std::uint64_t RecordingPlatform::NowMicroseconds() {
+    return nowMicroseconds;
+}
 void RecordingPlatform::BeginPreciseTiming() {
     Record("BeginPreciseTiming");
     ++preciseTimingDepth;
@@ -252,7 +253,9 @@ void RecordingPlatform::AddFile(const Utf8Text& path, const std::string& bytes) 
     if (slash != Utf8Text::npos) AddFolder(path.substr(0, slash));
     files_[Key(path)] = {path, bytes};
 }
-bool RecordingPlatform::HasFile(const Utf8Text& path) const { return files_.count(Key(path)) > 0; }
+bool RecordingPlatform::HasFile(const Utf8Text& path) const {
+    return files_.count(Key(path)) > 0;
+}
 bool RecordingPlatform::HasFolder(const Utf8Text& path) const {
     return folders_.count(Key(path)) > 0;
 }
@@ -356,7 +359,9 @@ bool RecordingPlatform::RemoveDirectoryTree(const Utf8Text& path) {
         it = it->first.rfind(key + "\\", 0) == 0 ? files_.erase(it) : ++it;
     return true;
 }
-Utf8Text RecordingPlatform::ExecutableFolder() { return executableFolder; }
+Utf8Text RecordingPlatform::ExecutableFolder() {
+    return executableFolder;
+}
 
 // --- ClipboardPort ---
 bool RecordingPlatform::SetText(const Utf8Text& text) {

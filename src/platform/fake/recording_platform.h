@@ -37,7 +37,7 @@ class RecordingPlatform : public InputPort,
                           public HotkeyPort,
                           public FilePort,
                           public ClipboardPort {
-public:
+  public:
     RecordingPlatform();
 
     std::vector<std::string> calls;
@@ -62,7 +62,7 @@ public:
     std::uint32_t MapKey(std::uint32_t code, std::uint32_t mapType) override;
     std::uint32_t GetTickCount() override;
     void PostWindowMessage(NativeWindow window, std::uint32_t message, std::uint32_t wParam,
-                     std::int32_t lParam) override;
+                           std::int32_t lParam) override;
     NativeWindow GetDesktopWindow() override;
 
     // --- WaitPort ---
@@ -95,17 +95,16 @@ public:
     bool StartProcess(const Utf8Text& commandLine, std::uint32_t idleWaitMs) override;
     std::vector<ProcessEntry> SnapshotProcesses() override;
     std::vector<WindowEntry> EnumerateTopLevelWindows() override;
-    int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
-                       std::uint32_t flags) override;
+    int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption, std::uint32_t flags) override;
 
     // --- HotkeyPort ---
     std::uint32_t currentThreadId = 100;
     std::map<NativeWindow, std::uint32_t> windowThreads;
     KeyboardState keyboard{};
     bool failKeyboardState = false;
-    std::function<void()> timerTick;           // the last window-less timer's callback
+    std::function<void()> timerTick;             // the last window-less timer's callback
     std::vector<std::function<void()>> threads;  // bodies started and not yet run
-    void RunStartedThreads();                  // runs and forgets them, in start order
+    void RunStartedThreads();                    // runs and forgets them, in start order
 
     std::uint32_t GetCurrentThreadId() override;
     std::uint32_t GetWindowThreadId(NativeWindow window) override;
@@ -122,7 +121,7 @@ public:
     bool HasFile(const Utf8Text& path) const;
     bool HasFolder(const Utf8Text& path) const;
     std::string FileBytes(const Utf8Text& path) const;  // empty when missing
-    std::set<Utf8Text> unreadablePaths;                // reads of these fail
+    std::set<Utf8Text> unreadablePaths;                 // reads of these fail
 
     std::vector<DirectoryEntry> ListDirectory(const Utf8Text& folder,
                                               const Utf8Text& pattern) override;
@@ -140,11 +139,11 @@ public:
     bool SetText(const Utf8Text& text) override;
     std::optional<Utf8Text> GetText() override;
 
-private:
+  private:
     void Record(std::string call) { calls.push_back(std::move(call)); }
-    static Utf8Text Key(const Utf8Text& path);  // normalised, lower-case ASCII
+    static Utf8Text Key(const Utf8Text& path);                    // normalised, lower-case ASCII
     std::map<Utf8Text, std::pair<Utf8Text, std::string>> files_;  // key -> (path as given, bytes)
-    std::map<Utf8Text, Utf8Text> folders_;                         // key -> path as given
+    std::map<Utf8Text, Utf8Text> folders_;                        // key -> path as given
     TimerHandle nextTimer_ = 1;
     std::map<TimerHandle, std::int64_t> timerDue_;
 };

@@ -9,7 +9,7 @@ namespace kavo {
 
 template <typename Traits>
 class UniqueHandle {
-public:
+  public:
     using Pointer = typename Traits::Pointer;
 
     UniqueHandle() noexcept = default;
@@ -35,7 +35,7 @@ public:
         }
     }
 
-private:
+  private:
     Pointer value_ = Traits::Invalid();
 };
 

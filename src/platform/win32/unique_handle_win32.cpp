@@ -5,6 +5,8 @@
 
 namespace kavo {
 
-void ImageListTraits::Close(Pointer h) noexcept { ImageList_Destroy(static_cast<HIMAGELIST>(h)); }
+void ImageListTraits::Close(Pointer h) noexcept {
+    ImageList_Destroy(static_cast<HIMAGELIST>(h));
+}
 
 }  // namespace kavo

@@ -26,7 +26,9 @@ Point Win32Platform::GetCursorPos() {
     ::GetCursorPos(&point);
     return {point.x, point.y};
 }
-void Win32Platform::SetCursorPos(int x, int y) { ::SetCursorPos(x, y); }
+void Win32Platform::SetCursorPos(int x, int y) {
+    ::SetCursorPos(x, y);
+}
 void Win32Platform::MouseEvent(std::uint32_t flags, int x, int y) {
     ::mouse_event(flags, static_cast<DWORD>(x), static_cast<DWORD>(y), 0, 0);
 }
@@ -48,9 +50,11 @@ void Win32Platform::SendKeyboardInput(const KeyboardInput& input) {
 std::uint32_t Win32Platform::MapKey(std::uint32_t code, std::uint32_t mapType) {
     return ::MapVirtualKeyW(code, mapType);
 }
-std::uint32_t Win32Platform::GetTickCount() { return ::GetTickCount(); }
-void Win32Platform::PostWindowMessage(NativeWindow window, std::uint32_t message, std::uint32_t wParam,
-                                std::int32_t lParam) {
+std::uint32_t Win32Platform::GetTickCount() {
+    return ::GetTickCount();
+}
+void Win32Platform::PostWindowMessage(NativeWindow window, std::uint32_t message,
+                                      std::uint32_t wParam, std::int32_t lParam) {
     ::PostMessageW(reinterpret_cast<HWND>(static_cast<INT_PTR>(window)), message, wParam,
                    static_cast<LPARAM>(lParam));
 }
@@ -87,7 +91,9 @@ WaitPort::WaitResult Win32Platform::WaitForMessages(std::uint32_t timeoutMs) {
     if (result == WAIT_OBJECT_0) return WaitResult::Messages;
     return WaitResult::Failed;
 }
-void Win32Platform::CloseTimer(TimerHandle timer) { ::CloseHandle(AsHandle(timer)); }
+void Win32Platform::CloseTimer(TimerHandle timer) {
+    ::CloseHandle(AsHandle(timer));
+}
 void Win32Platform::ProcessPendingEvents() {
     MSG message;
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -159,8 +165,8 @@ bool Win32Platform::StartProcess(const Utf8Text& commandLine, std::uint32_t idle
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &info))
+    if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &info))
         return false;
     const UniqueHandleKernel process(info.hProcess);
     const UniqueHandleKernel thread(info.hThread);
@@ -230,7 +236,9 @@ DWORD WINAPI ThreadBody(LPVOID parameter) {
 }
 }  // namespace
 
-std::uint32_t Win32Platform::GetCurrentThreadId() { return ::GetCurrentThreadId(); }
+std::uint32_t Win32Platform::GetCurrentThreadId() {
+    return ::GetCurrentThreadId();
+}
 std::uint32_t Win32Platform::GetWindowThreadId(NativeWindow window) {
     return ::GetWindowThreadProcessId(reinterpret_cast<HWND>(static_cast<INT_PTR>(window)),
                                       nullptr);
@@ -296,7 +304,8 @@ bool Win32Platform::WriteWholeFile(const Utf8Text& path, const std::string& byte
     std::size_t written = 0;
     while (written < bytes.size()) {
         DWORD chunk = 0;
-        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - written, 1 << 20));
+        const DWORD wanted =
+            static_cast<DWORD>(std::min<std::size_t>(bytes.size() - written, 1 << 20));
         if (!::WriteFile(file.get(), bytes.data() + written, wanted, &chunk, nullptr)) return false;
         written += chunk;
     }
@@ -308,7 +317,7 @@ bool Win32Platform::IsDirectory(const Utf8Text& path) {
 }
 bool Win32Platform::CreateDirectories(const Utf8Text& path) {
     const std::wstring full = WithoutTrailingSeparator(path);
-    for (std::size_t pos = full.find(L'\\', 3); ; pos = full.find(L'\\', pos + 1)) {
+    for (std::size_t pos = full.find(L'\\', 3);; pos = full.find(L'\\', pos + 1)) {
         const std::wstring part = full.substr(0, pos);
         if (!::CreateDirectoryW(part.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
             if (pos == std::wstring::npos) return false;

@@ -13,7 +13,7 @@ class Win32Platform : public InputPort,
                       public HotkeyPort,
                       public FilePort,
                       public ClipboardPort {
-public:
+  public:
     // InputPort
     Point GetCursorPos() override;
     void SetCursorPos(int x, int y) override;
@@ -23,7 +23,7 @@ public:
     std::uint32_t MapKey(std::uint32_t code, std::uint32_t mapType) override;
     std::uint32_t GetTickCount() override;
     void PostWindowMessage(NativeWindow window, std::uint32_t message, std::uint32_t wParam,
-                     std::int32_t lParam) override;
+                           std::int32_t lParam) override;
     NativeWindow GetDesktopWindow() override;
 
     // WaitPort
@@ -41,8 +41,7 @@ public:
     bool StartProcess(const Utf8Text& commandLine, std::uint32_t idleWaitMs) override;
     std::vector<ProcessEntry> SnapshotProcesses() override;
     std::vector<WindowEntry> EnumerateTopLevelWindows() override;
-    int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
-                       std::uint32_t flags) override;
+    int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption, std::uint32_t flags) override;
 
     // HotkeyPort
     std::uint32_t GetCurrentThreadId() override;
