@@ -227,6 +227,20 @@ def press(key, hold=0.12):
     xdotool("keyup", key)
 
 
+class SessionTest(unittest.TestCase):
+    """A test with at most one kavo.exe session and one fixture, both stopped afterwards."""
+
+    def setUp(self):
+        self.kavo = None
+        self.fixture = None
+
+    def tearDown(self):
+        if self.kavo:
+            self.kavo.stop()
+        if self.fixture:
+            self.fixture.stop()
+
+
 def menus():
     """Visible pop-up menus: [(items, (x, y, w, h))]."""
     result = []

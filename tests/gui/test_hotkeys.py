@@ -18,17 +18,7 @@ def message_box(caption):
     return rows
 
 
-class HotkeyTest(unittest.TestCase):
-    def setUp(self):
-        self.kavo = None
-        self.fixture = None
-
-    def tearDown(self):
-        if self.kavo:
-            self.kavo.stop()
-        if self.fixture:
-            self.fixture.stop()
-
+class HotkeyTest(kavo_gui.SessionTest):
     def open_page(self, directory, page, expected):
         kavo = self.kavo
         row = next(r for r in kavo.tree() if r["text"] == directory)

@@ -34,17 +34,7 @@ LIBRARY = {
 }
 
 
-class MainWindowTest(unittest.TestCase):
-    def setUp(self):
-        self.kavo = None
-        self.fixture = None
-
-    def tearDown(self):
-        if self.kavo:
-            self.kavo.stop()
-        if self.fixture:
-            self.fixture.stop()
-
+class MainWindowTest(kavo_gui.SessionTest):
     def start(self, name, pages=None):
         self.kavo = Kavo(name, pages=pages)
         self.kavo.start()
