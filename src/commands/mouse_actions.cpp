@@ -96,10 +96,20 @@ void MoveCursor(InputPort& input, int x, int y) {
 void GlideCursor(InputPort& input, WaitPort& wait, int x, int y) {
     // Read once: a user who moves the mouse meanwhile is pulled back onto the path.
     Point at = input.GetCursorPos();
+    // One pixel per millisecond. Each step waits for its own point in time, start + k ms,
+    // rather than 1 ms after the previous step: a timer that wakes late or a slow cursor
+    // placement would otherwise add up over a long glide. The last step never ends early.
+    const std::uint64_t start = wait.NowMicroseconds();
+    std::uint64_t step = 0;
     while (at.x != x || at.y != y) {
         if (at.x != x) at.x = StepToward(at.x, x);
         if (at.y != y) at.y = StepToward(at.y, y);
-        PreciseDelay(wait, 1);
+        ++step;
+        const bool last = at.x == x && at.y == y;
+        const std::uint64_t due = start + step * 1000;
+        const std::uint64_t now = wait.NowMicroseconds();
+        const std::uint64_t ahead = due > now ? due - now : 0;
+        PreciseDelay(wait, static_cast<std::int32_t>((ahead + (last ? 999 : 500)) / 1000));
         MoveCursor(input, at.x, at.y);
     }
 }

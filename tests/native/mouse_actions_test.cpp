@@ -102,6 +102,28 @@ TEST(GlideCursor, ReadsTheCursorOnceSoRefusedPlacementsStillRunTheWholePath) {
                             "SetCursorPos(2,0)"));
 }
 
+// A timer that always wakes 0.7 ms late, as coarse platform timers do.
+class LateTimerPlatform : public RecordingPlatform {
+  public:
+    WaitResult WaitForTimerOrMessages(TimerHandle timer) override {
+        const WaitResult result = RecordingPlatform::WaitForTimerOrMessages(timer);
+        nowMicroseconds += 700;
+        return result;
+    }
+};
+
+TEST(GlideCursor, KeepsOnePixelPerMillisecondWhenTheTimerWakesLate) {
+    LateTimerPlatform platform;
+    platform.cursor = {0, 0};
+    GlideCursor(platform, platform, 100, 0);
+    // Lateness does not add up: later steps wait less, and the glide ends within a step's
+    // lateness of 100 ms, never before it.
+    EXPECT_GE(platform.nowMicroseconds, 100000u);
+    EXPECT_LE(platform.nowMicroseconds, 101700u);
+    EXPECT_EQ(platform.CallsStartingWith({"SetCursorPos"}).size(), 100u);
+    EXPECT_EQ(platform.cursor, (Point{100, 0}));
+}
+
 TEST(GlideCursor, TakesAsManyStepsAsTheLongerAxis) {
     RecordingPlatform platform;
     platform.cursor = {0, 0};
