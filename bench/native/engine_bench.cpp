@@ -12,25 +12,25 @@ namespace {
 constexpr const char* kGoal = "goal: >= 5000000 statements/s";
 
 void AddNoOpCommands(ScriptEngine& engine) {
-    struct Spec {
+    struct CommandRow {
         const char* name;
         std::int32_t count;
         bool isLoop;
     };
-    const Spec specs[] = {
+    const CommandRow rows[] = {
         {"信息框", 2, false},     {"鼠标", 1, false},     {"延时", 1, false},
         {"鼠标消息", 5, false},   {"按键消息", 3, false}, {"鼠标移动", 2, false},
         {"气球提示框", 1, false}, {"计次循环", 2, true},  {"按键", 2, false},
         {"运行", 1, false},       {"特殊按键", 1, false},
     };
-    for (const Spec& spec : specs)
+    for (const CommandRow& row : rows)
         engine.AddCommand(
-            Utf8ToGbk(spec.name),
+            Utf8ToGbk(row.name),
             [](const std::vector<RuntimeText>& arguments) {
                 benchmark::DoNotOptimize(arguments.data());
                 return std::int32_t{0};
             },
-            spec.count, spec.isLoop);
+            row.count, row.isLoop);
     engine.SetEventPump([] {});
 }
 

@@ -23,14 +23,14 @@ RuntimeText G(const std::string& utf8) {
     return Utf8ToGbk(utf8);
 }
 
-struct CommandSpec {
+struct CommandRow {
     const char* name;
     std::int32_t argumentCount;
     bool isLoop;
 };
 
 // The eleven commands in the order start-up adds them.
-const CommandSpec kBuiltins[] = {
+const CommandRow kBuiltins[] = {
     {"信息框", 2, false},     {"鼠标", 1, false},     {"延时", 1, false},
     {"鼠标消息", 5, false},   {"按键消息", 3, false}, {"鼠标移动", 2, false},
     {"气球提示框", 1, false}, {"计次循环", 2, true},  {"按键", 2, false},
@@ -42,8 +42,8 @@ const CommandSpec kBuiltins[] = {
 class EngineTest : public ::testing::Test {
   protected:
     EngineTest() {
-        for (const CommandSpec& spec : kBuiltins)
-            AddLogged(spec.name, spec.argumentCount, spec.isLoop);
+        for (const CommandRow& row : kBuiltins)
+            AddLogged(row.name, row.argumentCount, row.isLoop);
         engine.SetEventPump([this] { log.push_back("pump"); });
         engine.SetFaultReporter([this](const ScriptFault& fault) { faults.push_back(fault); });
     }
