@@ -1,0 +1,53 @@
+// What the main window offers the features that live in rooms of their own (library operations,
+// saving, the small windows, find and search, settings and appearance, run control). Each
+// feature gets this at start-up through InstallFeatures and keeps what it needs.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+
+#include "app/main_window_colors.h"
+#include "app/menu_commands_win32.h"
+
+namespace kavo {
+
+class Win32Platform;
+class ScriptEngine;
+class Win32EditorWidget;
+class Win32TreeWidget;
+struct Library;
+
+enum class MainMenu { Program, Edit, Settings };
+
+// Answers a message of the main window before the main window does; nullopt lets it through.
+using MessageHook = std::function<std::optional<LRESULT>(UINT message, WPARAM, LPARAM)>;
+
+class MainWindowServices {
+  public:
+    virtual HWND Window() = 0;
+    // A control by its id from main_window_layout.h.
+    virtual HWND Control(int id) = 0;
+    virtual MenuCommands& Commands() = 0;
+    // The pop-up menus, for check marks and item texts.
+    virtual HMENU Menu(MainMenu which) = 0;
+    virtual Library& TheLibrary() = 0;
+    virtual Win32EditorWidget& Editor() = 0;
+    virtual Win32TreeWidget& Tree() = 0;
+    virtual Win32Platform& Platform() = 0;
+    virtual ScriptEngine& Engine() = 0;
+    // Hooks run in the order they were added, before the main window's own handling.
+    virtual void AddMessageHook(MessageHook hook) = 0;
+    // Steps that run when the window is about to close, by any way (退出, 图片框1, Alt+F4), in the
+    // order they were added. They cannot stop the close.
+    virtual void AddClosingStep(std::function<void()> step) = 0;
+    // The interface colours; ApplyColors repaints the main window with what Colors() holds.
+    virtual MainWindowColors& Colors() = 0;
+    virtual void ApplyColors() = 0;
+
+  protected:
+    ~MainWindowServices() = default;
+};
+
+}  // namespace kavo
