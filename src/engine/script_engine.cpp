@@ -17,11 +17,8 @@ namespace {
 // raw name.
 constexpr std::string_view kBlockEnd = "\xBC\xC6\xB4\xCE\xD1\xAD\xBB\xB7\xCE\xB2";
 
-// Per thread: how deep runs are nested (the outermost one holds the run hooks), and whether the
-// next RunScript call is a block body handed over by RepeatScript (bodies are not re-checked;
-// any other run, even one nested inside a wait, is a script of its own and is checked).
+// Per thread: how deep runs are nested; the outermost one holds the run hooks.
 thread_local int tRunDepth = 0;
-thread_local bool tNextRunIsBody = false;
 
 // Keeps the outermost run's begin and end hooks paired, even when a handler throws.
 class RunScope {
@@ -78,27 +75,69 @@ std::int32_t ScriptEngine::InvokeHandler(const CommandHandler& handler,
     return handler(passed);
 }
 
-void ScriptEngine::RunScript(std::string_view script) {
-    const bool isBody = std::exchange(tNextRunIsBody, false);
-    if (isBody) {
-        Execute(script);
-        return;
+// A script scanned once: its statements with what each needs at run time, resolved before the
+// first statement runs. A counted block runs over its part of this list, however often it
+// repeats; no text is joined or scanned again.
+struct ScriptEngine::CompiledScript {
+    struct Step {
+        const CommandEntry* command = nullptr;  // nullptr: an unknown name, skipped
+        std::vector<RuntimeText> arguments;     // cut and padded to the command's count
+        std::int32_t count = 0;                 // a block's repetitions
+        std::size_t close = 0;  // a block's first matching 计次循环尾; npos if none
+    };
+    std::vector<Step> steps;
+};
+
+ScriptEngine::CompiledScript ScriptEngine::Compile(
+    const std::vector<ScannedStatement>& statements) const {
+    CompiledScript compiled;
+    compiled.steps.resize(statements.size());
+    std::string nameBuffer;
+    for (std::size_t index = 0; index < statements.size(); ++index) {
+        const ScannedStatement& statement = statements[index];
+        CompiledScript::Step& step = compiled.steps[index];
+        const std::int32_t position = FindCommand(NameWithoutSpaces(statement.rawName, nameBuffer));
+        if (position < 1 || static_cast<std::size_t>(position) > commands_.size()) continue;
+        step.command = &commands_[static_cast<std::size_t>(position) - 1];
+        if (!step.command->isLoop) {
+            ForEachArgument(statement.arguments,
+                            [&step](std::string_view part) { step.arguments.emplace_back(part); });
+            if (step.command->argumentCount >= 0)
+                step.arguments.resize(static_cast<std::size_t>(step.command->argumentCount));
+            continue;
+        }
+        step.count = TextToNumber(statement.arguments);
+        // Only a closing statement written exactly so (no spaces in its name) closes a block.
+        const std::string_view id = NthArgument(statement.arguments, 2);
+        step.close = std::string_view::npos;
+        for (std::size_t close = index + 1; close < statements.size(); ++close) {
+            if (SameBytes(statements[close].rawName, kBlockEnd) &&
+                SameBytes(statements[close].arguments, id)) {
+                step.close = close;
+                break;
+            }
+        }
     }
+    return compiled;
+}
+
+void ScriptEngine::RunScript(std::string_view script) {
     const std::vector<ScannedStatement> statements = ScanStatements(script);
     if (std::optional<ScriptFault> fault = CheckStatements(statements, 0, statements.size())) {
         if (reporter_) reporter_(*fault);
         return;
     }
+    const CompiledScript compiled = Compile(statements);
     RunScope scope(runBegin_, runEnd_);
-    ExecuteStatements(statements);
+    ExecuteRange(compiled, 0, compiled.steps.size());
 }
 
 void ScriptEngine::RepeatScript(std::int32_t count, std::string_view script) {
+    const CompiledScript compiled = Compile(ScanStatements(script));
     for (std::int32_t round = 0; round < count; ++round) {
-        tNextRunIsBody = true;
-        RunScript(script);
+        RunScope scope(runBegin_, runEnd_);
+        ExecuteRange(compiled, 0, compiled.steps.size());
     }
-    tNextRunIsBody = false;
 }
 
 std::vector<RuntimeText> ScriptEngine::SplitArguments(std::string_view text) const {
@@ -112,52 +151,29 @@ std::optional<ScriptFault> ScriptEngine::CheckScript(std::string_view script) co
     return CheckStatements(statements, 0, statements.size());
 }
 
-void ScriptEngine::Execute(std::string_view script) {
-    RunScope scope(runBegin_, runEnd_);
-    ExecuteStatements(ScanStatements(script));
-}
-
-void ScriptEngine::ExecuteStatements(const std::vector<ScannedStatement>& statements) {
-    std::vector<RuntimeText> arguments;
-    std::string nameBuffer;
-    for (std::size_t index = 0; index < statements.size(); ++index) {
-        const ScannedStatement& statement = statements[index];
-        const std::int32_t position = FindCommand(NameWithoutSpaces(statement.rawName, nameBuffer));
+void ScriptEngine::ExecuteRange(const CompiledScript& script, std::size_t begin, std::size_t end) {
+    for (std::size_t index = begin; index < end; ++index) {
+        const CompiledScript::Step& step = script.steps[index];
         // An unknown name (only reachable when a body is run without the check) does nothing.
-        if (position < 1 || static_cast<std::size_t>(position) > commands_.size()) continue;
-        const CommandEntry& entry = commands_[static_cast<std::size_t>(position) - 1];
-
-        if (!entry.isLoop) {
-            arguments.clear();
-            ForEachArgument(statement.arguments,
-                            [&arguments](std::string_view part) { arguments.emplace_back(part); });
-            if (entry.argumentCount >= 0)
-                arguments.resize(static_cast<std::size_t>(entry.argumentCount));
-            InvokeHandler(entry.handler, arguments, entry.argumentCount);
+        if (step.command == nullptr) continue;
+        if (!step.command->isLoop) {
+            InvokeHandler(step.command->handler, step.arguments, step.command->argumentCount);
             continue;
         }
-
-        const std::int32_t count = TextToNumber(statement.arguments);
-        const std::string_view id = NthArgument(statement.arguments, 2);
-        RuntimeText body;
-        bool closed = false;
-        while (++index < statements.size()) {
-            const ScannedStatement& inner = statements[index];
-            if (SameBytes(inner.rawName, kBlockEnd) && SameBytes(inner.arguments, id)) {
-                closed = true;
-                break;
-            }
-            body += "\r\n";
-            body += inner.rawName;
-            body += '(';
-            body += inner.arguments;
-            body += ");";
+        // The body's statements are gone over once each time the block is reached, dispatching
+        // the thread's messages in between, so a long block keeps the windows alive.
+        const bool closed = step.close != std::string_view::npos && step.close < end;
+        const std::size_t bodyEnd = closed ? step.close : end;
+        for (std::size_t inner = index + 1; inner < bodyEnd; ++inner)
             if (pump_) pump_();
-        }
         // A block that is never closed has no defined extent; running what was gathered would
         // repeat the rest of the script, so it is dropped (the check refuses such scripts).
         if (!closed) return;
-        RepeatScript(count, body);
+        for (std::int32_t round = 0; round < step.count; ++round) {
+            RunScope scope(runBegin_, runEnd_);
+            ExecuteRange(script, index + 1, bodyEnd);
+        }
+        index = bodyEnd;
     }
 }
 

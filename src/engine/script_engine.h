@@ -51,8 +51,10 @@ class ScriptEngine {
     virtual std::int32_t InvokeHandler(const CommandHandler& handler,
                                        const std::vector<RuntimeText>& arguments,
                                        std::int32_t count) const;
-    // Checks the whole script first; a faulty script is reported and nothing of it runs.
+    // Checks the whole script first; a faulty script is reported and nothing of it runs. The
+    // text is scanned once; counted blocks run over their part of the scanned statements.
     virtual void RunScript(std::string_view script);
+    // Runs the script count times without the check (as a block's body runs).
     virtual void RepeatScript(std::int32_t count, std::string_view script);
     virtual std::vector<RuntimeText> SplitArguments(std::string_view text) const;
 
@@ -74,8 +76,9 @@ class ScriptEngine {
     }
 
   private:
-    void Execute(std::string_view script);
-    void ExecuteStatements(const std::vector<ScannedStatement>& statements);
+    struct CompiledScript;
+    CompiledScript Compile(const std::vector<ScannedStatement>& statements) const;
+    void ExecuteRange(const CompiledScript& script, std::size_t begin, std::size_t end);
     std::optional<ScriptFault> CheckStatements(const std::vector<ScannedStatement>& statements,
                                                std::size_t begin, std::size_t end) const;
     static ScriptFault Fault(const ScannedStatement& statement, const std::string& problem);
