@@ -1,0 +1,142 @@
+#include "editor/page_search.h"
+
+#include <cstring>
+#include <functional>
+
+#include "editor/rtf_text.h"
+
+namespace kavo {
+namespace {
+
+constexpr std::string_view kFullWidthSpace = "\xA1\xA1";
+
+bool IsTrailByte(unsigned char byte) {
+    return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFE);
+}
+
+// Bytes of the character at pos, as the GBK decoder reads it.
+std::size_t CharacterLength(std::string_view text, std::size_t pos) {
+    if (pos + 1 < text.size() && IsLeadByte(static_cast<unsigned char>(text[pos])) &&
+        IsTrailByte(static_cast<unsigned char>(text[pos + 1])))
+        return 2;
+    return 1;
+}
+
+// No byte below 0x40 can end a double-byte character, so a character starts at it: walking
+// forward from the nearest such byte finds the boundaries around pos without reading the text
+// from its start.
+bool StartsCharacter(std::string_view text, std::size_t pos) {
+    std::size_t walk = pos;
+    while (walk > 0 && static_cast<unsigned char>(text[walk - 1]) >= 0x40) --walk;
+    if (walk > 0) --walk;
+    while (walk < pos) walk += CharacterLength(text, walk);
+    return walk == pos;
+}
+
+bool EqualPaths(const Utf8Text& a, const Utf8Text& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+RuntimeText TrimSearchText(std::string_view text) {
+    // Leading spaces: walk whole characters from the start.
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        if (text[begin] == ' ') {
+            ++begin;
+        } else if (text.substr(begin, 2) == kFullWidthSpace) {
+            begin += 2;
+        } else {
+            break;
+        }
+    }
+    // Trailing spaces: only spaces that are whole characters, so the boundaries come from a
+    // walk over the rest.
+    std::size_t end = begin;
+    for (std::size_t pos = begin; pos < text.size();) {
+        const std::size_t length = CharacterLength(text, pos);
+        const std::string_view character = text.substr(pos, length);
+        pos += length;
+        if (character != " " && character != kFullWidthSpace) end = pos;
+    }
+    return RuntimeText(text.substr(begin, end - begin));
+}
+
+std::size_t FindOnCharacterBoundary(std::string_view text, std::string_view needle,
+                                    std::size_t from) {
+    if (needle.empty() || needle.size() > text.size()) return std::string_view::npos;
+    for (std::size_t pos = text.find(needle, from); pos != std::string_view::npos;
+         pos = text.find(needle, pos + 1)) {
+        // A match that begins on a character must also end on one: its last byte may be the
+        // lead byte of a character that goes on.
+        if (!StartsCharacter(text, pos)) continue;
+        const std::size_t end = pos + needle.size();
+        std::size_t walk = pos;
+        while (walk < end) walk += CharacterLength(text, walk);
+        if (walk == end) return pos;
+    }
+    return std::string_view::npos;
+}
+
+RuntimeText SearchableText(std::string_view fileBytes) {
+    const void* zero = std::memchr(fileBytes.data(), 0, fileBytes.size());
+    if (zero != nullptr)
+        fileBytes = fileBytes.substr(0, static_cast<const char*>(zero) - fileBytes.data());
+    if (IsRtfDocument(fileBytes)) return RtfDisplayText(fileBytes);
+    return RuntimeText(fileBytes);
+}
+
+std::vector<SearchPage> PagesToSearch(const Library& library) {
+    std::vector<SearchPage> pages;
+    const int count = library.tree.Count();
+    for (int i = 0; i < count; ++i) {
+        if (library.tree.IsBold(i)) continue;
+        pages.push_back({i, library.tree.Text(i), PageFilePath(library, i)});
+    }
+    return pages;
+}
+
+SearchSummary SearchPages(FilePort& files, const std::vector<SearchPage>& pages,
+                          std::string_view text, const std::atomic<bool>& cancel,
+                          const std::function<void(const SearchPage&)>& onHit) {
+    SearchSummary summary;
+    for (const auto& page : pages) {
+        if (cancel.load(std::memory_order_relaxed)) {
+            summary.cancelled = true;
+            break;
+        }
+        ++summary.searched;
+        if (text.empty()) continue;
+        const auto bytes = files.ReadWholeFile(page.path);
+        if (!bytes) continue;
+        std::string_view shown(*bytes);
+        const void* zero = std::memchr(shown.data(), 0, shown.size());
+        if (zero != nullptr) shown = shown.substr(0, static_cast<const char*>(zero) - shown.data());
+        RuntimeText rtfText;
+        if (IsRtfDocument(shown)) {
+            rtfText = RtfDisplayText(shown);
+            shown = rtfText;
+        }
+        if (FindOnCharacterBoundary(shown, text) == std::string_view::npos) continue;
+        ++summary.found;
+        onHit(page);
+    }
+    return summary;
+}
+
+int ItemIndexOfPage(const Library& library, const Utf8Text& path) {
+    const int count = library.tree.Count();
+    for (int i = 0; i < count; ++i) {
+        if (library.tree.IsBold(i)) continue;
+        if (EqualPaths(PageFilePath(library, i), path)) return i;
+    }
+    return -1;
+}
+
+}  // namespace kavo
