@@ -1,0 +1,301 @@
+#include "app/caption_button_win32.h"
+
+#include <commctrl.h>
+
+#include "appearance/caption_fade.h"
+#include "platform/win32/dpi_win32.h"
+#include "platform/win32/unique_handle.h"
+
+namespace kavo {
+namespace {
+
+constexpr UINT_PTR kSubclassId = 0x4B43;  // one subclass per button
+constexpr UINT_PTR kFadeTimer = 1;
+
+// A memory device context for drawing a picture off screen.
+struct MemoryDcTraits {
+    using Pointer = HDC;
+    static Pointer Invalid() noexcept { return nullptr; }
+    static bool IsValid(Pointer h) noexcept { return h != nullptr; }
+    static void Close(Pointer h) noexcept { DeleteDC(h); }
+};
+using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
+
+constexpr ColorRef kCloseHighlight = RGB(232, 17, 35);
+
+int Luminance(ColorRef color) {
+    return (GetRValue(color) * 299 + GetGValue(color) * 587 + GetBValue(color) * 114) / 1000;
+}
+
+// Part of the way from one colour to another, in 1/100.
+ColorRef Mix(ColorRef from, ColorRef to, int percent) {
+    const auto channel = [percent](int a, int b) { return a + (b - a) * percent / 100; };
+    return RGB(channel(GetRValue(from), GetRValue(to)), channel(GetGValue(from), GetGValue(to)),
+               channel(GetBValue(from), GetBValue(to)));
+}
+
+// A glyph must stay readable on whatever colour the user chose for a hover background.
+ColorRef GlyphColorOn(ColorRef background, ColorRef preferred) {
+    const int difference = Luminance(background) - Luminance(preferred);
+    if (difference > 90 || difference < -90) return preferred;
+    return Luminance(background) < 128 ? RGB(255, 255, 255) : RGB(0, 0, 0);
+}
+
+ColorRef InverseOf(ColorRef color) {
+    return 0xFFFFFFu - (color & 0xFFFFFFu);
+}
+
+void Fill(HDC dc, const RECT& rect, ColorRef color) {
+    const UniqueGdiObject brush(CreateSolidBrush(color));
+    FillRect(dc, &rect, static_cast<HBRUSH>(brush.get()));
+}
+
+}  // namespace
+
+void DrawTitleGlyph(HDC dc, const RECT& rect, TitleGlyph glyph, ColorRef color, UINT dpi) {
+    const auto s = [dpi](int value) { return ScaleToDpi(value, dpi); };
+    const UniqueGdiObject pen(CreatePen(PS_SOLID, s(2), color));
+    const HGDIOBJ oldPen = SelectObject(dc, pen.get());
+    const int cx = (rect.left + rect.right) / 2;
+    const int cy = (rect.top + rect.bottom) / 2;
+    switch (glyph) {
+        case TitleGlyph::Close:
+            MoveToEx(dc, cx - s(5), cy - s(5), nullptr);
+            LineTo(dc, cx + s(6), cy + s(6));
+            MoveToEx(dc, cx + s(5), cy - s(5), nullptr);
+            LineTo(dc, cx - s(6), cy + s(6));
+            break;
+        case TitleGlyph::Maximize: {
+            const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+            Rectangle(dc, cx - s(5), cy - s(5), cx + s(6), cy + s(6));
+            SelectObject(dc, oldBrush);
+            break;
+        }
+        case TitleGlyph::HideToTray:
+            // An arrow down onto a tray line.
+            MoveToEx(dc, cx - s(5), cy - s(4), nullptr);
+            LineTo(dc, cx, cy + s(1));
+            LineTo(dc, cx + s(6), cy - s(5));
+            MoveToEx(dc, cx - s(6), cy + s(5), nullptr);
+            LineTo(dc, cx + s(7), cy + s(5));
+            break;
+        case TitleGlyph::Minimize:
+            MoveToEx(dc, cx - s(6), cy + s(4), nullptr);
+            LineTo(dc, cx + s(7), cy + s(4));
+            break;
+    }
+    SelectObject(dc, oldPen);
+}
+
+CaptionButton::CaptionButton(HWND button, const MainWindowColors& colors, TitleGlyph glyph,
+                             Reaction reaction, std::function<ColorRef()> hoverBackground)
+    : button_(button),
+      colors_(colors),
+      glyph_(glyph),
+      reaction_(reaction),
+      hoverBackground_(std::move(hoverBackground)) {
+    if (button_ != nullptr)
+        SetWindowSubclass(button_, &CaptionButton::Procedure, kSubclassId,
+                          reinterpret_cast<DWORD_PTR>(this));
+}
+
+CaptionButton::~CaptionButton() {
+    if (button_ == nullptr || !IsWindow(button_)) return;
+    KillTimer(button_, kFadeTimer);
+    if (GetCapture() == button_) ReleaseCapture();
+    RemoveWindowSubclass(button_, &CaptionButton::Procedure, kSubclassId);
+}
+
+LRESULT CALLBACK CaptionButton::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR, DWORD_PTR self) noexcept {
+    try {
+        return reinterpret_cast<CaptionButton*>(self)->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        return DefSubclassProc(window, message, wParam, lParam);
+    }
+}
+
+LRESULT CaptionButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_MOUSEMOVE:
+            OnMouseMove();
+            break;
+        case WM_TIMER:
+            if (wParam == kFadeTimer) {
+                OnTimer();
+                return 0;
+            }
+            break;
+        case WM_LBUTTONUP:
+            return OnLeftButtonUp(wParam, lParam);
+        case WM_CAPTURECHANGED:
+            OnCaptureChanged(reinterpret_cast<HWND>(lParam));
+            break;
+        case WM_NCDESTROY: {
+            KillTimer(button_, kFadeTimer);
+            HWND button = std::exchange(button_, nullptr);
+            RemoveWindowSubclass(button, &CaptionButton::Procedure, kSubclassId);
+            return DefSubclassProc(button, message, wParam, lParam);
+        }
+        default:
+            break;
+    }
+    return DefSubclassProc(button_, message, wParam, lParam);
+}
+
+bool CaptionButton::CursorInside() const {
+    RECT rect{};
+    POINT cursor{};
+    if (!GetWindowRect(button_, &rect) || !GetCursorPos(&cursor)) return false;
+    return PointerInside({rect.left, rect.top, rect.right, rect.bottom}, cursor.x, cursor.y);
+}
+
+void CaptionButton::OnMouseMove() {
+    if (!inside_) {
+        Enter();
+        return;
+    }
+    if (!CursorInside()) {
+        Leave();
+    } else if (GetCapture() != button_) {
+        // Something took the capture without telling (a click's own handling): take it back so
+        // the leaving move still arrives here.
+        SetCapture(button_);
+    }
+}
+
+void CaptionButton::Enter() {
+    SetCapture(button_);
+    inside_ = true;
+    if (reaction_ == Reaction::Fade) {
+        FadeTo(kOpaque);
+    } else {
+        // Taken on entry: a title colour changed meanwhile shows at the next entry.
+        hoverColor_ = hoverBackground_ ? hoverBackground_() : InverseOf(colors_.titleBackground);
+        Redraw();
+    }
+}
+
+void CaptionButton::Leave() {
+    inside_ = false;
+    if (GetCapture() == button_) ReleaseCapture();
+    if (reaction_ == Reaction::Fade) {
+        FadeTo(kInvisible);
+    } else {
+        Redraw();
+    }
+}
+
+void CaptionButton::FadeTo(int target) {
+    fadeTarget_ = target;
+    if (transparency_ == target) {
+        KillTimer(button_, kFadeTimer);
+        return;
+    }
+    // A timer rather than a waiting loop: a fade reversed half way continues from where it is
+    // and can never leave a highlight behind.
+    SetTimer(button_, kFadeTimer, kFadeIntervalMs, nullptr);
+}
+
+void CaptionButton::OnTimer() {
+    transparency_ = FadeStepTowards(transparency_, fadeTarget_);
+    if (transparency_ == fadeTarget_) KillTimer(button_, kFadeTimer);
+    Redraw();
+}
+
+LRESULT CaptionButton::OnLeftButtonUp(WPARAM wParam, LPARAM lParam) {
+    clicking_ = true;
+    const LRESULT result = DefSubclassProc(button_, WM_LBUTTONUP, wParam, lParam);
+    clicking_ = false;
+    // The click may have closed, hidden or moved the window.
+    if (button_ == nullptr || !IsWindow(button_)) return result;
+    if (!IsWindowVisible(button_)) {
+        Reset();
+        HideHighlight();
+    } else if (CursorInside()) {
+        if (!inside_) {
+            Enter();
+        } else if (GetCapture() != button_) {
+            SetCapture(button_);
+        }
+    } else if (inside_) {
+        Leave();
+    }
+    return result;
+}
+
+void CaptionButton::OnCaptureChanged(HWND newOwner) {
+    if (clicking_ || newOwner == button_ || !inside_) return;
+    // Another window took the mouse (a menu, a dialog): the pointer no longer counts as here.
+    inside_ = false;
+    if (reaction_ == Reaction::Fade) {
+        FadeTo(kInvisible);
+    } else {
+        Redraw();
+    }
+}
+
+void CaptionButton::HideHighlight() {
+    if (button_ != nullptr) KillTimer(button_, kFadeTimer);
+    transparency_ = kInvisible;
+    fadeTarget_ = kInvisible;
+    Redraw();
+}
+
+void CaptionButton::Reset() {
+    const bool wasInside = std::exchange(inside_, false);
+    if (wasInside && button_ != nullptr && GetCapture() == button_) ReleaseCapture();
+    if (reaction_ == Reaction::Fade) {
+        FadeTo(kInvisible);
+    } else {
+        Redraw();
+    }
+}
+
+void CaptionButton::Redraw() const {
+    if (button_ != nullptr) InvalidateRect(button_, nullptr, FALSE);
+}
+
+void CaptionButton::Draw(const DRAWITEMSTRUCT& item) const {
+    HDC dc = item.hDC;
+    const RECT rect = item.rcItem;
+    const UINT dpi = WindowDpi(item.hwndItem);
+    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    if (reaction_ == Reaction::HoverBackground) {
+        const bool hovered = inside_;
+        const ColorRef background = hovered ? hoverColor_ : colors_.titleBackground;
+        Fill(dc, rect, background);
+        DrawTitleGlyph(dc, rect, glyph_,
+                       hovered ? GlyphColorOn(background, colors_.titleText) : colors_.titleText,
+                       dpi);
+        return;
+    }
+
+    // The normal picture, then the highlighted one over it at its transparency.
+    Fill(dc, rect, colors_.titleBackground);
+    DrawTitleGlyph(dc, rect, glyph_, colors_.titleText, dpi);
+    const int transparency = pressed ? kOpaque : transparency_;
+    if (transparency >= kInvisible) return;
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    const UniqueMemoryDc memory(CreateCompatibleDC(dc));
+    const UniqueGdiObject picture(CreateCompatibleBitmap(dc, width, height));
+    if (!memory || !picture) return;
+    const HGDIOBJ oldPicture = SelectObject(memory.get(), picture.get());
+    const RECT local{0, 0, width, height};
+    const bool close = glyph_ == TitleGlyph::Close;
+    const ColorRef title = colors_.titleBackground;
+    // Close turns red; the others a shade darker (or lighter, on a dark title bar).
+    const ColorRef highlight =
+        close ? kCloseHighlight
+              : Mix(title, Luminance(title) > 128 ? RGB(0, 0, 0) : RGB(255, 255, 255), 16);
+    Fill(memory.get(), local, highlight);
+    DrawTitleGlyph(memory.get(), local, glyph_,
+                   close ? RGB(255, 255, 255) : GlyphColorOn(highlight, colors_.titleText), dpi);
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(255 * (kInvisible - transparency) / 100),
+                        0};
+    AlphaBlend(dc, rect.left, rect.top, width, height, memory.get(), 0, 0, width, height, blend);
+    SelectObject(memory.get(), oldPicture);
+}
+
+}  // namespace kavo
