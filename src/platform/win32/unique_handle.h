@@ -92,6 +92,22 @@ struct ImageListTraits {
     static void Close(Pointer h) noexcept;
 };
 
+// A COM interface pointer: released once, by its owner.
+template <typename Interface>
+struct ComInterfaceTraits {
+    using Pointer = Interface*;
+    static Pointer Invalid() noexcept { return nullptr; }
+    static bool IsValid(Pointer p) noexcept { return p != nullptr; }
+    static void Close(Pointer p) noexcept { p->Release(); }
+};
+// The screen's device context from GetDC(nullptr).
+struct ScreenDcTraits {
+    using Pointer = HDC;
+    static Pointer Invalid() noexcept { return nullptr; }
+    static bool IsValid(Pointer h) noexcept { return h != nullptr; }
+    static void Close(Pointer h) noexcept { ReleaseDC(nullptr, h); }
+};
+
 using UniqueHandleKernel = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueFind = UniqueHandle<FindHandleTraits>;
@@ -101,5 +117,8 @@ using UniqueIcon = UniqueHandle<IconTraits>;
 using UniqueMenu = UniqueHandle<MenuTraits>;
 using UniqueAccelerators = UniqueHandle<AcceleratorTraits>;
 using UniqueImageList = UniqueHandle<ImageListTraits>;
+template <typename Interface>
+using UniqueComInterface = UniqueHandle<ComInterfaceTraits<Interface>>;
+using UniqueScreenDc = UniqueHandle<ScreenDcTraits>;
 
 }  // namespace kavo
