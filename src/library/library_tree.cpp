@@ -59,6 +59,10 @@ void StartLibrary(Library& library) {
 }
 
 void RebuildLibraryTree(Library& library) {
+    if (library.questionOpen) {
+        library.rebuildAfterQuestion = true;
+        return;
+    }
     if (library.rebuilding) {
         library.rebuildRequested = true;
         return;
@@ -91,14 +95,29 @@ void OnTreeSelectionChanged(Library& library) {
     const int selected = tree.SelectedIndex();
     // The tree reports no selection while it is emptied; there is nothing to load then.
     if (selected < 0 || selected >= tree.Count()) return;
+    // A selection made while the unsaved-changes question is open must not load a page under it.
+    if (library.questionOpen) return;
 
     LibraryState& state = library.state;
     if (!tree.IsBold(selected)) {
-        if (library.leavePageCheck) library.leavePageCheck(library);
-        state.pageLoaded = true;
-        state.loadedPagePath = PageFilePath(library, selected);
-        state.baselineText = ReadPageText(library.files, state.loadedPagePath);
-        library.editor.ReplaceText(state.baselineText);
+        // The path is taken before the question: nothing rebuilds the tree while it is open.
+        const Utf8Text path = PageFilePath(library, selected);
+        const bool leave = !library.leavePageCheck || library.leavePageCheck(library);
+        if (leave) {
+            state.pageLoaded = true;
+            state.loadedPagePath = path;
+            const auto bytes = library.files.ReadWholeFile(path);
+            state.pageRead = bytes.has_value();
+            state.loadedBytes = bytes.value_or(std::string());
+            state.baselineText = UpToFirstZero(state.loadedBytes);
+            library.editor.ReplaceText(state.baselineText);
+            state.shownText = library.editor.ReadText();
+        }
+        if (library.rebuildAfterQuestion) {
+            library.rebuildAfterQuestion = false;
+            RebuildLibraryTree(library);
+            return;
+        }
     }
 
     state.expandedItems.clear();

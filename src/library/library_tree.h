@@ -27,8 +27,17 @@ struct LibraryState {
     // Items that had children and were expanded when the selection handler last ran; ascending.
     std::vector<int> expandedItems;
     // The file the loaded page was read from. Indices move when the tree is rebuilt; the path
-    // does not, so this is where the page's edits belong.
+    // does not, so this is where the page's edits belong. Empty when that page was deleted.
     Utf8Text loadedPagePath;
+    // The editor's own reading of the page right after it was loaded (or last saved). The
+    // editor may show a page differently from its bytes (LF line ends, bytes that are no GBK),
+    // so "changed" means differing from this, never from baselineText.
+    RuntimeText shownText;
+    // The loaded page's whole file, zero bytes and all: what an unedited page is saved as.
+    std::string loadedBytes;
+    // False when the page's file could not be read (missing or locked): it shows empty, and its
+    // unseen content must not be overwritten by a save of that empty text.
+    bool pageRead = false;
 };
 
 // What a tree item stands for on disk, recorded while the tree is built.
@@ -57,9 +66,16 @@ struct Library {
     LibraryState state;
 
     // LeavePageCheck: runs when a page is selected, before it replaces the editor's text, so that
-    // unsaved edits of the page shown before can be dealt with. Nothing is installed yet: the
-    // saving module sets it. It must not stop the change of page.
-    std::function<void(Library&)> leavePageCheck;
+    // unsaved edits of the page shown before can be dealt with (installed by the saving module).
+    // False keeps the editor as it is: the user wanted the edits saved and saving failed.
+    std::function<bool(Library&)> leavePageCheck;
+
+    // 自动保存: leaving or closing a changed page saves it without a question.
+    bool autoSave = false;
+    // While the unsaved-changes question is open, further selection changes are ignored and a
+    // rebuild waits until the question is answered and the page has loaded.
+    bool questionOpen = false;
+    bool rebuildAfterQuestion = false;
 
     // Rebuilt with the tree: items[i] describes tree item i. Pages load from their real file
     // name, so a page whose file is not exactly name + ".txt" (Notes.TXT, a.txt.txt) opens too.
@@ -84,8 +100,9 @@ void RebuildLibraryTree(Library& library);
 
 // The tree's selection-changed handler. A page item: runs LeavePageCheck, then loads the page's
 // file (bytes up to the first zero byte; a missing or unreadable file gives the empty text) into
-// baselineText and the editor. A directory item leaves the editor alone. For both, records the
-// expanded items and the selected index. No selection (-1) changes nothing.
+// baselineText and the editor, unless LeavePageCheck keeps the editor. A directory item leaves
+// the editor alone. For both, records the expanded items and the selected index. No selection
+// (-1), or a selection while the unsaved-changes question is open, changes nothing.
 void OnTreeSelectionChanged(Library& library);
 
 // The file behind a page item: its real file name as listed when the tree was built, or, for an

@@ -157,7 +157,18 @@ class FilePort {
     virtual bool CreateDirectories(const Utf8Text& path) = 0;
     virtual bool RenamePath(const Utf8Text& from, const Utf8Text& to) = 0;
     virtual bool RemoveFile(const Utf8Text& path) = 0;
+    // Removes the folder and everything below it without following junctions or symbolic
+    // links: a link inside is removed itself, its target untouched; a folder that is itself a
+    // link loses only the link. False when anything is left.
     virtual bool RemoveDirectoryTree(const Utf8Text& path) = 0;
+    // True when a file or folder of that name exists.
+    virtual bool PathExists(const Utf8Text& path) = 0;
+    // Creates an empty file that must not exist yet; false when it exists or cannot be made.
+    virtual bool CreateNewEmptyFile(const Utf8Text& path) = 0;
+    // Writes bytes to a temporary file in the same folder, then puts it in place of path in one
+    // step. When anything fails the file at path keeps its old content and no temporary file
+    // is left.
+    virtual bool ReplaceFileAtomically(const Utf8Text& path, const std::string& bytes) = 0;
     // Folder of the running executable, without a trailing separator.
     virtual Utf8Text ExecutableFolder() = 0;
 };

@@ -291,6 +291,7 @@ std::optional<std::string> RecordingPlatform::ReadWholeFile(const Utf8Text& path
 }
 bool RecordingPlatform::WriteWholeFile(const Utf8Text& path, const std::string& bytes) {
     Record("WriteWholeFile(" + path + ")");
+    if (unwritablePaths.count(path)) return false;
     const Utf8Text key = Key(path);
     if (!folders_.count(Parent(key)) || folders_.count(key)) return false;
     const auto existing = files_.find(key);
@@ -303,12 +304,14 @@ bool RecordingPlatform::IsDirectory(const Utf8Text& path) {
 }
 bool RecordingPlatform::CreateDirectories(const Utf8Text& path) {
     Record("CreateDirectories(" + path + ")");
+    if (unwritablePaths.count(path)) return false;
     if (files_.count(Key(path))) return false;
     AddFolder(path);
     return true;
 }
 bool RecordingPlatform::RenamePath(const Utf8Text& from, const Utf8Text& to) {
     Record("MoveFile(" + from + "|" + to + ")");
+    if (unwritablePaths.count(from) || unwritablePaths.count(to)) return false;
     const Utf8Text fromKey = Key(from);
     const Utf8Text toKey = Key(to);
     if (files_.count(toKey) || folders_.count(toKey) || !folders_.count(Parent(toKey)))
@@ -347,16 +350,41 @@ bool RecordingPlatform::RenamePath(const Utf8Text& from, const Utf8Text& to) {
 }
 bool RecordingPlatform::RemoveFile(const Utf8Text& path) {
     Record("DeleteFile(" + path + ")");
+    if (unwritablePaths.count(path)) return false;
     return files_.erase(Key(path)) > 0;
 }
 bool RecordingPlatform::RemoveDirectoryTree(const Utf8Text& path) {
     Record("RemoveDirectoryTree(" + path + ")");
+    if (unwritablePaths.count(path)) return false;
     const Utf8Text key = Key(path);
     if (!folders_.count(key)) return false;
     for (auto it = folders_.begin(); it != folders_.end();)
         it = (it->first == key || it->first.rfind(key + "\\", 0) == 0) ? folders_.erase(it) : ++it;
     for (auto it = files_.begin(); it != files_.end();)
         it = it->first.rfind(key + "\\", 0) == 0 ? files_.erase(it) : ++it;
+    return true;
+}
+bool RecordingPlatform::PathExists(const Utf8Text& path) {
+    Record("PathExists(" + path + ")");
+    const Utf8Text key = Key(path);
+    return files_.count(key) > 0 || folders_.count(key) > 0;
+}
+bool RecordingPlatform::CreateNewEmptyFile(const Utf8Text& path) {
+    Record("CreateNewEmptyFile(" + path + ")");
+    const Utf8Text key = Key(path);
+    if (unwritablePaths.count(path) || files_.count(key) || folders_.count(key) ||
+        !folders_.count(Parent(key)))
+        return false;
+    files_[key] = {path, std::string()};
+    return true;
+}
+bool RecordingPlatform::ReplaceFileAtomically(const Utf8Text& path, const std::string& bytes) {
+    Record("ReplaceFileAtomically(" + path + ")");
+    const Utf8Text key = Key(path);
+    if (unwritablePaths.count(path) || folders_.count(key) || !folders_.count(Parent(key)))
+        return false;
+    const auto existing = files_.find(key);
+    files_[key] = {existing == files_.end() ? path : existing->second.first, bytes};
     return true;
 }
 Utf8Text RecordingPlatform::ExecutableFolder() {

@@ -17,6 +17,7 @@
 //   file operations: ListDirectory(folder|pattern) ReadWholeFile(path) WriteWholeFile(path)
 //   IsDirectory(path) CreateDirectories(path) MoveFile(from|to) DeleteFile(path)
 //   RemoveDirectoryTree(path)        Clipboard.SetText(text)    Clipboard.GetText
+//   PathExists(path) CreateNewEmptyFile(path) ReplaceFileAtomically(path)
 // NowMicroseconds and ExecutableFolder are not recorded.
 #pragma once
 
@@ -132,7 +133,12 @@ class RecordingPlatform : public InputPort,
     bool RenamePath(const Utf8Text& from, const Utf8Text& to) override;
     bool RemoveFile(const Utf8Text& path) override;
     bool RemoveDirectoryTree(const Utf8Text& path) override;
+    bool PathExists(const Utf8Text& path) override;
+    bool CreateNewEmptyFile(const Utf8Text& path) override;
+    bool ReplaceFileAtomically(const Utf8Text& path, const std::string& bytes) override;
     Utf8Text ExecutableFolder() override;
+    // Writes, creations, renames and removals of these paths fail and change nothing.
+    std::set<Utf8Text> unwritablePaths;
 
     // --- ClipboardPort ---
     std::optional<Utf8Text> clipboard;

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <cwchar>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -331,8 +332,13 @@ bool Win32Platform::RenamePath(const Utf8Text& from, const Utf8Text& to) {
 bool Win32Platform::RemoveFile(const Utf8Text& path) {
     return ::DeleteFileW(Utf8ToWide(path).c_str()) != FALSE;
 }
-bool Win32Platform::RemoveDirectoryTree(const Utf8Text& path) {
-    const std::wstring folder = WithoutTrailingSeparator(path);
+namespace {
+constexpr DWORD kLinkAttribute = FILE_ATTRIBUTE_REPARSE_POINT;
+
+// A junction or a symbolic link to a folder is removed as the link itself, never entered: its
+// target may be anywhere, the user's other folders included.
+bool RemoveTreeNoFollow(const std::wstring& folder, DWORD attributes) {
+    if (attributes & kLinkAttribute) return ::RemoveDirectoryW(folder.c_str()) != FALSE;
     WIN32_FIND_DATAW data{};
     {
         const UniqueFind find(::FindFirstFileW((folder + L"\\*").c_str(), &data));
@@ -342,15 +348,76 @@ bool Win32Platform::RemoveDirectoryTree(const Utf8Text& path) {
                 if (name == L"." || name == L"..") continue;
                 const std::wstring child = folder + L"\\" + name;
                 if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                    RemoveDirectoryTree(WideToUtf8(child));
+                    if (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+                        ::SetFileAttributesW(child.c_str(),
+                                             data.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY);
+                    RemoveTreeNoFollow(child, data.dwFileAttributes);
                 } else {
-                    ::SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                    // A file or a symbolic link to a file: DeleteFile removes the link only.
+                    if (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+                        ::SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
                     ::DeleteFileW(child.c_str());
                 }
             } while (::FindNextFileW(find.get(), &data));
         }
     }
     return ::RemoveDirectoryW(folder.c_str()) != FALSE;
+}
+
+// A name for the temporary file beside the target that no other file has; created empty.
+std::wstring CreateTemporaryBeside(const std::wstring& target) {
+    const auto slash = target.find_last_of(L"\\/");
+    const std::wstring folder = slash == std::wstring::npos ? L"." : target.substr(0, slash);
+    std::wstring name(MAX_PATH + 1, L'\0');
+    if (::GetTempFileNameW(folder.c_str(), L"kav", 0, name.data()) == 0) return std::wstring();
+    name.resize(std::wcslen(name.c_str()));
+    return name;
+}
+}  // namespace
+
+bool Win32Platform::RemoveDirectoryTree(const Utf8Text& path) {
+    const std::wstring folder = WithoutTrailingSeparator(path);
+    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    return RemoveTreeNoFollow(folder, attributes);
+}
+bool Win32Platform::PathExists(const Utf8Text& path) {
+    return ::GetFileAttributesW(WithoutTrailingSeparator(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+bool Win32Platform::CreateNewEmptyFile(const Utf8Text& path) {
+    const UniqueFile file(::CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(file);
+}
+bool Win32Platform::ReplaceFileAtomically(const Utf8Text& path, const std::string& bytes) {
+    const std::wstring target = Utf8ToWide(path);
+    const std::wstring temporary = CreateTemporaryBeside(target);
+    if (temporary.empty()) return false;
+    bool written = false;
+    {
+        const UniqueFile file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
+                                            TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) {
+            written = true;
+            std::size_t done = 0;
+            while (written && done < bytes.size()) {
+                DWORD chunk = 0;
+                const DWORD wanted =
+                    static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
+                written = ::WriteFile(file.get(), bytes.data() + done, wanted, &chunk, nullptr) &&
+                          chunk > 0;
+                done += chunk;
+            }
+            // The new bytes must be on the disk before they take the page's name.
+            written = written && ::FlushFileBuffers(file.get());
+        }
+    }
+    if (written && ::MoveFileExW(temporary.c_str(), target.c_str(),
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    ::DeleteFileW(temporary.c_str());
+    return false;
 }
 Utf8Text Win32Platform::ExecutableFolder() {
     std::wstring buffer(MAX_PATH, L'\0');

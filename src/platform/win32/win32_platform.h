@@ -62,6 +62,9 @@ class Win32Platform : public InputPort,
     bool RenamePath(const Utf8Text& from, const Utf8Text& to) override;
     bool RemoveFile(const Utf8Text& path) override;
     bool RemoveDirectoryTree(const Utf8Text& path) override;
+    bool PathExists(const Utf8Text& path) override;
+    bool CreateNewEmptyFile(const Utf8Text& path) override;
+    bool ReplaceFileAtomically(const Utf8Text& path, const std::string& bytes) override;
     Utf8Text ExecutableFolder() override;
 
     // ClipboardPort

@@ -1,0 +1,73 @@
+// Writing the library: the six page and directory commands, saving, and the unsaved-changes
+// question (when another page is selected and when the program closes).
+//
+// Every command works on the item selected in the tree, asks through LibraryUserInterface,
+// checks the typed name and the composed paths before the disk is touched, and ends by
+// rebuilding the tree. Edits belong to the page that was loaded, found by its path whatever the
+// tree shows since; page files are replaced atomically.
+#pragma once
+
+#include <optional>
+
+#include "library/library_tree.h"
+#include "platform/platform.h"
+
+namespace kavo {
+
+// What the library asks the user and tells them. Texts are UTF-8.
+class LibraryUserInterface {
+  public:
+    virtual ~LibraryUserInterface() = default;
+    // The InputDialog; nullopt when cancelled.
+    virtual std::optional<Utf8Text> AskText(const Utf8Text& title, const Utf8Text& prompt) = 0;
+    // The ConfirmDialog; true for 确定.
+    virtual bool AskConfirm(const Utf8Text& message) = 0;
+    // A refusal or a failure, shown until the user closes it.
+    virtual void ShowMessage(const Utf8Text& message) = 0;
+    // False when the editor holds characters GBK cannot store: its GBK text has '?' for them.
+    virtual bool EditorTextFitsGbk() = 0;
+};
+
+// Dialog texts.
+inline constexpr char kNewPageTitle[] = "新建页面";
+inline constexpr char kNewPagePrompt[] = "请输入页面名称";
+inline constexpr char kNewDirectoryTitle[] = "新建目录";
+inline constexpr char kNewDirectoryPrompt[] = "请输入目录名称";
+inline constexpr char kDeletePageQuestion[] = "是否删除此页面！注意：此操作不可恢复！";
+inline constexpr char kDeleteDirectoryQuestion[] = "是否删除此目录！注意：目录下的文件会一并删除！";
+inline constexpr char kRenamePageTitle[] = "重命名页面";
+inline constexpr char kRenamePagePrompt[] = "请输入一个新的名称";
+inline constexpr char kRenameDirectoryTitle[] = "重命名目录";
+inline constexpr char kRenameDirectoryPrompt[] = "请输入一个新的目录";
+inline constexpr char kUnsavedQuestion[] = "你还未保存数据，是否保存！";
+
+// 新建脚本: an empty page in the selected directory (or the selected page's directory). Never
+// overwrites a page; without a selection it does nothing.
+void NewPage(Library& library, LibraryUserInterface& ui);
+// 新建脚本目录: a folder directly in the content folder (created with it when missing).
+void NewDirectory(Library& library, LibraryUserInterface& ui);
+// 删除脚本: the selected page's file.
+void DeletePage(Library& library, LibraryUserInterface& ui);
+// 删除脚本目录: the selected directory and everything in it, links removed but never followed.
+void DeleteDirectory(Library& library, LibraryUserInterface& ui);
+// 重命名脚本 and 重命名脚本目录; a rename onto an existing name is refused.
+void RenamePage(Library& library, LibraryUserInterface& ui);
+void RenameDirectory(Library& library, LibraryUserInterface& ui);
+
+// True when the editor's text differs from the loaded page as it was loaded or last saved.
+bool PageChanged(Library& library);
+
+// 保存: writes the editor's text to the loaded page (whatever is selected now). An unedited
+// page gets its own bytes back; an edited one keeps the page's line-end style. A failure is
+// reported naming the page. True when the page holds the editor's text afterwards.
+bool SavePage(Library& library, LibraryUserInterface& ui);
+
+// Runs before another page loads: a changed page is saved (自动保存), or the user is asked
+// "你还未保存数据，是否保存！" (确定 saves, 取消 drops the edits). False when the user wanted the
+// edits saved and they could not be: the editor then keeps them.
+bool LeavePageCheck(Library& library, LibraryUserInterface& ui);
+
+// Runs when the program closes: the same rule as leaving the page. It cannot stop the close.
+void ClosePageCheck(Library& library, LibraryUserInterface& ui);
+
+}  // namespace kavo

@@ -1,0 +1,645 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "library/library_operations.h"
+#include "library/page_names.h"
+#include "native/library_fakes.h"
+#include "platform/fake/recording_platform.h"
+
+namespace kavo {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+const Utf8Text kRoot = "C:\\kavo\\content\\";
+
+// Answers the dialogs from scripts and records what was asked and shown.
+class ScriptedUi : public LibraryUserInterface {
+  public:
+    std::deque<std::optional<Utf8Text>> texts;  // nullopt: 取消
+    std::deque<bool> confirms;
+    bool fitsGbk = true;
+    std::vector<Utf8Text> asked;
+    std::vector<Utf8Text> messages;
+    std::function<void()> whileConfirming;
+
+    std::optional<Utf8Text> AskText(const Utf8Text& title, const Utf8Text& prompt) override {
+        asked.push_back(title + "|" + prompt);
+        if (texts.empty()) return std::nullopt;
+        auto answer = texts.front();
+        texts.pop_front();
+        return answer;
+    }
+    bool AskConfirm(const Utf8Text& message) override {
+        asked.push_back(message);
+        if (whileConfirming) whileConfirming();
+        if (confirms.empty()) return false;
+        const bool answer = confirms.front();
+        confirms.pop_front();
+        return answer;
+    }
+    void ShowMessage(const Utf8Text& message) override { messages.push_back(message); }
+    bool EditorTextFitsGbk() override { return fitsGbk; }
+};
+
+// Shows text as the rich edit does: every line break reads back as CR LF, and bytes that are no
+// GBK come back as '?'.
+class RichEditLikeEditor : public FakeEditor {
+  public:
+    void ReplaceText(const RuntimeText& newText) override {
+        text.clear();
+        for (std::size_t i = 0; i < newText.size(); ++i) {
+            const auto byte = static_cast<unsigned char>(newText[i]);
+            if (newText[i] == '\r' && i + 1 < newText.size() && newText[i + 1] == '\n') continue;
+            if (newText[i] == '\r' || newText[i] == '\n') {
+                text += "\r\n";
+            } else if (byte >= 0x81 && byte <= 0xFE && i + 1 < newText.size() &&
+                       static_cast<unsigned char>(newText[i + 1]) >= 0x40 &&
+                       static_cast<unsigned char>(newText[i + 1]) != 0x7F &&
+                       static_cast<unsigned char>(newText[i + 1]) != 0xFF) {
+                text += newText.substr(i, 2);
+                ++i;
+            } else {
+                text += byte >= 0x80 ? '?' : newText[i];
+            }
+        }
+        ++replacements;
+    }
+};
+
+// Calls that change the disk.
+const std::initializer_list<std::string> kWrites = {
+    "WriteWholeFile", "CreateNewEmptyFile",  "CreateDirectories",    "MoveFile",
+    "DeleteFile",     "RemoveDirectoryTree", "ReplaceFileAtomically"};
+
+class LibraryOperationsTest : public ::testing::Test {
+  protected:
+    LibraryOperationsTest() : library(disk, tree, editor, nullptr) {
+        tree.onSelectionChanged = [this] { OnTreeSelectionChanged(library); };
+        library.leavePageCheck = [this](Library& lib) { return LeavePageCheck(lib, ui); };
+        disk.AddFolder(kRoot);
+    }
+    void Start() {
+        StartLibrary(library);
+        disk.ClearCalls();
+    }
+    int IndexOf(const Utf8Text& text) const {
+        for (int i = 0; i < tree.Count(); ++i)
+            if (tree.Text(i) == text) return i;
+        return -1;
+    }
+    void SelectText(const Utf8Text& text) {
+        const int index = IndexOf(text);
+        ASSERT_NE(index, -1) << text;
+        tree.Select(index);
+    }
+    std::vector<std::string> Writes() const { return disk.CallsStartingWith(kWrites); }
+
+    RecordingPlatform disk;
+    FakeTree tree;
+    RichEditLikeEditor editor;
+    ScriptedUi ui;
+    Library library;
+};
+
+// --- names ---
+
+TEST(PageNamesTest, RefusedNamesAndAcceptedNames) {
+    const Utf8Text folder = kRoot + "d\\";
+    struct Case {
+        Utf8Text name;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"", true},        {"   ", true},      {".", true},        {"..", true},
+        {"a\\b", true},    {"a/b", true},      {"a:b", true},      {"a*b", true},
+        {"a?b", true},     {"a\"b", true},     {"a<b", true},      {"a>b", true},
+        {"a|b", true},     {"a\tb", true},     {"a\x01", true},    {"a\x7F", true},
+        {"name.", true},   {"name ", true},    {"CON", true},      {"con", true},
+        {"Nul.txt", true}, {"com1", true},     {"LPT9.log", true}, {"aux .x", true},
+        {"PRN", true},     {"脚本", false},    {"a.b", false},     {" lead", false},
+        {"COM10", false},  {"console", false}, {"con x", false},   {"%a^&'()", false},
+        {"COM0", false},   {"x.txt", false},   {"😀", false},       {".hidden", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RefuseName(c.name, NameKind::Page, folder + c.name + ".txt").has_value(),
+                  c.refused)
+            << c.name;
+    EXPECT_TRUE(RefuseName(".hidden", NameKind::Directory, kRoot + ".hidden").has_value());
+
+    // Too long: the whole path counts, in UTF-16 units, and a folder must leave room inside.
+    const Utf8Text longest(kMaxPathUnits - (folder.size() + 4), 'a');
+    EXPECT_FALSE(RefuseName(longest, NameKind::Page, folder + longest + ".txt"));
+    EXPECT_TRUE(RefuseName(longest + "a", NameKind::Page, folder + longest + "a.txt"));
+    Utf8Text chinese;
+    while (Utf16Length(kRoot + chinese) < kMaxFolderPathUnits) chinese += "中";
+    EXPECT_FALSE(RefuseName(chinese, NameKind::Directory, kRoot + chinese));
+    EXPECT_TRUE(RefuseName(chinese + "中", NameKind::Directory, kRoot + chinese + "中"));
+    EXPECT_EQ(Utf16Length("a中😀"), 4u);
+}
+
+TEST(PageNamesTest, OnlyPlainNamesBelowTheRootLieInside) {
+    const std::pair<Utf8Text, bool> cases[] = {
+        {kRoot + "d", true},
+        {kRoot + "d\\", true},
+        {kRoot + "d\\p.txt", true},
+        {kRoot, false},
+        {kRoot + "\\", false},
+        {kRoot + "..", false},
+        {kRoot + "d\\..\\..\\x.txt", false},
+        {kRoot + ".\\d", false},
+        {kRoot + "d\\\\p.txt", false},
+        {kRoot + "d/../x", false},
+        {kRoot + "d\\p.txt:stream", false},
+        {"C:\\kavo\\contentx\\d", false},
+        {"C:\\other\\d", false},
+    };
+    for (const auto& [path, inside] : cases) EXPECT_EQ(LiesInside(kRoot, path), inside) << path;
+}
+
+// --- the six commands ---
+
+TEST_F(LibraryOperationsTest, NewPageGoesIntoTheSelectedItemsDirectory) {
+    disk.AddFile(kRoot + "A\\a1.txt", "a1");
+    disk.AddFolder(kRoot + "B");
+    Start();
+    SelectText("A");  // a directory
+    ui.texts = {Utf8Text("新页")};
+    NewPage(library, ui);
+    EXPECT_THAT(ui.asked, ElementsAre("新建页面|请输入页面名称"));
+    EXPECT_TRUE(disk.HasFile(kRoot + "A\\新页.txt"));
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\新页.txt"), "");
+    EXPECT_THAT(tree.Texts(), ElementsAre("A", "a1", "新页", "B"));
+    EXPECT_EQ(tree.SelectedIndex(), -1);
+
+    SelectText("a1");  // a page: its directory
+    ui.texts = {Utf8Text("second")};
+    NewPage(library, ui);
+    EXPECT_TRUE(disk.HasFile(kRoot + "A\\second.txt"));
+    EXPECT_THAT(ui.messages, IsEmpty());
+}
+
+TEST_F(LibraryOperationsTest, NewPageNeverOverwritesAPage) {
+    disk.AddFile(kRoot + "A\\old.txt", "precious");
+    Start();
+    for (const Utf8Text name : {"old", "OLD"}) {
+        SelectText("A");
+        ui.texts = {name};
+        disk.ClearCalls();
+        NewPage(library, ui);
+        EXPECT_EQ(disk.FileBytes(kRoot + "A\\old.txt"), "precious") << name;
+        EXPECT_THAT(Writes(), IsEmpty()) << name;
+        ASSERT_EQ(ui.messages.size(), 1u) << name;
+        EXPECT_THAT(ui.messages.back(), ::testing::HasSubstr("已经存在"));
+        ui.messages.clear();
+    }
+}
+
+TEST_F(LibraryOperationsTest, PageCommandsWithoutASelectionDoNothingButRebuild) {
+    disk.AddFile(kRoot + "A\\a1.txt", "a1");
+    disk.AddFile(kRoot + ".txt", "would be named by an empty selection");
+    Start();
+    ui.texts = {Utf8Text("x"), Utf8Text("y")};
+    ui.confirms = {true, true, true};
+    NewPage(library, ui);
+    DeletePage(library, ui);
+    RenamePage(library, ui);
+    DeleteDirectory(library, ui);
+    RenameDirectory(library, ui);
+    EXPECT_THAT(ui.asked, IsEmpty());
+    EXPECT_THAT(Writes(), IsEmpty());
+    EXPECT_FALSE(disk.HasFile(kRoot + "x.txt"));
+    EXPECT_TRUE(disk.HasFile(kRoot + ".txt"));
+    EXPECT_EQ(disk.CallsStartingWith({"ListDirectory(" + kRoot + "|"}).size(), 5u);
+}
+
+TEST_F(LibraryOperationsTest, WrongKindOfItemShowsNoDialogAndChangesNothing) {
+    disk.AddFile(kRoot + "A\\a1.txt", "a1");
+    Start();
+    ui.texts = {Utf8Text("x"), Utf8Text("y")};
+    ui.confirms = {true, true};
+    SelectText("A");
+    DeletePage(library, ui);
+    RenamePage(library, ui);
+    SelectText("a1");
+    DeleteDirectory(library, ui);
+    RenameDirectory(library, ui);
+    EXPECT_THAT(ui.asked, IsEmpty());
+    EXPECT_THAT(Writes(), IsEmpty());
+    EXPECT_THAT(tree.Texts(), ElementsAre("A", "a1"));
+}
+
+TEST_F(LibraryOperationsTest, CancelledDialogsLeaveTheDiskAlone) {
+    disk.AddFile(kRoot + "A\\a1.txt", "a1");
+    Start();
+    const std::vector<std::pair<const char*, void (*)(Library&, LibraryUserInterface&)>> commands =
+        {{"A", NewPage},         {"A", NewDirectory}, {"a1", DeletePage},
+         {"A", DeleteDirectory}, {"a1", RenamePage},  {"A", RenameDirectory}};
+    for (const auto& [item, command] : commands) {
+        SelectText(item);
+        command(library, ui);  // no scripted answers: every dialog is cancelled
+    }
+    EXPECT_EQ(ui.asked.size(), 6u);
+    EXPECT_THAT(Writes(), IsEmpty());
+    EXPECT_THAT(tree.Texts(), ElementsAre("A", "a1"));
+}
+
+TEST_F(LibraryOperationsTest, BadNamesAreRefusedWithAMessageBeforeTheDiskIsTouched) {
+    disk.AddFile(kRoot + "A\\a1.txt", "a1");
+    Start();
+    const std::vector<std::pair<const char*, void (*)(Library&, LibraryUserInterface&)>> commands =
+        {{"A", NewPage}, {"A", NewDirectory}, {"a1", RenamePage}, {"A", RenameDirectory}};
+    for (const Utf8Text bad : {"", "  ", "..", "..\\..\\evil", "a/b", "nul", "x.", "c:x"}) {
+        for (const auto& [item, command] : commands) {
+            SelectText(item);
+            ui.texts = {bad};
+            ui.messages.clear();
+            disk.ClearCalls();
+            command(library, ui);
+            EXPECT_EQ(ui.messages.size(), 1u) << bad;
+            EXPECT_THAT(Writes(), IsEmpty()) << bad;
+            EXPECT_THAT(disk.CallsStartingWith({"PathExists", "IsDirectory"}), IsEmpty()) << bad;
+        }
+    }
+    EXPECT_THAT(tree.Texts(), ElementsAre("A", "a1"));
+    // The same commands with a good name do change the disk.
+    SelectText("A");
+    ui.texts = {Utf8Text("ok")};
+    NewPage(library, ui);
+    EXPECT_TRUE(disk.HasFile(kRoot + "A\\ok.txt"));
+}
+
+TEST_F(LibraryOperationsTest, NewDirectoryCreatesTheContentFolderWhenMissingAndRefusesTwins) {
+    RecordingPlatform empty;  // no content folder at all
+    Library fresh(empty, tree, editor, nullptr);
+    StartLibrary(fresh);
+    ui.texts = {Utf8Text("脚本")};
+    NewDirectory(fresh, ui);
+    EXPECT_TRUE(empty.HasFolder(kRoot + "脚本"));
+    EXPECT_THAT(tree.Texts(), ElementsAre("脚本"));
+
+    ui.texts = {Utf8Text("脚本")};
+    empty.ClearCalls();
+    NewDirectory(fresh, ui);
+    EXPECT_THAT(empty.CallsStartingWith(kWrites), IsEmpty());
+    EXPECT_EQ(ui.messages.size(), 1u);
+}
+
+TEST_F(LibraryOperationsTest, DeletingAPageAsksAndRemovesOnlyThatFile) {
+    disk.AddFile(kRoot + "A\\a1.txt", "a1");
+    disk.AddFile(kRoot + "A\\a2.txt", "a2");
+    Start();
+    SelectText("a1");
+    ui.confirms = {false};
+    DeletePage(library, ui);
+    EXPECT_TRUE(disk.HasFile(kRoot + "A\\a1.txt"));
+    SelectText("a1");
+    ui.confirms = {true};
+    DeletePage(library, ui);
+    EXPECT_THAT(ui.asked.back(), "是否删除此页面！注意：此操作不可恢复！");
+    EXPECT_FALSE(disk.HasFile(kRoot + "A\\a1.txt"));
+    EXPECT_TRUE(disk.HasFile(kRoot + "A\\a2.txt"));
+    EXPECT_THAT(tree.Texts(), ElementsAre("A", "a2"));
+}
+
+TEST_F(LibraryOperationsTest, DeletingADirectoryRemovesExactlyThatDirectoryForEveryName) {
+    const Utf8Text names[] = {"100%", "a^b&c", "quote'\"s", "%PATH%", "\xC3\xA9t\xC3\xA9 😀",
+                              "plain"};
+    for (const Utf8Text& name : names) disk.AddFile(kRoot + name + "\\p.txt", "x");
+    disk.AddFile(kRoot + "plain\\sub\\deep.txt", "x");
+    for (const Utf8Text& name : names) {
+        Start();
+        SelectText(name);
+        ui.confirms = {true};
+        DeleteDirectory(library, ui);
+        EXPECT_EQ(ui.asked.back(), "是否删除此目录！注意：目录下的文件会一并删除！");
+        EXPECT_THAT(disk.CallsStartingWith({"RemoveDirectoryTree"}),
+                    ElementsAre("RemoveDirectoryTree(" + kRoot + name + ")"));
+        EXPECT_FALSE(disk.HasFolder(kRoot + name)) << name;
+        EXPECT_TRUE(disk.HasFolder(kRoot)) << name;
+    }
+    EXPECT_EQ(tree.Count(), 0);
+    EXPECT_THAT(ui.messages, IsEmpty());
+}
+
+TEST_F(LibraryOperationsTest, RenamesMoveWithinTheFolderAndRefuseExistingNames) {
+    disk.AddFile(kRoot + "A\\a1.txt", "a1");
+    disk.AddFile(kRoot + "A\\a2.txt", "a2");
+    disk.AddFolder(kRoot + "B");
+    Start();
+    SelectText("a1");
+    ui.texts = {Utf8Text("a2")};
+    RenamePage(library, ui);
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\a1.txt"), "a1");
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\a2.txt"), "a2");
+    EXPECT_EQ(ui.messages.size(), 1u);
+
+    SelectText("a1");
+    ui.texts = {Utf8Text("renamed")};
+    RenamePage(library, ui);
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\renamed.txt"), "a1");
+    EXPECT_FALSE(disk.HasFile(kRoot + "A\\a1.txt"));
+    EXPECT_THAT(ui.asked.back(), "重命名页面|请输入一个新的名称");
+
+    SelectText("A");
+    ui.texts = {Utf8Text("B")};
+    RenameDirectory(library, ui);
+    EXPECT_TRUE(disk.HasFolder(kRoot + "A"));
+    EXPECT_EQ(ui.messages.size(), 2u);
+
+    SelectText("A");
+    ui.texts = {Utf8Text("C")};
+    RenameDirectory(library, ui);
+    EXPECT_THAT(ui.asked.back(), "重命名目录|请输入一个新的目录");
+    EXPECT_EQ(disk.FileBytes(kRoot + "C\\renamed.txt"), "a1");
+    EXPECT_THAT(tree.Texts(), ElementsAre("B", "C", "a2", "renamed"));
+}
+
+// --- saving ---
+
+TEST_F(LibraryOperationsTest, SaveWritesTheLoadedPageWhateverIsSelectedSince) {
+    disk.AddFile(kRoot + "A\\a1.txt", "a1");
+    disk.AddFile(kRoot + "A\\a2.txt", "a2");
+    Start();
+    SelectText("a1");
+    editor.text = "new a1";
+    SelectText("A");  // a directory item now
+    EXPECT_TRUE(SavePage(library, ui));
+    EXPECT_THAT(Writes(), ElementsAre("ReplaceFileAtomically(" + kRoot + "A\\a1.txt)"));
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\a1.txt"), "new a1");
+
+    editor.text = "again";
+    ui.texts = {Utf8Text("B")};
+    NewDirectory(library, ui);  // rebuilt: nothing selected, indices moved
+    ASSERT_EQ(tree.SelectedIndex(), -1);
+    EXPECT_TRUE(SavePage(library, ui));
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\a1.txt"), "again");
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\a2.txt"), "a2");
+    EXPECT_FALSE(disk.HasFile(kRoot + "A.txt"));
+}
+
+TEST_F(LibraryOperationsTest, SaveBeforeAnyPageOrAfterItsDeletionWritesNothing) {
+    disk.AddFile(kRoot + "A\\a1.txt", "a1");
+    Start();
+    editor.text = "typed before any page";
+    EXPECT_FALSE(SavePage(library, ui));
+    SelectText("a1");
+    editor.text = "edited";
+    ui.confirms = {true};
+    DeletePage(library, ui);  // a1 is still selected
+    disk.ClearCalls();
+    EXPECT_FALSE(SavePage(library, ui));
+    EXPECT_THAT(Writes(), IsEmpty());
+    EXPECT_FALSE(disk.HasFile(kRoot + "A\\a1.txt"));
+}
+
+TEST_F(LibraryOperationsTest, RenamedPageOrDirectoryTakesItsEditsAlong) {
+    disk.AddFile(kRoot + "A\\a1.txt", "a1");
+    Start();
+    SelectText("a1");
+    editor.text = "edited";
+    ui.texts = {Utf8Text("b1"), Utf8Text("B")};
+    RenamePage(library, ui);
+    SelectText("A");
+    RenameDirectory(library, ui);
+    EXPECT_TRUE(SavePage(library, ui));
+    EXPECT_EQ(disk.FileBytes(kRoot + "B\\b1.txt"), "edited");
+    EXPECT_FALSE(disk.HasFile(kRoot + "A\\a1.txt"));
+    EXPECT_FALSE(disk.HasFolder(kRoot + "A"));
+}
+
+TEST_F(LibraryOperationsTest, FailedSaveIsReportedByNameAndKeepsThePage) {
+    disk.AddFile(kRoot + "A\\a1.txt", "old bytes");
+    Start();
+    SelectText("a1");
+    editor.text = "new";
+    disk.unwritablePaths.insert(kRoot + "A\\a1.txt");
+    EXPECT_FALSE(SavePage(library, ui));
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\a1.txt"), "old bytes");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_THAT(ui.messages[0], ::testing::HasSubstr("A\\a1"));
+    EXPECT_TRUE(PageChanged(library));  // still unsaved
+
+    disk.unwritablePaths.clear();
+    EXPECT_TRUE(SavePage(library, ui));
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\a1.txt"), "new");
+}
+
+TEST_F(LibraryOperationsTest, UneditedPagesSaveBackTheirOwnBytesAndNeverCountAsChanged) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"CR LF", "a\r\nb"},
+        {"LF only", "a\nb\n"},
+        {"CR only", "a\rb"},
+        {"no GBK", "\x81\xFF\x80x\xFE"},
+        {"zero byte", std::string("ab\0cd", 5)},
+        {"empty", ""},
+        {"GBK", "\xD6\xD0\xCE\xC4\r\n"},
+    };
+    for (const Case& c : cases) disk.AddFile(kRoot + "A\\" + c.what + ".txt", c.bytes);
+    disk.AddFile(kRoot + "A\\zz.txt", "other");
+    Start();
+    for (const Case& c : cases) {
+        SelectText(c.what);
+        EXPECT_FALSE(PageChanged(library)) << c.what;
+        SelectText("zz");  // leaving asks nothing
+        EXPECT_THAT(ui.asked, IsEmpty()) << c.what;
+        SelectText(c.what);
+        EXPECT_TRUE(SavePage(library, ui)) << c.what;
+        EXPECT_EQ(disk.FileBytes(kRoot + "A\\" + c.what + ".txt"), c.bytes) << c.what;
+    }
+}
+
+TEST_F(LibraryOperationsTest, EditedPagesKeepTheirLineEnds) {
+    disk.AddFile(kRoot + "A\\lf.txt", "one\ntwo\n");
+    disk.AddFile(kRoot + "A\\crlf.txt", "one\r\ntwo");
+    Start();
+    SelectText("lf");
+    editor.text += "three";
+    EXPECT_TRUE(SavePage(library, ui));
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\lf.txt"), "one\ntwo\nthree");
+    SelectText("crlf");
+    editor.text += "\r\nthree";
+    EXPECT_TRUE(SavePage(library, ui));
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\crlf.txt"), "one\r\ntwo\r\nthree");
+}
+
+TEST_F(LibraryOperationsTest, CharactersGbkCannotStoreAreToldBeforeSaving) {
+    disk.AddFile(kRoot + "A\\a1.txt", "a1");
+    Start();
+    SelectText("a1");
+    editor.text = "smile ?";
+    ui.fitsGbk = false;
+    ui.confirms = {false};
+    EXPECT_FALSE(SavePage(library, ui));
+    EXPECT_EQ(ui.asked.size(), 1u);
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\a1.txt"), "a1");
+    ui.confirms = {true};
+    EXPECT_TRUE(SavePage(library, ui));
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\a1.txt"), "smile ?");
+}
+
+TEST_F(LibraryOperationsTest, UnreadablePageIsNotOverwrittenByItsEmptyShowing) {
+    disk.AddFile(kRoot + "A\\locked.txt", "unseen");
+    disk.unreadablePaths.insert(kRoot + "A\\locked.txt");
+    Start();
+    SelectText("locked");
+    EXPECT_EQ(editor.text, "");
+    EXPECT_FALSE(SavePage(library, ui));
+    editor.text = "typed";
+    EXPECT_FALSE(SavePage(library, ui));
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\locked.txt"), "unseen");
+    EXPECT_EQ(ui.messages.size(), 1u);
+}
+
+// --- leaving a changed page, and closing ---
+
+TEST_F(LibraryOperationsTest, LeavingAChangedPageAsksOrSavesAsSet) {
+    struct Case {
+        bool autoSave;
+        std::optional<bool> answer;  // nullopt: no question expected
+        bool written;
+    };
+    const Case cases[] = {{false, true, true}, {false, false, false}, {true, std::nullopt, true}};
+    for (const Case& c : cases) {
+        RecordingPlatform fresh;
+        fresh.AddFile(kRoot + "A\\p.txt", "p");
+        fresh.AddFile(kRoot + "A\\q.txt", "q");
+        Library lib(fresh, tree, editor, nullptr);
+        lib.leavePageCheck = [this](Library& l) { return LeavePageCheck(l, ui); };
+        tree.onSelectionChanged = [&lib] { OnTreeSelectionChanged(lib); };
+        StartLibrary(lib);
+        lib.autoSave = c.autoSave;
+        ui.asked.clear();
+        if (c.answer) ui.confirms = {*c.answer};
+        SelectText("p");
+        editor.text = "p edited";
+        SelectText("q");
+        if (c.answer)
+            EXPECT_THAT(ui.asked, ElementsAre("你还未保存数据，是否保存！")) << c.autoSave;
+        else
+            EXPECT_THAT(ui.asked, IsEmpty());
+        EXPECT_EQ(fresh.FileBytes(kRoot + "A\\p.txt"), c.written ? "p edited" : "p");
+        EXPECT_EQ(editor.text, "q");  // the new page shows in every case
+        EXPECT_EQ(fresh.FileBytes(kRoot + "A\\q.txt"), "q");
+        tree.onSelectionChanged = nullptr;
+    }
+}
+
+TEST_F(LibraryOperationsTest, NoQuestionForTheFirstPageARevertedEditOrTextAlreadySaved) {
+    disk.AddFile(kRoot + "A\\p.txt", "p");
+    disk.AddFile(kRoot + "A\\q.txt", "q");
+    Start();
+    editor.text = "typed before any page";
+    SelectText("p");
+    editor.text = "changed";
+    editor.text = "p";
+    SelectText("q");
+    editor.text = "q saved";
+    EXPECT_TRUE(SavePage(library, ui));
+    SelectText("p");
+    EXPECT_THAT(ui.asked, IsEmpty());
+    // Positive control: an edit that is not saved is asked about.
+    editor.text = "p changed";
+    SelectText("q");
+    EXPECT_THAT(ui.asked, ElementsAre("你还未保存数据，是否保存！"));
+}
+
+TEST_F(LibraryOperationsTest, EditsGoToTheLoadedPageAfterDirectorySelectionAndRebuild) {
+    disk.AddFile(kRoot + "A\\p.txt", "p");
+    disk.AddFile(kRoot + "A\\q.txt", "q");
+    Start();
+    SelectText("q");
+    editor.text = "q edited";
+    SelectText("A");
+    ui.texts = {Utf8Text("0")};
+    NewDirectory(library, ui);  // "0" sorts first: every index moves
+    tree.Expand(IndexOf("A"));
+    ui.confirms = {true};
+    SelectText("p");
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\q.txt"), "q edited");
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\p.txt"), "p");
+    EXPECT_FALSE(disk.HasFile(kRoot + "A.txt"));
+    EXPECT_EQ(editor.text, "p");
+}
+
+TEST_F(LibraryOperationsTest, FailedSaveWhenLeavingKeepsTheEdits) {
+    disk.AddFile(kRoot + "A\\p.txt", "p");
+    disk.AddFile(kRoot + "A\\q.txt", "q");
+    Start();
+    SelectText("p");
+    editor.text = "p edited";
+    disk.unwritablePaths.insert(kRoot + "A\\p.txt");
+    ui.confirms = {true};
+    SelectText("q");
+    EXPECT_EQ(editor.text, "p edited");
+    EXPECT_EQ(ui.messages.size(), 1u);
+    disk.unwritablePaths.clear();
+    EXPECT_TRUE(SavePage(library, ui));
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\p.txt"), "p edited");
+}
+
+TEST_F(LibraryOperationsTest, ClosingAsksTheSameQuestion) {
+    struct Case {
+        bool autoSave;
+        bool edited;
+        bool answer;
+        size_t questions;
+        const char* onDisk;
+    };
+    const Case cases[] = {{false, true, true, 1, "edited"},
+                          {false, true, false, 1, "p"},
+                          {true, true, false, 0, "edited"},
+                          {false, false, true, 0, "p"}};
+    for (const Case& c : cases) {
+        disk.AddFile(kRoot + "A\\p.txt", "p");
+        Start();
+        SelectText("p");
+        library.autoSave = c.autoSave;
+        if (c.edited) editor.text = "edited";
+        ui.asked.clear();
+        ui.confirms = {c.answer};
+        ClosePageCheck(library, ui);
+        EXPECT_EQ(ui.asked.size(), c.questions);
+        EXPECT_EQ(disk.FileBytes(kRoot + "A\\p.txt"), c.onDisk);
+    }
+}
+
+TEST_F(LibraryOperationsTest, NoSecondQuestionOrLoadWhileTheQuestionIsOpen) {
+    disk.AddFile(kRoot + "A\\p.txt", "p");
+    disk.AddFile(kRoot + "A\\q.txt", "q");
+    disk.AddFile(kRoot + "A\\r.txt", "r");
+    Start();
+    SelectText("p");
+    editor.text = "p edited";
+    std::vector<Utf8Text> editorDuringQuestion;
+    ui.whileConfirming = [&] {
+        ui.whileConfirming = nullptr;
+        SelectText("r");              // another selection arrives under the question
+        RebuildLibraryTree(library);  // and a rebuild
+        editorDuringQuestion.push_back(editor.text);
+    };
+    ui.confirms = {true, true};
+    SelectText("q");
+    EXPECT_THAT(ui.asked, ElementsAre("你还未保存数据，是否保存！"));
+    EXPECT_THAT(editorDuringQuestion, ElementsAre("p edited"));
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\p.txt"), "p edited");
+    EXPECT_EQ(editor.text, "q");
+    EXPECT_EQ(library.state.loadedPagePath, kRoot + "A\\q.txt");
+    EXPECT_EQ(tree.SelectedIndex(), -1);  // the rebuild ran once the question was answered
+    // Positive control: without a question open, the same selection loads at once.
+    SelectText("r");
+    EXPECT_EQ(editor.text, "r");
+}
+
+}  // namespace
+}  // namespace kavo
