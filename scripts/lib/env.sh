@@ -25,7 +25,8 @@ kavo_install_deps() {
             [x86_64-w64-mingw32-g++-posix]=g++-mingw-w64-x86-64-posix
             [i686-w64-mingw32-g++-posix]=g++-mingw-w64-i686-posix
             [wine]=wine [Xvfb]=xvfb [xdotool]=xdotool [xwininfo]=x11-utils
-            [xdpyinfo]=x11-utils [convert]=imagemagick [openbox]=openbox [localedef]=locales
+            [xdpyinfo]=x11-utils [xprop]=x11-utils [import]=imagemagick [openbox]=openbox
+            [localedef]=locales
         )
         pkg_files+=([fonts-wqy-microhei]=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc)
     fi
@@ -38,7 +39,7 @@ kavo_install_deps() {
     done
     if [ "$want_wine" = yes ] && ! dpkg -s wine64 >/dev/null 2>&1; then missing+=(wine64); fi
     if [ ${#missing[@]} -eq 0 ]; then return 0; fi
-    # ImageMagick's convert may be a stand-in; the real one comes with the package.
+    # ImageMagick is checked by its import command: some machines carry a stand-in convert.
     mapfile -t missing < <(printf '%s\n' "${missing[@]}" | sort -u)
     kavo_log "installing: ${missing[*]}"
     if [ "$(id -u)" -ne 0 ]; then
@@ -52,7 +53,9 @@ kavo_install_deps() {
 
 # The zh_CN.UTF-8 locale gives Wine a Chinese ANSI code page for anything that still uses one.
 kavo_locale() {
-    if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+    local locales
+    locales="$(locale -a 2>/dev/null)"
+    if ! grep -qi '^zh_CN\.utf-\?8$' <<<"$locales"; then
         localedef -i zh_CN -f UTF-8 zh_CN.UTF-8 >/dev/null 2>&1 || kavo_log "localedef failed"
     fi
     export LANG=zh_CN.UTF-8
@@ -74,31 +77,59 @@ kavo_cleanup() {
 
 # A private X display with openbox (without a window manager Wine hides windows slowly and
 # sends keys to the window under the pointer).
+#
+# Xvfb runs with -noreset: without it the server resets whenever its last client disconnects
+# (the xdpyinfo probe is one), and a window manager connecting during that reset fails.
 kavo_start_display() {
     local n
     for n in $(seq 91 160); do
         if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then break; fi
     done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     KAVO_PIDS+=($!)
     export DISPLAY=":$n"
-    local tries
-    for tries in $(seq 1 100); do
-        xdpyinfo >/dev/null 2>&1 && break
-        sleep 0.1
-    done
-    xdpyinfo >/dev/null 2>&1 || { kavo_log "Xvfb did not start on $DISPLAY"; return 1; }
-    openbox >/dev/null 2>&1 &
-    KAVO_PIDS+=($!)
-    for tries in $(seq 1 200); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-        sleep 0.1
-    done
-    if ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
-        kavo_log "openbox did not start on $DISPLAY (keys and focus need a window manager)"
+    if ! kavo_wait_for 20 xdpyinfo; then
+        kavo_log "Xvfb did not start on $DISPLAY"
         return 1
     fi
-    kavo_log "display $DISPLAY ready"
+    local attempt wm_log
+    wm_log="$(mktemp)"
+    for attempt in 1 2; do
+        openbox >"$wm_log" 2>&1 &
+        local wm_pid=$!
+        KAVO_PIDS+=($wm_pid)
+        if kavo_wait_for 30 kavo_window_manager_running; then
+            rm -f "$wm_log"
+            kavo_log "display $DISPLAY ready"
+            return 0
+        fi
+        kill "$wm_pid" >/dev/null 2>&1 || true
+        kavo_log "openbox did not start on $DISPLAY (attempt $attempt); its output:"
+        sed 's/^/[openbox] /' "$wm_log" >&2
+    done
+    rm -f "$wm_log"
+    kavo_log "no window manager on $DISPLAY (keys and focus need one)"
+    return 1
+}
+
+# True when a window manager has announced itself on the root window. The output is read
+# whole: a reader that quits early can make the writer fail under pipefail.
+kavo_window_manager_running() {
+    local answer
+    answer="$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null)" || return 1
+    [[ "$answer" == *"window id"* ]]
+}
+
+# Runs the command every 0.1 s until it succeeds or the seconds run out.
+kavo_wait_for() {
+    local seconds="$1"
+    shift
+    local deadline=$((SECONDS + seconds))
+    while true; do
+        "$@" >/dev/null 2>&1 && return 0
+        [ "$SECONDS" -ge "$deadline" ] && return 1
+        sleep 0.1
+    done
 }
 
 # A private Wine prefix under the given folder, made once and reused.

@@ -1,5 +1,5 @@
-// Program-wide state, created once before the main window opens and kept until the process
-// ends, and the user-interface message loop.
+// The program: its state, created once before the main window opens and kept until the process
+// ends, the start-up sequence of the main window's created event, and the message loop.
 #pragma once
 
 #include <memory>
@@ -13,6 +13,7 @@
 namespace kavo {
 
 class MainWindow;
+class ScriptRunner;
 
 class Application {
   public:
@@ -24,24 +25,18 @@ class Application {
     // Opens the main window and runs the message loop; returns the process exit code.
     int Run();
 
-    Win32Platform& Platform() { return platform_; }
-    ScriptEngine& Engine() { return engine_; }
-    MainWindow& Window() { return *mainWindow_; }
-    HotkeyBinding& Binding() { return *binding_; }
-
-    // Start-up steps of the main window's created event that belong to the program's state:
-    // the eleven commands, then the F1 key.
-    void AddCommands();
-    void AddCursorTrackingKey();
-
   private:
+    // The main window's created event, after its controls and the library are in place.
+    void OnMainWindowCreated(MainWindow& window);
+
     Win32Platform& platform_;
     ScriptEngine engine_;
+    HotkeyMonitor hotkeys_;
     std::unique_ptr<MainWindow> mainWindow_;
+    std::unique_ptr<ScriptRunner> runner_;
+    std::unique_ptr<HotkeyBinding> binding_;
     // What the commands act through; they keep a reference to it.
     std::unique_ptr<CommandServices> commandServices_;
-    HotkeyMonitor hotkeys_;
-    std::unique_ptr<HotkeyBinding> binding_;
 };
 
 }  // namespace kavo

@@ -21,6 +21,10 @@ struct Library;
 
 enum class MainMenu { Program, Edit, Settings };
 
+// The notification-area icon's clicks reach the main window as this message (lParam: the mouse
+// message); the main window restores itself from the tray on it.
+inline constexpr UINT kTrayIconMessage = WM_APP + 1;
+
 // Answers a message of the main window before the main window does; nullopt lets it through.
 using MessageHook = std::function<std::optional<LRESULT>(UINT message, WPARAM, LPARAM)>;
 

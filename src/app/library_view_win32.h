@@ -1,0 +1,11 @@
+// The library's tree in the main window: selecting a page loads it, a right click pops up the
+// 程序 menu at the cursor, and 隐藏菜单 hides or shows the tree.
+#pragma once
+
+#include "app/main_window_services_win32.h"
+
+namespace kavo {
+
+void InstallLibraryView(MainWindowServices& services);
+
+}  // namespace kavo

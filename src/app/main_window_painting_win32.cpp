@@ -1,0 +1,85 @@
+#include "app/main_window_painting_win32.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include "app/main_window_layout.h"
+#include "app/roll_up_panel_win32.h"
+
+namespace kavo {
+namespace {
+
+bool IsMenuBarButton(int id) {
+    return id == layout::kMenuProgram || id == layout::kMenuEdit || id == layout::kMenuSettings;
+}
+
+bool IsFlatButton(int id) {
+    return IsMenuBarButton(id) || id == layout::kHelpToggle || id == layout::kRunToggle;
+}
+
+}  // namespace
+
+void MainWindowPainter::Apply(HWND window, HWND tree, HWND editor, RollUpPanel& helpPanel,
+                              RollUpPanel& runPanel) {
+    titleBrush_.reset(CreateSolidBrush(colors_.titleBackground));
+    menuBrush_.reset(CreateSolidBrush(colors_.menuBackground));
+    windowBrush_.reset(CreateSolidBrush(colors_.windowBackground));
+    TreeView_SetBkColor(tree, colors_.treeBackground);
+    TreeView_SetTextColor(tree, colors_.treeText);
+    SendMessageW(editor, EM_SETBKGNDCOLOR, 0, colors_.editorBackground);
+    helpPanel.SetBackground(colors_.windowBackground);
+    runPanel.SetBackground(colors_.windowBackground);
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+bool MainWindowPainter::DrawFlatButton(const DRAWITEMSTRUCT& item, HFONT font) const {
+    const int id = static_cast<int>(item.CtlID);
+    if (!IsFlatButton(id)) return false;
+    HDC dc = item.hDC;
+    RECT rect = item.rcItem;
+    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    const bool onMenuBar = IsMenuBarButton(id);
+    const COLORREF background =
+        pressed ? 0xE9E9E9 : (onMenuBar ? colors_.menuBackground : 0xE9E9E9);
+    const UniqueGdiObject brush(CreateSolidBrush(background));
+    FillRect(dc, &rect, static_cast<HBRUSH>(brush.get()));
+    wchar_t caption[64] = {};
+    GetWindowTextW(item.hwndItem, caption, 64);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, onMenuBar ? colors_.menuText : RGB(0, 0, 0));
+    const HGDIOBJ oldFont = SelectObject(dc, font);
+    DrawTextW(dc, caption, -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    SelectObject(dc, oldFont);
+    return true;
+}
+
+std::optional<LRESULT> MainWindowPainter::ControlColor(HDC dc, HWND control) const {
+    const int id = GetDlgCtrlID(control);
+    if (id == layout::kTitle) {
+        SetTextColor(dc, colors_.titleText);
+        SetBkColor(dc, colors_.titleBackground);
+        return reinterpret_cast<LRESULT>(titleBrush_.get());
+    }
+    if (id == layout::kMenuBar) {
+        SetBkColor(dc, colors_.menuBackground);
+        return reinterpret_cast<LRESULT>(menuBrush_.get());
+    }
+    if (id == layout::kSeparator) {
+        SetBkColor(dc, RGB(0xA0, 0xA0, 0xA0));
+        return reinterpret_cast<LRESULT>(GetStockObject(GRAY_BRUSH));
+    }
+    if (id == layout::kProcessLabel || id == layout::kXLabel || id == layout::kYLabel) {
+        SetTextColor(dc, RGB(0, 0, 0));
+        SetBkMode(dc, TRANSPARENT);
+        return reinterpret_cast<LRESULT>(windowBrush_.get());
+    }
+    return std::nullopt;
+}
+
+void MainWindowPainter::EraseBackground(HWND window, HDC dc) const {
+    RECT rect{};
+    GetClientRect(window, &rect);
+    FillRect(dc, &rect, static_cast<HBRUSH>(windowBrush_.get()));
+}
+
+}  // namespace kavo

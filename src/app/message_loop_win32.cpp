@@ -1,0 +1,47 @@
+#include "app/message_loop_win32.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace kavo {
+namespace {
+
+// User-interface thread only, like the windows themselves.
+std::vector<HWND>& DialogWindows() {
+    static std::vector<HWND> windows;
+    return windows;
+}
+
+bool HandledAsDialog(MSG& message) {
+    if (message.hwnd == nullptr) return false;
+    HWND root = GetAncestor(message.hwnd, GA_ROOT);
+    const auto& windows = DialogWindows();
+    if (std::find(windows.begin(), windows.end(), root) == windows.end()) return false;
+    return IsDialogMessageW(root, &message) != 0;
+}
+
+}  // namespace
+
+void AddDialogWindow(HWND window) {
+    auto& windows = DialogWindows();
+    if (std::find(windows.begin(), windows.end(), window) == windows.end())
+        windows.push_back(window);
+}
+
+void RemoveDialogWindow(HWND window) {
+    auto& windows = DialogWindows();
+    windows.erase(std::remove(windows.begin(), windows.end(), window), windows.end());
+}
+
+int RunMessageLoop(const std::function<bool(MSG&)>& translateShortcut) {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (translateShortcut && translateShortcut(message)) continue;
+        if (HandledAsDialog(message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+}  // namespace kavo

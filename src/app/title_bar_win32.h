@@ -1,0 +1,38 @@
+// The custom title bar: the caption buttons and picture boxes with their pictures and clicks,
+// dragging by the title strip, and the window states (maximised, hidden to the notification
+// area, restored from it).
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+#include "app/main_window_colors.h"
+#include "app/main_window_services_win32.h"
+
+namespace kavo {
+
+class TitleBar {
+  public:
+    // close: closes the main window (by any of its buttons).
+    TitleBar(MainWindowServices& services, std::function<void()> close);
+
+    // Registers the clicks of 退出, 图片框1, 最大化, 最小化 and 图片框3.
+    void Install();
+
+    // Draws a caption button or picture box; false for any other control.
+    bool Draw(const DRAWITEMSTRUCT& item, const MainWindowColors& colors) const;
+    // The title strip that the caption buttons leave free moves the window.
+    LRESULT HitTest(LRESULT defaultHit, LPARAM screenPoint) const;
+
+    void ToggleMaximized();
+    void HideToTray();
+    // Normal state, centred on the screen, shown and brought to the front.
+    void RestoreFromTray();
+
+  private:
+    MainWindowServices& services_;
+    std::function<void()> close_;
+};
+
+}  // namespace kavo

@@ -1,0 +1,44 @@
+#include "editor/help_panel_win32.h"
+
+#include "app/main_window_layout.h"
+#include "editor/help_texts.h"
+#include "platform/win32/dpi_win32.h"
+#include "text/wide.h"
+
+namespace kavo {
+namespace {
+
+struct HelpButton {
+    int buttonId;
+    HelpTopic topic;
+};
+
+constexpr HelpButton kHelpButtons[] = {
+    {layout::kHelpLoop, HelpTopic::Loop},   {layout::kHelpDelay, HelpTopic::Delay},
+    {layout::kHelpRun, HelpTopic::Run},     {layout::kHelpSpecialKey, HelpTopic::SpecialKey},
+    {layout::kHelpClick, HelpTopic::Click}, {layout::kHelpTyping, HelpTopic::Typing},
+    {layout::kHelpMove, HelpTopic::Move},   {layout::kHelpMessageBox, HelpTopic::MessageBox},
+};
+
+void ShowHelpText(MainWindowServices& services, HelpTopic topic) {
+    const std::optional<HelpText> help = FindHelpText(topic);
+    if (!help) return;
+    HWND box = services.Control(layout::kHelpText);
+    SetWindowTextW(box, Utf8ToWide(help->text).c_str());
+    RECT rect{};
+    GetWindowRect(box, &rect);
+    SetWindowPos(box, nullptr, 0, 0, rect.right - rect.left,
+                 ScaleToDpi(help->boxHeight, WindowDpi(box)),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(GetParent(box), nullptr, TRUE);
+}
+
+}  // namespace
+
+void InstallHelpPanel(MainWindowServices& services) {
+    for (const HelpButton& button : kHelpButtons)
+        services.Commands().Register(
+            button.buttonId, [&services, topic = button.topic] { ShowHelpText(services, topic); });
+}
+
+}  // namespace kavo

@@ -1,0 +1,11 @@
+// The help panel's eight buttons: each shows its command's usage text in the help box, at the
+// box height that text wants.
+#pragma once
+
+#include "app/main_window_services_win32.h"
+
+namespace kavo {
+
+void InstallHelpPanel(MainWindowServices& services);
+
+}  // namespace kavo

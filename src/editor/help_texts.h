@@ -1,0 +1,20 @@
+// The usage texts of the help panel's eight buttons, and the help box's height for each.
+#pragma once
+
+#include <optional>
+#include <span>
+
+namespace kavo {
+
+enum class HelpTopic { Loop, Delay, Run, SpecialKey, Click, Typing, Move, MessageBox };
+
+struct HelpText {
+    HelpTopic topic;
+    const char* text;  // UTF-8, lines joined by CR LF
+    int boxHeight;     // pixels at 96 DPI
+};
+
+std::span<const HelpText> HelpTexts();
+std::optional<HelpText> FindHelpText(HelpTopic topic);
+
+}  // namespace kavo
