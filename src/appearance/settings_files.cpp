@@ -1,0 +1,189 @@
+#include "appearance/settings_files.h"
+
+#include <array>
+
+namespace kavo {
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+RuntimeText JoinLines(const std::vector<RuntimeText>& lines, bool endAfterLast) {
+    RuntimeText text;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        text += lines[i];
+        if (endAfterLast || i + 1 < lines.size()) text += kLineEnd;
+    }
+    return text;
+}
+
+// The file is read whole; a missing or unreadable file reads as empty text.
+RuntimeText ReadText(FilePort& files, const Utf8Text& path) {
+    return files.ReadWholeFile(path).value_or(std::string());
+}
+
+// Never truncate-then-write: a failure half way would leave the user's settings half written.
+bool ReplaceFile(FilePort& files, const Utf8Text& path, const RuntimeText& bytes) {
+    return files.ReplaceFileAtomically(path, bytes);
+}
+
+}  // namespace
+
+bool FlagValue(std::string_view text) {
+    return text == kTrueText;
+}
+
+RuntimeText FlagText(bool value) {
+    return RuntimeText(value ? kTrueText : kFalseText);
+}
+
+ColorRef ColorValue(std::string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) negative = text[pos++] == '-';
+    // Unsigned arithmetic wraps, which keeps the low bits right for any length of digits.
+    std::uint32_t value = 0;
+    for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos)
+        value = value * 10u + static_cast<std::uint32_t>(text[pos] - '0');
+    if (negative) value = 0u - value;
+    return value & 0xFFFFFFu;
+}
+
+RuntimeText ColorText(ColorRef color) {
+    return std::to_string(color);
+}
+
+SettingsRecord DefaultSettings() {
+    const RuntimeText no = FlagText(false);
+    return {no,
+            no,
+            ColorText(0xECECEC),
+            ColorText(0x353535),
+            "0",
+            "0",
+            "0",
+            no,
+            ColorText(0xC0C0C0),
+            ColorText(0x353535),
+            ColorText(0xE9E9E9),
+            ColorText(0x353535),
+            ColorText(0xFFFFFF),
+            ColorText(0xFFFFFF)};
+}
+
+Utf8Text SettingsPath(FilePort& files) {
+    return files.ExecutableFolder() + "\\link.ini";
+}
+
+Utf8Text SchemesPath(FilePort& files) {
+    return files.ExecutableFolder() + "\\color.ini";
+}
+
+SettingsRecord ReadSettings(FilePort& files) {
+    SettingsRecord record = SplitText(ReadText(files, SettingsPath(files)), kLineEnd);
+    const SettingsRecord defaults = DefaultSettings();
+    for (std::size_t line = record.size(); line < defaults.size(); ++line)
+        record.push_back(defaults[line]);
+    return record;
+}
+
+bool SettingsFileExists(FilePort& files) {
+    return files.ReadWholeFile(SettingsPath(files)).has_value();
+}
+
+bool WriteDefaultSettings(FilePort& files) {
+    return ReplaceFile(files, SettingsPath(files), JoinLines(DefaultSettings(), false));
+}
+
+bool WriteSettings(FilePort& files, const SettingsRecord& record) {
+    return ReplaceFile(files, SettingsPath(files), JoinLines(record, true));
+}
+
+std::vector<ColorScheme> ReadSchemes(FilePort& files) {
+    std::vector<ColorScheme> schemes;
+    for (const RuntimeText& line : SplitText(ReadText(files, SchemesPath(files)), kLineEnd)) {
+        // Without "=" the line holds no scheme, but it keeps its place in the list.
+        if (FindText(line, "=") == RuntimeText::npos) {
+            schemes.push_back({});
+            continue;
+        }
+        // Name before the first "=", code up to the second; an empty name is a name.
+        const std::size_t first = FindText(line, "=");
+        const std::size_t second = FindText(line, "=", first + 1);
+        schemes.push_back(
+            {line.substr(0, first),
+             line.substr(first + 1,
+                         second == RuntimeText::npos ? RuntimeText::npos : second - first - 1)});
+    }
+    return schemes;
+}
+
+bool IsStorableSchemeName(std::string_view name) {
+    return FindText(name, "=") == std::string_view::npos &&
+           name.find_first_of("\r\n") == std::string_view::npos;
+}
+
+SchemeStoreResult AddScheme(FilePort& files, std::string_view name, std::string_view code) {
+    if (!IsStorableSchemeName(name) || code.find_first_of("\r\n") != std::string_view::npos)
+        return SchemeStoreResult::NameRefused;
+    const Utf8Text path = SchemesPath(files);
+    RuntimeText text = ReadText(files, path);
+    text.append(name).append("=").append(code).append(kLineEnd);
+    return ReplaceFile(files, path, text) ? SchemeStoreResult::Stored
+                                          : SchemeStoreResult::WriteFailed;
+}
+
+bool DeleteScheme(FilePort& files, int index) {
+    const Utf8Text path = SchemesPath(files);
+    std::vector<RuntimeText> lines = SplitText(ReadText(files, path), kLineEnd);
+    if (index >= 0 && static_cast<std::size_t>(index) < lines.size())
+        lines.erase(lines.begin() + index);
+    return ReplaceFile(files, path, JoinLines(lines, true));
+}
+
+RuntimeText SchemeCodeFrom(const SettingsRecord& record) {
+    RuntimeText code;
+    for (std::size_t line = kWindowColorLine; line < kWindowColorLine + kSchemeFieldCount; ++line) {
+        if (line > kWindowColorLine) code += ";";
+        if (line < record.size()) code += record[line];
+    }
+    return code;
+}
+
+bool ApplySchemeCode(std::string_view code, SettingsRecord& record) {
+    const std::vector<RuntimeText> fields = SplitText(code, ";");
+    if (fields.size() < kSchemeFieldCount) return false;
+    const SettingsRecord defaults = DefaultSettings();
+    for (std::size_t line = record.size(); line < defaults.size(); ++line)
+        record.push_back(defaults[line]);
+    for (std::size_t field = 0; field < kSchemeFieldCount; ++field)
+        record[kWindowColorLine + field] = fields[field];
+    return true;
+}
+
+MainWindowColors ColorsFromSettings(const SettingsRecord& record) {
+    const auto color = [&record](SettingsLine line) {
+        return ColorValue(line < record.size() ? std::string_view(record[line])
+                                               : std::string_view(DefaultSettings()[line]));
+    };
+    MainWindowColors colors;
+    colors.titleBackground = color(kWindowColorLine);
+    colors.titleText = color(kTitleColorLine);
+    colors.menuBackground = color(kMenuColorLine);
+    colors.menuText = color(kItemColorLine);
+    colors.treeBackground = color(kDataBackgroundLine);
+    colors.treeText = color(kDataColorLine);
+    colors.editorBackground = color(kTextBackgroundLine);
+    colors.windowBackground = color(kSoftwareBackgroundLine);
+    return colors;
+}
+
+ColorRef HoverColor(const SettingsRecord& startup, SettingsLine buttonLine,
+                    ColorRef titleBackground) {
+    const bool useOwn = kUseHoverColorsLine < startup.size() &&
+                        FlagValue(startup[kUseHoverColorsLine]) && buttonLine < startup.size() &&
+                        startup[buttonLine] != "0";
+    return useOwn ? ColorValue(startup[buttonLine]) : InverseColor(titleBackground);
+}
+
+}  // namespace kavo
