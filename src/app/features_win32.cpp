@@ -1,9 +1,12 @@
 #include "app/features_win32.h"
 
+#include "library/library_commands_win32.h"
+
 namespace kavo {
 
 // One line per feature, each declared in its own header.
 void InstallFeatures(MainWindowServices& services) {
+    InstallLibraryCommands(services);
     (void)services;
 }
 

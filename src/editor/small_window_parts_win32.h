@@ -1,0 +1,50 @@
+// What the small windows share: the title strip's colours and dragging, fonts and controls laid
+// out at the window's DPI, and the modal loop of the asking windows.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+
+#include "app/main_window_colors.h"
+#include "platform/win32/unique_handle.h"
+
+namespace kavo::small_window {
+
+inline constexpr int kTitleStripHeight = 30;
+// Every small window is first placed here; the animated ones then fall towards the centre.
+inline constexpr int kStartLeft = 50;
+inline constexpr int kStartTop = 50;
+
+// The main window's title colours when it is known, else the default ones.
+MainWindowColors TitleColors();
+
+// 微软雅黑 at the given design height (pixels at 96 DPI).
+UniqueGdiObject MakeFont(UINT dpi, int designHeight, bool bold);
+
+// A child control at its 96-DPI design place, scaled to dpi, with font.
+HWND AddControl(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int x,
+                int y, int width, int height, int id, UINT dpi, HGDIOBJ font);
+
+// A borderless pop-up window of the design size at the start place, owned by owner. Nothing is
+// shown yet.
+struct PopupPlace {
+    int width = 0;
+    int height = 0;
+    UINT dpi = 96;
+};
+PopupPlace PlaceFor(HWND owner, int designWidth, int designHeight);
+
+// The title strip (the top 30 design pixels) drags the window.
+LRESULT HitTest(HWND window, LRESULT defaultHit, LPARAM lParam);
+
+// Colours of the title strip label; nullopt for any other control.
+std::optional<LRESULT> TitleStripColor(HDC dc, HWND control, int titleId, HGDIOBJ titleBrush,
+                                       const MainWindowColors& colors);
+
+// Shows window and pumps messages until finished is set or the window is gone; the owner takes
+// no input meanwhile. Enter means 确定 and Escape 取消 (IDOK and IDCANCEL commands). Destroys the
+// window at the end and gives the owner back its activation. A WM_QUIT is passed on.
+void RunModal(HWND window, HWND owner, const bool& finished);
+
+}  // namespace kavo::small_window

@@ -1,0 +1,75 @@
+#include "library/library_commands_win32.h"
+
+#include <memory>
+#include <string>
+
+#include "app/command_ids.h"
+#include "app/editor_widget_win32.h"
+#include "app/main_window_layout.h"
+#include "editor/small_windows_win32.h"
+#include "library/library_operations.h"
+#include "text/wide.h"
+
+namespace kavo {
+namespace {
+
+constexpr wchar_t kMessageCaption[] = L"KAVO脚本助手";
+
+// The questions as the small windows ask them, over the main window.
+class Win32LibraryUserInterface : public LibraryUserInterface {
+  public:
+    Win32LibraryUserInterface(HWND owner, HWND editor) : owner_(owner), editor_(editor) {}
+
+    std::optional<Utf8Text> AskText(const Utf8Text& title, const Utf8Text& prompt) override {
+        TextAnswer answer = kavo::AskText(owner_, title, prompt);
+        if (answer.cancelled) return std::nullopt;
+        return std::move(answer.text);
+    }
+    bool AskConfirm(const Utf8Text& message) override { return kavo::AskConfirm(owner_, message); }
+    void ShowMessage(const Utf8Text& message) override {
+        MessageBoxW(owner_, Utf8ToWide(message).c_str(), kMessageCaption, MB_OK | MB_ICONWARNING);
+    }
+    bool EditorTextFitsGbk() override {
+        // A character survives the trip through GBK only when GBK has it; the rest would come
+        // back as '?' or as a look-alike.
+        const int length = GetWindowTextLengthW(editor_);
+        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(GetWindowTextW(editor_, text.data(), length + 1)));
+        return GbkToWide(WideToGbk(text)) == text;
+    }
+
+  private:
+    HWND owner_;
+    HWND editor_;
+};
+
+}  // namespace
+
+void InstallLibraryCommands(MainWindowServices& services) {
+    UseTitleColorsOf(&services.Colors());
+    Library& library = services.TheLibrary();
+    HWND window = services.Window();
+    auto ui = std::make_shared<Win32LibraryUserInterface>(window, services.Editor().Handle());
+    MenuCommands& commands = services.Commands();
+
+    commands.Register(kCmdNewPage, [&library, ui] { NewPage(library, *ui); });
+    commands.Register(kCmdNewDirectory, [&library, ui] { NewDirectory(library, *ui); });
+    commands.Register(kCmdDeletePage, [&library, ui] { DeletePage(library, *ui); });
+    commands.Register(kCmdDeleteDirectory, [&library, ui] { DeleteDirectory(library, *ui); });
+    commands.Register(kCmdRenamePage, [&library, ui] { RenamePage(library, *ui); });
+    commands.Register(kCmdRenameDirectory, [&library, ui] { RenameDirectory(library, *ui); });
+    commands.Register(kCmdSave, [&library, ui] { SavePage(library, *ui); });
+    HMENU editMenu = services.Menu(MainMenu::Edit);
+    commands.Register(kCmdAutoSave, [&library, editMenu] {
+        library.autoSave = !library.autoSave;
+        CheckMenuItem(editMenu, kCmdAutoSave,
+                      MF_BYCOMMAND | (library.autoSave ? MF_CHECKED : MF_UNCHECKED));
+    });
+    commands.Register(kCmdAbout, [window] { ShowAboutWindow(window); });
+    commands.Register(kCmdShowKeyCodes, [window] { ShowKeyCodeWindow(window); });
+
+    library.leavePageCheck = [ui](Library& lib) { return LeavePageCheck(lib, *ui); };
+    services.AddClosingStep([&library, ui] { ClosePageCheck(library, *ui); });
+}
+
+}  // namespace kavo
