@@ -1,0 +1,126 @@
+#include "editor/find_text_window_win32.h"
+
+#include <richedit.h>
+
+#include "editor/find_rules.h"
+#include "editor/rich_edit_find_win32.h"
+#include "editor/small_window_parts_win32.h"
+#include "editor/small_windows_win32.h"
+#include "platform/win32/dpi_win32.h"
+
+namespace kavo {
+namespace {
+
+constexpr wchar_t kClassName[] = L"KavoFindTextWindow";
+constexpr wchar_t kTitle[] = L"温馨提示";
+constexpr int kTitleId = 101;         // 标签1
+constexpr int kPromptId = 102;        // 标签2
+constexpr int kSearchBoxId = 103;     // 编辑框1
+constexpr int kSearchId = 104;        // 超级按钮1 搜索
+constexpr int kNextId = 105;          // 超级按钮2 下一个
+constexpr int kExitId = 106;          // 超级按钮3 退出
+constexpr UINT_PTR kBounceTimer = 1;  // 时钟1
+
+}  // namespace
+
+FindTextWindow::~FindTextWindow() {
+    if (Handle() != nullptr) DestroyWindow(Handle());
+}
+
+void FindTextWindow::Open() {
+    if (IsOpen()) {
+        ShowWindow(Handle(), SW_SHOWNORMAL);
+        SetForegroundWindow(Handle());
+        SetFocus(GetDlgItem(Handle(), kSearchBoxId));
+        return;
+    }
+    LoadLibraryW(L"Msftedit.dll");  // the search box; stays loaded for the process's life
+    RegisterClassOnce(kClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr);
+    const auto place = small_window::PlaceFor(owner_, 400, 165);
+    if (!CreateWindowFor(0, kClassName, kTitle, WS_POPUP | WS_BORDER | WS_CLIPCHILDREN,
+                         small_window::kStartLeft, small_window::kStartTop, place.width,
+                         place.height, owner_, nullptr))
+        return;
+    ShowWindow(Handle(), SW_SHOW);
+    SetForegroundWindow(Handle());
+    SetFocus(GetDlgItem(Handle(), kSearchBoxId));
+}
+
+LRESULT FindTextWindow::OnCreate() {
+    const UINT dpi = WindowDpi(Handle());
+    colors_ = small_window::TitleColors();
+    titleBrush_.reset(CreateSolidBrush(colors_.titleBackground));
+    font_ = small_window::MakeFont(dpi, 12, false);
+    titleFont_ = small_window::MakeFont(dpi, 13, true);
+    boxFont_ = small_window::MakeFont(dpi, MulDiv(9, 96, 72), false);  // 微软雅黑, 9 points
+    using small_window::AddControl;
+    AddControl(Handle(), L"STATIC", (std::wstring(L"  ") + kTitle).c_str(),
+               SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX, 0, 0, 400, small_window::kTitleStripHeight,
+               kTitleId, dpi, titleFont_.get());
+    AddControl(Handle(), L"STATIC", L"请输入你要搜索的文本！", SS_LEFT | SS_NOPREFIX, 20, 40, 360,
+               32, kPromptId, dpi, font_.get());
+    AddControl(Handle(), MSFTEDIT_CLASS, L"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 19, 82, 365,
+               24, kSearchBoxId, dpi, boxFont_.get());
+    AddControl(Handle(), L"BUTTON", L"搜索", WS_TABSTOP | BS_PUSHBUTTON, 32, 123, 96, 25, kSearchId,
+               dpi, font_.get());
+    AddControl(Handle(), L"BUTTON", L"下一个", WS_TABSTOP | BS_PUSHBUTTON, 152, 123, 96, 25,
+               kNextId, dpi, font_.get());
+    AddControl(Handle(), L"BUTTON", L"退出", WS_TABSTOP | BS_PUSHBUTTON, 272, 123, 96, 25, kExitId,
+               dpi, font_.get());
+    StartBounceIn(Handle(), kBounceTimer);
+    return 0;
+}
+
+void FindTextWindow::OnSearch() {
+    RichEditFind editor(editor_);
+    FindFromStart(editor, ControlTextGbk(GetDlgItem(Handle(), kSearchBoxId)));
+}
+
+void FindTextWindow::OnNext() {
+    RichEditFind editor(editor_);
+    FindNext(editor, ControlTextGbk(GetDlgItem(Handle(), kSearchBoxId)));
+}
+
+void FindTextWindow::OnCommand(int id) {
+    switch (id) {
+        case kSearchId:
+            OnSearch();
+            break;
+        case kNextId:
+            OnNext();
+            break;
+        case kExitId:
+        case IDCANCEL:
+            DestroyWindow(Handle());
+            break;
+        default:
+            break;
+    }
+}
+
+LRESULT FindTextWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            return OnCreate();
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam));
+            return 0;
+        case WM_TIMER:
+            if (wParam == kBounceTimer)
+                BounceInTick(Handle(), BounceWindowKind::FindTextWindow, kBounceTimer);
+            return 0;
+        case WM_NCHITTEST:
+            return small_window::HitTest(Handle(), DefaultProcedure(message, wParam, lParam),
+                                         lParam);
+        case WM_CTLCOLORSTATIC:
+            if (const auto brush = small_window::TitleStripColor(
+                    reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), kTitleId,
+                    titleBrush_.get(), colors_))
+                return *brush;
+            return DefaultProcedure(message, wParam, lParam);
+        default:
+            return DefaultProcedure(message, wParam, lParam);
+    }
+}
+
+}  // namespace kavo

@@ -1,0 +1,313 @@
+// The find window and the global search window in this process, over a real tree view, rich
+// edit and pages on disk: what the buttons select, which rows a search lists, and that a row
+// opens its page after the tree was rebuilt.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/editor_widget_win32.h"
+#include "app/tree_widget_win32.h"
+#include "app/ui_thread_win32.h"
+#include "editor/find_text_window_win32.h"
+#include "editor/global_search_window_win32.h"
+#include "library/library_tree.h"
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/win32_platform.h"
+#include "text/wide.h"
+#include "win32/test_support_win32.h"
+
+namespace kavo {
+namespace {
+
+using test::WaitFor;
+
+std::wstring Text(HWND control) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// The first child of parent with that class (and text, when given).
+HWND Child(HWND parent, const std::wstring& className, const std::wstring& text = L"") {
+    struct Search {
+        std::wstring className, text;
+        HWND found = nullptr;
+    } search{className, text};
+    EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM context) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(context);
+            wchar_t name[64] = {};
+            GetClassNameW(child, name, 64);
+            if (lstrcmpiW(name, s.className.c_str()) != 0) return TRUE;
+            if (!s.text.empty() && Text(child) != s.text) return TRUE;
+            s.found = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+class SearchWindowsTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { StartUiThreadDispatcher(); }
+
+    void SetUp() override {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
+        InitCommonControlsEx(&controls);
+        ASSERT_NE(LoadLibraryW(L"msftedit.dll"), nullptr);
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = Procedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = kClassName;
+        RegisterClassW(&windowClass);
+        window_.reset(CreateWindowExW(0, kClassName, L"kavo search test",
+                                      WS_OVERLAPPEDWINDOW | WS_VISIBLE, 500, 300, 600, 400, nullptr,
+                                      nullptr, GetModuleHandleW(nullptr), this));
+        ASSERT_TRUE(window_);
+        treeHwnd_ = CreateWindowExW(0, WC_TREEVIEWW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 200, 350,
+                                    window_.get(), nullptr, nullptr, nullptr);
+        editHwnd_ = CreateWindowExW(0, MSFTEDIT_CLASS, L"",
+                                    WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_NOHIDESEL, 200, 0,
+                                    380, 350, window_.get(), nullptr, nullptr, nullptr);
+        tree_ = std::make_unique<Win32TreeWidget>(treeHwnd_);
+        editor_ = std::make_unique<Win32EditorWidget>(editHwnd_);
+        library_ = std::make_unique<Library>(ThePlatform(), *tree_, *editor_, [] {});
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        folder_ = WideToUtf8(std::wstring(temp) + L"kavo-search-" +
+                             std::to_wstring(GetCurrentProcessId()));
+        ThePlatform().RemoveDirectoryTree(folder_);
+        library_->contentRoot = folder_ + "\\content\\";
+    }
+
+    void TearDown() override {
+        search_.reset();
+        find_.reset();
+        window_.reset();
+        ThePlatform().RemoveDirectoryTree(folder_);
+    }
+
+    void AddPage(const std::wstring& relative, const std::string& bytes) {
+        const std::string path = library_->contentRoot + WideToUtf8(relative);
+        ASSERT_TRUE(ThePlatform().CreateDirectories(path.substr(0, path.find_last_of('\\'))));
+        ASSERT_TRUE(ThePlatform().WriteWholeFile(path, bytes));
+    }
+    void AddPage(const std::wstring& relative, const std::wstring& text) {
+        AddPage(relative, WideToGbk(text));
+    }
+
+    HWND OpenSearch() {
+        search_ = std::make_unique<GlobalSearchWindow>(window_.get(), editHwnd_, *library_,
+                                                       ThePlatform());
+        search_->Open();
+        EXPECT_TRUE(search_->IsOpen());
+        return search_->Handle();
+    }
+    void Search(const std::wstring& text) {
+        HWND window = search_->Handle();
+        SetWindowTextW(Child(window, MSFTEDIT_CLASS), text.c_str());
+        SendMessageW(Child(window, L"Button", L"搜索"), BM_CLICK, 0, 0);
+    }
+    std::wstring Status() {
+        HWND window = search_->Handle();
+        struct Search {
+            std::wstring text;
+        } found;
+        EnumChildWindows(
+            window,
+            [](HWND child, LPARAM context) -> BOOL {
+                const std::wstring text = Text(child);
+                if (text.rfind(L"文本输出信息", 0) == 0)
+                    reinterpret_cast<Search*>(context)->text = text;
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&found));
+        return found.text;
+    }
+    bool SearchEnded() { return Status().find(L"已搜索") != std::wstring::npos; }
+    std::vector<std::pair<std::wstring, std::wstring>> Rows() {
+        HWND list = Child(search_->Handle(), WC_LISTVIEWW);
+        std::vector<std::pair<std::wstring, std::wstring>> rows;
+        const auto count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+        for (int row = 0; row < count; ++row) {
+            wchar_t cells[2][256] = {};
+            for (int column = 0; column < 2; ++column) {
+                LVITEMW item{};
+                item.iSubItem = column;
+                item.pszText = cells[column];
+                item.cchTextMax = 256;
+                SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                             reinterpret_cast<LPARAM>(&item));
+            }
+            rows.emplace_back(cells[0], cells[1]);
+        }
+        return rows;
+    }
+    void DoubleClickRow(int row) {
+        HWND list = Child(search_->Handle(), WC_LISTVIEWW);
+        LVITEMW state{};
+        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        state.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(&state));
+        NMITEMACTIVATE activate{};
+        activate.hdr.hwndFrom = list;
+        activate.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(list));
+        activate.hdr.code = NM_DBLCLK;
+        activate.iItem = row;
+        SendMessageW(search_->Handle(), WM_NOTIFY, activate.hdr.idFrom,
+                     reinterpret_cast<LPARAM>(&activate));
+    }
+
+    CHARRANGE Selection() {
+        CHARRANGE range{};
+        SendMessageW(editHwnd_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        return range;
+    }
+
+    std::unique_ptr<Win32TreeWidget> tree_;
+    std::unique_ptr<Win32EditorWidget> editor_;
+    std::unique_ptr<Library> library_;
+    std::unique_ptr<FindTextWindow> find_;
+    std::unique_ptr<GlobalSearchWindow> search_;
+    UniqueWindow window_;
+    HWND treeHwnd_ = nullptr;
+    HWND editHwnd_ = nullptr;
+    std::string folder_;
+
+  private:
+    static constexpr wchar_t kClassName[] = L"KavoSearchTestWindow";
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_NCCREATE) {
+            const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+            SetWindowLongPtrW(window, GWLP_USERDATA,
+                              reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        }
+        auto* self = reinterpret_cast<SearchWindowsTest*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (message == WM_NOTIFY && self != nullptr && self->tree_ != nullptr &&
+            self->tree_->IsSelectionChange(*reinterpret_cast<const NMHDR*>(lParam))) {
+            OnTreeSelectionChanged(*self->library_);
+            return 0;
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+};
+
+TEST_F(SearchWindowsTest, FindButtonsSelectOccurrencesInTheEditor) {
+    find_ = std::make_unique<FindTextWindow>(window_.get(), editHwnd_);
+    find_->Open();
+    ASSERT_TRUE(find_->IsOpen());
+    HWND box = Child(find_->Handle(), MSFTEDIT_CLASS);
+    HWND search = Child(find_->Handle(), L"Button", L"搜索");
+    HWND next = Child(find_->Handle(), L"Button", L"下一个");
+    ASSERT_NE(box, nullptr);
+    ASSERT_NE(search, nullptr);
+    ASSERT_NE(next, nullptr);
+
+    struct Step {
+        HWND button;
+        LONG from, to;
+    };
+    struct Case {
+        const wchar_t* editorText;
+        const wchar_t* searchText;
+        std::vector<Step> steps;
+    };
+    const Case cases[] = {
+        {L"abc abc", L"abc", {{search, 0, 3}, {next, 4, 7}, {next, 4, 7}}},
+        {L"aaa", L"aa", {{search, 0, 2}, {next, 1, 3}}},
+        // A line break is one position; a Chinese character is one position.
+        {L"第一行\r\n鼠标(左键)\r\n鼠标(右键)", L"鼠标", {{search, 4, 6}, {next, 11, 13}}},
+        // Letter case counts: nothing found, the selection stays where it was.
+        {L"abc", L"ABC", {{search, 1, 1}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(WideToUtf8(c.editorText));
+        SetWindowTextW(editHwnd_, c.editorText);
+        CHARRANGE caret{1, 1};
+        SendMessageW(editHwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+        SetWindowTextW(box, c.searchText);
+        for (const auto& step : c.steps) {
+            SendMessageW(step.button, BM_CLICK, 0, 0);
+            const CHARRANGE selection = Selection();
+            EXPECT_EQ(selection.cpMin, step.from);
+            EXPECT_EQ(selection.cpMax, step.to);
+            EXPECT_EQ(GetFocus(), editHwnd_);
+        }
+    }
+    // 退出 closes the window; opening again makes a new one.
+    SendMessageW(Child(find_->Handle(), L"Button", L"退出"), BM_CLICK, 0, 0);
+    EXPECT_FALSE(find_->IsOpen());
+    find_->Open();
+    EXPECT_TRUE(find_->IsOpen());
+}
+
+TEST_F(SearchWindowsTest, GlobalSearchListsPagesAndRowsOpenThemAfterARebuild) {
+    AddPage(L"A\\one.txt", L"xabcx");
+    AddPage(L"A\\two.txt", L"ABC");
+    AddPage(L"B\\one.txt", L"abc 中文");
+    AddPage(L"B\\rich.txt", std::string("{\\rtf1\\ansi{\\fonttbl{\\f0 abc;}}\\f0 a\\b bc}"));
+    AddPage(L"B\\split.txt", std::string("\xD6\xD0\xCE\xC4"));  // 中文
+    RebuildLibraryTree(*library_);
+    ASSERT_EQ(tree_->Count(), 7);
+    OpenSearch();
+
+    Search(L"\x3000 abc ");  // spaces at the ends do not count
+    ASSERT_TRUE(WaitFor([&] { return SearchEnded(); }));
+    using RowList = std::vector<std::pair<std::wstring, std::wstring>>;
+    EXPECT_EQ(Rows(), (RowList{{L"1", L"one"}, {L"4", L"one"}, {L"5", L"rich"}}));
+    EXPECT_NE(Status().find(L"已搜索 5 页，找到 3 页"), std::wstring::npos) << WideToUtf8(Status());
+
+    Search(L"文");
+    ASSERT_TRUE(WaitFor([&] { return SearchEnded(); }));
+    EXPECT_EQ(Rows(), (RowList{{L"4", L"one"}, {L"6", L"split"}}));
+
+    // A library operation adds a directory before A: indices move, the rows keep their pages.
+    AddPage(L"0new\\first.txt", L"");
+    RebuildLibraryTree(*library_);
+    ASSERT_EQ(tree_->Text(2), "A");
+    DoubleClickRow(0);
+    EXPECT_EQ(tree_->SelectedIndex(), 6);
+    EXPECT_EQ(tree_->Text(6), "one");
+    EXPECT_EQ(tree_->Text(tree_->Parent(6)), "B");
+    EXPECT_EQ(Text(editHwnd_), L"abc 中文");
+
+    // A row whose page is gone opens nothing.
+    ASSERT_TRUE(ThePlatform().RemoveFile(library_->contentRoot + "B\\split.txt"));
+    RebuildLibraryTree(*library_);
+    SetWindowTextW(editHwnd_, L"unchanged");
+    DoubleClickRow(1);
+    EXPECT_EQ(tree_->SelectedIndex(), -1);
+    EXPECT_EQ(Text(editHwnd_), L"unchanged");
+}
+
+TEST_F(SearchWindowsTest, ClosingOrSearchingAgainCancelsARunningSearch) {
+    for (int i = 0; i < 400; ++i)
+        AddPage(L"A\\p" + std::to_wstring(1000 + i) + L".txt",
+                std::wstring(2000, L'x') + (i % 2 ? L"needle" : L""));
+    RebuildLibraryTree(*library_);
+    OpenSearch();
+    Search(L"needle");
+    SendMessageW(Child(search_->Handle(), L"Button", L"退出"), BM_CLICK, 0, 0);
+    EXPECT_FALSE(search_->IsOpen());
+    test::PumpMessagesFor(std::chrono::milliseconds(300));  // the old search's rows go nowhere
+
+    search_->Open();
+    Search(L"needle");
+    Search(L"needle");  // the first of these two is dropped, the second lists every hit once
+    ASSERT_TRUE(WaitFor([&] { return SearchEnded(); }));
+    EXPECT_EQ(Rows().size(), 200u);
+    EXPECT_NE(Status().find(L"已搜索 400 页，找到 200 页"), std::wstring::npos);
+}
+
+}  // namespace
+}  // namespace kavo
