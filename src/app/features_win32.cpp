@@ -2,11 +2,14 @@
 
 #include "library/library_commands_win32.h"
 
+#include "editor/editor_commands_win32.h"
+
 namespace kavo {
 
 // One line per feature, each declared in its own header.
 void InstallFeatures(MainWindowServices& services) {
     InstallLibraryCommands(services);
+    InstallEditorCommands(services);
     (void)services;
 }
 
