@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "editor/help_texts.h"
+
+namespace kavo {
+namespace {
+
+// The usage texts as the help panel must show them, word for word, with the help box's height:
+// 鼠标移动's is shorter so that the cursor position rows below it stay visible.
+TEST(HelpTextsTest, EachTopicHasItsTextAndHeight) {
+    struct Case {
+        HelpTopic topic;
+        std::string text;
+        int height;
+    };
+    const Case cases[] = {
+        {HelpTopic::Loop,
+         "使用格式\r\n例如： 计次循环(2,1)\r\n其中2代表循环次数 1代表参数\r\n"
+         "注意：必须插入循环尾此循环方可成立\r\n例如：计次循环尾(1) \r\n1与前面的参数相对应。",
+         200},
+        {HelpTopic::Delay, "使用格式\r\n例如： 延时(100)\r\n100代表100毫秒 1000毫秒=1秒", 200},
+        {HelpTopic::Run, "使用格式\r\n例如： 运行(notepad.exe)\r\nnotepad.exe 代表文件路径", 200},
+        {HelpTopic::SpecialKey,
+         "使用格式\r\n例如： 特殊按键(20)\r\n20代表键代码 括号里应输入数字（键代码） "
+         "键代码在设置菜单里查看。",
+         200},
+        {HelpTopic::Click, "使用格式\r\n例如： 鼠标(左键)\r\n例如： 鼠标(右键)", 200},
+        {HelpTopic::Typing,
+         "使用格式\r\n例如： 按键(fhjshfkj,50)\r\n其中fhjshfkj代表需要输入的键\r\n50代表输入的速度",
+         200},
+        {HelpTopic::Move,
+         "使用格式\r\n例如： 鼠标移动(800,100)\r\n其中80为横坐标   "
+         "100为纵坐标\r\n按F1获取横纵坐标！",
+         160},
+        {HelpTopic::MessageBox,
+         "使用格式\r\n例如： 信息框（你好,我是脚本编辑器,）\r\n"
+         "其中你好为信息框标题   我是脚本编辑器是信息框内容",
+         200},
+    };
+    for (const auto& c : cases) {
+        const auto help = FindHelpText(c.topic);
+        ASSERT_TRUE(help.has_value()) << static_cast<int>(c.topic);
+        EXPECT_EQ(std::string(help->text), c.text);
+        EXPECT_EQ(help->boxHeight, c.height) << c.text;
+    }
+    // One entry per topic, nothing else.
+    std::set<HelpTopic> topics;
+    for (const auto& help : HelpTexts()) topics.insert(help.topic);
+    EXPECT_EQ(topics.size(), 8u);
+    EXPECT_EQ(HelpTexts().size(), 8u);
+}
+
+}  // namespace
+}  // namespace kavo
