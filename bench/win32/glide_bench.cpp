@@ -36,6 +36,6 @@ int main() {
     }
     std::sort(seconds.begin(), seconds.end());
     std::fprintf(stderr, "glide runs: %.3f %.3f %.3f s\n", seconds[0], seconds[1], seconds[2]);
-    std::printf("glide_1000px_wall: %.3f s (goal: <= 1.10 s)\n", seconds[kRuns / 2]);
+    std::printf("glide_1000px_wall: %.3f s (goal: <= 1.01 s)\n", seconds[kRuns / 2]);
     return 0;
 }

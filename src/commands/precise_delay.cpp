@@ -7,6 +7,14 @@ namespace kavo {
 
 namespace {
 
+// A queue poll is a round trip to the window system (tens of microseconds under Wine, more on a
+// busy machine): none is started this close to the deadline, and they are spaced out so the
+// last stretch mostly yields.
+constexpr std::uint64_t kQueuePollReserveMicroseconds = 300;
+constexpr std::uint64_t kQueuePollEveryMicroseconds = 250;
+// Sleeping on the timer for less than a tick is not worth creating one.
+constexpr std::uint64_t kShortestTimerSleepMicroseconds = 1000;
+
 // Closes the delay's timer however the call ends (a dispatched handler may throw).
 class TimerCloser {
   public:
@@ -22,51 +30,116 @@ class TimerCloser {
     WaitPort::TimerHandle timer_;
 };
 
-// Without a working timer the interval is still kept: sleep on the message queue with a
-// timeout until the deadline, dispatching whatever arrives. A script relies on its delays (a
-// window must have appeared, a program must have started), so ending early is not an option.
-void WaitWithoutTimer(WaitPort& wait, std::uint64_t startMicroseconds, std::int32_t intervalMs) {
-    if (intervalMs < 1) return;
-    const std::uint64_t deadline =
-        startMicroseconds + static_cast<std::uint64_t>(intervalMs) * 1000u;
+// The last stretch: the clock decides, the queue is still served while there is time for it,
+// and otherwise the processor goes to whoever else wants it.
+void FinishOnClock(WaitPort& wait, std::uint64_t deadline) {
+    std::uint64_t nextPoll = 0;
     for (;;) {
         const std::uint64_t now = wait.NowMicroseconds();
         if (now >= deadline) return;
-        // Rounded up, so the last wait does not end a fraction of a millisecond early and spin.
-        const std::uint64_t remainingMs = (deadline - now + 999u) / 1000u;
+        if (now >= nextPoll && deadline - now > kQueuePollReserveMicroseconds) {
+            wait.ProcessPendingEvents();
+            nextPoll = now + kQueuePollEveryMicroseconds;
+        } else {
+            wait.YieldToOtherThreads();
+        }
+    }
+}
+
+// Without a working timer the interval is still kept: sleep on the message queue with a
+// timeout until `until`, dispatching whatever arrives. A script relies on its delays (a window
+// must have appeared, a program must have started), so ending early is not an option. Whole
+// milliseconds, rounded down: the clock waits the rest.
+void WaitWithoutTimer(WaitPort& wait, std::uint64_t until) {
+    for (;;) {
+        const std::uint64_t now = wait.NowMicroseconds();
+        if (now >= until) return;
+        const std::uint64_t remainingMs = (until - now) / 1000u;
+        if (remainingMs == 0) return;
         const auto timeout = static_cast<std::uint32_t>(
             std::min<std::uint64_t>(remainingMs, std::numeric_limits<std::int32_t>::max()));
-        // A failed wait cannot sleep; serving the queue and trying again still ends at the
-        // deadline.
+        // A failed wait cannot sleep; serving the queue and trying again still ends in time.
         if (wait.WaitForMessages(timeout) != WaitPort::WaitResult::Timer)
             wait.ProcessPendingEvents();
     }
 }
 
-}  // namespace
-
-std::int32_t PreciseDelay(WaitPort& wait, std::int32_t intervalMs, DelayVariant variant) {
-    if (variant == DelayVariant::EarlyReturn && intervalMs < 1) return 1;
-    // Negative: relative to the moment the timer is set. |interval| * 10000 stays far inside
-    // 64 bits for every 32-bit interval, so the truncation is always defined.
-    const auto dueTime = static_cast<std::int64_t>(static_cast<double>(intervalMs) * -10000.0);
-    const std::uint64_t start = wait.NowMicroseconds();
-
+// Sleeps on a timer of its own until wakeAt (a little before the delay's deadline), serving
+// every message that wakes it, and learns how late the timer woke.
+void SleepOnTimer(WaitPort& wait, std::uint64_t wakeAt, TimerLateness& lateness) {
     const WaitPort::TimerHandle timer = wait.CreateDelayTimer();
     const TimerCloser closer(wait, timer);
+    const std::uint64_t setAt = wait.NowMicroseconds();
+    if (setAt >= wakeAt) return;
+    // Negative: relative to the moment the timer is set, in 100-nanosecond units.
+    const auto dueTime = -static_cast<std::int64_t>(wakeAt - setAt) * 10;
     if (timer == 0 || !wait.SetDelayTimer(timer, dueTime)) {
-        WaitWithoutTimer(wait, start, intervalMs);
-        return 1;
+        WaitWithoutTimer(wait, wakeAt);
+        return;
     }
     for (;;) {
+        const std::uint64_t before = wait.NowMicroseconds();
         const WaitPort::WaitResult result = wait.WaitForTimerOrMessages(timer);
-        if (result == WaitPort::WaitResult::Timer) break;
+        if (result == WaitPort::WaitResult::Timer) {
+            // Only a wait that began before the due time tells how late the timer wakes; one
+            // that began after it (a long message handler) says nothing about the timer.
+            const std::uint64_t woke = wait.NowMicroseconds();
+            if (before < wakeAt) lateness.Observe(woke > wakeAt ? woke - wakeAt : 0);
+            return;
+        }
         if (result == WaitPort::WaitResult::Failed) {
-            WaitWithoutTimer(wait, start, intervalMs);
-            break;
+            WaitWithoutTimer(wait, wakeAt);
+            return;
         }
         wait.ProcessPendingEvents();
     }
+}
+
+// An interval below 1: the due time is a point long past, so the timer fires at once and the
+// first wait reports it.
+void PassThroughTimer(WaitPort& wait, std::int32_t intervalMs) {
+    // |interval| * 10000 stays far inside 64 bits for every 32-bit interval, so the truncation
+    // is always defined.
+    const auto dueTime = static_cast<std::int64_t>(static_cast<double>(intervalMs) * -10000.0);
+    const WaitPort::TimerHandle timer = wait.CreateDelayTimer();
+    const TimerCloser closer(wait, timer);
+    if (timer == 0 || !wait.SetDelayTimer(timer, dueTime)) return;
+    for (;;) {
+        const WaitPort::WaitResult result = wait.WaitForTimerOrMessages(timer);
+        if (result != WaitPort::WaitResult::Messages) return;
+        wait.ProcessPendingEvents();
+    }
+}
+
+}  // namespace
+
+void TimerLateness::Observe(std::uint64_t latenessMicroseconds) {
+    const std::uint32_t estimate = estimate_.load(std::memory_order_relaxed);
+    const std::uint32_t next =
+        latenessMicroseconds > estimate
+            ? std::min(estimate + 9 * kStepMicroseconds, kMaxMicroseconds)
+            : (estimate > kStepMicroseconds ? estimate - kStepMicroseconds : 0);
+    estimate_.store(next, std::memory_order_relaxed);
+}
+
+TimerLateness& SharedTimerLateness() {
+    static TimerLateness lateness;
+    return lateness;
+}
+
+std::int32_t PreciseDelay(WaitPort& wait, std::int32_t intervalMs, DelayVariant variant) {
+    if (intervalMs < 1) {
+        if (variant == DelayVariant::Plain) PassThroughTimer(wait, intervalMs);
+        return 1;
+    }
+    const std::uint64_t start = wait.NowMicroseconds();
+    const std::uint64_t deadline = start + static_cast<std::uint64_t>(intervalMs) * 1000u;
+    TimerLateness& lateness = SharedTimerLateness();
+    const std::uint64_t margin = lateness.MarginMicroseconds();
+    // Short delays are waited on the clock alone: the timer could not wake in time for them.
+    if (deadline - start >= margin + kShortestTimerSleepMicroseconds)
+        SleepOnTimer(wait, deadline - margin, lateness);
+    FinishOnClock(wait, deadline);
     return 1;
 }
 

@@ -79,6 +79,9 @@ class WaitPort {
     virtual void ProcessPendingEvents() = 0;
     // Monotonic clock in microseconds.
     virtual std::uint64_t NowMicroseconds() = 0;
+    // Gives the processor to another ready thread, if any (the last stretch of a delay waits
+    // on the clock).
+    virtual void YieldToOtherThreads() = 0;
     // Fine timer resolution while scripts run (timeBeginPeriod(1) and the Windows 11 opt-out of
     // timer throttling). Counted: the last End releases it.
     virtual void BeginPreciseTiming() = 0;

@@ -1,5 +1,6 @@
-// The delay on the real waitable timer: messages of the waiting thread are dispatched while it
-// waits, and short intervals end after a single wait (or without a timer at all).
+// The delay on the real waitable timer and clock: messages of the waiting thread are dispatched
+// while it waits, whether it sleeps on the timer or finishes on the clock; no delay ends early;
+// intervals below 1 end after a single wait (or without a timer at all).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -53,6 +54,7 @@ class CountingWait : public WaitPort {
         real_.ProcessPendingEvents();
     }
     std::uint64_t NowMicroseconds() override { return real_.NowMicroseconds(); }
+    void YieldToOtherThreads() override { real_.YieldToOtherThreads(); }
     void BeginPreciseTiming() override { real_.BeginPreciseTiming(); }
     void EndPreciseTiming() override { real_.EndPreciseTiming(); }
 
@@ -100,18 +102,38 @@ class CountingWindow {
 };
 
 TEST(PreciseDelayWin32, AMessageWaitingInTheQueueIsDispatchedDuringTheDelay) {
-    CountingWindow target;
-    ASSERT_NE(target.Window(), nullptr);
+    // 2 ms is waited on the clock alone, 30 ms mostly on the timer.
+    for (const std::int32_t interval : {2, 30}) {
+        CountingWindow target;
+        ASSERT_NE(target.Window(), nullptr);
+        CountingWait wait(ThePlatform());
+        ASSERT_TRUE(PostMessageW(target.Window(), kPosted, 7, 0));
+        EXPECT_EQ(target.posted.load(), 0);  // nothing has served the queue yet
+        EXPECT_EQ(PreciseDelay(wait, interval), 1);
+        EXPECT_EQ(target.posted.load(), 1) << interval;
+        EXPECT_EQ(target.lastParameter.load(), 7u) << interval;
+        EXPECT_GE(wait.dispatches, 1) << interval;
+        const int timers = interval == 2 ? 0 : 1;
+        EXPECT_EQ(wait.timerResults, timers) << interval;
+        EXPECT_EQ(wait.created, timers) << interval;
+        EXPECT_EQ(wait.closed, timers) << interval;
+    }
+}
+
+TEST(PreciseDelayWin32, NoDelayEndsBeforeItsInterval) {
+    // A script relies on its delays: a window must have appeared, a program must have started.
     CountingWait wait(ThePlatform());
-    ASSERT_TRUE(PostMessageW(target.Window(), kPosted, 7, 0));
-    EXPECT_EQ(target.posted.load(), 0);  // nothing has served the queue yet
-    EXPECT_EQ(PreciseDelay(wait, 30), 1);
-    EXPECT_EQ(target.posted.load(), 1);
-    EXPECT_EQ(target.lastParameter.load(), 7u);
-    EXPECT_GE(wait.dispatches, 1);
-    EXPECT_EQ(wait.timerResults, 1);  // the loop ended on the timer, not before
-    EXPECT_EQ(wait.created, 1);
-    EXPECT_EQ(wait.closed, 1);
+    wait.BeginPreciseTiming();
+    for (const std::int32_t interval : {1, 2, 3, 5, 20}) {
+        for (int repetition = 0; repetition < 5; ++repetition) {
+            const std::uint64_t start = wait.NowMicroseconds();
+            PreciseDelay(wait, interval);
+            const std::uint64_t elapsed = wait.NowMicroseconds() - start;
+            EXPECT_GE(elapsed, std::uint64_t{1000} * interval) << interval;
+        }
+    }
+    wait.EndPreciseTiming();
+    EXPECT_GT(wait.timerResults, 0);  // the longer ones slept on the timer
 }
 
 TEST(PreciseDelayWin32, MessagesFromAnotherThreadAreServedWhileWaiting) {
@@ -154,10 +176,12 @@ TEST(PreciseDelayWin32, IntervalsBelowOneEndAfterOneWaitOrWithoutATimer) {
         EXPECT_EQ(early.created, 0) << interval;
         EXPECT_EQ(early.timerWaits, 0) << interval;
     }
+    // The positive control: from 1 on the early-return variant waits.
     CountingWait early(ThePlatform());
+    const std::uint64_t start = early.NowMicroseconds();
     PreciseDelay(early, 1, DelayVariant::EarlyReturn);
-    EXPECT_EQ(early.created, 1);
-    EXPECT_EQ(early.closed, 1);
+    EXPECT_GE(early.NowMicroseconds() - start, 1000u);
+    EXPECT_GE(early.dispatches, 1);
 }
 
 TEST(PreciseDelayWin32, WorksOnAThreadWithoutWindows) {

@@ -132,6 +132,7 @@ WaitPort::WaitResult RecordingPlatform::WaitForTimerOrMessages(TimerHandle timer
     const auto due = timerDue_.find(timer);
     if (due == timerDue_.end()) return WaitResult::Failed;  // never set: would wait forever
     if (due->second < 0) nowMicroseconds += static_cast<std::uint64_t>(-due->second / 10);
+    if (due->second < 0) nowMicroseconds += timerLatenessMicroseconds;
     timerDue_.erase(due);
     return WaitResult::Timer;
 }
@@ -156,6 +157,10 @@ void RecordingPlatform::ProcessPendingEvents() {
 }
 std::uint64_t RecordingPlatform::NowMicroseconds() {
     return nowMicroseconds;
+}
+void RecordingPlatform::YieldToOtherThreads() {
+    ++yields;
+    nowMicroseconds += yieldMicroseconds;
 }
 void RecordingPlatform::BeginPreciseTiming() {
     Record("BeginPreciseTiming");

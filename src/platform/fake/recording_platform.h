@@ -44,7 +44,12 @@ class RecordingPlatform : public InputPort,
     std::vector<std::string> calls;
     // Only the calls whose text starts with one of the prefixes.
     std::vector<std::string> CallsStartingWith(std::initializer_list<std::string> prefixes) const;
-    void ClearCalls() { calls.clear(); }
+    void ClearCalls() {
+        calls.clear();
+        callTimes.clear();
+    }
+    // The simulated clock (nowMicroseconds) when each entry of calls was recorded.
+    std::vector<std::uint64_t> callTimes;
 
     // --- InputPort ---
     Point cursor;
@@ -85,6 +90,13 @@ class RecordingPlatform : public InputPort,
     std::uint64_t NowMicroseconds() override;
     void BeginPreciseTiming() override;
     void EndPreciseTiming() override;
+    // YieldToOtherThreads advances the clock by yieldMicroseconds and is counted, not recorded
+    // (a delay's last stretch yields many times). A timer fires timerLatenessMicroseconds after
+    // its due time, as real timers wake up to a tick late.
+    std::uint64_t yieldMicroseconds = 10;
+    int yields = 0;
+    std::uint64_t timerLatenessMicroseconds = 0;
+    void YieldToOtherThreads() override;
 
     // --- SystemPort ---
     std::vector<ProcessEntry> processes;
@@ -146,7 +158,10 @@ class RecordingPlatform : public InputPort,
     std::optional<Utf8Text> GetText() override;
 
   private:
-    void Record(std::string call) { calls.push_back(std::move(call)); }
+    void Record(std::string call) {
+        calls.push_back(std::move(call));
+        callTimes.push_back(nowMicroseconds);
+    }
     static Utf8Text Key(const Utf8Text& path);                    // normalised, lower-case ASCII
     std::map<Utf8Text, std::pair<Utf8Text, std::string>> files_;  // key -> (path as given, bytes)
     std::map<Utf8Text, Utf8Text> folders_;                        // key -> path as given

@@ -118,6 +118,9 @@ std::uint64_t Win32Platform::NowMicroseconds() {
     return static_cast<std::uint64_t>(now.QuadPart / frequency * 1000000 +
                                       now.QuadPart % frequency * 1000000 / frequency);
 }
+void Win32Platform::YieldToOtherThreads() {
+    ::SwitchToThread();
+}
 
 namespace {
 std::atomic<int> g_preciseTimingUsers{0};

@@ -34,6 +34,7 @@ class Win32Platform : public InputPort,
     void CloseTimer(TimerHandle timer) override;
     void ProcessPendingEvents() override;
     std::uint64_t NowMicroseconds() override;
+    void YieldToOtherThreads() override;
     void BeginPreciseTiming() override;
     void EndPreciseTiming() override;
 
