@@ -29,14 +29,7 @@ class Win32LibraryUserInterface : public LibraryUserInterface {
     void ShowMessage(const Utf8Text& message) override {
         MessageBoxW(owner_, Utf8ToWide(message).c_str(), kMessageCaption, MB_OK | MB_ICONWARNING);
     }
-    bool EditorTextFitsGbk() override {
-        // A character survives the trip through GBK only when GBK has it; the rest would come
-        // back as '?' or as a look-alike.
-        const int length = GetWindowTextLengthW(editor_);
-        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-        text.resize(static_cast<std::size_t>(GetWindowTextW(editor_, text.data(), length + 1)));
-        return GbkToWide(WideToGbk(text)) == text;
-    }
+    bool EditorTextFitsGbk() override { return WindowTextFitsGbk(editor_); }
 
   private:
     HWND owner_;
@@ -44,6 +37,23 @@ class Win32LibraryUserInterface : public LibraryUserInterface {
 };
 
 }  // namespace
+
+bool WindowTextFitsGbk(HWND window) {
+    // The rich edit counts a line break once but reads it back as CR LF: room for both, and
+    // read again with more room whenever the text fills the buffer.
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) * 2 + 2, L'\0');
+    for (;;) {
+        const auto copied = static_cast<std::size_t>(
+            SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
+        if (copied + 1 < text.size()) {
+            text.resize(copied);
+            break;
+        }
+        text.assign(text.size() * 2, L'\0');
+    }
+    // A character survives the trip through GBK only when GBK has it.
+    return GbkToWide(WideToGbk(text)) == text;
+}
 
 void InstallLibraryCommands(MainWindowServices& services) {
     UseTitleColorsOf(&services.Colors());

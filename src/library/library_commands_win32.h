@@ -10,4 +10,8 @@ namespace kavo {
 
 void InstallLibraryCommands(MainWindowServices& services);
 
+// False when the window's text holds characters GBK cannot store (they would be saved as '?' or
+// as a look-alike).
+bool WindowTextFitsGbk(HWND window);
+
 }  // namespace kavo

@@ -1,0 +1,315 @@
+// The library's writing against a real disk under the platform: links inside a deleted
+// directory, names the command interpreter would misread, a save that fails half way, and pages
+// that go through the rich edit and back unchanged.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <richedit.h>
+#include <winioctl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <string>
+
+#include "app/editor_widget_win32.h"
+#include "library/library_commands_win32.h"
+#include "library/library_operations.h"
+#include "native/library_fakes.h"
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/win32_platform.h"
+#include "text/wide.h"
+#include "win32/test_support_win32.h"
+
+namespace kavo {
+namespace {
+
+class QuietUi : public LibraryUserInterface {
+  public:
+    std::deque<bool> confirms;
+    std::vector<Utf8Text> messages;
+    std::optional<Utf8Text> AskText(const Utf8Text&, const Utf8Text&) override {
+        return std::nullopt;
+    }
+    bool AskConfirm(const Utf8Text&) override {
+        if (confirms.empty()) return false;
+        const bool answer = confirms.front();
+        confirms.pop_front();
+        return answer;
+    }
+    void ShowMessage(const Utf8Text& message) override { messages.push_back(message); }
+    bool EditorTextFitsGbk() override { return true; }
+};
+
+// A fresh folder of its own under the temporary folder, removed at the end.
+class DiskTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        base_ = std::wstring(temp) + L"kavo-library-" + std::to_wstring(GetCurrentProcessId()) +
+                L"-" + Utf8ToWide(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        root_ = WideToUtf8(base_) + "\\content\\";
+        ASSERT_TRUE(platform_.CreateDirectories(root_));
+    }
+    void TearDown() override { platform_.RemoveDirectoryTree(WideToUtf8(base_)); }
+
+    void Write(const Utf8Text& path, const std::string& bytes) {
+        ASSERT_TRUE(platform_.CreateDirectories(path.substr(0, path.find_last_of('\\'))));
+        ASSERT_TRUE(platform_.WriteWholeFile(path, bytes)) << path;
+    }
+    std::string Read(const Utf8Text& path) {
+        return platform_.ReadWholeFile(path).value_or("<missing>");
+    }
+    std::vector<Utf8Text> Names(const Utf8Text& folder) {
+        std::vector<Utf8Text> names;
+        for (const auto& entry : platform_.ListDirectory(folder, "*.*"))
+            if (entry.name != "." && entry.name != "..") names.push_back(entry.name);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    Win32Platform& platform_ = ThePlatform();
+    std::wstring base_;
+    Utf8Text root_;
+};
+
+// A junction (a mount point reparse point) at link, pointing at target.
+bool MakeJunction(const std::wstring& link, const std::wstring& target) {
+    if (!CreateDirectoryW(link.c_str(), nullptr)) return false;
+    const UniqueFile handle(CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                        nullptr));
+    const std::wstring substitute = L"\\??\\" + target;
+    const auto substituteBytes = static_cast<USHORT>(substitute.size() * sizeof(wchar_t));
+    std::vector<BYTE> buffer(16 + substituteBytes + 2 + 2, 0);
+    auto* words = reinterpret_cast<USHORT*>(buffer.data());
+    *reinterpret_cast<DWORD*>(buffer.data()) = IO_REPARSE_TAG_MOUNT_POINT;
+    words[2] = static_cast<USHORT>(buffer.size() - 8);    // data length
+    words[4] = 0;                                         // substitute name offset
+    words[5] = substituteBytes;                           // substitute name length
+    words[6] = static_cast<USHORT>(substituteBytes + 2);  // print name offset
+    words[7] = 0;                                         // print name length
+    std::memcpy(buffer.data() + 16, substitute.data(), substituteBytes);
+    DWORD returned = 0;
+    if (handle &&
+        DeviceIoControl(handle.get(), FSCTL_SET_REPARSE_POINT, buffer.data(),
+                        static_cast<DWORD>(buffer.size()), nullptr, 0, &returned, nullptr))
+        return true;
+    RemoveDirectoryW(link.c_str());
+    return false;
+}
+
+bool MakeSymbolicLink(const std::wstring& link, const std::wstring& target) {
+    return CreateSymbolicLinkW(link.c_str(), target.c_str(),
+                               SYMBOLIC_LINK_FLAG_DIRECTORY |
+                                   SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != FALSE;
+}
+
+bool RunningUnderWine() {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+std::wstring UnixPath(const std::wstring& path) {
+    using ToUnix = char*(__cdecl*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (toUnix == nullptr) return std::wstring();
+    char* converted = toUnix(path.c_str());
+    if (converted == nullptr) return std::wstring();
+    const std::wstring wide = Utf8ToWide(converted);
+    HeapFree(GetProcessHeap(), 0, converted);
+    return wide;
+}
+
+// Under Wine, runs a program of the Unix side; it is not tracked, so callers wait for its effect.
+bool StartUnixProgram(const std::wstring& program, std::wstring commandLine) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW((L"Z:" + program).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                        nullptr, nullptr, &startup, &process))
+        return false;
+    const UniqueHandleKernel processHandle(process.hProcess);
+    const UniqueHandleKernel threadHandle(process.hThread);
+    return true;
+}
+
+// Under Wine, a symbolic link of the Unix side (what a user's file manager makes).
+bool MakeUnixLink(const std::wstring& link, const std::wstring& target) {
+    if (!RunningUnderWine() || !StartUnixProgram(L"/bin/ln", L"/bin/ln -s \"" + UnixPath(target) +
+                                                                 L"\" \"" + UnixPath(link) + L"\""))
+        return false;
+    return test::WaitFor(
+        [&] { return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES; },
+        std::chrono::seconds(5));
+}
+
+TEST_F(DiskTest, DeletingADirectoryRemovesLinksInsideButNeverTheirTargets) {
+    const Utf8Text outside = WideToUtf8(base_) + "\\outside";
+    Write(outside + "\\keep.txt", "the target's file");
+    int tried = 0;
+    const std::pair<const char*, bool (*)(const std::wstring&, const std::wstring&)> kinds[] = {
+        {"junction", &MakeJunction},
+        {"symbolic link", &MakeSymbolicLink},
+        {"Unix symbolic link", &MakeUnixLink}};
+    for (const auto& [kind, make] : kinds) {
+        Write(root_ + "doomed\\page.txt", "x");
+        Write(root_ + "doomed\\sub\\deep.txt", "y");
+        if (!make(Utf8ToWide(root_ + "doomed\\link"), Utf8ToWide(outside))) continue;
+        // Positive control: through the link the target's file is visible.
+        if (Read(root_ + "doomed\\link\\keep.txt") != "the target's file") {
+            platform_.RemoveDirectoryTree(root_ + "doomed");
+            continue;
+        }
+        ++tried;
+        const DWORD attributes = GetFileAttributesW(Utf8ToWide(root_ + "doomed\\link").c_str());
+        EXPECT_TRUE(attributes & FILE_ATTRIBUTE_REPARSE_POINT) << kind;
+
+        const bool removed = platform_.RemoveDirectoryTree(root_ + "doomed");
+        EXPECT_EQ(Read(outside + "\\keep.txt"), "the target's file") << kind;
+        EXPECT_TRUE(platform_.IsDirectory(root_)) << kind;
+        if (std::string(kind) == "Unix symbolic link") {
+            // Wine cannot remove a Unix link through the file API (RemoveDirectory answers
+            // "not empty", DeleteFile "denied"): the link stays, everything else goes.
+            EXPECT_FALSE(removed);
+            EXPECT_EQ(Names(root_ + "doomed"), std::vector<Utf8Text>{"link"});
+            const std::wstring link = Utf8ToWide(root_ + "doomed\\link");
+            StartUnixProgram(L"/bin/rm", L"/bin/rm \"" + UnixPath(link) + L"\"");
+            test::WaitFor(
+                [&] { return GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES; },
+                std::chrono::seconds(5));
+            continue;
+        }
+        EXPECT_TRUE(removed) << kind;
+        EXPECT_FALSE(platform_.PathExists(root_ + "doomed")) << kind;
+
+        // A script directory that is itself a link loses only the link.
+        ASSERT_TRUE(make(Utf8ToWide(root_ + "linked"), Utf8ToWide(outside))) << kind;
+        EXPECT_TRUE(platform_.RemoveDirectoryTree(root_ + "linked")) << kind;
+        EXPECT_FALSE(platform_.PathExists(root_ + "linked")) << kind;
+        EXPECT_EQ(Read(outside + "\\keep.txt"), "the target's file") << kind;
+    }
+    if (tried == 0) GTEST_SKIP() << "no working directory links on this file system";
+}
+
+TEST_F(DiskTest, DeleteDirectoryCommandRemovesExactlyTheNamedDirectory) {
+    const Utf8Text names[] = {"100% & ^x", "%TEMP%", "a&b", "q's", "\xE0\xB8\x81 Thai"};
+    for (const Utf8Text& name : names) Write(root_ + name + "\\p.txt", name);
+    Write(root_ + "100%\\keep.txt", "sibling");
+    Write(root_ + "a\\keep.txt", "sibling");
+    FakeTree tree;
+    FakeEditor editor;
+    QuietUi ui;
+    Library library(platform_, tree, editor, nullptr);
+    library.contentRoot = root_;
+    for (const Utf8Text& name : names) {
+        RebuildLibraryTree(library);
+        int index = -1;
+        for (int i = 0; i < tree.Count(); ++i)
+            if (tree.Text(i) == name) index = i;
+        ASSERT_NE(index, -1) << name;
+        tree.Select(index);
+        ui.confirms = {true};
+        DeleteDirectory(library, ui);
+        EXPECT_FALSE(platform_.PathExists(root_ + name)) << name;
+    }
+    EXPECT_EQ(Names(root_), (std::vector<Utf8Text>{"100%", "a"}));
+    EXPECT_EQ(Read(root_ + "100%\\keep.txt"), "sibling");
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(DiskTest, ASaveThatFailsHalfWayKeepsTheOldPageAndLeavesNoTemporaryFile) {
+    const Utf8Text page = root_ + "d\\page.txt";
+    Write(page, "old page");
+    {
+        // Another program holds the page open without letting it be replaced.
+        const UniqueFile holder(CreateFileW(Utf8ToWide(page).c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(holder);
+        EXPECT_FALSE(platform_.ReplaceFileAtomically(page, "new page"));
+        EXPECT_EQ(Read(page), "old page");
+        EXPECT_EQ(Names(root_ + "d"), std::vector<Utf8Text>{"page.txt"});
+    }
+    // Positive control: released, the same replace goes through.
+    EXPECT_TRUE(platform_.ReplaceFileAtomically(page, "new page"));
+    EXPECT_EQ(Read(page), "new page");
+    EXPECT_EQ(Names(root_ + "d"), std::vector<Utf8Text>{"page.txt"});
+    // A folder that is gone: nothing is written anywhere.
+    EXPECT_FALSE(platform_.ReplaceFileAtomically(root_ + "gone\\page.txt", "x"));
+}
+
+TEST_F(DiskTest, NewEmptyFileNeverReplacesOne) {
+    Write(root_ + "d\\old.txt", "precious");
+    EXPECT_FALSE(platform_.CreateNewEmptyFile(root_ + "d\\old.txt"));
+    EXPECT_FALSE(platform_.CreateNewEmptyFile(root_ + "d\\OLD.TXT"));
+    EXPECT_EQ(Read(root_ + "d\\old.txt"), "precious");
+    EXPECT_TRUE(platform_.CreateNewEmptyFile(root_ + "d\\new.txt"));
+    EXPECT_EQ(Read(root_ + "d\\new.txt"), "");
+    EXPECT_TRUE(platform_.PathExists(root_ + "d\\new.txt"));
+    EXPECT_TRUE(platform_.PathExists(root_ + "d"));
+    EXPECT_FALSE(platform_.PathExists(root_ + "d\\none.txt"));
+}
+
+// The rich edit of the main window, loaded and read through the editor widget.
+class RichEditTest : public DiskTest {
+  protected:
+    void SetUp() override {
+        DiskTest::SetUp();
+        LoadLibraryW(L"Msftedit.dll");
+        window_.reset(CreateWindowExW(0, MSFTEDIT_CLASS, L"",
+                                      WS_POPUP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, 0,
+                                      0, 300, 200, nullptr, nullptr, nullptr, nullptr));
+        ASSERT_NE(window_.get(), nullptr);
+        editor_ = std::make_unique<Win32EditorWidget>(window_.get());
+    }
+    UniqueWindow window_;
+    std::unique_ptr<Win32EditorWidget> editor_;
+};
+
+TEST_F(RichEditTest, UneditedPagesRoundTripByteForByte) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"crlf", "信息框(\"a\")\r\n延时(10)"},   {"lf", "line one\nline two\n"},
+        {"not gbk", "ok \x81\x20 \xFF\x80 end"}, {"zero", std::string("ab\0cd", 5)},
+        {"gbk", "\xD0\xC5\xCF\xA2\xBF\xF2\r\n"}, {"rtf", "{\\rtf1 not formatting}"},
+    };
+    for (const Case& c : cases) Write(root_ + "d\\" + c.name + ".txt", c.bytes);
+    FakeTree tree;
+    QuietUi ui;
+    Library library(platform_, tree, *editor_, nullptr);
+    library.leavePageCheck = [&ui](Library& lib) { return LeavePageCheck(lib, ui); };
+    tree.onSelectionChanged = [&library] { OnTreeSelectionChanged(library); };
+    library.contentRoot = root_;
+    RebuildLibraryTree(library);
+    for (const Case& c : cases) {
+        int index = -1;
+        for (int i = 0; i < tree.Count(); ++i)
+            if (tree.Text(i) == c.name) index = i;
+        ASSERT_NE(index, -1);
+        tree.Select(index);
+        EXPECT_FALSE(PageChanged(library)) << c.name;
+        EXPECT_TRUE(SavePage(library, ui)) << c.name;
+        EXPECT_EQ(Read(root_ + "d\\" + c.name + ".txt"), c.bytes) << c.name;
+    }
+    // Typing changes the page; GBK stores what was typed, and an LF page keeps LF.
+    for (int i = 0; i < tree.Count(); ++i)
+        if (tree.Text(i) == "lf") tree.Select(i);
+    SendMessageW(window_.get(), EM_SETSEL, -1, -1);
+    SendMessageW(window_.get(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L"\x4E2D"));
+    EXPECT_TRUE(PageChanged(library));
+    EXPECT_TRUE(WindowTextFitsGbk(window_.get()));
+    EXPECT_TRUE(SavePage(library, ui));
+    EXPECT_EQ(Read(root_ + "d\\lf.txt"), "line one\nline two\n\xD6\xD0");
+    // A character GBK lacks is noticed before saving.
+    SendMessageW(window_.get(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L"\xD83D\xDE00"));
+    EXPECT_FALSE(WindowTextFitsGbk(window_.get()));
+}
+
+}  // namespace
+}  // namespace kavo
