@@ -1,0 +1,263 @@
+"""The editor's commands, find in page, global search and links, as a user drives them."""
+
+import os
+import shutil
+import subprocess
+import time
+
+import kavo_gui
+from kavo_gui import Kavo, inspect, menus, wait_for, xdotool
+
+EXAMPLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples",
+                        "content")
+
+
+def settled_window(title):
+    """(x, y, width, height) of the visible window titled title once its opening animation has
+    ended (two readings in a row agree)."""
+    last = [None]
+
+    def still():
+        rows = [line.split("\t") for line in inspect("windows", title).splitlines()]
+        shown = [row for row in rows if row[0] == "window" and row[2] == "1"]
+        rect = tuple(int(v) for v in shown[0][3:7]) if shown else None
+        if rect is not None and rect == last[0]:
+            return rect
+        last[0] = rect
+        return None
+
+    return wait_for(still, interval=0.25, what=f"the window {title} to settle")
+
+
+def client_point(rect, x, y):
+    """A point of a small window's client area (its border is one pixel)."""
+    return rect[0] + 1 + x, rect[1] + 1 + y
+
+
+def dark_share(path, control):
+    """Share of dark pixels in the lower part of a control, below the roll-up panels that
+    cover the editor's top (bold text has more of them)."""
+    crop = f"{control.width - 30}x{control.height - 230}+{control.screen_x + 5}+{control.screen_y + 220}"
+    out = kavo_gui.run(["convert", path, "-crop", crop, "-colorspace", "gray", "-threshold", "50%",
+                        "-format", "%[fx:1-mean]", "info:"], check=True).stdout.decode()
+    return float(out)
+
+
+class EditorAndSearchTest(kavo_gui.SessionTest):
+    def start(self, name, pages=None):
+        self.kavo = Kavo(name, pages=pages)
+        self.kavo.start()
+        self.kavo.activate()
+        return self.kavo
+
+    def open_page(self, directory, page):
+        kavo = self.kavo
+        row = next(r for r in kavo.tree() if r["text"] == directory)
+        if not row["expanded"]:
+            kavo.click_tree_item(directory, double=True)
+            wait_for(lambda: next(r for r in kavo.tree() if r["text"] == directory)["expanded"],
+                     what="the directory to open")
+        kavo.click_tree_item(page)
+        wait_for(lambda: next(r for r in kavo.tree() if r["text"] == page)["selected"],
+                 what=f"the page {page} to be selected")
+
+    def editor_text(self):
+        return self.kavo.text("编辑框_脚本编辑区")
+
+    def test_help_buttons_show_each_usage_text_with_its_height(self):
+        kavo = self.start("editor-help")
+        texts = {
+            "加入计次循环": ("使用格式\n例如： 计次循环(2,1)\n其中2代表循环次数 1代表参数\n"
+                       "注意：必须插入循环尾此循环方可成立\n例如：计次循环尾(1) \n1与前面的参数相对应。", 200),
+            "加入延时": ("使用格式\n例如： 延时(100)\n100代表100毫秒 1000毫秒=1秒", 200),
+            "加入运行": ("使用格式\n例如： 运行(notepad.exe)\nnotepad.exe 代表文件路径", 200),
+            "加入特殊按键": ("使用格式\n例如： 特殊按键(20)\n20代表键代码 括号里应输入数字（键代码） "
+                       "键代码在设置菜单里查看。", 200),
+            "加入鼠标单击": ("使用格式\n例如： 鼠标(左键)\n例如： 鼠标(右键)", 200),
+            "加入普通按键": ("使用格式\n例如： 按键(fhjshfkj,50)\n其中fhjshfkj代表需要输入的键\n"
+                       "50代表输入的速度", 200),
+            "加入鼠标移动": ("使用格式\n例如： 鼠标移动(800,100)\n其中80为横坐标   100为纵坐标\n"
+                       "按F1获取横纵坐标！", 160),
+            "加入信息框": ("使用格式\n例如： 信息框（你好,我是脚本编辑器,）\n"
+                      "其中你好为信息框标题   我是脚本编辑器是信息框内容", 200),
+        }
+        for button, (text, height) in texts.items():
+            with self.subTest(button=button):
+                kavo.click(button)
+                wait_for(lambda: kavo.text("编辑框1") == text, what=f"the help of {button}")
+                self.assertEqual(kavo.control("编辑框1").height, height)
+        # The short box leaves the coordinate rows below it in sight.
+        kavo.click("加入鼠标移动")
+        wait_for(lambda: kavo.control("编辑框1").height == 160, what="the short help box")
+        self.assertTrue(kavo.control("编辑框4").visible)
+
+    def test_bold_shows_but_is_not_saved(self):
+        # Blank lines first: the page's text shows below the panels over the editor's top.
+        text = "\n" * 16 + "鼠标(左键)\n延时(100)"
+        kavo = self.start("editor-bold", {"测试/粗体.txt": text})
+        self.open_page("测试", "粗体")
+        wait_for(lambda: self.editor_text() == text, what="the page")
+        editor = kavo.control("编辑框_脚本编辑区")
+        below_text = (editor.screen_x + editor.width // 2, editor.screen_y + editor.height - 20)
+        kavo.click_at(*below_text)  # the caret goes to the end; nothing is selected
+        plain = dark_share(kavo_gui.screenshot(kavo.folder + "/plain.png"), editor)
+        self.assertGreater(plain, 0.001)
+
+        kavo.key("ctrl+a")
+        kavo.click("超级按钮2")  # 操作
+        wait_for(menus, what="the 操作 menu")
+        # 设置字体 is the eighth item that can be chosen; 置粗体 the second of its sub-menu.
+        kavo.key(*(["Down"] * 8), "Right", "Down", "Return")
+        wait_for(lambda: not menus(), what="the menu to close")
+        kavo.click_at(*below_text)
+        bold = lambda: dark_share(kavo_gui.screenshot(kavo.folder + "/bold.png"), editor)
+        wait_for(lambda: bold() > plain * 1.15, what="the text to show bold")
+
+        kavo.type_text("1")
+        kavo.key("ctrl+s")
+        path = os.path.join(kavo.folder, "content", "测试", "粗体.txt")
+        expected = (text.replace("\n", "\r\n") + "1").encode("gbk")
+
+        def saved():
+            with open(path, "rb") as f:
+                return f.read() == expected
+
+        wait_for(saved, what="the page to be saved as plain text")
+        # Loaded again, the page shows what was saved, without the bold.
+        kavo.click_tree_item("测试")
+        self.open_page("测试", "粗体")
+        wait_for(lambda: self.editor_text() == text + "1", what="the page again")
+        kavo.click_at(*below_text)
+        reloaded = dark_share(kavo_gui.screenshot(kavo.folder + "/reloaded.png"), editor)
+        self.assertLess(reloaded, plain * 1.1)
+
+    def test_ctrl_f_finds_and_next_moves_on(self):
+        kavo = self.start("editor-find", {"测试/查找.txt": "abc abc"})
+        self.open_page("测试", "查找")
+        wait_for(lambda: self.editor_text() == "abc abc", what="the page")
+
+        kavo.key("ctrl+f")
+        rect = settled_window("温馨提示")
+        kavo.type_text("abc")
+        search = client_point(rect, 32 + 48, 123 + 12)
+        after = client_point(rect, 152 + 48, 123 + 12)
+        kavo.click_at(*search)
+        kavo.click_at(*after)  # 下一个: the second abc
+        kavo.click_at(*after)  # 下一个 again: there is no third, the selection stays
+        kavo.activate()
+        kavo.type_text("X")  # replaces the selection
+        wait_for(lambda: self.editor_text() == "abc X", what="the second abc to be replaced")
+
+        kavo.key("ctrl+f")  # the open window comes forward
+        self.assertEqual(settled_window("温馨提示"), rect)
+        kavo.click_at(*search)
+        kavo.activate()
+        kavo.type_text("Y")
+        wait_for(lambda: self.editor_text() == "Y X", what="the first abc to be replaced")
+
+    def open_global_search(self):
+        self.kavo.click("超级按钮1")  # 程序
+        wait_for(menus, what="the 程序 menu")
+        self.kavo.key(*(["Down"] * 9), "Return")  # 全局搜索
+        return settled_window("全局搜索")
+
+    def test_global_search_lists_the_pages_and_a_double_click_loads_one(self):
+        self.kavo = Kavo("editor-search")
+        shutil.copytree(EXAMPLES, os.path.join(self.kavo.folder, "content"))
+        kavo = self.kavo.start()
+        kavo.activate()
+        rect = self.open_global_search()
+        list_top = rect[1] + 1 + 176
+        row = lambda i: (rect[0] + 1 + 19 + 60, list_top + 25 + 15 * i)
+
+        def search(text):
+            kavo.click_at(*client_point(rect, 19 + 100, 82 + 12))
+            kavo.key("ctrl+a", "BackSpace")
+            kavo.type_text(text)
+            kavo.click_at(*client_point(rect, 67 + 48, 123 + 12))
+
+        def open_row(i):
+            x, y = row(i)
+            xdotool("mousemove", "--sync", x, y)
+            xdotool("click", "--repeat", 2, "--delay", 80, 1)
+
+        welcome = "// 欢迎使用KAVO脚本助手"
+        notepad = "// 这页脚本会打开记事本"
+        # KAVO is in the welcome page and the notepad page, in that order in the tree.
+        search("KAVO")
+
+        def opened(i, start):
+            open_row(i)
+            return self.editor_text().startswith(start)
+
+        wait_for(lambda: opened(1, notepad), what="the second row to load its page")
+        self.assertTrue(next(r for r in kavo.tree() if r["text"] == "2 记事本打字")["selected"])
+        wait_for(lambda: opened(0, welcome), what="the first row to load its page")
+        open_row(2)  # no third row
+        # Letter case counts: kavo is in no page, so there is no row to open.
+        search("kavo")
+        kavo_gui.screenshot(kavo.folder + "/no-rows.png")
+        open_row(0)
+        search("KAVO")  # positive control: the rows come back
+        wait_for(lambda: opened(1, notepad), what="the rows of a new search")
+        kavo_gui.screenshot(kavo.folder + "/search.png")
+
+    def test_only_web_links_are_handed_to_the_shell(self):
+        work = os.path.join(kavo_gui.ARGS.work, "editor-links-shell")
+        shutil.rmtree(work, ignore_errors=True)
+        os.makedirs(work)
+        record = os.path.join(work, "opened.txt")
+        marker = os.path.join(work, "program-ran.txt")
+        recorder = os.path.join(work, "browser.sh")
+        with open(recorder, "w") as f:
+            f.write(f'#!/bin/sh\necho "$@" >> "{record}"\n')
+        os.chmod(recorder, 0o755)
+        program = os.path.join(work, "program.bat")
+        with open(program, "w") as f:
+            f.write(f'echo ran > "Z:{marker.replace("/", chr(92))}"\r\n')
+        # Wine hands web addresses to the Unix browsers listed here: the recorder stands in.
+        kavo_gui.run(["wine", "reg", "add", r"HKCU\Software\Wine\WineBrowser", "/v", "Browsers",
+                      "/t", "REG_SZ", "/d", recorder, "/f"], check=True)
+        kavo_gui.run(["wine", "reg", "add", r"HKCU\Software\Wine\WineBrowser", "/v", "Mailers",
+                      "/t", "REG_SZ", "/d", recorder, "/f"], check=True)
+        try:
+            kavo = self.start("editor-links", {
+                "链接/程序.txt": "file:///Z:" + program,
+                "链接/网页.txt": "http://example.com/kavo-link-test",
+            })
+            editor = kavo.control("编辑框_脚本编辑区")
+            on_link = (editor.screen_x + 30, editor.screen_y + 10)
+
+            self.open_page("链接", "程序")
+            wait_for(lambda: self.editor_text().startswith("file:"), what="the program link")
+            xdotool("mousemove", "--sync", *on_link)
+            xdotool("click", "--repeat", 2, "--delay", 80, 1)
+            xdotool("keydown", "ctrl")
+            xdotool("click", 1)
+            xdotool("keyup", "ctrl")
+
+            self.open_page("链接", "网页")
+            wait_for(lambda: self.editor_text().startswith("http:"), what="the web link")
+            xdotool("mousemove", "--sync", *on_link)
+            xdotool("click", 1)  # a plain click only places the caret
+            xdotool("keydown", "ctrl")
+            xdotool("click", 1)
+            xdotool("keyup", "ctrl")
+
+            def lines():
+                if not os.path.exists(record):
+                    return []
+                with open(record) as f:
+                    return f.read().split()
+
+            wait_for(lambda: lines(), what="the web link to reach the browser")
+            xdotool("click", "--repeat", 2, "--delay", 80, 1)
+            wait_for(lambda: len(lines()) == 2, what="the double click to open it again")
+            self.assertEqual(lines(), ["http://example.com/kavo-link-test"] * 2)
+            self.assertFalse(os.path.exists(marker))
+        finally:
+            kavo_gui.run(["wine", "reg", "delete", r"HKCU\Software\Wine\WineBrowser", "/f"])
+
+
+if __name__ == "__main__":
+    kavo_gui.main()
