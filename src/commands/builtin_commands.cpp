@@ -1,11 +1,13 @@
 #include "commands/builtin_commands.h"
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 #include "commands/keyboard_actions.h"
 #include "commands/mouse_actions.h"
 #include "commands/precise_delay.h"
+#include "commands/run_input.h"
 #include "text/encoding.h"
 
 namespace kavo {
@@ -46,6 +48,9 @@ std::int32_t Number(const Arguments& arguments, std::size_t index) {
 void AddBuiltinCommands(ScriptEngine& engine, const CommandServices& services) {
     // The handlers keep a reference to services, which outlives the engine's use of them.
     const CommandServices& s = services;
+    // Every input action goes through the run-aware layer: it keeps the record of what a run
+    // holds and lets nothing new out of a stopped run.
+    const auto input = std::make_shared<RunInput>(services.input);
 
     engine.AddCommand(
         RuntimeText(kMessageBoxName),
@@ -58,10 +63,10 @@ void AddBuiltinCommands(ScriptEngine& engine, const CommandServices& services) {
 
     engine.AddCommand(
         RuntimeText(kMouseName),
-        [&s](const Arguments& a) -> std::int32_t {
+        [input](const Arguments& a) -> std::int32_t {
             const std::string_view button = Argument(a, 0);
-            if (button == kLeftButton) ClickAtCursor(s.input, ClickKind::Left);
-            if (button == kRightButton) ClickAtCursor(s.input, ClickKind::Right);
+            if (button == kLeftButton) ClickAtCursor(*input, ClickKind::Left);
+            if (button == kRightButton) ClickAtCursor(*input, ClickKind::Right);
             return 0;
         },
         1);
@@ -72,8 +77,8 @@ void AddBuiltinCommands(ScriptEngine& engine, const CommandServices& services) {
 
     engine.AddCommand(
         RuntimeText(kMouseMessageName),
-        [&s](const Arguments& a) -> std::int32_t {
-            PostMouseMessage(s.input, Number(a, 0), Number(a, 1), Number(a, 2), Number(a, 3),
+        [input](const Arguments& a) -> std::int32_t {
+            PostMouseMessage(*input, Number(a, 0), Number(a, 1), Number(a, 2), Number(a, 3),
                              Number(a, 4));
             return 0;
         },
@@ -81,24 +86,24 @@ void AddBuiltinCommands(ScriptEngine& engine, const CommandServices& services) {
 
     engine.AddCommand(
         RuntimeText(kKeyMessageName),
-        [&s](const Arguments& a) -> std::int32_t {
-            PostKeyMessage(s.input, Number(a, 0), Number(a, 1), Number(a, 2));
+        [input](const Arguments& a) -> std::int32_t {
+            PostKeyMessage(*input, Number(a, 0), Number(a, 1), Number(a, 2));
             return 0;
         },
         3);
 
     engine.AddCommand(
         RuntimeText(kMouseMoveName),
-        [&s](const Arguments& a) -> std::int32_t {
-            GlideCursor(s.input, s.wait, Number(a, 0), Number(a, 1));
+        [&s, input](const Arguments& a) -> std::int32_t {
+            GlideCursor(*input, s.wait, Number(a, 0), Number(a, 1));
             return 0;
         },
         2);
 
     engine.AddCommand(
         RuntimeText(kBalloonTipName),
-        [&s](const Arguments& a) -> std::int32_t {
-            const Point where = s.input.GetCursorPos();
+        [&s, input](const Arguments& a) -> std::int32_t {
+            const Point where = input->GetCursorPos();
             if (s.showBalloonTip) s.showBalloonTip(where, GbkToUtf8(Argument(a, 0)));
             return 0;
         },
@@ -111,8 +116,8 @@ void AddBuiltinCommands(ScriptEngine& engine, const CommandServices& services) {
 
     engine.AddCommand(
         RuntimeText(kTypeKeysName),
-        [&s](const Arguments& a) -> std::int32_t {
-            TypeKeys(s.input, s.wait, Argument(a, 0), Number(a, 1));
+        [&s, input](const Arguments& a) -> std::int32_t {
+            TypeKeys(*input, s.wait, Argument(a, 0), Number(a, 1));
             return 0;
         },
         2);
@@ -126,8 +131,8 @@ void AddBuiltinCommands(ScriptEngine& engine, const CommandServices& services) {
 
     engine.AddCommand(
         RuntimeText(kSpecialKeyName),
-        [&s](const Arguments& a) -> std::int32_t {
-            PressSpecialKey(s.input, s.wait, TextToInteger(Argument(a, 0)));
+        [&s, input](const Arguments& a) -> std::int32_t {
+            PressSpecialKey(*input, s.wait, TextToInteger(Argument(a, 0)));
             return 0;
         },
         1);

@@ -1,8 +1,11 @@
 #include "commands/keyboard_actions.h"
 
 #include <cstdint>
+#include <optional>
 
+#include "commands/gbk_characters.h"
 #include "commands/precise_delay.h"
+#include "commands/script_run.h"
 
 namespace kavo {
 namespace {
@@ -17,12 +20,50 @@ constexpr std::uint32_t kKeyDownMessage = 0x0100;
 constexpr std::uint32_t kKeyUpMessage = 0x0101;
 constexpr std::uint32_t kCharMessage = 0x0102;
 
+// Mode 1. Below 0x80 a code is the character itself. A byte from 0x80 is GBK: a lead byte
+// waits (in the run) for the next character post to the same window, and with a trail byte
+// makes one character; a lead byte followed by anything else goes out alone. A code from 0x100
+// whose high byte leads and whose low byte trails is such a pair in one number. Other codes go
+// out unchanged.
+void PostCharacter(InputPort& input, NativeWindow window, int code) {
+    const auto post = [&](std::uint32_t character) {
+        input.PostWindowMessage(window, kCharMessage, character, 0);
+    };
+    ScriptRun* run = CurrentRun();
+    if (const std::optional<std::uint8_t> lead = run ? run->TakeLeadByte(window) : std::nullopt) {
+        if (code >= 0 && code <= 0xFF && IsTrailByte(static_cast<std::uint32_t>(code))) {
+            post(PairCharacter(*lead, static_cast<std::uint8_t>(code)));
+            return;
+        }
+        post(LoneByteCharacter(*lead));
+    }
+    if (code < 0x80 || code > 0xFFFF) {
+        post(static_cast<std::uint32_t>(code));
+        return;
+    }
+    if (code <= 0xFF) {
+        const auto byte = static_cast<std::uint8_t>(code);
+        if (run != nullptr && IsLeadByte(byte)) {
+            run->KeepLeadByte(window, byte);
+            return;
+        }
+        post(LoneByteCharacter(byte));
+        return;
+    }
+    const auto high = static_cast<std::uint8_t>(code >> 8);
+    const auto low = static_cast<std::uint8_t>(code & 0xFF);
+    post(IsLeadByte(high) && IsTrailByte(low) ? PairCharacter(high, low)
+                                              : static_cast<std::uint32_t>(code));
+}
+
 }  // namespace
 
 void TypeKeys(InputPort& input, WaitPort& wait, std::string_view text, int pauseMs) {
     // Each byte is used as a virtual-key code as it stands: letters and digits press their own
     // keys, a double-byte character presses the keys of its two byte values.
     for (const char byte : AsciiToUpper(text)) {
+        // A stopped run types no further key.
+        if (CurrentRunStopped()) return;
         const auto code = static_cast<std::uint8_t>(byte);
         input.KeybdEvent(code, 0);
         input.KeybdEvent(code, kKeyUp);
@@ -54,7 +95,7 @@ void PostKeyMessage(InputPort& input, NativeWindow window, int code, int mode) {
     };
     switch (mode) {
         case 1:
-            post(kCharMessage);
+            PostCharacter(input, window, code);
             break;
         case 2:
         case 3:

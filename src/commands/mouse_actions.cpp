@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "commands/precise_delay.h"
+#include "commands/script_run.h"
 
 namespace kavo {
 namespace {
@@ -102,6 +103,8 @@ void GlideCursor(InputPort& input, WaitPort& wait, int x, int y) {
     const std::uint64_t start = wait.NowMicroseconds();
     std::uint64_t step = 0;
     while (at.x != x || at.y != y) {
+        // A stopped run leaves the cursor where the glide has brought it.
+        if (CurrentRunStopped()) return;
         if (at.x != x) at.x = StepToward(at.x, x);
         if (at.y != y) at.y = StepToward(at.y, y);
         ++step;

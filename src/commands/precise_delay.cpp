@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "commands/script_run.h"
+
 namespace kavo {
 
 namespace {
@@ -14,6 +16,19 @@ constexpr std::uint64_t kQueuePollReserveMicroseconds = 300;
 constexpr std::uint64_t kQueuePollEveryMicroseconds = 250;
 // Sleeping on the timer for less than a tick is not worth creating one.
 constexpr std::uint64_t kShortestTimerSleepMicroseconds = 1000;
+
+// Inside a run, every wait also listens to the run's wake event, so that a stop from another
+// thread ends it at once; outside a run (wake 0) the waits are the plain ones.
+WaitPort::WaitResult WaitForTimer(WaitPort& wait, WaitPort::TimerHandle timer,
+                                  WaitPort::WakeHandle wake) {
+    return wake != 0 ? wait.WaitForTimerMessagesOrWake(timer, wake)
+                     : wait.WaitForTimerOrMessages(timer);
+}
+WaitPort::WaitResult WaitForQueue(WaitPort& wait, std::uint32_t timeoutMs,
+                                  WaitPort::WakeHandle wake) {
+    return wake != 0 ? wait.WaitForMessagesOrWake(timeoutMs, wake)
+                     : wait.WaitForMessages(timeoutMs);
+}
 
 // Closes the delay's timer however the call ends (a dispatched handler may throw).
 class TimerCloser {
@@ -36,7 +51,7 @@ void FinishOnClock(WaitPort& wait, std::uint64_t deadline) {
     std::uint64_t nextPoll = 0;
     for (;;) {
         const std::uint64_t now = wait.NowMicroseconds();
-        if (now >= deadline) return;
+        if (now >= deadline || CurrentRunStopped()) return;
         if (now >= nextPoll && deadline - now > kQueuePollReserveMicroseconds) {
             wait.ProcessPendingEvents();
             nextPoll = now + kQueuePollEveryMicroseconds;
@@ -50,7 +65,7 @@ void FinishOnClock(WaitPort& wait, std::uint64_t deadline) {
 // timeout until `until`, dispatching whatever arrives. A script relies on its delays (a window
 // must have appeared, a program must have started), so ending early is not an option. Whole
 // milliseconds, rounded down: the clock waits the rest.
-void WaitWithoutTimer(WaitPort& wait, std::uint64_t until) {
+void WaitWithoutTimer(WaitPort& wait, std::uint64_t until, WaitPort::WakeHandle wake) {
     for (;;) {
         const std::uint64_t now = wait.NowMicroseconds();
         if (now >= until) return;
@@ -58,15 +73,18 @@ void WaitWithoutTimer(WaitPort& wait, std::uint64_t until) {
         if (remainingMs == 0) return;
         const auto timeout = static_cast<std::uint32_t>(
             std::min<std::uint64_t>(remainingMs, std::numeric_limits<std::int32_t>::max()));
+        const WaitPort::WaitResult result = WaitForQueue(wait, timeout, wake);
+        if (result == WaitPort::WaitResult::Woken) return;
         // A failed wait cannot sleep; serving the queue and trying again still ends in time.
-        if (wait.WaitForMessages(timeout) != WaitPort::WaitResult::Timer)
-            wait.ProcessPendingEvents();
+        if (result != WaitPort::WaitResult::Timer) wait.ProcessPendingEvents();
+        if (CurrentRunStopped()) return;
     }
 }
 
 // Sleeps on a timer of its own until wakeAt (a little before the delay's deadline), serving
 // every message that wakes it, and learns how late the timer woke.
-void SleepOnTimer(WaitPort& wait, std::uint64_t wakeAt, TimerLateness& lateness) {
+void SleepOnTimer(WaitPort& wait, std::uint64_t wakeAt, TimerLateness& lateness,
+                  WaitPort::WakeHandle wake) {
     const WaitPort::TimerHandle timer = wait.CreateDelayTimer();
     const TimerCloser closer(wait, timer);
     const std::uint64_t setAt = wait.NowMicroseconds();
@@ -74,12 +92,13 @@ void SleepOnTimer(WaitPort& wait, std::uint64_t wakeAt, TimerLateness& lateness)
     // Negative: relative to the moment the timer is set, in 100-nanosecond units.
     const auto dueTime = -static_cast<std::int64_t>(wakeAt - setAt) * 10;
     if (timer == 0 || !wait.SetDelayTimer(timer, dueTime)) {
-        WaitWithoutTimer(wait, wakeAt);
+        WaitWithoutTimer(wait, wakeAt, wake);
         return;
     }
     for (;;) {
         const std::uint64_t before = wait.NowMicroseconds();
-        const WaitPort::WaitResult result = wait.WaitForTimerOrMessages(timer);
+        const WaitPort::WaitResult result = WaitForTimer(wait, timer, wake);
+        if (result == WaitPort::WaitResult::Woken) return;
         if (result == WaitPort::WaitResult::Timer) {
             // Only a wait that began before the due time tells how late the timer wakes; one
             // that began after it (a long message handler) says nothing about the timer.
@@ -88,10 +107,12 @@ void SleepOnTimer(WaitPort& wait, std::uint64_t wakeAt, TimerLateness& lateness)
             return;
         }
         if (result == WaitPort::WaitResult::Failed) {
-            WaitWithoutTimer(wait, wakeAt);
+            WaitWithoutTimer(wait, wakeAt, wake);
             return;
         }
         wait.ProcessPendingEvents();
+        // What was dispatched may have been the stop (the stop key's message on this thread).
+        if (CurrentRunStopped()) return;
     }
 }
 
@@ -111,6 +132,12 @@ void PassThroughTimer(WaitPort& wait, std::int32_t intervalMs) {
     }
 }
 
+// The calling thread's run's wake event; 0 outside a run.
+WaitPort::WakeHandle RunWakeEvent() {
+    const ScriptRun* run = CurrentRun();
+    return run != nullptr ? run->WakeEvent() : 0;
+}
+
 }  // namespace
 
 void TimerLateness::Observe(std::uint64_t latenessMicroseconds) {
@@ -128,6 +155,8 @@ TimerLateness& SharedTimerLateness() {
 }
 
 std::int32_t PreciseDelay(WaitPort& wait, std::int32_t intervalMs, DelayVariant variant) {
+    // A stopped run waits no more: the run ends at its next statement.
+    if (CurrentRunStopped()) return 1;
     if (intervalMs < 1) {
         if (variant == DelayVariant::Plain) PassThroughTimer(wait, intervalMs);
         return 1;
@@ -138,7 +167,7 @@ std::int32_t PreciseDelay(WaitPort& wait, std::int32_t intervalMs, DelayVariant 
     const std::uint64_t margin = lateness.MarginMicroseconds();
     // Short delays are waited on the clock alone: the timer could not wake in time for them.
     if (deadline - start >= margin + kShortestTimerSleepMicroseconds)
-        SleepOnTimer(wait, deadline - margin, lateness);
+        SleepOnTimer(wait, deadline - margin, lateness, RunWakeEvent());
     FinishOnClock(wait, deadline);
     return 1;
 }

@@ -84,6 +84,7 @@ struct ScriptEngine::CompiledScript {
         std::vector<RuntimeText> arguments;     // cut and padded to the command's count
         std::int32_t count = 0;                 // a block's repetitions
         std::size_t close = 0;  // a block's first matching 计次循环尾; npos if none
+        int line = 0;
     };
     std::vector<Step> steps;
 };
@@ -96,6 +97,7 @@ ScriptEngine::CompiledScript ScriptEngine::Compile(
     for (std::size_t index = 0; index < statements.size(); ++index) {
         const ScannedStatement& statement = statements[index];
         CompiledScript::Step& step = compiled.steps[index];
+        step.line = statement.line;
         const std::int32_t position = FindCommand(NameWithoutSpaces(statement.rawName, nameBuffer));
         if (position < 1 || static_cast<std::size_t>(position) > commands_.size()) continue;
         step.command = &commands_[static_cast<std::size_t>(position) - 1];
@@ -136,7 +138,7 @@ void ScriptEngine::RepeatScript(std::int32_t count, std::string_view script) {
     const CompiledScript compiled = Compile(ScanStatements(script));
     for (std::int32_t round = 0; round < count; ++round) {
         RunScope scope(runBegin_, runEnd_);
-        ExecuteRange(compiled, 0, compiled.steps.size());
+        if (!ExecuteRange(compiled, 0, compiled.steps.size())) return;
     }
 }
 
@@ -151,11 +153,12 @@ std::optional<ScriptFault> ScriptEngine::CheckScript(std::string_view script) co
     return CheckStatements(statements, 0, statements.size());
 }
 
-void ScriptEngine::ExecuteRange(const CompiledScript& script, std::size_t begin, std::size_t end) {
+bool ScriptEngine::ExecuteRange(const CompiledScript& script, std::size_t begin, std::size_t end) {
     for (std::size_t index = begin; index < end; ++index) {
         const CompiledScript::Step& step = script.steps[index];
         // An unknown name (only reachable when a body is run without the check) does nothing.
         if (step.command == nullptr) continue;
+        if (gate_ && !gate_(step.line)) return false;
         if (!step.command->isLoop) {
             InvokeHandler(step.command->handler, step.arguments, step.command->argumentCount);
             continue;
@@ -168,13 +171,16 @@ void ScriptEngine::ExecuteRange(const CompiledScript& script, std::size_t begin,
             if (pump_) pump_();
         // A block that is never closed has no defined extent; running what was gathered would
         // repeat the rest of the script, so it is dropped (the check refuses such scripts).
-        if (!closed) return;
+        if (!closed) return true;
         for (std::int32_t round = 0; round < step.count; ++round) {
+            // Checked each round too, so that a stop also ends a block with an empty body.
+            if (round > 0 && gate_ && !gate_(step.line)) return false;
             RunScope scope(runBegin_, runEnd_);
-            ExecuteRange(script, index + 1, bodyEnd);
+            if (!ExecuteRange(script, index + 1, bodyEnd)) return false;
         }
         index = bodyEnd;
     }
+    return true;
 }
 
 // Walks the statements exactly as ExecuteStatements pairs them, so that a script that passes

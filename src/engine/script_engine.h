@@ -69,6 +69,9 @@ class ScriptEngine {
     void SetFaultReporter(std::function<void(const ScriptFault&)> reporter) {
         reporter_ = std::move(reporter);
     }
+    // Asked before each statement runs, with its line (from 1); false ends the run there, as a
+    // stop does. Also asked before each round of a counted block.
+    void SetStatementGate(std::function<bool(int line)> gate) { gate_ = std::move(gate); }
     // Called when an outermost run starts and ends on any thread (for fine timer resolution).
     void SetRunHooks(std::function<void()> begin, std::function<void()> end) {
         runBegin_ = std::move(begin);
@@ -78,7 +81,8 @@ class ScriptEngine {
   private:
     struct CompiledScript;
     CompiledScript Compile(const std::vector<ScannedStatement>& statements) const;
-    void ExecuteRange(const CompiledScript& script, std::size_t begin, std::size_t end);
+    // False when the statement gate ended the run.
+    bool ExecuteRange(const CompiledScript& script, std::size_t begin, std::size_t end);
     std::optional<ScriptFault> CheckStatements(const std::vector<ScannedStatement>& statements,
                                                std::size_t begin, std::size_t end) const;
     static ScriptFault Fault(const ScannedStatement& statement, const std::string& problem);
@@ -87,6 +91,7 @@ class ScriptEngine {
     std::vector<CommandEntry> commands_;
     std::function<void()> pump_;
     std::function<void(const ScriptFault&)> reporter_;
+    std::function<bool(int)> gate_;
     std::function<void()> runBegin_;
     std::function<void()> runEnd_;
 };

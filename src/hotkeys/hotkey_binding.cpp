@@ -3,6 +3,7 @@
 #include <string>
 
 #include "hotkeys/key_names.h"
+#include "hotkeys/stop_key.h"
 #include "hotkeys/target_window.h"
 
 namespace kavo {
@@ -15,6 +16,8 @@ constexpr const char* kNoConditionText = " 开什么玩笑!一个条件都没有
 constexpr const char* kNoConditionCaption = "失败";
 constexpr const char* kBoundText = "绑定成功！按快捷键运行";
 constexpr const char* kBoundCaption = "成功";
+constexpr const char* kStopKeyRefusedText =
+    "F12 是停止键：运行中的脚本按 F12 就会停止，所以它不能用来启动脚本。请换一个键。";
 
 }  // namespace
 
@@ -32,7 +35,13 @@ void HotkeyBinding::BindHotkey() {
         system_.ShowMessageBox(kNoConditionText, kNoConditionCaption, kMessageBoxOk);
         return;
     }
-    boundKey_ = KeyCodeFromName(view_.HotkeyEditText());
+    const int key = KeyCodeFromName(view_.HotkeyEditText());
+    if (key == kStopKey) {
+        // The stop key must stay able to stop every run, so it never starts one.
+        system_.ShowMessageBox(kStopKeyRefusedText, kNoConditionCaption, kMessageBoxOk);
+        return;
+    }
+    boundKey_ = key;
     const TargetWindow target = FindTargetWindow(system_, processName, {}, {});
     // A target of kNoMatch still goes to the monitor: the attachment fails, the key stays bound.
     monitor_.RegisterHotkey([this](std::int32_t id) { RunBoundScript(id); }, boundKey_, 0, target);

@@ -1,5 +1,7 @@
 #include "hotkeys/hotkey_monitor.h"
 
+#include <algorithm>
+#include <array>
 #include <utility>
 
 namespace kavo {
@@ -44,7 +46,9 @@ std::int32_t HotkeyMonitor::RegisterHotkey(HotkeyCallback callback, std::int32_t
     if (keyCode == 0) return 0;
     if (window) {
         const std::uint32_t self = port_.GetCurrentThreadId();
-        port_.AttachThreadInput(self, port_.GetWindowThreadId(*window));
+        const std::uint32_t joined = port_.GetWindowThreadId(*window);
+        port_.AttachThreadInput(self, joined);
+        if (joined != 0) joinedThreads_.push_back(joined);
     }
     for (auto& record : records_)
         if (record.key == keyCode && record.modifiers == modifiers) {
@@ -58,7 +62,44 @@ std::int32_t HotkeyMonitor::RegisterHotkey(HotkeyCallback callback, std::int32_t
     return id;
 }
 
+void HotkeyMonitor::UseLatch(KeyLatch& latch) {
+    latch_ = &latch;
+    ownThread_ = port_.GetCurrentThreadId();
+}
+
+bool HotkeyMonitor::KeysCountIn(std::uint32_t thread) const {
+    if (thread == 0) return false;
+    return thread == ownThread_ ||
+           std::find(joinedThreads_.begin(), joinedThreads_.end(), thread) != joinedThreads_.end();
+}
+
+void HotkeyMonitor::FireLatchedPress(const LatchedPress& press) {
+    if (!KeysCountIn(press.focusThread)) return;
+    KeyboardState before = press.heldBefore;
+    // The watcher sees the left and right modifier keys; either one counts as the modifier.
+    for (const auto [generic, left, right] : {std::array<std::uint8_t, 3>{0x10, 0xA0, 0xA1},
+                                              std::array<std::uint8_t, 3>{0x11, 0xA2, 0xA3},
+                                              std::array<std::uint8_t, 3>{0x12, 0xA4, 0xA5}})
+        if ((before[left] | before[right]) & kDown) before[generic] = kDown;
+    const std::uint32_t mods = HeldModifiers(before);
+    Normalise(before);
+    // Just before the press nothing else was down: this is the poll that would have armed
+    // the record, and the press the poll that fires it.
+    if (before != KeyboardState{}) return;
+    for (auto& record : records_) {
+        if (record.key != press.key || record.modifiers != mods) continue;
+        record.armed = false;
+        port_.StartThread([callback = record.callback, id = record.id] {
+            if (callback) callback(id);
+        });
+    }
+}
+
 void HotkeyMonitor::PollHotkeys() {
+    if (latch_ != nullptr) {
+        for (const LatchedPress& press : latch_->Take()) FireLatchedPress(press);
+        return;
+    }
     KeyboardState state{};
     if (!port_.GetKeyboardState(state)) return;
     const std::uint32_t mods = HeldModifiers(state);

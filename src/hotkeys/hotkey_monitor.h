@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "hotkeys/key_latch.h"
 #include "platform/platform.h"
 
 namespace kavo {
@@ -50,14 +51,28 @@ class HotkeyMonitor {
     std::int32_t RegisterHotkey(HotkeyCallback callback, std::int32_t key, std::uint32_t modifiers,
                                 std::optional<NativeWindow> window = std::nullopt);
 
-    // The poll timer's tick, on the user-interface thread.
+    // The poll timer's tick, on the user-interface thread. With a latch it fires from the
+    // latched presses instead of the keyboard state, and may be called at any moment (at once
+    // when a press is latched).
     void PollHotkeys();
+
+    // User-interface thread, once. From now on a hotkey fires at the press that the latch
+    // recorded, however short, exactly once: when the key went down with exactly the record's
+    // modifiers and nothing else held, in a window whose keys the poll would see (one of this
+    // thread's windows, or a window of a thread joined by a registration).
+    void UseLatch(KeyLatch& latch);
 
     const std::vector<HotkeyRecord>& Records() const { return records_; }
 
   private:
+    void FireLatchedPress(const LatchedPress& press);
+    bool KeysCountIn(std::uint32_t thread) const;
+
     HotkeyPort& port_;
     std::vector<HotkeyRecord> records_;
+    KeyLatch* latch_ = nullptr;
+    std::uint32_t ownThread_ = 0;
+    std::vector<std::uint32_t> joinedThreads_;
 };
 
 }  // namespace kavo

@@ -62,7 +62,7 @@ class InputPort {
 class WaitPort {
   public:
     using TimerHandle = std::uint64_t;  // 0: no timer
-    enum class WaitResult { Timer, Messages, Failed };
+    enum class WaitResult { Timer, Messages, Failed, Woken };
 
     virtual ~WaitPort() = default;
     // CreateWaitableTimer(no security, auto reset, no name); 0 when it fails.
@@ -86,6 +86,23 @@ class WaitPort {
     // timer throttling). Counted: the last End releases it.
     virtual void BeginPreciseTiming() = 0;
     virtual void EndPreciseTiming() = 0;
+
+    // A wake event lets another thread end a wait at once (a stopped script). Manual reset,
+    // created unsignalled; 0: none could be created. The defaults offer none, and the waits
+    // below then behave like the ones above.
+    using WakeHandle = std::uint64_t;
+    virtual WakeHandle CreateWakeEvent() { return 0; }
+    // Any thread.
+    virtual void SignalWakeEvent(WakeHandle /*wake*/) {}
+    virtual void CloseWakeEvent(WakeHandle /*wake*/) {}
+    // Like WaitForTimerOrMessages and WaitForMessages, also ending with Woken when wake (if not 0)
+    // is signalled.
+    virtual WaitResult WaitForTimerMessagesOrWake(TimerHandle timer, WakeHandle /*wake*/) {
+        return WaitForTimerOrMessages(timer);
+    }
+    virtual WaitResult WaitForMessagesOrWake(std::uint32_t timeoutMs, WakeHandle /*wake*/) {
+        return WaitForMessages(timeoutMs);
+    }
 };
 
 struct ProcessEntry {

@@ -131,6 +131,23 @@ TEST_F(HotkeyBindingTest, AnEmptyOrUnknownKeyNameConfirmsButBindsNothing) {
     EXPECT_THAT(monitor.Records(), IsEmpty());
 }
 
+TEST_F(HotkeyBindingTest, TheStopKeyIsRefusedWithAMessageAndBindsNothing) {
+    Bind("notepad.exe", "a");
+    platform.ClearCalls();
+    for (const Utf8Text& keyName : {Utf8Text("F12"), Utf8Text("f12")}) {
+        Bind("notepad.exe", keyName);
+        ASSERT_EQ(platform.calls.size(), 1u) << keyName;
+        EXPECT_THAT(platform.calls[0], testing::StartsWith("MessageBox(F12 "));
+        EXPECT_THAT(platform.calls[0], testing::EndsWith("|\xE5\xA4\xB1\xE8\xB4\xA5|0x0000)"));
+        platform.ClearCalls();
+    }
+    // The earlier binding stands: only F11 after it is bound.
+    EXPECT_EQ(binding.BoundKey(), 65);
+    Bind("notepad.exe", "F11");
+    EXPECT_THAT(platform.calls, Contains(kSuccessBox));
+    EXPECT_EQ(monitor.Records().size(), 2u);
+}
+
 TEST_F(HotkeyBindingTest, WithNoMatchingWindowTheKeyStillRunsTheScript) {
     Bind("wordpad.exe", "F5");
     EXPECT_THAT(platform.calls, Contains("GetWindowThreadId(-1)"));

@@ -124,6 +124,9 @@ bool RecordingPlatform::SetDelayTimer(TimerHandle timer, std::int64_t dueTime) {
 }
 WaitPort::WaitResult RecordingPlatform::WaitForTimerOrMessages(TimerHandle timer) {
     Record("MsgWait(" + std::to_string(timer) + ")");
+    return TimerWaitResult(timer);
+}
+WaitPort::WaitResult RecordingPlatform::TimerWaitResult(TimerHandle timer) {
     if (!waitResults.empty()) {
         const WaitResult result = waitResults.front();
         waitResults.pop_front();
@@ -138,6 +141,9 @@ WaitPort::WaitResult RecordingPlatform::WaitForTimerOrMessages(TimerHandle timer
 }
 WaitPort::WaitResult RecordingPlatform::WaitForMessages(std::uint32_t timeoutMs) {
     Record("MsgWaitTimeout(" + std::to_string(timeoutMs) + ")");
+    return TimeoutWaitResult(timeoutMs);
+}
+WaitPort::WaitResult RecordingPlatform::TimeoutWaitResult(std::uint32_t timeoutMs) {
     if (!waitResults.empty()) {
         const WaitResult result = waitResults.front();
         waitResults.pop_front();
@@ -146,6 +152,33 @@ WaitPort::WaitResult RecordingPlatform::WaitForMessages(std::uint32_t timeoutMs)
     }
     nowMicroseconds += std::uint64_t{timeoutMs} * 1000;
     return WaitResult::Timer;
+}
+WaitPort::WakeHandle RecordingPlatform::CreateWakeEvent() {
+    Record("CreateWakeEvent");
+    if (failWakeEventCreation) return 0;
+    return nextWake_++;
+}
+void RecordingPlatform::SignalWakeEvent(WakeHandle wake) {
+    Record("SignalWakeEvent(" + std::to_string(wake) + ")");
+    if (wake != 0) signalledWakes.insert(wake);
+}
+void RecordingPlatform::CloseWakeEvent(WakeHandle wake) {
+    Record("CloseWakeEvent(" + std::to_string(wake) + ")");
+    signalledWakes.erase(wake);
+}
+WaitPort::WaitResult RecordingPlatform::WaitForTimerMessagesOrWake(TimerHandle timer,
+                                                                   WakeHandle wake) {
+    Record("MsgWait(" + std::to_string(timer) + "," + std::to_string(wake) + ")");
+    if (beforeWait) beforeWait();
+    if (wake != 0 && signalledWakes.count(wake) != 0) return WaitResult::Woken;
+    return TimerWaitResult(timer);
+}
+WaitPort::WaitResult RecordingPlatform::WaitForMessagesOrWake(std::uint32_t timeoutMs,
+                                                              WakeHandle wake) {
+    Record("MsgWaitTimeout(" + std::to_string(timeoutMs) + "," + std::to_string(wake) + ")");
+    if (beforeWait) beforeWait();
+    if (wake != 0 && signalledWakes.count(wake) != 0) return WaitResult::Woken;
+    return TimeoutWaitResult(timeoutMs);
 }
 void RecordingPlatform::CloseTimer(TimerHandle timer) {
     Record("CloseTimer(" + std::to_string(timer) + ")");

@@ -10,6 +10,8 @@
 //   CreateWaitableTimer               SetWaitableTimer(timer,due)
 //   MsgWait(timer)                    MsgWaitTimeout(ms)        CloseTimer(timer)
 //   ProcessPendingEvents              BeginPreciseTiming        EndPreciseTiming
+//   CreateWakeEvent  SignalWakeEvent(wake)  CloseWakeEvent(wake)
+//   MsgWait(timer,wake)               MsgWaitTimeout(ms,wake)
 //   StartProcess(commandLine,idleMs)  SnapshotProcesses         EnumerateTopLevelWindows
 //   MessageBox(text|caption|0xFLAGS)
 //   GetCurrentThreadId                GetWindowThreadId(window)  AttachThreadInput(from,to)
@@ -98,6 +100,17 @@ class RecordingPlatform : public InputPort,
     std::uint64_t timerLatenessMicroseconds = 0;
     void YieldToOtherThreads() override;
 
+    // Wake events: a signalled one makes every wait that names it report Woken. beforeWait runs
+    // at the start of each such wait, standing for another thread acting while this one sleeps.
+    std::set<WakeHandle> signalledWakes;
+    bool failWakeEventCreation = false;
+    std::function<void()> beforeWait;
+    WakeHandle CreateWakeEvent() override;
+    void SignalWakeEvent(WakeHandle wake) override;
+    void CloseWakeEvent(WakeHandle wake) override;
+    WaitResult WaitForTimerMessagesOrWake(TimerHandle timer, WakeHandle wake) override;
+    WaitResult WaitForMessagesOrWake(std::uint32_t timeoutMs, WakeHandle wake) override;
+
     // --- SystemPort ---
     std::vector<ProcessEntry> processes;
     bool failSnapshot = false;
@@ -165,7 +178,10 @@ class RecordingPlatform : public InputPort,
     static Utf8Text Key(const Utf8Text& path);                    // normalised, lower-case ASCII
     std::map<Utf8Text, std::pair<Utf8Text, std::string>> files_;  // key -> (path as given, bytes)
     std::map<Utf8Text, Utf8Text> folders_;                        // key -> path as given
+    WaitResult TimerWaitResult(TimerHandle timer);
+    WaitResult TimeoutWaitResult(std::uint32_t timeoutMs);
     TimerHandle nextTimer_ = 1;
+    WakeHandle nextWake_ = 1001;  // apart from timer handles, so a mix-up shows
     std::map<TimerHandle, std::int64_t> timerDue_;
 };
 

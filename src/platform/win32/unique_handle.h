@@ -107,6 +107,13 @@ struct ScreenDcTraits {
     static bool IsValid(Pointer h) noexcept { return h != nullptr; }
     static void Close(Pointer h) noexcept { ReleaseDC(nullptr, h); }
 };
+// A hook from SetWindowsHookEx, removed on the thread that installed it.
+struct HookTraits {
+    using Pointer = HHOOK;
+    static Pointer Invalid() noexcept { return nullptr; }
+    static bool IsValid(Pointer h) noexcept { return h != nullptr; }
+    static void Close(Pointer h) noexcept { UnhookWindowsHookEx(h); }
+};
 
 using UniqueHandleKernel = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
@@ -120,5 +127,6 @@ using UniqueImageList = UniqueHandle<ImageListTraits>;
 template <typename Interface>
 using UniqueComInterface = UniqueHandle<ComInterfaceTraits<Interface>>;
 using UniqueScreenDc = UniqueHandle<ScreenDcTraits>;
+using UniqueHook = UniqueHandle<HookTraits>;
 
 }  // namespace kavo

@@ -92,6 +92,42 @@ WaitPort::WaitResult Win32Platform::WaitForMessages(std::uint32_t timeoutMs) {
     if (result == WAIT_OBJECT_0) return WaitResult::Messages;
     return WaitResult::Failed;
 }
+WaitPort::WakeHandle Win32Platform::CreateWakeEvent() {
+    return reinterpret_cast<UINT_PTR>(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+}
+void Win32Platform::SignalWakeEvent(WakeHandle wake) {
+    if (wake != 0) ::SetEvent(AsHandle(wake));
+}
+void Win32Platform::CloseWakeEvent(WakeHandle wake) {
+    if (wake != 0) ::CloseHandle(AsHandle(wake));
+}
+namespace {
+// The timer (if any) comes first and the wake event (if any) after it, so their indexes say
+// which one ended the wait; messages follow all handles.
+WaitPort::WaitResult WaitForHandlesOrMessages(WaitPort::TimerHandle timer,
+                                              WaitPort::WakeHandle wake, DWORD timeoutMs) {
+    HANDLE handles[2];
+    DWORD count = 0;
+    if (timer != 0) handles[count++] = AsHandle(timer);
+    const DWORD wakeIndex = count;
+    if (wake != 0) handles[count++] = AsHandle(wake);
+    const DWORD result = ::MsgWaitForMultipleObjects(count, count > 0 ? handles : nullptr, FALSE,
+                                                     timeoutMs, kWakeMask);
+    if (result == WAIT_TIMEOUT) return WaitPort::WaitResult::Timer;
+    if (result == WAIT_OBJECT_0 + count) return WaitPort::WaitResult::Messages;
+    if (wake != 0 && result == WAIT_OBJECT_0 + wakeIndex) return WaitPort::WaitResult::Woken;
+    if (timer != 0 && result == WAIT_OBJECT_0) return WaitPort::WaitResult::Timer;
+    return WaitPort::WaitResult::Failed;
+}
+}  // namespace
+WaitPort::WaitResult Win32Platform::WaitForTimerMessagesOrWake(TimerHandle timer,
+                                                               WakeHandle wake) {
+    return WaitForHandlesOrMessages(timer, wake, INFINITE);
+}
+WaitPort::WaitResult Win32Platform::WaitForMessagesOrWake(std::uint32_t timeoutMs,
+                                                          WakeHandle wake) {
+    return WaitForHandlesOrMessages(0, wake, timeoutMs);
+}
 void Win32Platform::CloseTimer(TimerHandle timer) {
     ::CloseHandle(AsHandle(timer));
 }

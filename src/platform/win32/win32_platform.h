@@ -37,6 +37,11 @@ class Win32Platform : public InputPort,
     void YieldToOtherThreads() override;
     void BeginPreciseTiming() override;
     void EndPreciseTiming() override;
+    WakeHandle CreateWakeEvent() override;
+    void SignalWakeEvent(WakeHandle wake) override;
+    void CloseWakeEvent(WakeHandle wake) override;
+    WaitResult WaitForTimerMessagesOrWake(TimerHandle timer, WakeHandle wake) override;
+    WaitResult WaitForMessagesOrWake(std::uint32_t timeoutMs, WakeHandle wake) override;
 
     // SystemPort
     bool StartProcess(const Utf8Text& commandLine, std::uint32_t idleWaitMs) override;

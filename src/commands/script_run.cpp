@@ -1,0 +1,177 @@
+#include "commands/script_run.h"
+
+#include <algorithm>
+
+#include "commands/gbk_characters.h"
+
+namespace kavo {
+namespace {
+
+constexpr std::uint32_t kKeyUp = 0x0002;  // KEYEVENTF_KEYUP
+
+thread_local ScriptRun* tCurrentRun = nullptr;
+
+}  // namespace
+
+ScriptRun* CurrentRun() {
+    return tCurrentRun;
+}
+
+bool CurrentRunStopped() {
+    const ScriptRun* run = tCurrentRun;
+    return run != nullptr && run->StopRequested();
+}
+
+bool CurrentRunMayGoOn(int line) {
+    ScriptRun* run = tCurrentRun;
+    if (run == nullptr) return true;
+    if (run->StopRequested()) return false;
+    run->SetLine(line);
+    return true;
+}
+
+ScriptRun::ScriptRun(RunRegistry& registry, InputPort& input, WaitPort& wait)
+    : registry_(registry), input_(input), wait_(wait), outer_(tCurrentRun) {
+    wake_ = wait_.CreateWakeEvent();
+    tCurrentRun = this;
+    registry_.Add(*this);
+}
+
+ScriptRun::~ScriptRun() {
+    ReleaseHeld();
+    if (!StopRequested()) {
+        // A lone lead byte at the end is still what the script posted: it goes out as the
+        // character it makes alone rather than vanishing.
+        for (const auto& [window, lead] : leadBytes_)
+            input_.PostWindowMessage(window, kCharacterMessage, LoneByteCharacter(lead), 0);
+    }
+    leadBytes_.clear();
+    // Unregistered before the wake event goes, so a stop from another thread never signals a
+    // closed event.
+    registry_.Remove(*this);
+    wait_.CloseWakeEvent(wake_);
+    tCurrentRun = outer_;
+}
+
+void ScriptRun::RequestStop() {
+    stopped_.store(true, std::memory_order_release);
+    wait_.SignalWakeEvent(wake_);
+}
+
+namespace {
+// A key pressed one way and released another is released all the same.
+bool SameInput(const HeldInput& entry, HeldInput::Way way, std::uint32_t code) {
+    return (entry.way == HeldInput::Way::MouseEvent) == (way == HeldInput::Way::MouseEvent) &&
+           entry.code == code;
+}
+}  // namespace
+
+void ScriptRun::NotePressed(const HeldInput& held) {
+    const std::lock_guard lock(heldMutex_);
+    // A key pressed again while held (auto-repeat style) is still one key to release.
+    if (std::none_of(held_.begin(), held_.end(), [&held](const HeldInput& entry) {
+            return SameInput(entry, held.way, held.code);
+        }))
+        held_.push_back(held);
+}
+
+bool ScriptRun::NoteReleased(HeldInput::Way way, std::uint32_t code) {
+    const std::lock_guard lock(heldMutex_);
+    return std::erase_if(held_,
+                         [&](const HeldInput& entry) { return SameInput(entry, way, code); }) != 0;
+}
+
+bool ScriptRun::Holds(HeldInput::Way way, std::uint32_t code) const {
+    const std::lock_guard lock(heldMutex_);
+    return std::any_of(held_.begin(), held_.end(),
+                       [&](const HeldInput& entry) { return SameInput(entry, way, code); });
+}
+
+std::vector<HeldInput> ScriptRun::Held() const {
+    const std::lock_guard lock(heldMutex_);
+    return held_;
+}
+
+void ScriptRun::ReleaseHeld() {
+    std::vector<HeldInput> held;
+    {
+        const std::lock_guard lock(heldMutex_);
+        held.swap(held_);
+    }
+    for (auto entry = held.rbegin(); entry != held.rend(); ++entry) {
+        switch (entry->way) {
+            case HeldInput::Way::KeybdEvent:
+                input_.KeybdEvent(static_cast<std::uint8_t>(entry->code), kKeyUp);
+                break;
+            case HeldInput::Way::SendInput: {
+                KeyboardInput release = entry->press;
+                release.flags |= kKeyUp;
+                release.time = 0;  // stamped by the system
+                input_.SendKeyboardInput(release);
+                break;
+            }
+            case HeldInput::Way::MouseEvent:
+                input_.MouseEvent(entry->code, 0, 0);
+                break;
+        }
+    }
+}
+
+std::optional<std::uint8_t> ScriptRun::TakeLeadByte(NativeWindow window) {
+    const auto found = std::find_if(leadBytes_.begin(), leadBytes_.end(),
+                                    [window](const auto& entry) { return entry.first == window; });
+    if (found == leadBytes_.end()) return std::nullopt;
+    const std::uint8_t lead = found->second;
+    leadBytes_.erase(found);
+    return lead;
+}
+
+void ScriptRun::KeepLeadByte(NativeWindow window, std::uint8_t lead) {
+    leadBytes_.emplace_back(window, lead);
+}
+
+int RunRegistry::StopAll() {
+    const std::lock_guard lock(mutex_);
+    for (ScriptRun* run : runs_) run->RequestStop();
+    return static_cast<int>(runs_.size());
+}
+
+void RunRegistry::StopAndReleaseAll() {
+    const std::lock_guard lock(mutex_);
+    for (ScriptRun* run : runs_) {
+        run->RequestStop();
+        run->ReleaseHeld();
+    }
+}
+
+int RunRegistry::ActiveRuns() const {
+    const std::lock_guard lock(mutex_);
+    return static_cast<int>(runs_.size());
+}
+
+void RunRegistry::SetActivityObserver(std::function<void()> observer) {
+    const std::lock_guard lock(mutex_);
+    observer_ = std::move(observer);
+}
+
+void RunRegistry::Add(ScriptRun& run) {
+    std::function<void()> observer;
+    {
+        const std::lock_guard lock(mutex_);
+        runs_.push_back(&run);
+        if (runs_.size() == 1) observer = observer_;
+    }
+    if (observer) observer();
+}
+
+void RunRegistry::Remove(ScriptRun& run) {
+    std::function<void()> observer;
+    {
+        const std::lock_guard lock(mutex_);
+        std::erase(runs_, &run);
+        if (runs_.empty()) observer = observer_;
+    }
+    if (observer) observer();
+}
+
+}  // namespace kavo

@@ -1,0 +1,119 @@
+// One script run, from its first statement to its end, and the list of runs going on: what lets
+// the user stop every run at once, and what makes sure a run leaves no key or button held.
+//
+// A run is bound to the thread that runs it (a run started by a hotkey has a thread of its own;
+// a run on the user-interface thread may even nest inside another run's wait there). Input
+// actions and waits find the run of their thread through CurrentRun().
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace kavo {
+
+class RunRegistry;
+
+// A key or mouse button that a run pressed and has not released, with how to release it: by
+// the same way it was pressed.
+struct HeldInput {
+    enum class Way { KeybdEvent, SendInput, MouseEvent };
+    Way way = Way::KeybdEvent;
+    // The virtual key (keyboard), or the mouse_event flag that releases the button.
+    std::uint32_t code = 0;
+    // SendInput only: the press as it was sent; the release adds KEYEVENTF_KEYUP.
+    KeyboardInput press;
+    friend bool operator==(const HeldInput&, const HeldInput&) = default;
+};
+
+class ScriptRun {
+  public:
+    // Registers the run and makes it the calling thread's current run. input is the real input
+    // (releases and left-over characters go there, not through the recording layer).
+    ScriptRun(RunRegistry& registry, InputPort& input, WaitPort& wait);
+    // However the run ends (its end, a stop, an exception): releases what it holds in reverse
+    // order, posts a GBK lead byte still waiting for its trail byte as a character of its own
+    // (unless stopped: a stopped run sends nothing new), and unregisters. Call on the run's
+    // thread.
+    ~ScriptRun();
+    ScriptRun(const ScriptRun&) = delete;
+    ScriptRun& operator=(const ScriptRun&) = delete;
+
+    // Any thread. Ends the run's waits at once and makes its next statement its last.
+    void RequestStop();
+    bool StopRequested() const { return stopped_.load(std::memory_order_acquire); }
+    // Ended by a stop while it was waiting or between statements: the line it was on (from 1;
+    // 0 before the first statement).
+    int Line() const { return line_.load(std::memory_order_relaxed); }
+    void SetLine(int line) { line_.store(line, std::memory_order_relaxed); }
+
+    // The run's thread: the event its waits listen to (0 when none could be made; waits then
+    // still end at their next wake-up).
+    WaitPort::WakeHandle WakeEvent() const { return wake_; }
+
+    // The record of what the run holds, kept by the input layer.
+    void NotePressed(const HeldInput& held);
+    // Drops the held entry that this release lets go (same key, or same mouse button); false
+    // when nothing of the kind was held.
+    bool NoteReleased(HeldInput::Way way, std::uint32_t code);
+    bool Holds(HeldInput::Way way, std::uint32_t code) const;
+    std::vector<HeldInput> Held() const;
+    // Any thread (the process closing): releases everything held, newest first, and forgets it.
+    void ReleaseHeld();
+
+    // GBK lead bytes of character posts waiting for the trail byte of the next character post
+    // to the same window.
+    std::optional<std::uint8_t> TakeLeadByte(NativeWindow window);
+    void KeepLeadByte(NativeWindow window, std::uint8_t lead);
+
+  private:
+    RunRegistry& registry_;
+    InputPort& input_;
+    WaitPort& wait_;
+    WaitPort::WakeHandle wake_ = 0;
+    ScriptRun* outer_ = nullptr;  // the run this one nests in on the same thread
+    std::atomic<bool> stopped_{false};
+    std::atomic<int> line_{0};
+    mutable std::mutex heldMutex_;  // the process may close from another thread
+    std::vector<HeldInput> held_;
+    std::vector<std::pair<NativeWindow, std::uint8_t>> leadBytes_;
+};
+
+// The calling thread's innermost run; nullptr outside any run.
+ScriptRun* CurrentRun();
+// True inside a run that has been asked to stop.
+bool CurrentRunStopped();
+// The engine's gate before each statement: false when the calling thread's run has been asked
+// to stop; otherwise notes the line as the one the run is on.
+bool CurrentRunMayGoOn(int line);
+
+// Every run going on, whichever thread runs it. Thread-safe.
+class RunRegistry {
+  public:
+    // Stops every run going on now (runs started afterwards are not affected). Returns how many.
+    int StopAll();
+    // For the process closing: stops every run and releases what each holds.
+    void StopAndReleaseAll();
+    int ActiveRuns() const;
+    // Called when the first run starts and when the last one ends, on the thread of that run,
+    // outside the registry's lock. Two threads may report at once: the observer reads
+    // ActiveRuns() for the state rather than trusting the order of the calls.
+    void SetActivityObserver(std::function<void()> observer);
+
+  private:
+    friend class ScriptRun;
+    void Add(ScriptRun& run);
+    void Remove(ScriptRun& run);
+
+    mutable std::mutex mutex_;
+    std::vector<ScriptRun*> runs_;
+    std::function<void()> observer_;
+};
+
+}  // namespace kavo

@@ -1,0 +1,35 @@
+#include "hotkeys/key_latch.h"
+
+namespace kavo {
+
+bool KeyLatch::KeyDown(std::uint8_t key, std::uint32_t focusThread) {
+    const std::lock_guard lock(mutex_);
+    if (down_.test(key)) return false;
+    LatchedPress press;
+    press.key = key;
+    press.focusThread = focusThread;
+    for (std::size_t code = 0; code < down_.size(); ++code)
+        if (down_.test(code)) press.heldBefore[code] = 0x80;
+    down_.set(key);
+    presses_.push_back(press);
+    return true;
+}
+
+void KeyLatch::KeyUp(std::uint8_t key) {
+    const std::lock_guard lock(mutex_);
+    down_.reset(key);
+}
+
+void KeyLatch::SetHeld(std::uint8_t key, bool down) {
+    const std::lock_guard lock(mutex_);
+    down_.set(key, down);
+}
+
+std::vector<LatchedPress> KeyLatch::Take() {
+    const std::lock_guard lock(mutex_);
+    std::vector<LatchedPress> taken;
+    taken.swap(presses_);
+    return taken;
+}
+
+}  // namespace kavo

@@ -1,0 +1,44 @@
+// Key presses caught as they happen, for the hotkey monitor. A poll of the keyboard state every
+// 50 ms misses a press that starts and ends between two polls and answers up to 50 ms late; a
+// watcher of every key event (the low-level keyboard hook) records here each key that goes
+// down, with the keys already held at that moment and the thread whose window has the focus,
+// and the monitor takes the presses at once. Thread-safe: the watcher runs on a thread of its
+// own.
+#pragma once
+
+#include <bitset>
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace kavo {
+
+struct LatchedPress {
+    std::uint8_t key = 0;
+    // The thread of the window that had the focus: only keys typed into certain windows count.
+    std::uint32_t focusThread = 0;
+    // Every other key and button down just before this press (bit 7 set, as GetKeyboardState).
+    KeyboardState heldBefore{};
+};
+
+class KeyLatch {
+  public:
+    // The watcher's thread. A key went down; true when it was up before (a new press, now
+    // latched). Auto-repeat while the key is held is no new press.
+    bool KeyDown(std::uint8_t key, std::uint32_t focusThread);
+    void KeyUp(std::uint8_t key);
+    // A key or button whose state the watcher learns other than by its events (mouse buttons).
+    void SetHeld(std::uint8_t key, bool down);
+
+    // The presses since the last call, oldest first.
+    std::vector<LatchedPress> Take();
+
+  private:
+    std::mutex mutex_;
+    std::bitset<256> down_;
+    std::vector<LatchedPress> presses_;
+};
+
+}  // namespace kavo

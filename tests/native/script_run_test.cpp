@@ -1,0 +1,332 @@
+// Ending runs: a stop reaches every wait and every statement, and whatever a run holds is
+// released in reverse order however it ends; GBK character posts pair lead and trail bytes.
+#include "commands/script_run.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <stdexcept>
+
+#include "commands/builtin_commands.h"
+#include "commands/keyboard_actions.h"
+#include "commands/run_input.h"
+#include "engine/script_engine.h"
+#include "platform/fake/recording_platform.h"
+#include "text/encoding.h"
+
+namespace kavo {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+// The input and message calls a run made, without reads, waits and its wake event.
+std::vector<std::string> Actions(const RecordingPlatform& platform) {
+    return platform.CallsStartingWith(
+        {"KeybdEvent", "SendInput", "MouseEvent", "SetCursorPos", "PostMessage"});
+}
+
+// An engine with the built-in commands and the gate a real run uses.
+class RunningScripts : public ::testing::Test {
+  protected:
+    RunningScripts() : services_{platform, platform, platform, nullptr} {
+        AddBuiltinCommands(engine, services_);
+        engine.SetStatementGate(CurrentRunMayGoOn);
+        engine.SetFaultReporter([](const ScriptFault& fault) { FAIL() << fault.message; });
+    }
+
+    // Runs the script as one run. When stopWhen is given, every run is stopped the first time
+    // it holds at a wait or a dispatch of messages, as the stop key pressed meanwhile does.
+    void Run(const char* utf8Script, const std::function<bool()>& stopWhen = nullptr) {
+        bool stopped = false;
+        const auto check = [&] {
+            if (!stopped && stopWhen && stopWhen()) {
+                stopped = true;
+                registry.StopAll();
+            }
+        };
+        platform.beforeWait = check;
+        platform.onProcessPendingEvents = check;
+        {
+            ScriptRun run(registry, platform, platform);
+            engine.RunScript(Utf8ToGbk(utf8Script));
+            line = run.Line();
+        }
+        platform.beforeWait = nullptr;
+        platform.onProcessPendingEvents = nullptr;
+    }
+    std::size_t Count(const std::string& prefix) const {
+        return platform.CallsStartingWith({prefix}).size();
+    }
+
+    RecordingPlatform platform;
+    RunRegistry registry;
+    ScriptEngine engine;
+    int line = 0;
+
+  private:
+    CommandServices services_;
+};
+
+TEST_F(RunningScripts, AStopEndsEachKindOfWaitAtOnceAndTheRunAfterIt) {
+    struct Case {
+        const char* script;
+        std::function<bool()> stopWhen;
+        std::vector<std::string> actions;  // what happened up to the stop, and nothing after
+        int line;
+        std::uint64_t waitedBeforeStop = 0;  // microseconds of waits that ended before the stop
+    };
+    const Case cases[] = {
+        {"延时(3600000)\n鼠标消息(5,1,1,1,3)", [] { return true; }, {}, 1},
+        // The glide stops where it is; the cursor is placed no further.
+        {"鼠标移动(100,0)\n延时(10)",
+         [this] { return platform.cursor.x == 2; },
+         {"SetCursorPos(1,0)", "SetCursorPos(2,0)"},
+         1},
+        // Typing with a long interval stops in the wait after the second key.
+        {"按键(abc,60000)",
+         [this] { return Count("KeybdEvent") == 4; },
+         {"KeybdEvent(0x41,0x0)", "KeybdEvent(0x41,0x2)", "KeybdEvent(0x42,0x0)",
+          "KeybdEvent(0x42,0x2)"},
+         1,
+         60000000},
+        // Inside the hold of 特殊按键 the key is let go at once.
+        {"延时(1)\n特殊按键(65)\n特殊按键(66)",
+         [this] { return Count("SendInput") == 1; },
+         {"SendInput(vk=65,scan=30,flags=0x0,time=1000)",
+          "SendInput(vk=65,scan=30,flags=0x2,time=1001)"},
+         2},
+        // A counted block of posts with a wait in it ends in the round it was in.
+        {"计次循环(100000,1)\n按键消息(9,65,2)\n延时(20)\n计次循环尾(1)",
+         [this] { return Count("PostMessage") == 3; },
+         {"PostMessage(9,0x0100,0x00000041,0x00000000)",
+          "PostMessage(9,0x0100,0x00000041,0x00000000)",
+          "PostMessage(9,0x0100,0x00000041,0x00000000)"},
+         3},
+    };
+    for (const Case& c : cases) {
+        platform.ClearCalls();
+        platform.nowMicroseconds = 0;
+        platform.cursor = {0, 0};
+        Run(c.script, c.stopWhen);
+        EXPECT_EQ(Actions(platform), c.actions) << c.script;
+        EXPECT_EQ(line, c.line) << c.script;
+        // The stopped wait slept no further: the clock moved only for the waits before it.
+        EXPECT_LT(platform.nowMicroseconds, c.waitedBeforeStop + 200000u) << c.script;
+    }
+}
+
+TEST_F(RunningScripts, WithoutAStopEveryWaitRunsItsCourse) {
+    // Positive control for the test above: the same kinds of script run to their end.
+    Run("延时(3600000)\n鼠标消息(5,1,1,1,3)");
+    EXPECT_GE(platform.nowMicroseconds, 3600000000u);
+    EXPECT_THAT(Actions(platform), ElementsAre("PostMessage(5,0x0200,0x00000002,0x00010001)",
+                                               "PostMessage(5,0x0201,0x00000001,0x00010001)"));
+    EXPECT_EQ(line, 2);
+    platform.ClearCalls();
+    platform.cursor = {0, 0};
+    Run("鼠标移动(100,0)\n按键(abc,60000)");
+    EXPECT_EQ(Count("SetCursorPos"), 100u);
+    EXPECT_EQ(Count("KeybdEvent"), 6u);
+}
+
+TEST_F(RunningScripts, AStopEndsALongBlockWithoutWaitsBetweenTwoStatements) {
+    // Nothing in the block waits: the stop arrives while a message is dispatched, as on the
+    // user-interface thread when the stop key's message is handled.
+    int posts = 0;
+    engine.AddCommand(
+        Utf8ToGbk("数"),
+        [&](const std::vector<RuntimeText>&) {
+            if (++posts == 1000) platform.ProcessPendingEvents();
+            return 0;
+        },
+        0);
+    Run("计次循环(100000000,1)\n数()\n计次循环尾(1)", [] { return true; });
+    EXPECT_EQ(posts, 1000);
+    EXPECT_EQ(line, 2);
+}
+
+TEST_F(RunningScripts, AStopReachesOnlyTheRunsGoingOn) {
+    registry.StopAll();  // nothing runs: nothing to stop, and nothing stays stopped
+    Run("延时(5)");
+    EXPECT_EQ(platform.nowMicroseconds, 5000u);
+    EXPECT_EQ(registry.ActiveRuns(), 0);
+}
+
+TEST(RunActivity, TheObserverHearsTheFirstStartAndTheLastEnd) {
+    RecordingPlatform platform;
+    RunRegistry registry;
+    std::vector<int> seen;
+    registry.SetActivityObserver([&] { seen.push_back(registry.ActiveRuns()); });
+    {
+        ScriptRun outer(registry, platform, platform);
+        {
+            ScriptRun nested(registry, platform, platform);  // a run inside the other's wait
+            EXPECT_EQ(CurrentRun(), &nested);
+        }
+        EXPECT_EQ(CurrentRun(), &outer);
+    }
+    EXPECT_EQ(CurrentRun(), nullptr);
+    EXPECT_THAT(seen, ElementsAre(1, 0));
+}
+
+// Presses a key with keybd_event, the left button, and Shift with SendInput, in that order.
+void PressThree(InputPort& input) {
+    input.KeybdEvent(0x41, 0);
+    input.MouseEvent(0x0002, 0, 0);
+    input.SendKeyboardInput({0x10, 42, 0, 7});
+}
+
+const std::vector<std::string> kThreeReleasedInReverse = {
+    "SendInput(vk=16,scan=42,flags=0x2,time=0)", "MouseEvent(0x0004,0,0)", "KeybdEvent(0x41,0x2)"};
+
+TEST(HeldInput, IsReleasedInReverseOrderHoweverTheRunEnds) {
+    enum class End { Finished, Stopped, Failed, ProcessClosing };
+    for (const End end : {End::Finished, End::Stopped, End::Failed, End::ProcessClosing}) {
+        RecordingPlatform platform;
+        RunRegistry registry;
+        RunInput input(platform);
+        try {
+            ScriptRun run(registry, platform, platform);
+            PressThree(input);
+            EXPECT_EQ(run.Held().size(), 3u);
+            platform.ClearCalls();
+            if (end == End::Stopped) registry.StopAll();
+            if (end == End::Failed) throw std::runtime_error("a handler failed");
+            if (end == End::ProcessClosing) {
+                // The closing thread releases at once; the run's own end finds nothing left.
+                registry.StopAndReleaseAll();
+                EXPECT_EQ(Actions(platform), kThreeReleasedInReverse);
+                EXPECT_THAT(run.Held(), IsEmpty());
+                platform.ClearCalls();
+            }
+        } catch (const std::runtime_error&) {
+        }
+        if (end == End::ProcessClosing)
+            EXPECT_THAT(Actions(platform), IsEmpty());
+        else
+            EXPECT_EQ(Actions(platform), kThreeReleasedInReverse) << static_cast<int>(end);
+    }
+}
+
+TEST(HeldInput, WhatTheScriptReleasedItselfIsNotReleasedAgain) {
+    RecordingPlatform platform;
+    RunRegistry registry;
+    RunInput input(platform);
+    {
+        ScriptRun run(registry, platform, platform);
+        PressThree(input);
+        input.KeybdEvent(0x10, 0x0002);  // Shift let go another way than it was pressed
+        input.MouseEvent(0x0006, 0, 0);  // a click: down and up at once holds nothing new
+        input.MouseEvent(0x0004, 0, 0);
+        input.KeybdEvent(0x41, 0);  // pressed twice, one key to release
+        platform.ClearCalls();
+    }
+    EXPECT_THAT(Actions(platform), ElementsAre("KeybdEvent(0x41,0x2)"));
+}
+
+TEST(HeldInput, AStoppedRunSendsNothingNewButLetsGoOfWhatItHolds) {
+    RecordingPlatform platform;
+    RunRegistry registry;
+    RunInput input(platform);
+    ScriptRun run(registry, platform, platform);
+    input.KeybdEvent(0x41, 0);
+    registry.StopAll();
+    platform.ClearCalls();
+    input.KeybdEvent(0x42, 0);
+    input.KeybdEvent(0x42, 0x0002);  // not held by the run: a user may be holding it
+    input.SendKeyboardInput({0x43, 0, 0, 0});
+    input.MouseEvent(0x0006, 1, 1);
+    input.SetCursorPos(3, 3);
+    input.PostWindowMessage(5, 0x0100, 65, 0);
+    input.KeybdEvent(0x41, 0x0002);
+    EXPECT_THAT(Actions(platform), ElementsAre("KeybdEvent(0x41,0x2)"));
+    EXPECT_THAT(run.Held(), IsEmpty());
+}
+
+TEST(HeldInput, OutsideARunCallsOnlyPassThrough) {
+    RecordingPlatform platform;
+    RunInput input(platform);
+    PressThree(input);
+    EXPECT_EQ(Actions(platform).size(), 3u);
+    EXPECT_EQ(CurrentRun(), nullptr);
+}
+
+// --- GBK character posts ---
+
+std::string Char(NativeWindow window, std::uint32_t character) {
+    char text[64];
+    std::snprintf(text, sizeof text, "PostMessage(%lld,0x0102,0x%08X,0x00000000)",
+                  static_cast<long long>(window), character);
+    return text;
+}
+
+TEST(CharacterPosts, ALeadByteAndTheNextTrailByteToTheSameWindowMakeOneCharacter) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<NativeWindow, int>> posts;
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {"信 from 208 then 197", {{7, 208}, {7, 197}}, {Char(7, 0x4FE1)}},
+        {"a trail byte in the ASCII range", {{7, 0xD0}, {7, 0x41}}, {Char(7, 0x8825)}},
+        {"the pair in one code", {{7, 0xD0C5}}, {Char(7, 0x4FE1)}},
+        {"another window's post comes between",
+         {{7, 208}, {8, 65}, {7, 197}},
+         {Char(8, 'A'), Char(7, 0x4FE1)}},
+        {"a lead byte followed by no trail byte goes out alone",
+         {{7, 208}, {7, 0x20}, {7, 197}},
+         {Char(7, 0xFFFD), Char(7, 0x20), Char(7, 0xFFFD)}},
+        {"a lead byte that can trail pairs with the one before",
+         {{7, 0xB0}, {7, 0xD0}, {7, 0xC5}},
+         {Char(7, 0x9776), Char(7, 0xFFFD)}},
+        {"ASCII and codes beyond a byte stay as they are",
+         {{7, 65}, {7, 0x1234}, {7, -1}},
+         {Char(7, 'A'), Char(7, 0x1234), Char(7, 0xFFFFFFFF)}},
+    };
+    for (const Case& c : cases) {
+        RecordingPlatform platform;
+        RunRegistry registry;
+        {
+            ScriptRun run(registry, platform, platform);
+            for (const auto& [window, code] : c.posts) PostKeyMessage(platform, window, code, 1);
+        }
+        EXPECT_EQ(platform.CallsStartingWith({"PostMessage"}), c.expected) << c.what;
+    }
+}
+
+TEST(CharacterPosts, ALeadByteLeftAtTheEndGoesOutAloneUnlessTheRunWasStopped) {
+    for (const bool stopped : {false, true}) {
+        RecordingPlatform platform;
+        RunRegistry registry;
+        RunInput input(platform);
+        {
+            ScriptRun run(registry, platform, platform);
+            PostKeyMessage(input, 7, 208, 1);
+            EXPECT_THAT(platform.CallsStartingWith({"PostMessage"}), IsEmpty());
+            if (stopped) registry.StopAll();
+        }
+        if (stopped)
+            EXPECT_THAT(platform.CallsStartingWith({"PostMessage"}), IsEmpty());
+        else
+            EXPECT_THAT(platform.CallsStartingWith({"PostMessage"}), ElementsAre(Char(7, 0xFFFD)));
+    }
+}
+
+TEST(CharacterPosts, KeyMessagesAndLoneBytesFromOneHundredTwentyEight) {
+    RecordingPlatform platform;
+    RunRegistry registry;
+    {
+        ScriptRun run(registry, platform, platform);
+        PostKeyMessage(platform, 7, 0x80, 1);  // the euro sign of code page 936
+        PostKeyMessage(platform, 7, 0xFF, 1);  // no character in code page 936
+        PostKeyMessage(platform, 7, 208, 2);   // a key code, not a character: as it stands
+    }
+    EXPECT_THAT(platform.CallsStartingWith({"PostMessage"}),
+                ElementsAre(Char(7, 0x20AC), Char(7, 0xFFFD),
+                            "PostMessage(7,0x0100,0x000000D0,0x00000000)"));
+}
+
+}  // namespace
+}  // namespace kavo
