@@ -14,6 +14,7 @@ if [ -x "$native" ]; then
     "$native" --benchmark_format=json --benchmark_out="$KAVO_ROOT/build/native-bench.json" \
         >/dev/null 2>&1
     python3 "$KAVO_ROOT/bench/report_native.py" "$KAVO_ROOT/build/native-bench.json"
+    python3 "$KAVO_ROOT/bench/global_search_ratio.py" "$KAVO_ROOT/build/native-bench.json"
 fi
 
 kavo_start_display || exit 1
