@@ -75,15 +75,15 @@ bool BorderWindow::DrawFor(int ownerWidth, int ownerHeight, int band, POINT wher
         CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     const UniqueMemoryDc memory(CreateCompatibleDC(nullptr));
     if (!picture || !memory || bits == nullptr) return false;
-    // Premultiplied BGRA: the shadow is black, so only its alpha is set; the owner's own
-    // rectangle is white (and cut out of the shape below).
+    // Premultiplied BGRA: the shadow is black, so only its alpha is set. The owner's own
+    // rectangle is fully transparent as well as cut out of the shape below: where a window
+    // region is not honoured for layered windows, the owner still shows through.
     auto* pixels = static_cast<std::uint32_t*>(bits);
     for (int y = 0; y < plane.height; ++y) {
         for (int x = 0; x < plane.width; ++x) {
             const bool inside =
                 x >= band && x < band + ownerWidth && y >= band && y < band + ownerHeight;
-            pixels[y * plane.width + x] =
-                inside ? 0xFFFFFFFFu : std::uint32_t{plane.At(x, y)} << 24;
+            pixels[y * plane.width + x] = inside ? 0u : std::uint32_t{plane.At(x, y)} << 24;
         }
     }
     const HGDIOBJ oldPicture = SelectObject(memory.get(), picture.get());

@@ -2,6 +2,8 @@
 
 #include "library/library_commands_win32.h"
 
+#include "appearance/appearance_win32.h"
+
 #include "editor/editor_commands_win32.h"
 
 namespace kavo {
@@ -9,6 +11,7 @@ namespace kavo {
 // One line per feature, each declared in its own header.
 void InstallFeatures(MainWindowServices& services) {
     InstallLibraryCommands(services);
+    InstallAppearance(services);
     InstallEditorCommands(services);
     (void)services;
 }

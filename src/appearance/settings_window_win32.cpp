@@ -1,0 +1,634 @@
+#include "appearance/settings_window_win32.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <windowsx.h>
+
+#include <string>
+
+#include "editor/small_windows_win32.h"
+#include "platform/win32/dpi_win32.h"
+#include "text/wide.h"
+
+namespace kavo {
+namespace {
+
+constexpr wchar_t kClassName[] = L"KavoSettingsWindow";
+constexpr UINT_PTR kBounceTimer = 1;  // 时钟1
+constexpr UINT_PTR kFlatButtonSubclass = 0x5342;
+
+constexpr int kWindowWidth = 500;
+constexpr int kWindowHeight = 400;
+constexpr int kHeaderHeight = 30;
+
+enum ControlId : int {
+    kHeader = 100,       // 标签1
+    kRollUp,             // 卷帘式菜单1
+    kTabs,               // 选择夹1
+    kGeneralPage,        // page 通常
+    kInterfacePage,      // page 界面
+    kAlwaysOnTop = 110,  // 选择框1
+    kGeneralNote,        // 透明标签1
+    kPicker1 = 120,      // 颜色选择器1 .. 颜色选择器11: 120 .. 130
+    kPickerLabel1 = 140,
+    kHoverNote = 160,  // 透明标签12
+    kHoverSwitch,      // 选择框3
+    kSchemeLabel,      // 透明标签14
+    kSchemeList,       // 组合框1
+    kNameLabel,        // 透明标签15
+    kNameBox,          // 编辑框2
+    kStore,            // 超级按钮6 储存
+    kDelete,           // 超级按钮7 删除
+    kCodeBox,          // 编辑框1
+    kSync,             // 超级按钮5 同步
+    kCopy,             // 超级按钮4 复制
+    kOk,               // 超级按钮1 确定
+    kCancel,           // 超级按钮2 取消
+    kApply,            // 超级按钮3 应用
+    kNote,             // why the last button did nothing
+};
+
+struct PickerPlace {
+    int x, y;
+    const wchar_t* label;
+    int labelWidth;
+    SettingsLine line;
+};
+constexpr PickerPlace kPickers[SettingsWindow::kPickerCount] = {
+    {71, 12, L"窗口颜色：", 60, kWindowColorLine},
+    {176, 12, L"标题颜色：", 60, kTitleColorLine},
+    {71, 43, L"最小化：", 60, kHideHoverColorLine},
+    {176, 43, L"最大化：", 60, kMaximizeColorLine},
+    {264, 43, L"退出：", 40, kExitHoverColorLine},
+    {71, 111, L"菜单颜色：", 60, kMenuColorLine},
+    {176, 111, L"项目颜色：", 60, kItemColorLine},
+    {71, 143, L"数据背景：", 60, kDataBackgroundLine},
+    {176, 143, L"数据颜色：", 60, kDataColorLine},
+    {71, 175, L"文本背景：", 60, kTextBackgroundLine},
+    {176, 175, L"软件背景：", 60, kSoftwareBackgroundLine},
+};
+constexpr int kPickerWidth = 40;
+constexpr int kPickerHeight = 20;
+
+constexpr ColorRef kPageBackground = RGB(255, 255, 255);
+constexpr ColorRef kButtonNormal = 0xE9E9E9;
+constexpr ColorRef kButtonHover = 0xC0C0C0;
+constexpr ColorRef kFrameColor = 0xC0C0C0;
+constexpr ColorRef kNoteColor = RGB(192, 0, 0);
+
+bool IsFlatButton(int id) {
+    return (id >= kStore && id <= kApply && id != kCodeBox);
+}
+
+bool IsPicker(int id) {
+    return id >= kPicker1 && id < kPicker1 + SettingsWindow::kPickerCount;
+}
+
+std::wstring TextOf(HWND control) {
+    const int length = GetWindowTextLengthW(control);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), length + 1)));
+    return text;
+}
+
+UniqueGdiObject UiFont(int designHeight, UINT dpi) {
+    return UniqueGdiObject(CreateFontW(-ScaleToDpi(designHeight, dpi), 0, 0, 0, FW_NORMAL, FALSE,
+                                       FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+                                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                       DEFAULT_PITCH | FF_SWISS, L"微软雅黑"));
+}
+
+void Fill(HDC dc, const RECT& rect, ColorRef color) {
+    const UniqueGdiObject brush(CreateSolidBrush(color));
+    FillRect(dc, &rect, static_cast<HBRUSH>(brush.get()));
+}
+
+void Frame(HDC dc, const RECT& rect, ColorRef color) {
+    const UniqueGdiObject brush(CreateSolidBrush(color));
+    FrameRect(dc, &rect, static_cast<HBRUSH>(brush.get()));
+}
+
+}  // namespace
+
+SettingsWindow::SettingsWindow(SettingsWindowHost host)
+    : host_(std::move(host)), session_(*host_.files) {}
+
+SettingsWindow::~SettingsWindow() {
+    if (Handle() != nullptr) DestroyWindow(Handle());
+}
+
+bool SettingsWindow::Create() {
+    dpi_ = WindowDpi(host_.mainWindow);
+    pageBrush_.reset(CreateSolidBrush(kPageBackground));
+    if (!RegisterClassOnce(kClassName, static_cast<HBRUSH>(pageBrush_.get()), nullptr))
+        return false;
+    const auto s = [this](int value) { return ScaleToDpi(value, dpi_); };
+    // Frameless like the main window: the header strip is the title bar.
+    if (CreateWindowFor(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kClassName, kTitle,
+                        WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, s(50), s(50),
+                        s(kWindowWidth), s(kWindowHeight), nullptr, nullptr) == nullptr)
+        return false;
+    ShowWindow(Handle(), SW_SHOWNORMAL);
+    SetForegroundWindow(Handle());
+    StartBounceIn(Handle(), kBounceTimer);
+    return true;
+}
+
+// --- building ---
+
+LRESULT SettingsWindow::OnCreate() {
+    labelFont_ = UiFont(12, dpi_);
+    editFont_ = UiFont(13, dpi_);
+    listFont_ = UiFont(11, dpi_);
+    CreateControls();
+    LoadEverything();
+    ShowPage(0);
+    return 0;
+}
+
+HWND SettingsWindow::AddControl(HWND parent, const wchar_t* className, const wchar_t* text,
+                                DWORD style, int id, int x, int y, int width, int height,
+                                HFONT font) {
+    const auto s = [this](int value) { return ScaleToDpi(value, dpi_); };
+    HWND control = CreateWindowExW(
+        0, className, text, WS_CHILD | WS_VISIBLE | style, s(x), s(y), s(width), s(height), parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    if (control != nullptr)
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (control != nullptr && IsFlatButton(id))
+        SetWindowSubclass(control, &SettingsWindow::FlatButtonProcedure, kFlatButtonSubclass,
+                          reinterpret_cast<DWORD_PTR>(this));
+    return control;
+}
+
+void SettingsWindow::CreateControls() {
+    HWND window = Handle();
+    const auto label = static_cast<HFONT>(labelFont_.get());
+    const auto edit = static_cast<HFONT>(editFont_.get());
+    const auto list = static_cast<HFONT>(listFont_.get());
+    const DWORD text = SS_LEFT | SS_NOPREFIX;
+    const DWORD flat = WS_TABSTOP | BS_PUSHBUTTON | BS_OWNERDRAW;
+
+    AddControl(window, WC_STATICW, L"设置", SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, kHeader, 1, 1,
+               498, kHeaderHeight, label);
+    HWND rollUp = AddControl(
+        window, WC_LISTBOXW, L"",
+        WS_TABSTOP | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
+        kRollUp, 1, 32, 136, 367, label);
+    SendMessageW(rollUp, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"通常设置"));
+    SendMessageW(rollUp, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"界面设置"));
+
+    HWND tabs = AddControl(window, WC_TABCONTROLW, L"", WS_CLIPSIBLINGS | WS_TABSTOP, kTabs, 138,
+                           32, 361, 336, label);
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<wchar_t*>(L"通常");
+    TabCtrl_InsertItem(tabs, 0, &item);
+    item.pszText = const_cast<wchar_t*>(L"界面");
+    TabCtrl_InsertItem(tabs, 1, &item);
+    // The pages cover the tab control's body, inside its frame and below its tabs.
+    RECT tabRect{};
+    GetWindowRect(tabs, &tabRect);
+    MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&tabRect), 2);
+    RECT header{};
+    TabCtrl_GetItemRect(tabs, 0, &header);
+    const RECT pagePlace{tabRect.left + 1, tabRect.top + header.bottom + 1, tabRect.right - 2,
+                         tabRect.bottom - 2};
+    generalPage_.Create(window, kGeneralPage, pagePlace, kPageBackground);
+    interfacePage_.Create(window, kInterfacePage, pagePlace, kPageBackground);
+    HWND general = generalPage_.Handle();
+    HWND colours = interfacePage_.Handle();
+
+    AddControl(general, WC_BUTTONW, L"总在最前", WS_TABSTOP | BS_AUTOCHECKBOX, kAlwaysOnTop, 11, 5,
+               72, 24, label);
+    AddControl(general, WC_STATICW, L"ps: 总在最前设置完成后必须点击确定才会设置成功。", text,
+               kGeneralNote, 11, 295, 350, 16, label);
+
+    for (int i = 0; i < kPickerCount; ++i) {
+        const PickerPlace& place = kPickers[i];
+        AddControl(colours, WC_STATICW, place.label, SS_RIGHT | SS_NOPREFIX, kPickerLabel1 + i,
+                   place.x - place.labelWidth - 3, place.y + 2, place.labelWidth, 16, label);
+        AddControl(colours, WC_BUTTONW, L"", flat, kPicker1 + i, place.x, place.y, kPickerWidth,
+                   kPickerHeight, label);
+    }
+    AddControl(colours, WC_STATICW, L"ps：这里说的颜色是指焦点颜色（并且应用之后才可显示）", text,
+               kHoverNote, 8, 65, 318, 16, label);
+    AddControl(colours, WC_BUTTONW, L"是否启用设置颜色（不启用则为默认颜色）重启后生效",
+               WS_TABSTOP | BS_AUTOCHECKBOX, kHoverSwitch, 8, 84, 342, 24, label);
+    AddControl(colours, WC_STATICW, L"", text, kNote, 8, 236, 345, 18, label);
+    AddControl(colours, WC_STATICW, L"配色：", text, kSchemeLabel, 6, 266, 40, 16, label);
+    AddControl(colours, WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, kSchemeList,
+               47, 262, 63, 200, list);
+    AddControl(colours, WC_STATICW, L"名称：", text, kNameLabel, 116, 267, 36, 16, label);
+    AddControl(colours, WC_EDITW, L"新建配色", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, kNameBox,
+               153, 262, 61, 24, edit);
+    AddControl(colours, WC_BUTTONW, L"储存", flat, kStore, 218, 263, 66, 22, label);
+    AddControl(colours, WC_BUTTONW, L"删除", flat, kDelete, 290, 263, 66, 22, label);
+    AddControl(colours, WC_EDITW, L"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, kCodeBox, 6, 288,
+               208, 24, edit);
+    AddControl(colours, WC_BUTTONW, L"同步", flat, kSync, 218, 288, 66, 22, label);
+    AddControl(colours, WC_BUTTONW, L"复制", flat, kCopy, 289, 288, 66, 22, label);
+
+    AddControl(window, WC_BUTTONW, L"确定", flat, kOk, 162, 372, 96, 25, label);
+    AddControl(window, WC_BUTTONW, L"取消", flat, kCancel, 268, 372, 96, 25, label);
+    AddControl(window, WC_BUTTONW, L"应用", flat, kApply, 374, 372, 96, 25, label);
+    // The tab control lies under its pages.
+    SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+HWND SettingsWindow::Control(int id) const {
+    if (HWND direct = GetDlgItem(Handle(), id)) return direct;
+    if (HWND onGeneral = GetDlgItem(generalPage_.Handle(), id)) return onGeneral;
+    return GetDlgItem(interfacePage_.Handle(), id);
+}
+
+void SettingsWindow::ShowPage(int page) {
+    SendMessageW(Control(kRollUp), LB_SETCURSEL, static_cast<WPARAM>(page), 0);
+    TabCtrl_SetCurSel(Control(kTabs), page);
+    ShowWindow(generalPage_.Handle(), page == 0 ? SW_SHOW : SW_HIDE);
+    ShowWindow(interfacePage_.Handle(), page == 1 ? SW_SHOW : SW_HIDE);
+}
+
+// --- what the window shows ---
+
+void SettingsWindow::LoadEverything() {
+    // The header takes the main window's title colours as they are now.
+    headerBackground_ = host_.colors->titleBackground;
+    headerText_ = host_.colors->titleText;
+    headerBrush_.reset(CreateSolidBrush(headerBackground_));
+    InvalidateRect(Control(kHeader), nullptr, TRUE);
+    if (!session_.Open()) ShowNote(L"无法写入 link.ini，显示的是默认设置。");
+    FillControls();
+    ShowSchemeCode();
+    RefillSchemeList();
+}
+
+void SettingsWindow::FillControls() {
+    const SettingsRecord& shown = session_.Shown();
+    Button_SetCheck(Control(kAlwaysOnTop),
+                    FlagValue(shown[kAlwaysOnTopLine]) ? BST_CHECKED : BST_UNCHECKED);
+    for (int i = 0; i < kPickerCount; ++i) {
+        pickerColors_[static_cast<std::size_t>(i)] = ColorValue(shown[kPickers[i].line]);
+        InvalidateRect(Control(kPicker1 + i), nullptr, FALSE);
+    }
+    Button_SetCheck(Control(kHoverSwitch),
+                    FlagValue(shown[kUseHoverColorsLine]) ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void SettingsWindow::ShowSchemeCode() {
+    SetWindowTextW(Control(kCodeBox), GbkToWide(session_.Code()).c_str());
+}
+
+void SettingsWindow::RefillSchemeList() {
+    HWND list = Control(kSchemeList);
+    SendMessageW(list, CB_RESETCONTENT, 0, 0);
+    // One item a line, so that an item's position is its line in color.ini.
+    for (const ColorScheme& scheme : session_.Schemes())
+        SendMessageW(list, CB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(GbkToWide(scheme.name).c_str()));
+    SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+}
+
+void SettingsWindow::LiveApply() {
+    *host_.colors = session_.ShownColors();
+    host_.applyColors();
+}
+
+void SettingsWindow::ShowNote(const wchar_t* text) {
+    SetWindowTextW(Control(kNote), text);
+}
+
+// --- events ---
+
+LRESULT SettingsWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            return OnCreate();
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam));
+            return 0;
+        case WM_NOTIFY:
+            return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+        case WM_DRAWITEM:
+            return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        case WM_MEASUREITEM:
+            return OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            return OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_NCHITTEST:
+            return OnNcHitTest(lParam);
+        case WM_SETCURSOR:
+            if (OnSetCursor(reinterpret_cast<HWND>(wParam))) return TRUE;
+            return DefaultProcedure(message, wParam, lParam);
+        case WM_PAINT:
+            OnPaint();
+            return 0;
+        case WM_TIMER:
+            OnTimer(wParam);
+            return 0;
+        case WM_CLOSE:
+            // Alt+F4 and the taskbar's close are 取消: nothing unsaved stays on the main window.
+            OnCancel();
+            return 0;
+        default:
+            return DefaultProcedure(message, wParam, lParam);
+    }
+}
+
+void SettingsWindow::OnCommand(int id, int code) {
+    if (IsPicker(id) && code == BN_CLICKED) {
+        PickColor(id - kPicker1);
+        return;
+    }
+    switch (id) {
+        case kRollUp:
+            if (code == LBN_SELCHANGE)
+                ShowPage(static_cast<int>(SendMessageW(Control(kRollUp), LB_GETCURSEL, 0, 0)) == 1
+                             ? 1
+                             : 0);
+            break;
+        case kAlwaysOnTop:
+            if (code == BN_CLICKED)
+                session_.ChangeFlag(kAlwaysOnTopLine,
+                                    Button_GetCheck(Control(kAlwaysOnTop)) == BST_CHECKED);
+            break;
+        case kHoverSwitch:
+            if (code == BN_CLICKED) {
+                session_.ChangeFlag(kUseHoverColorsLine,
+                                    Button_GetCheck(Control(kHoverSwitch)) == BST_CHECKED);
+                ShowSchemeCode();
+            }
+            break;
+        case kSchemeList:
+            if (code == CBN_SELCHANGE) OnChooseScheme();
+            break;
+        case kSync:
+            OnSynchronise();
+            break;
+        case kCopy:
+            OnCopyCode();
+            break;
+        case kStore:
+            OnStoreScheme();
+            break;
+        case kDelete:
+            OnDeleteScheme();
+            break;
+        case kOk:
+            OnOk();
+            break;
+        case kApply:
+            OnApply();
+            break;
+        case kCancel:
+            OnCancel();
+            break;
+        default:
+            break;
+    }
+}
+
+LRESULT SettingsWindow::OnNotify(const NMHDR& header) {
+    if (header.idFrom == kTabs && header.code == TCN_SELCHANGE)
+        ShowPage(TabCtrl_GetCurSel(Control(kTabs)) == 1 ? 1 : 0);
+    return 0;
+}
+
+void SettingsWindow::PickColor(int picker) {
+    static COLORREF customColors[16] = {};
+    CHOOSECOLORW choose{};
+    choose.lStructSize = sizeof choose;
+    choose.hwndOwner = Handle();
+    choose.rgbResult = pickerColors_[static_cast<std::size_t>(picker)];
+    choose.lpCustColors = customColors;
+    choose.Flags = CC_RGBINIT | CC_FULLOPEN | CC_ANYCOLOR;
+    if (!ChooseColorW(&choose)) return;
+    const ColorRef color = choose.rgbResult & 0xFFFFFF;
+    pickerColors_[static_cast<std::size_t>(picker)] = color;
+    InvalidateRect(Control(kPicker1 + picker), nullptr, FALSE);
+    const SettingsLine line = kPickers[picker].line;
+    session_.ChangeColor(line, color);
+    // Only this picker's own element changes on the main window.
+    if (ColorRef MainWindowColors::*element = ElementOfLine(line)) {
+        host_.colors->*element = color;
+        host_.applyColors();
+    }
+    ShowSchemeCode();
+}
+
+void SettingsWindow::OnSynchronise() {
+    const RuntimeText code = WideToGbk(TextOf(Control(kCodeBox)));
+    if (!session_.Synchronise(code)) {
+        ShowNote(L"配色代码须有 12 项（以“;”分隔），未作更改。");
+        return;
+    }
+    ShowNote(L"");
+    FillControls();
+    LiveApply();
+}
+
+void SettingsWindow::OnChooseScheme() {
+    const int index = static_cast<int>(SendMessageW(Control(kSchemeList), CB_GETCURSEL, 0, 0));
+    const std::optional<RuntimeText> code = session_.ChooseScheme(index);
+    if (!code) {
+        ShowNote(L"这一行没有完整的配色代码，未作更改。");
+        return;
+    }
+    ShowNote(L"");
+    SetWindowTextW(Control(kCodeBox), GbkToWide(*code).c_str());
+    FillControls();
+    LiveApply();
+}
+
+void SettingsWindow::OnStoreScheme() {
+    const RuntimeText name = WideToGbk(TextOf(Control(kNameBox)));
+    const RuntimeText code = WideToGbk(TextOf(Control(kCodeBox)));
+    switch (session_.StoreScheme(name, code)) {
+        case SchemeStoreResult::Stored:
+            ShowNote(L"");
+            break;
+        case SchemeStoreResult::NameRefused:
+            ShowNote(L"名称中不能有“=”，配色未储存。");
+            break;
+        case SchemeStoreResult::WriteFailed:
+            ShowNote(L"无法写入 color.ini，配色未储存。");
+            break;
+    }
+    RefillSchemeList();
+}
+
+void SettingsWindow::OnDeleteScheme() {
+    const int index = static_cast<int>(SendMessageW(Control(kSchemeList), CB_GETCURSEL, 0, 0));
+    ShowNote(session_.DeleteScheme(index) ? L"" : L"无法写入 color.ini，配色未删除。");
+    RefillSchemeList();
+}
+
+void SettingsWindow::OnCopyCode() {
+    host_.clipboard->SetText(WideToUtf8(TextOf(Control(kCodeBox))));
+}
+
+void SettingsWindow::OnOk() {
+    const bool alwaysOnTop = Button_GetCheck(Control(kAlwaysOnTop)) == BST_CHECKED;
+    if (!session_.Save()) {
+        // The window stays open: closing it would drop the user's settings without a word.
+        ShowNote(L"无法写入 link.ini，设置未保存。");
+        ShowPage(1);
+        return;
+    }
+    if (alwaysOnTop)
+        SetWindowPos(host_.mainWindow, HWND_TOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    DestroyWindow(Handle());
+}
+
+void SettingsWindow::OnApply() {
+    if (!session_.Save()) {
+        ShowNote(L"无法写入 link.ini，设置未保存。");
+        return;
+    }
+    LoadEverything();
+    ShowNote(L"");
+}
+
+void SettingsWindow::OnCancel() {
+    session_.Cancel();
+    FillControls();
+    LiveApply();
+    DestroyWindow(Handle());
+}
+
+void SettingsWindow::OnTimer(UINT_PTR id) {
+    if (id == kBounceTimer) BounceInTick(Handle(), BounceWindowKind::SettingsWindow, kBounceTimer);
+}
+
+// --- drawing ---
+
+LRESULT SettingsWindow::OnMeasureItem(MEASUREITEMSTRUCT& item) {
+    if (item.CtlID != kRollUp) return FALSE;
+    item.itemHeight = static_cast<UINT>(ScaleToDpi(30, dpi_));
+    return TRUE;
+}
+
+LRESULT SettingsWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
+    const int id = static_cast<int>(item.CtlID);
+    HDC dc = item.hDC;
+    RECT rect = item.rcItem;
+    const HGDIOBJ oldFont = SelectObject(dc, labelFont_.get());
+    SetBkMode(dc, TRANSPARENT);
+    if (id == kRollUp) {
+        if (item.itemID == static_cast<UINT>(-1)) {
+            SelectObject(dc, oldFont);
+            return TRUE;
+        }
+        const bool selected = (item.itemState & ODS_SELECTED) != 0;
+        Fill(dc, rect, selected ? kButtonHover : kButtonNormal);
+        if (selected) {
+            RECT accent = rect;
+            accent.right = accent.left + ScaleToDpi(3, dpi_);
+            Fill(dc, accent, headerText_);
+        }
+        wchar_t text[32] = {};
+        SendMessageW(item.hwndItem, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(text));
+        SetTextColor(dc, RGB(0, 0, 0));
+        DrawTextW(dc, text, -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    } else if (IsPicker(id)) {
+        Fill(dc, rect, pickerColors_[static_cast<std::size_t>(id - kPicker1)]);
+        Frame(dc, rect, 0x808080);
+    } else if (IsFlatButton(id)) {
+        const bool hot = item.hwndItem == hotButton_ || (item.itemState & ODS_SELECTED) != 0;
+        Fill(dc, rect, hot ? kButtonHover : kButtonNormal);
+        wchar_t caption[16] = {};
+        GetWindowTextW(item.hwndItem, caption, 16);
+        SetTextColor(dc, RGB(0, 0, 0));
+        DrawTextW(dc, caption, -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    } else {
+        SelectObject(dc, oldFont);
+        return FALSE;
+    }
+    SelectObject(dc, oldFont);
+    return TRUE;
+}
+
+LRESULT SettingsWindow::OnControlColor(HDC dc, HWND control) {
+    const int id = GetDlgCtrlID(control);
+    if (id == kHeader) {
+        SetTextColor(dc, headerText_);
+        SetBkColor(dc, headerBackground_);
+        return reinterpret_cast<LRESULT>(headerBrush_.get());
+    }
+    SetTextColor(dc, id == kNote ? kNoteColor : RGB(0, 0, 0));
+    SetBkColor(dc, kPageBackground);
+    return reinterpret_cast<LRESULT>(pageBrush_.get());
+}
+
+void SettingsWindow::OnPaint() {
+    PAINTSTRUCT paint{};
+    HDC dc = BeginPaint(Handle(), &paint);
+    RECT rect{};
+    GetClientRect(Handle(), &rect);
+    Frame(dc, rect, kFrameColor);
+    EndPaint(Handle(), &paint);
+}
+
+LRESULT SettingsWindow::OnNcHitTest(LPARAM lParam) {
+    const LRESULT hit = DefaultProcedure(WM_NCHITTEST, 0, lParam);
+    if (hit != HTCLIENT) return hit;
+    POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    ScreenToClient(Handle(), &point);
+    // The header strip moves the window.
+    return point.y < ScaleToDpi(1 + kHeaderHeight, dpi_) ? HTCAPTION : hit;
+}
+
+bool SettingsWindow::OnSetCursor(HWND over) {
+    const int id = GetDlgCtrlID(over);
+    if (over != Handle() && (IsFlatButton(id) || IsPicker(id))) {
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        return true;
+    }
+    return false;
+}
+
+// The flat buttons light up while the pointer is over them.
+LRESULT CALLBACK SettingsWindow::FlatButtonProcedure(HWND button, UINT message, WPARAM wParam,
+                                                     LPARAM lParam, UINT_PTR,
+                                                     DWORD_PTR self) noexcept {
+    try {
+        auto* window = reinterpret_cast<SettingsWindow*>(self);
+        switch (message) {
+            case WM_MOUSEMOVE:
+                if (window->hotButton_ != button) {
+                    TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, button, 0};
+                    TrackMouseEvent(&track);
+                    window->OnFlatButtonHover(button, true);
+                }
+                break;
+            case WM_MOUSELEAVE:
+                window->OnFlatButtonHover(button, false);
+                break;
+            case WM_NCDESTROY:
+                RemoveWindowSubclass(button, &SettingsWindow::FlatButtonProcedure,
+                                     kFlatButtonSubclass);
+                break;
+            default:
+                break;
+        }
+    } catch (...) {
+    }
+    return DefSubclassProc(button, message, wParam, lParam);
+}
+
+void SettingsWindow::OnFlatButtonHover(HWND button, bool hovered) {
+    HWND previous = hotButton_;
+    if (hovered) {
+        hotButton_ = button;
+    } else if (hotButton_ == button) {
+        hotButton_ = nullptr;
+    }
+    if (previous != hotButton_) {
+        if (previous != nullptr) InvalidateRect(previous, nullptr, FALSE);
+        if (hotButton_ != nullptr) InvalidateRect(hotButton_, nullptr, FALSE);
+    }
+}
+
+}  // namespace kavo

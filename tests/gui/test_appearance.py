@@ -1,0 +1,353 @@
+"""The appearance as a user sees it: colours from link.ini, the settings window with live colours
+and schemes, the hover colours of the title bar and the shadow border."""
+
+import os
+import subprocess
+import unittest
+
+import kavo_gui
+from kavo_gui import Kavo, inspect, menus, wait_for, xdotool
+
+SETTINGS_TITLE = "软件设置"
+YES = "真".encode("gbk")
+NO = "假".encode("gbk")
+DEFAULTS = [NO, NO, b"15527148", b"3487029", b"0", b"0", b"0", NO, b"12632256", b"3487029",
+            b"15329769", b"3487029", b"16777215", b"16777215"]
+
+# Points of the main window (client coordinates at 96 DPI) where each element shows its colour
+# and nothing else: away from texts, glyphs and the panels over the editor.
+TITLE_POINT = (20, 4)
+MENU_BAR_POINT = (186, 44)
+MENU_BUTTON_POINT = (3, 33)
+TREE_POINT = (140, 530)
+EDITOR_POINT = (300, 520)
+WINDOW_POINT = (198, 172)  # inside the run panel, which takes the window's background
+PICTURE1_POINT = (571, 1)  # a corner of 图片框1, away from its glyph
+# The same elements where the settings window, moved aside to SETTINGS_ASIDE, leaves them in
+# view.
+TREE_BESIDE_SETTINGS = (40, 530)
+EDITOR_BESIDE_SETTINGS = (170, 140)
+WINDOW_BESIDE_SETTINGS = (198, 150)
+SETTINGS_ASIDE = (760, 600)
+
+# The settings window's controls, in its client coordinates at 96 DPI. The pages of the tab
+# control start where its body starts; PAGE is that origin as the window lays it out.
+PAGE = (139, 55)
+ROLL_UP_INTERFACE = (60, 32 + 45)
+OK_BUTTON = (162 + 48, 372 + 12)
+CANCEL_BUTTON = (268 + 48, 372 + 12)
+APPLY_BUTTON = (374 + 48, 372 + 12)
+
+
+def on_page(x, y):
+    return PAGE[0] + x, PAGE[1] + y
+
+
+PICKER_WINDOW_COLOR = on_page(71 + 20, 12 + 10)  # 颜色选择器1
+PICKER_MENU_COLOR = on_page(71 + 20, 111 + 10)   # 颜色选择器6
+SCHEME_LIST = on_page(47 + 30, 262 + 12)         # 组合框1
+NAME_BOX = on_page(153 + 30, 262 + 12)           # 编辑框2
+STORE_BUTTON = on_page(218 + 33, 263 + 11)       # 储存
+DELETE_BUTTON = on_page(290 + 33, 263 + 11)      # 删除
+CODE_BOX = on_page(6 + 100, 288 + 12)            # 编辑框1
+SYNC_BUTTON = on_page(218 + 33, 288 + 11)        # 同步
+
+
+def colorref(value):
+    """A Windows colour value as the (r, g, b) a screenshot shows."""
+    return (value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF)
+
+
+def link_ini(lines, final_line_end=True):
+    return b"\r\n".join(lines) + (b"\r\n" if final_line_end else b"")
+
+
+class Screen:
+    """One screenshot of the whole display, read pixel by pixel."""
+
+    def __init__(self):
+        completed = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
+                                   capture_output=True, timeout=60, check=True)
+        self.data = completed.stdout
+        self.width = 1280
+
+    def pixel(self, x, y):
+        at = (y * self.width + x) * 3
+        return tuple(self.data[at:at + 3])
+
+
+def top_window(title):
+    rows = [line.split("\t") for line in inspect("windows", title).splitlines()]
+    rows = [r for r in rows if r[0] == "window" and r[2] == "1"]
+    if not rows:
+        return None
+    x, y, w, h = (int(v) for v in rows[-1][3:7])
+    return {"x": x, "y": y, "width": w, "height": h, "hwnd": int(rows[-1][1])}
+
+
+class AppearanceTest(kavo_gui.SessionTest):
+    def start(self, name, files=None):
+        self.kavo = Kavo(name, files=files)
+        self.kavo.start()
+        self.kavo.activate()
+        return self.kavo
+
+    def main_rect(self):
+        window = self.kavo.visible_windows()[-1]
+        return window["x"], window["y"], window["width"], window["height"]
+
+    def main_pixel(self, point, screen=None):
+        x, y, _, _ = self.main_rect()
+        return (screen or Screen()).pixel(x + point[0], y + point[1])
+
+    def wait_main_pixel(self, point, color, what):
+        return wait_for(lambda: self.main_pixel(point) == colorref(color), timeout=15,
+                        what=what)
+
+    def file(self, name):
+        path = os.path.join(self.kavo.folder, name)
+        if not os.path.exists(path):
+            return None
+        with open(path, "rb") as f:
+            return f.read()
+
+    # --- the settings window ---
+    def open_settings(self):
+        self.kavo.click("超级按钮3")
+        shown = wait_for(lambda: [m for m in menus() if m[1][2] > 0], timeout=15,
+                         what="the 设置 menu")
+        _, (mx, my, mw, mh) = shown[0]
+        # 软件设置 is the first of its two items.
+        xdotool("mousemove", "--sync", mx + mw // 2, my + mh // 4)
+        xdotool("click", 1)
+        window = wait_for(lambda: top_window(SETTINGS_TITLE), timeout=30,
+                          what="the settings window")
+        # It glides in for about half a second; wait until it stands still.
+        last = [None]
+
+        def settled():
+            now = top_window(SETTINGS_TITLE)
+            done = now is not None and last[0] == (now["x"], now["y"])
+            last[0] = None if now is None else (now["x"], now["y"])
+            return done
+
+        wait_for(settled, timeout=20, interval=0.3, what="the settings window to settle")
+        return window
+
+    def settings_click(self, point):
+        window = top_window(SETTINGS_TITLE)
+        xdotool("mousemove", "--sync", window["x"] + point[0], window["y"] + point[1])
+        xdotool("click", 1)
+
+    def settings_closed(self):
+        return top_window(SETTINGS_TITLE) is None
+
+    def move_settings_aside(self):
+        found = xdotool("search", "--onlyvisible", "--name", "^" + SETTINGS_TITLE + "$")
+        xdotool("windowmove", found.split()[0], *SETTINGS_ASIDE)
+        wait_for(lambda: (top_window(SETTINGS_TITLE)["x"], top_window(SETTINGS_TITLE)["y"])
+                 == SETTINGS_ASIDE, timeout=15, what="the settings window moved aside")
+
+    def show_interface_page(self):
+        self.settings_click(ROLL_UP_INTERFACE)
+
+    def pick_color(self, picker, red, green, blue):
+        """Opens a colour picker and answers the system's colour chooser by its keys."""
+        self.settings_click(picker)
+        wait_for(lambda: top_window("颜色"), timeout=30, what="the colour chooser")
+        for key, value in (("alt+r", red), ("alt+g", green), ("alt+b", blue)):
+            xdotool("key", key)
+            xdotool("type", "--delay", 30, str(value))
+        xdotool("key", "Return")
+        wait_for(lambda: top_window("颜色") is None, timeout=30, what="the chooser to close")
+
+    def replace_text(self, point, text):
+        self.settings_click(point)
+        xdotool("key", "ctrl+a")
+        xdotool("type", "--delay", 30, text)
+
+    def save_screenshot(self, name):
+        return kavo_gui.screenshot(os.path.join(kavo_gui.ARGS.work, name + ".png"))
+
+
+class LinkIniColoursTest(AppearanceTest):
+    def test_the_colours_of_link_ini_reach_their_elements_at_start(self):
+        lines = list(DEFAULTS)
+        lines[2] = b"255"         # title bar: red
+        lines[8] = b"65280"       # menu bar: green
+        lines[10] = b"16711680"   # tree: blue
+        lines[12] = b"65535"      # editor: yellow
+        lines[13] = b"-1"         # window: white after masking
+        self.start("link_colours", files={"link.ini": link_ini(lines)})
+        wait_for(lambda: self.main_pixel(TITLE_POINT) == colorref(255), timeout=15,
+                 what="the title bar in red")
+        screen = Screen()
+        self.assertEqual(self.main_pixel(MENU_BAR_POINT, screen), colorref(65280))
+        self.assertEqual(self.main_pixel(MENU_BUTTON_POINT, screen), colorref(65280))
+        self.assertEqual(self.main_pixel(TREE_POINT, screen), colorref(16711680))
+        self.assertEqual(self.main_pixel(EDITOR_POINT, screen), colorref(65535))
+        self.assertEqual(self.main_pixel(WINDOW_POINT, screen), colorref(0xFFFFFF))
+        # The title bar's picture boxes take the title background.
+        self.assertEqual(self.main_pixel(PICTURE1_POINT, screen), colorref(255))
+
+    def test_a_short_link_ini_gives_defaults_for_the_missing_lines(self):
+        self.start("link_short", files={"link.ini": NO + b"\r\n" + NO + b"\r\n255"})
+        self.wait_main_pixel(TITLE_POINT, 255, "the title bar in red")
+        self.assertEqual(self.main_pixel(TREE_POINT), colorref(0xE9E9E9))
+        self.assertEqual(self.file("link.ini"), NO + b"\r\n" + NO + b"\r\n255")
+
+
+class SettingsWindowTest(AppearanceTest):
+    def test_opening_without_link_ini_creates_it_with_the_defaults(self):
+        self.start("settings_defaults")
+        self.assertIsNone(self.file("link.ini"))
+        self.open_settings()
+        self.assertEqual(self.file("link.ini"), link_ini(DEFAULTS, final_line_end=False))
+        self.show_interface_page()
+        self.save_screenshot("appearance_settings_window")
+        self.settings_click(CANCEL_BUTTON)
+        wait_for(self.settings_closed, timeout=15, what="the settings window to close")
+
+    def test_a_picker_colours_the_main_window_at_once_and_cancel_takes_it_back(self):
+        self.start("settings_cancel")
+        self.open_settings()
+        saved = self.file("link.ini")
+        self.show_interface_page()
+        self.pick_color(PICKER_WINDOW_COLOR, 255, 0, 0)
+        self.wait_main_pixel(TITLE_POINT, 0x0000FF, "the title bar in red")
+        self.assertEqual(self.main_pixel(PICTURE1_POINT), colorref(0x0000FF))
+        self.assertEqual(self.file("link.ini"), saved)
+        self.settings_click(CANCEL_BUTTON)
+        wait_for(self.settings_closed, timeout=15, what="the settings window to close")
+        self.wait_main_pixel(TITLE_POINT, 0xECECEC, "the title bar back in its colour")
+        self.assertEqual(self.file("link.ini"), saved)
+
+    def test_apply_then_cancel_keeps_the_applied_colours(self):
+        self.start("settings_apply")
+        self.open_settings()
+        self.show_interface_page()
+        self.pick_color(PICKER_MENU_COLOR, 0, 255, 0)
+        self.wait_main_pixel(MENU_BAR_POINT, 0x00FF00, "the menu bar in green")
+        self.settings_click(APPLY_BUTTON)
+        wait_for(lambda: self.file("link.ini").split(b"\r\n")[8] == b"65280", timeout=15,
+                 what="the applied menu colour in link.ini")
+        self.assertTrue(self.file("link.ini").endswith(b"\r\n"))
+        self.pick_color(PICKER_MENU_COLOR, 0, 0, 255)
+        self.wait_main_pixel(MENU_BAR_POINT, 0xFF0000, "the menu bar in blue")
+        self.settings_click(CANCEL_BUTTON)
+        wait_for(self.settings_closed, timeout=15, what="the settings window to close")
+        self.wait_main_pixel(MENU_BAR_POINT, 0x00FF00, "the menu bar back in green")
+        self.assertEqual(self.file("link.ini").split(b"\r\n")[8], b"65280")
+
+    def test_schemes_are_stored_listed_and_deleted_by_position(self):
+        self.start("settings_schemes")
+        self.open_settings()
+        self.show_interface_page()
+        default_code = b";".join(DEFAULTS[2:])
+        self.settings_click(STORE_BUTTON)
+        wait_for(lambda: self.file("color.ini"), timeout=15, what="color.ini")
+        self.replace_text(NAME_BOX, "B")
+        self.settings_click(STORE_BUTTON)
+        self.settings_click(STORE_BUTTON)
+        first = "新建配色".encode("gbk") + b"=" + default_code + b"\r\n"
+        second = b"B=" + default_code + b"\r\n"
+        wait_for(lambda: self.file("color.ini") == first + second + second, timeout=15,
+                 what="three schemes, two of the same name")
+        # The first item chosen and deleted: only that line goes.
+        self.settings_click(SCHEME_LIST)
+        xdotool("key", "Home", "Return")
+        self.settings_click(DELETE_BUTTON)
+        wait_for(lambda: self.file("color.ini") == second + second, timeout=15,
+                 what="the chosen scheme deleted")
+        self.settings_click(CANCEL_BUTTON)
+
+    def test_a_pasted_code_and_synchronise_recolour_the_main_window(self):
+        self.start("settings_code")
+        self.open_settings()
+        saved = self.file("link.ini")
+        self.show_interface_page()
+        # Too short: nothing changes.
+        self.replace_text(CODE_BOX, "255;255;255")
+        self.settings_click(SYNC_BUTTON)
+        code = "255;16777215;0;0;0;x;65280;0;16711680;16777215;65535;8421504"
+        self.replace_text(CODE_BOX, code)
+        self.assertEqual(self.main_pixel(TITLE_POINT), colorref(0xECECEC))
+        self.settings_click(SYNC_BUTTON)
+        self.wait_main_pixel(TITLE_POINT, 255, "the title bar in red")
+        self.move_settings_aside()
+        screen = Screen()
+        self.assertEqual(self.main_pixel(MENU_BAR_POINT, screen), colorref(65280))
+        self.assertEqual(self.main_pixel(TREE_BESIDE_SETTINGS, screen), colorref(16711680))
+        self.assertEqual(self.main_pixel(EDITOR_BESIDE_SETTINGS, screen), colorref(65535))
+        self.assertEqual(self.main_pixel(WINDOW_BESIDE_SETTINGS, screen), colorref(8421504))
+        self.assertEqual(self.file("link.ini"), saved)  # nothing saved before 确定
+        self.settings_click(OK_BUTTON)
+        wait_for(self.settings_closed, timeout=15, what="the settings window to close")
+        lines = self.file("link.ini").split(b"\r\n")
+        self.assertEqual(lines[2:14], [v.encode() for v in code.split(";")])
+        self.assertEqual(lines[14], b"")
+
+
+class TitleBarTest(AppearanceTest):
+    def test_hovering_picture1_shows_the_inverse_of_the_title_background(self):
+        self.start("hover_picture1")
+        x, y, _, _ = self.main_rect()
+        xdotool("mousemove", "--sync", x + 585, y + 15)
+        self.wait_main_pixel(PICTURE1_POINT, 0x131313, "the hover colour of 图片框1")
+        xdotool("mousemove", "--sync", x + 300, y + 300)
+        self.wait_main_pixel(PICTURE1_POINT, 0xECECEC, "图片框1 at rest")
+
+    def test_a_caption_button_fades_its_highlight_in_and_out(self):
+        self.start("caption_fade")
+        x, y, _, _ = self.main_rect()
+        corner = (503, 1)  # 最小化, away from its glyph
+        highlight = 0xC7C7C7  # the title background 16 % of the way to black
+        xdotool("mousemove", "--sync", x + 517, y + 15)
+        self.wait_main_pixel(corner, highlight, "the highlight of 最小化")
+        xdotool("mousemove", "--sync", x + 300, y + 300)
+        self.wait_main_pixel(corner, 0xECECEC, "最小化 at rest")
+
+    def border_window(self):
+        """The X window of the border, found by its place around the main window (2 pixels
+        wider on every side); None when there is none."""
+        x, y, w, h = self.main_rect()
+        wanted = f"{w + 4}x{h + 4}+{x - 2}+{y - 2}"
+        tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True,
+                              timeout=30).stdout
+        for line in tree.splitlines():
+            fields = line.split()
+            if fields and fields[0].startswith("0x") and wanted in fields:
+                return fields[0]
+        return None
+
+    @staticmethod
+    def viewable(x_window):
+        info = subprocess.run(["xwininfo", "-id", x_window], capture_output=True, text=True,
+                              timeout=30).stdout
+        return "IsViewable" in info
+
+    def toggle_maximized(self):
+        # 最大化 shows one column beside 图片框3, which covers the rest of it. (A double click
+        # on the title strip becomes the window manager's move under Wine.)
+        x, y, _, _ = self.main_rect()
+        xdotool("mousemove", "--sync", x + 565, y + 15)
+        xdotool("click", 1)
+
+    def test_maximising_hides_the_border_and_restoring_shows_it(self):
+        self.start("border")
+        # Layered windows are not blended under Wine: the border is checked by its shape and
+        # place, not by its shading.
+        border = wait_for(lambda: self.border_window(), timeout=15, what="the border")
+        wait_for(lambda: self.viewable(border), timeout=15, what="the border shown")
+        self.save_screenshot("appearance_main_window")
+        self.toggle_maximized()
+        wait_for(lambda: self.main_rect()[2] >= 1280, timeout=15, what="the window maximised")
+        wait_for(lambda: not self.viewable(border), timeout=15, what="the border hidden")
+        self.toggle_maximized()
+        wait_for(lambda: self.main_rect()[2] == 600, timeout=15, what="the window restored")
+        wait_for(lambda: self.border_window() == border and self.viewable(border), timeout=15,
+                 what="the border back around the main window")
+
+
+if __name__ == "__main__":
+    kavo_gui.main()
