@@ -6,7 +6,7 @@ import subprocess
 import unittest
 
 import kavo_gui
-from kavo_gui import Kavo, inspect, menus, wait_for, xdotool
+from kavo_gui import Fixture, Kavo, inspect, menus, tray_icon_window, wait_for, xdotool
 
 SETTINGS_TITLE = "软件设置"
 YES = "真".encode("gbk")
@@ -333,13 +333,43 @@ class TitleBarTest(AppearanceTest):
         xdotool("mousemove", "--sync", x + 565, y + 15)
         xdotool("click", 1)
 
+    def start_over_backdrop(self, name):
+        """The main window in front of a plain white window, so that its border shows."""
+        self.fixture = Fixture(name + "_backdrop")
+        backdrop = wait_for(self.fixture.x_window, timeout=30, what="the backdrop window")
+        xdotool("windowsize", backdrop, 1000, 800)
+        xdotool("windowmove", backdrop, 140, 100)
+        return self.start(name)
+
+    def test_the_border_is_a_band_two_pixels_wide_around_the_window(self):
+        self.start_over_backdrop("border_shape")
+        border = wait_for(lambda: self.border_window(), timeout=15, what="the border")
+        wait_for(lambda: self.viewable(border), timeout=15, what="the border shown")
+        x, y, w, h = self.main_rect()
+        screen = Screen()
+        self.save_screenshot("appearance_main_window")
+        backdrop = screen.pixel(x - 10, y + 200)
+        self.assertEqual(backdrop, (255, 255, 255))
+        # Along each side and at a corner: two shaded pixels, then the backdrop. Layered windows
+        # are not blended under Wine (the band is opaque there), so only darker is asserted.
+        for name, outward in (("left", lambda d: (x - d, y + 200)),
+                              ("right", lambda d: (x + w - 1 + d, y + 200)),
+                              ("top", lambda d: (x + 300, y - d)),
+                              ("bottom", lambda d: (x + 300, y + h - 1 + d)),
+                              ("corner", lambda d: (x - d, y - d))):
+            for d in (1, 2):
+                shade = screen.pixel(*outward(d))
+                self.assertLess(sum(shade), sum(backdrop), f"{name} {d}")
+            self.assertEqual(screen.pixel(*outward(3)), backdrop, name)
+        # The middle is the window itself, not the band.
+        self.assertEqual(self.main_pixel(TITLE_POINT, screen), colorref(0xECECEC))
+
     def test_maximising_hides_the_border_and_restoring_shows_it(self):
         self.start("border")
         # Layered windows are not blended under Wine: the border is checked by its shape and
         # place, not by its shading.
         border = wait_for(lambda: self.border_window(), timeout=15, what="the border")
         wait_for(lambda: self.viewable(border), timeout=15, what="the border shown")
-        self.save_screenshot("appearance_main_window")
         self.toggle_maximized()
         wait_for(lambda: self.main_rect()[2] >= 1280, timeout=15, what="the window maximised")
         wait_for(lambda: not self.viewable(border), timeout=15, what="the border hidden")
@@ -347,6 +377,26 @@ class TitleBarTest(AppearanceTest):
         wait_for(lambda: self.main_rect()[2] == 600, timeout=15, what="the window restored")
         wait_for(lambda: self.border_window() == border and self.viewable(border), timeout=15,
                  what="the border back around the main window")
+
+    def test_hidden_to_the_tray_and_back_with_the_border_and_the_hide_button_at_rest(self):
+        self.start("tray")
+        border = wait_for(lambda: self.border_window(), timeout=15, what="the border")
+        wait_for(lambda: self.viewable(border), timeout=15, what="the border shown")
+        x, y, _, _ = self.main_rect()
+        # 图片框3 hides the window to the notification area; the pointer was over it.
+        xdotool("mousemove", "--sync", x + 550, y + 15)
+        self.wait_main_pixel((536, 1), 0x131313, "the hover colour of 图片框3")
+        xdotool("click", 1)
+        wait_for(lambda: not self.kavo.visible_windows(), timeout=15, what="the window hidden")
+        self.assertFalse(self.viewable(border))
+        tray = wait_for(tray_icon_window, timeout=15, what="the tray window")
+        xdotool("mousemove", "--window", tray, 8, 8)
+        xdotool("click", 1)
+        wait_for(lambda: self.kavo.visible_windows(), timeout=15, what="the window back")
+        wait_for(lambda: self.border_window() and self.viewable(self.border_window()),
+                 timeout=15, what="the border back")
+        # Back at rest although the pointer left 图片框3 while the window was hidden.
+        self.wait_main_pixel((536, 1), 0xECECEC, "图片框3 at rest")
 
 
 if __name__ == "__main__":
