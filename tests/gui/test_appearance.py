@@ -51,6 +51,7 @@ STORE_BUTTON = on_page(218 + 33, 263 + 11)       # 储存
 DELETE_BUTTON = on_page(290 + 33, 263 + 11)      # 删除
 CODE_BOX = on_page(6 + 100, 288 + 12)            # 编辑框1
 SYNC_BUTTON = on_page(218 + 33, 288 + 11)        # 同步
+ALWAYS_ON_TOP_BOX = on_page(11 + 8, 5 + 12)      # 选择框1, on page 通常
 
 
 def colorref(value):
@@ -286,6 +287,39 @@ class SettingsWindowTest(AppearanceTest):
         lines = self.file("link.ini").split(b"\r\n")
         self.assertEqual(lines[2:14], [v.encode() for v in code.split(";")])
         self.assertEqual(lines[14], b"")
+
+
+class AlwaysOnTopTest(AppearanceTest):
+    def above_others(self):
+        state = subprocess.run(["xprop", "-id", self.kavo.x_window(), "_NET_WM_STATE"],
+                               capture_output=True, text=True, timeout=30).stdout
+        return "_NET_WM_STATE_ABOVE" in state
+
+    def test_line_one_at_start_off_while_settings_are_open_and_set_again_by_ok(self):
+        lines = list(DEFAULTS)
+        lines[0] = YES
+        self.start("on_top", files={"link.ini": link_ini(lines)})
+        wait_for(self.above_others, timeout=15, what="the window above the others")
+        self.open_settings()
+        wait_for(lambda: not self.above_others(), timeout=15, what="always-on-top off")
+        self.settings_click(CANCEL_BUTTON)
+        wait_for(self.settings_closed, timeout=15, what="the settings window to close")
+        self.assertFalse(self.above_others())  # 取消 leaves it off until the next start
+        self.open_settings()
+        self.settings_click(OK_BUTTON)  # the box shows line 1, which is checked
+        wait_for(self.above_others, timeout=15, what="always-on-top set by 确定")
+
+    def test_checking_the_box_takes_effect_on_ok_only(self):
+        self.start("on_top_box")
+        self.assertFalse(self.above_others())
+        self.open_settings()
+        self.settings_click(ALWAYS_ON_TOP_BOX)
+        self.settings_click(APPLY_BUTTON)
+        wait_for(lambda: self.file("link.ini").split(b"\r\n")[0] == YES, timeout=15,
+                 what="line 1 saved by 应用")
+        self.assertFalse(self.above_others())
+        self.settings_click(OK_BUTTON)
+        wait_for(self.above_others, timeout=15, what="always-on-top set by 确定")
 
 
 class TitleBarTest(AppearanceTest):
