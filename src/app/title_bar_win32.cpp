@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include "app/caption_button_win32.h"
 #include "app/main_window_layout.h"
 #include "platform/win32/dpi_win32.h"
 #include "platform/win32/unique_handle.h"
@@ -31,46 +32,15 @@ void TitleBar::Install() {
 bool TitleBar::Draw(const DRAWITEMSTRUCT& item, const MainWindowColors& colors) const {
     const int id = static_cast<int>(item.CtlID);
     if (!IsTitleBarPicture(id)) return false;
-    HDC dc = item.hDC;
-    const RECT rect = item.rcItem;
+    // The plain look, until the appearance takes the buttons over with their hover reactions.
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
-    // A plain glyph on the title bar's colour.
     const UniqueGdiObject brush(CreateSolidBrush(pressed ? 0xD0D0D0 : colors.titleBackground));
-    FillRect(dc, &rect, static_cast<HBRUSH>(brush.get()));
-    const UINT dpi = WindowDpi(item.hwndItem);
-    const auto s = [dpi](int value) { return ScaleToDpi(value, dpi); };
-    const UniqueGdiObject pen(CreatePen(PS_SOLID, s(2), colors.titleText));
-    const HGDIOBJ oldPen = SelectObject(dc, pen.get());
-    const int cx = (rect.left + rect.right) / 2;
-    const int cy = (rect.top + rect.bottom) / 2;
-    switch (id) {
-        case layout::kExit:
-        case layout::kPicture1:
-            MoveToEx(dc, cx - s(5), cy - s(5), nullptr);
-            LineTo(dc, cx + s(6), cy + s(6));
-            MoveToEx(dc, cx + s(5), cy - s(5), nullptr);
-            LineTo(dc, cx - s(6), cy + s(6));
-            break;
-        case layout::kMaximize: {
-            const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-            Rectangle(dc, cx - s(5), cy - s(5), cx + s(6), cy + s(6));
-            SelectObject(dc, oldBrush);
-            break;
-        }
-        case layout::kPicture3:
-            // Hide to the notification area: an arrow down onto a tray line.
-            MoveToEx(dc, cx - s(5), cy - s(4), nullptr);
-            LineTo(dc, cx, cy + s(1));
-            LineTo(dc, cx + s(6), cy - s(5));
-            MoveToEx(dc, cx - s(6), cy + s(5), nullptr);
-            LineTo(dc, cx + s(7), cy + s(5));
-            break;
-        default:
-            MoveToEx(dc, cx - s(6), cy + s(4), nullptr);
-            LineTo(dc, cx + s(7), cy + s(4));
-            break;
-    }
-    SelectObject(dc, oldPen);
+    FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(brush.get()));
+    const TitleGlyph glyph = id == layout::kExit || id == layout::kPicture1 ? TitleGlyph::Close
+                             : id == layout::kMaximize                      ? TitleGlyph::Maximize
+                             : id == layout::kPicture3                      ? TitleGlyph::HideToTray
+                                                                            : TitleGlyph::Minimize;
+    DrawTitleGlyph(item.hDC, item.rcItem, glyph, colors.titleText, WindowDpi(item.hwndItem));
     return true;
 }
 
