@@ -93,35 +93,91 @@ TEST(SmallWindows, AskTextAnswersForEveryWayOfClosing) {
     EXPECT_EQ(FindWindowW(L"KavoInputDialog", nullptr), nullptr);
 }
 
-TEST(SmallWindows, TitleAndPromptAreTheCallersAndTheWindowSettlesBelowTheCentre) {
+// Opens an InputDialog and closes it when its animation has stopped; the window's rectangle then
+// and the kind's step count first seen after the window left its start place.
+struct Fall {
+    RECT settled{};
+    int firstCount = -1;
     std::wstring title;
     std::wstring prompt;
-    RECT settled{};
-    DWORD lastMove = 0;
-    RECT last{};
+};
+Fall WatchAFall(const Utf8Text& title, const Utf8Text& prompt) {
+    Fall fall;
+    bool moved = false;
     WhenShown(L"KavoInputDialog", [&](HWND w) {
-        title = TextOf(GetDlgItem(w, kTitleId));
-        prompt = TextOf(GetDlgItem(w, kPromptId));
+        fall.title = TextOf(GetDlgItem(w, kTitleId));
+        fall.prompt = TextOf(GetDlgItem(w, kPromptId));
         RECT now{};
         GetWindowRect(w, &now);
-        if (!EqualRect(&now, &last)) {
-            last = now;
-            lastMove = GetTickCount();
-            return false;
+        // The kind's step counter goes back to 0 when the 51st step stops the timer.
+        const int steps =
+            SharedBounceMotion().steps[static_cast<std::size_t>(BounceWindowKind::InputDialog)];
+        if (!moved && (now.left != 50 || now.top != 50)) {
+            moved = true;
+            fall.firstCount = steps;
         }
-        if (GetTickCount() - lastMove < 300) return false;  // still falling
-        settled = now;
+        if (!moved || steps != 0) return false;
+        fall.settled = now;
         PostMessageW(w, WM_CLOSE, 0, 0);
         return true;
     });
-    AskText(nullptr, "重命名目录", "请输入一个新的目录");
-    EXPECT_EQ(title, L"  \x91CD\x547D\x540D\x76EE\x5F55");  // 重命名目录 after the strip's margin
-    EXPECT_EQ(prompt, Utf8ToWide("请输入一个新的目录"));
-    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    EXPECT_GT((settled.top + settled.bottom) / 2, screenHeight / 2);
-    EXPECT_LT(settled.bottom, screenHeight);
-    EXPECT_EQ(settled.right - settled.left, 400);
-    EXPECT_EQ(settled.bottom - settled.top, 154);
+    AskText(nullptr, title, prompt);
+    return fall;
+}
+
+TEST(SmallWindows, TitleAndPromptAreTheCallersAndTheFallEndsAfterItsSteps) {
+    SharedBounceMotion() = BounceMotion{};  // as at start: no velocity left by earlier windows
+    const Fall fall = WatchAFall("重命名目录", "请输入一个新的目录");
+    EXPECT_EQ(fall.title, L"  \x91CD\x547D\x540D\x76EE\x5F55");  // 重命名目录 after the margin
+    EXPECT_EQ(fall.prompt, Utf8ToWide("请输入一个新的目录"));
+    // Where it settles is the maths' (native tests); here the window's own path is not
+    // compared, as Wine under a window manager now and then answers a move with an older place.
+    EXPECT_GE(fall.firstCount, 1);
+    EXPECT_GT(fall.settled.top, 50);
+    EXPECT_EQ(fall.settled.right - fall.settled.left, 400);
+    EXPECT_EQ(fall.settled.bottom - fall.settled.top, 154);
+}
+
+TEST(SmallWindows, AWindowClosedMidFallDoesNotShortenTheNextOnesFall) {
+    DWORD firstSeen = 0;
+    WhenShown(L"KavoInputDialog", [&](HWND w) {
+        if (firstSeen == 0) firstSeen = GetTickCount();
+        if (GetTickCount() - firstSeen < 350) return false;  // about 35 of its 51 steps
+        PostMessageW(w, WM_CLOSE, 0, 0);
+        return true;
+    });
+    AskText(nullptr, "first", "closed early");
+    ASSERT_GT(SharedBounceMotion().steps[static_cast<std::size_t>(BounceWindowKind::InputDialog)],
+              0);
+    const Fall fall = WatchAFall("second", "a whole fall");
+    EXPECT_GE(fall.firstCount, 1);
+    EXPECT_LT(fall.firstCount, 15);  // counted from 0 again, not from where the first one stopped
+}
+
+TEST(SmallWindows, TitleStripsTakeTheMainWindowsTitleColours) {
+    MainWindowColors colors;
+    colors.titleBackground = RGB(200, 30, 40);
+    UseTitleColorsOf(&colors);
+    for (const wchar_t* className : {L"KavoInputDialog", L"KavoConfirmDialog"}) {
+        COLORREF strip = CLR_INVALID;
+        COLORREF body = CLR_INVALID;
+        WhenShown(className, [&](HWND w) {
+            UpdateWindow(w);
+            HDC dc = GetDC(w);
+            strip = GetPixel(dc, 300, 5);
+            body = GetPixel(dc, 5, 100);
+            ReleaseDC(w, dc);
+            PostMessageW(w, WM_CLOSE, 0, 0);
+            return true;
+        });
+        if (std::wstring(className) == L"KavoInputDialog")
+            AskText(nullptr, "t", "p");
+        else
+            AskConfirm(nullptr, "m");
+        EXPECT_EQ(strip, RGB(200, 30, 40)) << className;
+        EXPECT_NE(body, RGB(200, 30, 40)) << className;  // only the strip
+    }
+    UseTitleColorsOf(nullptr);
 }
 
 TEST(SmallWindows, AskConfirmIsTrueOnlyForOk) {
