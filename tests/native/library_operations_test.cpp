@@ -328,6 +328,33 @@ TEST_F(LibraryOperationsTest, DeletingADirectoryRemovesExactlyThatDirectoryForEv
     EXPECT_THAT(ui.messages, IsEmpty());
 }
 
+TEST_F(LibraryOperationsTest, DirectoryItemsThatWouldNameTheContentFolderOrAboveAreLeftAlone) {
+    disk.AddFile(kRoot + "A\\a1.txt", "a1");
+    disk.AddFile("C:\\kavo\\other.txt", "beside the content folder");
+    Start();
+    for (const Utf8Text text : {"", "..", ".", "A\\..", "..\\kavo"}) {
+        tree.RemoveAll();
+        tree.Select(tree.Append(-1, text, kDirectoryImage, true));
+        ui.confirms = {true};
+        ui.texts = {Utf8Text("x")};
+        disk.ClearCalls();
+        DeleteDirectory(library, ui);
+        tree.Select(tree.Append(-1, text, kDirectoryImage, true));
+        RenameDirectory(library, ui);
+        EXPECT_THAT(disk.CallsStartingWith({"RemoveDirectoryTree", "MoveFile", "IsDirectory"}),
+                    IsEmpty())
+            << text;
+        EXPECT_TRUE(disk.HasFolder(kRoot)) << text;
+    }
+    EXPECT_EQ(disk.FileBytes("C:\\kavo\\other.txt"), "beside the content folder");
+    // Positive control: a plain directory name is removed.
+    tree.RemoveAll();
+    tree.Select(tree.Append(-1, "A", kDirectoryImage, true));
+    ui.confirms = {true};
+    DeleteDirectory(library, ui);
+    EXPECT_FALSE(disk.HasFolder(kRoot + "A"));
+}
+
 TEST_F(LibraryOperationsTest, RenamesMoveWithinTheFolderAndRefuseExistingNames) {
     disk.AddFile(kRoot + "A\\a1.txt", "a1");
     disk.AddFile(kRoot + "A\\a2.txt", "a2");
