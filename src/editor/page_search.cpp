@@ -95,6 +95,18 @@ RuntimeText SearchableText(std::string_view fileBytes) {
 std::vector<SearchPage> PagesToSearch(const Library& library) {
     std::vector<SearchPage> pages;
     const int count = library.tree.Count();
+    // The items recorded with the last rebuild describe the tree without asking the control for
+    // every item again, which takes long for a large library; the control answers only when
+    // they do not match it.
+    if (library.items.size() == static_cast<std::size_t>(count)) {
+        for (int i = 0; i < count; ++i) {
+            const LibraryItem& item = library.items[static_cast<std::size_t>(i)];
+            if (item.fileName.empty()) continue;
+            pages.push_back(
+                {i, item.pageName, library.contentRoot + item.directory + "\\" + item.fileName});
+        }
+        return pages;
+    }
     for (int i = 0; i < count; ++i) {
         if (library.tree.IsBold(i)) continue;
         pages.push_back({i, library.tree.Text(i), PageFilePath(library, i)});
@@ -131,11 +143,8 @@ SearchSummary SearchPages(FilePort& files, const std::vector<SearchPage>& pages,
 }
 
 int ItemIndexOfPage(const Library& library, const Utf8Text& path) {
-    const int count = library.tree.Count();
-    for (int i = 0; i < count; ++i) {
-        if (library.tree.IsBold(i)) continue;
-        if (EqualPaths(PageFilePath(library, i), path)) return i;
-    }
+    for (const SearchPage& page : PagesToSearch(library))
+        if (EqualPaths(page.path, path)) return page.index;
     return -1;
 }
 

@@ -193,6 +193,17 @@ TEST_F(PageSearchTest, ListsThePagesHoldingTheTextInTreeOrder) {
     EXPECT_THAT(Search("\xD0\xCE"), IsEmpty());  // half of 中 and half of 文
     EXPECT_THAT(Search(Gbk("文")), ElementsAre("5:three"));
     EXPECT_THAT(Search("   "), IsEmpty());  // nothing to look for
+
+    // Without the items of the last rebuild the tree itself names the same pages.
+    const auto recorded = PagesToSearch(library);
+    library.items.clear();
+    const auto asked = PagesToSearch(library);
+    ASSERT_EQ(asked.size(), recorded.size());
+    for (std::size_t i = 0; i < asked.size(); ++i) {
+        EXPECT_EQ(asked[i].index, recorded[i].index);
+        EXPECT_EQ(asked[i].name, recorded[i].name);
+        EXPECT_EQ(asked[i].path, recorded[i].path);
+    }
 }
 
 TEST_F(PageSearchTest, RtfPagesAreSearchedInTheirShownText) {
