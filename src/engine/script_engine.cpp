@@ -81,7 +81,7 @@ std::int32_t ScriptEngine::InvokeHandler(const CommandHandler& handler,
 struct ScriptEngine::CompiledScript {
     struct Step {
         const CommandEntry* command = nullptr;  // nullptr: an unknown name, skipped
-        std::vector<RuntimeText> arguments;     // cut and padded to the command's count
+        std::string_view arguments;             // the text between the brackets
         std::int32_t count = 0;                 // a block's repetitions
         std::size_t close = 0;  // a block's first matching 计次循环尾; npos if none
         int line = 0;
@@ -101,13 +101,8 @@ ScriptEngine::CompiledScript ScriptEngine::Compile(
         const std::int32_t position = FindCommand(NameWithoutSpaces(statement.rawName, nameBuffer));
         if (position < 1 || static_cast<std::size_t>(position) > commands_.size()) continue;
         step.command = &commands_[static_cast<std::size_t>(position) - 1];
-        if (!step.command->isLoop) {
-            ForEachArgument(statement.arguments,
-                            [&step](std::string_view part) { step.arguments.emplace_back(part); });
-            if (step.command->argumentCount >= 0)
-                step.arguments.resize(static_cast<std::size_t>(step.command->argumentCount));
-            continue;
-        }
+        step.arguments = statement.arguments;
+        if (!step.command->isLoop) continue;
         step.count = TextToNumber(statement.arguments);
         // Only a closing statement written exactly so (no spaces in its name) closes a block.
         const std::string_view id = NthArgument(statement.arguments, 2);
@@ -154,13 +149,21 @@ std::optional<ScriptFault> ScriptEngine::CheckScript(std::string_view script) co
 }
 
 bool ScriptEngine::ExecuteRange(const CompiledScript& script, std::size_t begin, std::size_t end) {
+    // Cut anew for each call: a handler keeps its texts while it runs, even when it runs another
+    // script, and a flat page needs no argument lists kept for all its statements at once.
+    std::vector<RuntimeText> arguments;
     for (std::size_t index = begin; index < end; ++index) {
         const CompiledScript::Step& step = script.steps[index];
         // An unknown name (only reachable when a body is run without the check) does nothing.
         if (step.command == nullptr) continue;
         if (gate_ && !gate_(step.line)) return false;
         if (!step.command->isLoop) {
-            InvokeHandler(step.command->handler, step.arguments, step.command->argumentCount);
+            arguments.clear();
+            ForEachArgument(step.arguments,
+                            [&arguments](std::string_view part) { arguments.emplace_back(part); });
+            if (step.command->argumentCount >= 0)
+                arguments.resize(static_cast<std::size_t>(step.command->argumentCount));
+            InvokeHandler(step.command->handler, arguments, step.command->argumentCount);
             continue;
         }
         // The body's statements are gone over once each time the block is reached, dispatching
