@@ -1,6 +1,7 @@
-// The 搜索文本 window: a search box, 搜索 (first occurrence in the script editor), 下一个 (the next
-// one after the selection's start) and 退出. Not modal; it stays above the main window. Opening
-// it while it is open brings it forward with the search box focused.
+// The 搜索文本 window: a search box, 搜索 (first occurrence in the script editor; also Enter in
+// the box), 下一个 (the next one after the selection's start) and 退出 (also Escape). Not modal; it
+// stays above the main window. Opening it while it is open brings it forward with the search box
+// focused.
 #pragma once
 
 #include <windows.h>
@@ -25,6 +26,8 @@ class FindTextWindow : public WindowBase<FindTextWindow> {
   private:
     LRESULT OnCreate();
     void OnCommand(int id);
+    // Enter in the search box searches from the start, Escape closes the window.
+    LRESULT OnNotify(const NMHDR& header);
     void OnSearch();
     void OnNext();
 

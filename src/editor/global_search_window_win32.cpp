@@ -87,8 +87,9 @@ LRESULT GlobalSearchWindow::OnCreate() {
                kTitleId, dpi, titleFont_.get());
     AddControl(Handle(), L"STATIC", L"请输入你要搜索的文本！", SS_LEFT | SS_NOPREFIX, 20, 40, 360,
                32, kPromptId, dpi, font_.get());
-    AddControl(Handle(), MSFTEDIT_CLASS, L"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 19, 82, 365,
-               24, kSearchBoxId, dpi, boxFont_.get());
+    HWND box = AddControl(Handle(), MSFTEDIT_CLASS, L"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL,
+                          19, 82, 365, 24, kSearchBoxId, dpi, boxFont_.get());
+    SendMessageW(box, EM_SETEVENTMASK, 0, ENM_KEYEVENTS);  // Enter and Escape, see OnNotify
     AddControl(Handle(), L"BUTTON", L"搜索", WS_TABSTOP | BS_PUSHBUTTON, 67, 123, 96, 25, kSearchId,
                dpi, font_.get());
     AddControl(Handle(), L"BUTTON", L"退出", WS_TABSTOP | BS_PUSHBUTTON, 248, 123, 96, 25, kExitId,
@@ -271,6 +272,19 @@ void GlobalSearchWindow::OnCommand(int id) {
 }
 
 LRESULT GlobalSearchWindow::OnNotify(const NMHDR& header) {
+    if (header.idFrom == static_cast<UINT_PTR>(kSearchBoxId) && header.code == EN_MSGFILTER) {
+        const auto& filter = reinterpret_cast<const MSGFILTER&>(header);
+        if (filter.msg != WM_KEYDOWN) return 0;
+        if (filter.wParam == VK_RETURN) {
+            OnSearch();
+            return 1;
+        }
+        if (filter.wParam == VK_ESCAPE) {
+            PostMessageW(Handle(), WM_CLOSE, 0, 0);  // not while the box is still handling its key
+            return 1;
+        }
+        return 0;
+    }
     if (header.idFrom != static_cast<UINT_PTR>(kResultsId)) return 0;
     if (header.code == NM_DBLCLK) OpenSelectedRow();
     if (header.code == NM_RCLICK) ShowRowMenu();

@@ -1,8 +1,8 @@
-// The 全局搜索 window: searches every page of the library for the search box's text on a thread
-// of its own and lists the pages as they are found (索引, 页面名称). A double click or 到此页面
-// opens the row's page by selecting its tree item, so the unsaved-changes question comes first;
-// 寻找文本 also finds the text in it, 下一个 finds the next occurrence. Not modal; opening it
-// while it is open brings it forward.
+// The 全局搜索 window: searches every page of the library for the search box's text (搜索 or
+// Enter in the box; Escape closes the window) on a thread of its own and lists the pages as they
+// are found (索引, 页面名称). A double click or 到此页面 opens the row's page by selecting its tree
+// item, so the unsaved-changes question comes first; 寻找文本 also finds the text in it, 下一个
+// finds the next occurrence. Not modal; opening it while it is open brings it forward.
 #pragma once
 
 #include <windows.h>

@@ -244,6 +244,15 @@ TEST_F(SearchWindowsTest, FindButtonsSelectOccurrencesInTheEditor) {
             EXPECT_EQ(GetFocus(), editHwnd_);
         }
     }
+    // Enter in the search box searches from the start; Escape closes the window.
+    SetWindowTextW(editHwnd_, L"x abc abc");
+    SetWindowTextW(box, L"abc");
+    SendMessageW(box, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(Selection().cpMin, 2);
+    EXPECT_EQ(Selection().cpMax, 5);
+    SendMessageW(box, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(WaitFor([&] { return !find_->IsOpen(); }));
+    find_->Open();
     // 退出 closes the window; opening again makes a new one.
     SendMessageW(Child(find_->Handle(), L"Button", L"退出"), BM_CLICK, 0, 0);
     EXPECT_FALSE(find_->IsOpen());
@@ -271,6 +280,14 @@ TEST_F(SearchWindowsTest, GlobalSearchListsPagesAndRowsOpenThemAfterARebuild) {
     ASSERT_TRUE(WaitFor([&] { return SearchEnded(); }));
     EXPECT_EQ(Rows(), (RowList{{L"4", L"one"}, {L"6", L"split"}}));
 
+    // Opening a row is a change of page: the unsaved-changes check sees the old text first.
+    std::vector<std::wstring> checkedTexts;
+    library_->leavePageCheck = [&](Library&) {
+        checkedTexts.push_back(Text(editHwnd_));
+        return true;
+    };
+    SetWindowTextW(editHwnd_, L"edited, not saved");
+
     // A library operation adds a directory before A: indices move, the rows keep their pages.
     AddPage(L"0new\\first.txt", L"");
     RebuildLibraryTree(*library_);
@@ -280,6 +297,7 @@ TEST_F(SearchWindowsTest, GlobalSearchListsPagesAndRowsOpenThemAfterARebuild) {
     EXPECT_EQ(tree_->Text(6), "one");
     EXPECT_EQ(tree_->Text(tree_->Parent(6)), "B");
     EXPECT_EQ(Text(editHwnd_), L"abc 中文");
+    EXPECT_EQ(checkedTexts, std::vector<std::wstring>{L"edited, not saved"});
 
     // A row whose page is gone opens nothing.
     ASSERT_TRUE(ThePlatform().RemoveFile(library_->contentRoot + "B\\split.txt"));
