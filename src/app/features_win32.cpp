@@ -1,6 +1,7 @@
 #include "app/features_win32.h"
 
 #include "library/library_commands_win32.h"
+#include "app/library_loading_win32.h"
 
 #include "appearance/appearance_win32.h"
 
@@ -11,6 +12,7 @@ namespace kavo {
 // One line per feature, each declared in its own header.
 void InstallFeatures(MainWindowServices& services) {
     InstallLibraryCommands(services);
+    InstallLibraryLoading(services);
     InstallAppearance(services);
     InstallEditorCommands(services);
     (void)services;

@@ -59,11 +59,22 @@ int Win32TreeWidget::Append(int parent, const Utf8Text& text, int image, bool bo
             ++at;
         }
     }
-    for (int& p : parents_)
-        if (p >= at) ++p;
+    // Only items after the new one can have a parent at or after it.
+    for (auto p = parents_.begin() + at; p != parents_.end(); ++p)
+        if (*p >= at) ++*p;
     items_.insert(items_.begin() + at, item);
     parents_.insert(parents_.begin() + at, parent);
     return at;
+}
+
+void Win32TreeWidget::BeginBulkChange() {
+    if (bulkDepth_++ == 0) SendMessageW(tree_, WM_SETREDRAW, FALSE, 0);
+}
+
+void Win32TreeWidget::EndBulkChange() {
+    if (bulkDepth_ == 0 || --bulkDepth_ != 0) return;
+    SendMessageW(tree_, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(tree_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
 }
 
 int Win32TreeWidget::Count() const {

@@ -47,6 +47,10 @@ class Win32TreeWidget : public TreeWidget {
     void Collapse(int index) override;
     int SelectedIndex() const override;
     void Select(int index) override;
+    // Drawing is switched off until the outermost change ends: thousands of items inserted one
+    // by one otherwise repaint the control each time.
+    void BeginBulkChange() override;
+    void EndBulkChange() override;
 
   private:
     HTREEITEM Item(int index) const;
@@ -55,6 +59,7 @@ class Win32TreeWidget : public TreeWidget {
     HWND tree_;
     std::vector<HTREEITEM> items_;  // in pre-order
     std::vector<int> parents_;      // parent index of each item, -1 at the top level
+    int bulkDepth_ = 0;
 };
 
 // 16 x 16 pictures for the library tree: a folder at image 0, a page at image 3 (1 and 2 are

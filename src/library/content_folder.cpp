@@ -14,6 +14,14 @@ void SortNames(std::vector<Utf8Text>& names) {
     std::sort(names.begin(), names.end(), LibraryNameLess);
 }
 
+// The queue is served at the first entry and then every so many: serving it is a round trip to
+// the window system, which after every entry of a big library cost more than the listing.
+constexpr std::size_t kEntriesPerQueueVisit = 64;
+
+void ServeQueueNowAndThen(std::size_t entryIndex, const PendingEventsCallback& serve) {
+    if (serve && entryIndex % kEntriesPerQueueVisit == 0) serve();
+}
+
 }  // namespace
 
 Utf8Text ComputeContentRoot(FilePort& files) {
@@ -28,11 +36,12 @@ Utf8Text WithTrailingSeparator(const Utf8Text& folder) {
 std::vector<Utf8Text> ListSubdirectories(FilePort& files, const Utf8Text& folder,
                                          const PendingEventsCallback& processPendingEvents) {
     std::vector<Utf8Text> names;
+    std::size_t seen = 0;
     for (const DirectoryEntry& entry : files.ListDirectory(WithTrailingSeparator(folder), "*.*")) {
         // "." and ".." and dot-named folders such as .git are no script directories.
         if (entry.isDirectory && !entry.name.empty() && entry.name[0] != '.')
             names.push_back(entry.name);
-        if (processPendingEvents) processPendingEvents();
+        ServeQueueNowAndThen(seen++, processPendingEvents);
     }
     SortNames(names);
     return names;
@@ -41,10 +50,11 @@ std::vector<Utf8Text> ListSubdirectories(FilePort& files, const Utf8Text& folder
 std::vector<Utf8Text> ListFiles(FilePort& files, const Utf8Text& folder, const Utf8Text& pattern,
                                 const PendingEventsCallback& processPendingEvents) {
     std::vector<Utf8Text> names;
+    std::size_t seen = 0;
     for (const DirectoryEntry& entry :
          files.ListDirectory(WithTrailingSeparator(folder), pattern)) {
         if (!entry.isDirectory && MatchesWildcard(entry.name, pattern)) names.push_back(entry.name);
-        if (processPendingEvents) processPendingEvents();
+        ServeQueueNowAndThen(seen++, processPendingEvents);
     }
     SortNames(names);
     return names;

@@ -10,8 +10,9 @@
 
 namespace kavo {
 
-// Called after every directory entry while a folder is listed, so the windows stay responsive
-// while a large folder is read (dispatches the thread's pending messages).
+// Called at the first directory entry and after every 64th while a folder is listed, so the
+// windows stay responsive while a large folder is read (dispatches the thread's pending
+// messages).
 using PendingEventsCallback = std::function<void()>;
 
 // The executable's folder followed by "\content\".

@@ -19,39 +19,116 @@ std::vector<Utf8Text> ExpandedDirectoryNames(const TreeWidget& tree) {
     return names;
 }
 
-void RecordItem(Library& library, int index, LibraryItem item) {
+// Sets a flag for as long as it lives (however the scope ends).
+class FlagRaised {
+  public:
+    explicit FlagRaised(bool& flag) : flag_(flag) { flag_ = true; }
+    ~FlagRaised() { flag_ = false; }
+    FlagRaised(const FlagRaised&) = delete;
+    FlagRaised& operator=(const FlagRaised&) = delete;
+
+  private:
+    bool& flag_;
+};
+
+// Lets the control draw again however a build ends.
+class BulkChange {
+  public:
+    explicit BulkChange(TreeWidget& tree) : tree_(tree) { tree_.BeginBulkChange(); }
+    ~BulkChange() { tree_.EndBulkChange(); }
+    BulkChange(const BulkChange&) = delete;
+    BulkChange& operator=(const BulkChange&) = delete;
+
+  private:
+    TreeWidget& tree_;
+};
+
+bool Contains(const std::vector<Utf8Text>& names, const Utf8Text& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+void InsertItem(Library& library, int index, LibraryItem item) {
     if (index < 0) return;
     const auto at = static_cast<std::size_t>(index);
-    if (library.items.size() <= at) library.items.resize(at + 1);
-    library.items[at] = std::move(item);
+    if (library.items.size() < at) library.items.resize(at);
+    library.items.insert(library.items.begin() + static_cast<std::ptrdiff_t>(at), std::move(item));
+}
+
+// The tree index of directory number k (in tree order), found through the items recorded with
+// the tree: pages of other directories may or may not be in the tree yet.
+int DirectoryItem(const Library& library, std::size_t k) {
+    std::size_t seen = 0;
+    for (std::size_t i = 0; i < library.items.size(); ++i)
+        if (library.items[i].fileName.empty() && seen++ == k) return static_cast<int>(i);
+    return -1;
+}
+
+std::size_t DirectoryNumber(const Library& library, const Utf8Text& directory) {
+    const auto found = std::find(library.directories.begin(), library.directories.end(), directory);
+    return static_cast<std::size_t>(found - library.directories.begin());
+}
+
+// Puts the pages of directory number k under its item. Returns how many.
+std::size_t AddPages(Library& library, std::size_t k, const std::vector<Utf8Text>& pageFiles) {
+    const Utf8Text directory = library.directories[k];
+    const int parent = DirectoryItem(library, k);
+    for (const Utf8Text& file : pageFiles) {
+        const Utf8Text page = PageNameOf(file);
+        InsertItem(library, library.shownTree.Append(parent, page, kPageImage, false),
+                   {directory, file, page});
+    }
+    library.directoryListed[k] = true;
+    ++library.directoriesListed;
+    // It was open before the tree was built again: open it again.
+    if (Contains(library.reopenDirectories, directory)) library.shownTree.Expand(parent);
+    return pageFiles.size();
+}
+
+std::size_t ListPages(Library& library, std::size_t k, const PendingEventsCallback& serveQueue) {
+    const Utf8Text folder = library.contentRoot + library.directories[k];
+    return AddPages(library, k, ListFiles(library.files, folder, "*.txt", serveQueue));
+}
+
+bool AllListed(const Library& library) {
+    return library.directoriesListed >= library.directories.size();
 }
 
 void BuildTree(Library& library, const std::vector<Utf8Text>& expandedNames) {
-    TreeWidget& tree = library.tree;
+    TreeWidget& tree = library.shownTree;
+    const BulkChange bulk(tree);
     tree.RemoveAll();
     library.items.clear();
-    for (const Utf8Text& directory :
-         ListSubdirectories(library.files, library.contentRoot, library.processPendingEvents)) {
-        const int parent = tree.Append(-1, directory, kDirectoryImage, true);
-        RecordItem(library, parent, {directory, {}, {}});
-        for (const Utf8Text& file : ListFiles(library.files, library.contentRoot + directory,
-                                              "*.txt", library.processPendingEvents)) {
-            const Utf8Text page = PageNameOf(file);
-            RecordItem(library, tree.Append(parent, page, kPageImage, false),
-                       {directory, file, page});
-        }
-    }
-    // Every item is collapsed now; open again what was open.
-    for (std::size_t i = 0; i < library.items.size(); ++i) {
-        const LibraryItem& item = library.items[i];
-        if (item.fileName.empty() && !item.directory.empty() &&
-            std::find(expandedNames.begin(), expandedNames.end(), item.directory) !=
-                expandedNames.end())
-            tree.Expand(static_cast<int>(i));
-    }
+    ++library.treeGeneration;
+    library.reopenDirectories = expandedNames;
+    library.directories =
+        ListSubdirectories(library.files, library.contentRoot, library.processPendingEvents);
+    library.directoryListed.assign(library.directories.size(), false);
+    library.directoriesListed = 0;
+    for (const Utf8Text& directory : library.directories)
+        InsertItem(library, tree.Append(-1, directory, kDirectoryImage, true), {directory, {}, {}});
+
+    // Up front: every directory that opens again, then the pages of a small library.
+    const FlagRaised listing(library.listingPages);
+    std::size_t pages = 0;
+    for (std::size_t k = 0; k < library.directories.size(); ++k)
+        if (Contains(expandedNames, library.directories[k]))
+            pages += ListPages(library, k, library.processPendingEvents);
+    for (std::size_t k = 0; k < library.directories.size() && pages < library.pagesListedUpFront;
+         ++k)
+        if (!library.directoryListed[k])
+            pages += ListPages(library, k, library.processPendingEvents);
 }
 
 }  // namespace
+
+Library::Library(FilePort& fileSystem, TreeWidget& treeWidget, EditorWidget& editorWidget,
+                 PendingEventsCallback pendingEvents)
+    : files(fileSystem),
+      shownTree(treeWidget),
+      wholeTree_(treeWidget, [this] { ListRemainingPages(*this); }),
+      tree(wholeTree_),
+      editor(editorWidget),
+      processPendingEvents(std::move(pendingEvents)) {}
 
 void StartLibrary(Library& library) {
     library.contentRoot = ComputeContentRoot(library.files);
@@ -67,13 +144,44 @@ void RebuildLibraryTree(Library& library) {
         library.rebuildRequested = true;
         return;
     }
-    library.rebuilding = true;
-    const std::vector<Utf8Text> expandedNames = ExpandedDirectoryNames(library.tree);
-    do {
-        library.rebuildRequested = false;
-        BuildTree(library, expandedNames);
-    } while (library.rebuildRequested);
-    library.rebuilding = false;
+    std::vector<Utf8Text> expandedNames = ExpandedDirectoryNames(library.shownTree);
+    {
+        const FlagRaised rebuilding(library.rebuilding);
+        do {
+            library.rebuildRequested = false;
+            BuildTree(library, expandedNames);
+        } while (library.rebuildRequested);
+    }
+    if (!AllListed(library) && library.onPagesLeftUnlisted) library.onPagesLeftUnlisted();
+}
+
+std::vector<Utf8Text> UnlistedDirectories(const Library& library) {
+    std::vector<Utf8Text> unlisted;
+    for (std::size_t k = 0; k < library.directories.size(); ++k)
+        if (!library.directoryListed[k]) unlisted.push_back(library.directories[k]);
+    return unlisted;
+}
+
+bool AddListedPages(Library& library, std::uint64_t generation, const Utf8Text& directory,
+                    const std::vector<Utf8Text>& pageFiles) {
+    if (library.listingPages || library.rebuilding || generation != library.treeGeneration)
+        return false;
+    const std::size_t k = DirectoryNumber(library, directory);
+    if (k >= library.directories.size() || library.directoryListed[k]) return false;
+    const FlagRaised listing(library.listingPages);
+    const BulkChange bulk(library.shownTree);
+    AddPages(library, k, pageFiles);
+    return true;
+}
+
+void ListRemainingPages(Library& library) {
+    // Inside a build or a listing the tree is read as it stands, half built.
+    if (AllListed(library) || library.listingPages || library.rebuilding) return;
+    const FlagRaised listing(library.listingPages);
+    const BulkChange bulk(library.shownTree);
+    // No queue visits here: whoever reads the tree expects it whole when the call returns.
+    for (std::size_t k = 0; k < library.directories.size(); ++k)
+        if (!library.directoryListed[k]) ListPages(library, k, nullptr);
 }
 
 Utf8Text PageFilePath(const Library& library, int index) {

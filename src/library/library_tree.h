@@ -6,6 +6,7 @@
 // top-level item is a script directory, any other item a page.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -47,16 +48,85 @@ struct LibraryItem {
     Utf8Text pageName;   // the text shown for a page
 };
 
+// The whole library's tree over the control that shows it. A big library shows its directories
+// first and their pages as they are listed; before anything reads or changes this tree, every
+// page not listed yet is listed, so indices, counts and texts are always those of the whole
+// library.
+class WholeLibraryTree : public TreeWidget {
+  public:
+    WholeLibraryTree(TreeWidget& shown, std::function<void()> listRemainingPages)
+        : shown_(shown), listRemainingPages_(std::move(listRemainingPages)) {}
+
+    void RemoveAll() override { shown_.RemoveAll(); }
+    int Append(int parent, const Utf8Text& text, int image, bool bold) override {
+        Complete();
+        return shown_.Append(parent, text, image, bold);
+    }
+    int Count() const override {
+        Complete();
+        return shown_.Count();
+    }
+    Utf8Text Text(int index) const override {
+        Complete();
+        return shown_.Text(index);
+    }
+    int Parent(int index) const override {
+        Complete();
+        return shown_.Parent(index);
+    }
+    bool IsBold(int index) const override {
+        Complete();
+        return shown_.IsBold(index);
+    }
+    bool HasChildren(int index) const override {
+        Complete();
+        return shown_.HasChildren(index);
+    }
+    bool IsExpanded(int index) const override {
+        Complete();
+        return shown_.IsExpanded(index);
+    }
+    void Expand(int index) override {
+        Complete();
+        shown_.Expand(index);
+    }
+    void Collapse(int index) override {
+        Complete();
+        shown_.Collapse(index);
+    }
+    int SelectedIndex() const override {
+        Complete();
+        return shown_.SelectedIndex();
+    }
+    void Select(int index) override {
+        Complete();
+        shown_.Select(index);
+    }
+    void BeginBulkChange() override { shown_.BeginBulkChange(); }
+    void EndBulkChange() override { shown_.EndBulkChange(); }
+
+  private:
+    void Complete() const { listRemainingPages_(); }
+    TreeWidget& shown_;
+    std::function<void()> listRemainingPages_;
+};
+
 // The library of the main window: its collaborators, the content folder and the state.
 struct Library {
     Library(FilePort& fileSystem, TreeWidget& treeWidget, EditorWidget& editorWidget,
-            PendingEventsCallback pendingEvents)
-        : files(fileSystem),
-          tree(treeWidget),
-          editor(editorWidget),
-          processPendingEvents(std::move(pendingEvents)) {}
+            PendingEventsCallback pendingEvents);
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
 
     FilePort& files;
+    // The control as it shows: the pages of a directory appear once they are listed.
+    TreeWidget& shownTree;
+
+  private:
+    WholeLibraryTree wholeTree_;
+
+  public:
+    // The whole library: what every operation, search and selection reads and changes.
     TreeWidget& tree;
     EditorWidget& editor;
     PendingEventsCallback processPendingEvents;
@@ -85,6 +155,23 @@ struct Library {
     // rebuild while one is running; it is then done once more when the running one ends.
     bool rebuilding = false;
     bool rebuildRequested = false;
+
+    // A start or rebuild lists pages directory by directory until this many are in the tree
+    // and leaves the rest for later (in the background, or when the whole tree is first read):
+    // a big library shows at once.
+    std::size_t pagesListedUpFront = 300;
+    // The script directories in tree order, which of them have their pages in the tree, and
+    // how many.
+    std::vector<Utf8Text> directories;
+    std::vector<bool> directoryListed;
+    std::size_t directoriesListed = 0;
+    // Directory names to open again once their pages are in the tree.
+    std::vector<Utf8Text> reopenDirectories;
+    // Counts the trees built, so that pages listed for an older tree are not added to a newer.
+    std::uint64_t treeGeneration = 0;
+    // Called when a start or rebuild left directories unlisted, to list them in the background.
+    std::function<void()> onPagesLeftUnlisted;
+    bool listingPages = false;  // re-entry guard of the page listing
 };
 
 // Computes the content folder and fills the tree from it (once, when the main window has been
@@ -93,9 +180,10 @@ void StartLibrary(Library& library);
 
 // Removes all items and lists the content folder again: a bold top-level item (image 0) for each
 // script directory and under it a page item (image 3) for each "*.txt" file, in LibraryNameLess
-// order. Afterwards no item is selected and every directory that was expanded before the rebuild
-// is expanded again, found by its name (indices name other items once pages or directories come
-// and go). The editor, the state and lastSelectedIndex are left as they were.
+// order (the pages beyond pagesListedUpFront come later, see WholeLibraryTree). Afterwards no item
+// is selected and every directory that was expanded before the rebuild is expanded again, found by
+// its name (indices name other items once pages or directories come and go). The editor, the state
+// and lastSelectedIndex are left as they were.
 void RebuildLibraryTree(Library& library);
 
 // The tree's selection-changed handler. A page item: runs LeavePageCheck, then loads the page's
@@ -109,5 +197,17 @@ void OnTreeSelectionChanged(Library& library);
 // item the last build did not make, the path composed from the item's texts. Empty for -1 and
 // for a directory item.
 Utf8Text PageFilePath(const Library& library, int index);
+
+// Directories of the current tree whose pages are not listed yet, in tree order.
+std::vector<Utf8Text> UnlistedDirectories(const Library& library);
+
+// Puts the page files of a directory, listed elsewhere (another thread) with ListFiles, into the
+// tree. Only an unlisted directory of the same tree generation takes them; anything else (an
+// older tree, a directory listed meanwhile) is ignored. True when they were added.
+bool AddListedPages(Library& library, std::uint64_t generation, const Utf8Text& directory,
+                    const std::vector<Utf8Text>& pageFiles);
+
+// Lists the pages of every directory not listed yet, now.
+void ListRemainingPages(Library& library);
 
 }  // namespace kavo

@@ -36,6 +36,9 @@ class TreeWidget {
     // Selecting by program raises the same selection-changed event as selecting by hand; -1
     // clears the selection.
     virtual void Select(int index) = 0;
+    // Around many changes at once: the control may leave drawing until the end.
+    virtual void BeginBulkChange() {}
+    virtual void EndBulkChange() {}
 };
 
 // The script editor, as whole texts in GBK with CR LF line ends.

@@ -123,7 +123,7 @@ TEST(LibraryNameLess, IsAStrictOrderFoldingAsciiCaseOnly) {
     EXPECT_TRUE(LibraryNameLess("z", "\xE4\xB8\xAD"));  // bytes above 0x7F come after ASCII
 }
 
-TEST(LibraryListing, AddTheBackslashAndReportEveryEntryToTheEventCallback) {
+TEST(LibraryListing, AddTheBackslashAndServeTheQueueAtTheFirstEntryAndEvery64th) {
     RecordingPlatform disk;
     disk.AddFile("C:\\c\\d\\p.txt", "");
     disk.AddFile("C:\\c\\d\\q.txt", "");
@@ -133,14 +133,21 @@ TEST(LibraryListing, AddTheBackslashAndReportEveryEntryToTheEventCallback) {
     const auto count = [&] { ++events; };
 
     EXPECT_THAT(ListSubdirectories(disk, "C:\\c\\d", count), ElementsAre("sub"));
-    // ".", ".." and sub are three entries of "*.*", plus the three files.
-    EXPECT_EQ(events, 6);
+    EXPECT_EQ(events, 1);
     events = 0;
     EXPECT_THAT(ListFiles(disk, "C:\\c\\d\\", "*.txt", count), ElementsAre("p.txt", "q.txt"));
-    EXPECT_EQ(events, 2);
+    EXPECT_EQ(events, 1);
     EXPECT_THAT(disk.CallsStartingWith({"ListDirectory"}),
                 ElementsAre("ListDirectory(C:\\c\\d\\|*.*)", "ListDirectory(C:\\c\\d\\|*.txt)"));
+    events = 0;
     EXPECT_THAT(ListFiles(disk, "C:\\missing", "*.txt", count), IsEmpty());
+    EXPECT_EQ(events, 0);
+
+    // Entries 1, 65 and 129 of a big folder (".", ".." and 127 pages).
+    for (int i = 0; i < 127; ++i) disk.AddFile("C:\\big\\p" + std::to_string(i) + ".txt", "");
+    events = 0;
+    EXPECT_THAT(ListSubdirectories(disk, "C:\\big", count), IsEmpty());
+    EXPECT_EQ(events, 3);
 }
 
 // The platform also matches generated 8.3 names: "*.txt" finds "notes.txtold" through its short
