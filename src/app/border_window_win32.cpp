@@ -29,8 +29,10 @@ bool BorderWindow::Create(HWND owner, int band) {
     owner_ = owner;
     designBand_ = band;
     if (!RegisterClassOnce(kClassName, nullptr, nullptr)) return false;
+    // The system menu style draws nothing without a caption; it makes window managers under
+    // Wine stack the band with its owner instead of above every other window.
     if (CreateWindowFor(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClassName, L"",
-                        WS_POPUP, 0, 0, 0, 0, owner, nullptr) == nullptr)
+                        WS_POPUP | WS_SYSMENU, 0, 0, 0, 0, owner, nullptr) == nullptr)
         return false;
     FollowOwner();
     return true;
