@@ -280,6 +280,21 @@ TEST_F(SearchWindowsTest, GlobalSearchListsPagesAndRowsOpenThemAfterARebuild) {
     ASSERT_TRUE(WaitFor([&] { return SearchEnded(); }));
     EXPECT_EQ(Rows(), (RowList{{L"4", L"one"}, {L"6", L"split"}}));
 
+    // A character GBK cannot hold is in no page; it must not become the '?' a page may hold.
+    AddPage(L"B\\question.txt", L"why?");
+    RebuildLibraryTree(*library_);
+    Search(L"\x0E01");  // Thai
+    ASSERT_TRUE(WaitFor([&] { return SearchEnded(); }));
+    EXPECT_TRUE(Rows().empty());
+    EXPECT_NE(Status().find(L"已搜索 6 页，找到 0 页"), std::wstring::npos) << WideToUtf8(Status());
+    Search(L"?");  // positive control
+    ASSERT_TRUE(WaitFor([&] { return SearchEnded(); }));
+    EXPECT_EQ(Rows(), (RowList{{L"5", L"question"}}));
+    ASSERT_TRUE(ThePlatform().RemoveFile(library_->contentRoot + "B\\question.txt"));
+    RebuildLibraryTree(*library_);
+    Search(L"文");
+    ASSERT_TRUE(WaitFor([&] { return SearchEnded(); }));
+
     // Opening a row is a change of page: the unsaved-changes check sees the old text first.
     std::vector<std::wstring> checkedTexts;
     library_->leavePageCheck = [&](Library&) {
