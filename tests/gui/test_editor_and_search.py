@@ -43,6 +43,14 @@ def dark_share(path, control):
     return float(out)
 
 
+def red_share(path, control):
+    """Share of clearly red pixels in the same part of a control."""
+    crop = f"{control.width - 30}x{control.height - 230}+{control.screen_x + 5}+{control.screen_y + 220}"
+    out = kavo_gui.run(["convert", path, "-crop", crop, "-fx", "r>0.6&&g<0.4&&b<0.4",
+                        "-format", "%[fx:mean]", "info:"], check=True).stdout.decode()
+    return float(out)
+
+
 class EditorAndSearchTest(kavo_gui.SessionTest):
     def start(self, name, pages=None):
         self.kavo = Kavo(name, pages=pages)
@@ -131,6 +139,39 @@ class EditorAndSearchTest(kavo_gui.SessionTest):
         reloaded = dark_share(kavo_gui.screenshot(kavo.folder + "/reloaded.png"), editor)
         self.assertLess(reloaded, plain * 1.1)
 
+    def test_colour_items_colour_the_selection_and_a_cancelled_colour_question_changes_nothing(self):
+        text = "\n" * 16 + "鼠标(左键)\n延时(100)"
+        kavo = self.start("editor-colour", {"测试/颜色.txt": text})
+        self.open_page("测试", "颜色")
+        wait_for(lambda: self.editor_text() == text, what="the page")
+        editor = kavo.control("编辑框_脚本编辑区")
+        below_text = (editor.screen_x + editor.width // 2, editor.screen_y + editor.height - 20)
+
+        def colour_item(downs):
+            kavo.click("编辑框_脚本编辑区")
+            kavo.key("ctrl+a")
+            kavo.click("超级按钮2")  # 操作
+            wait_for(menus, what="the 操作 menu")
+            # 设置颜色 is the ninth item that can be chosen; 白色 opens its sub-menu.
+            kavo.key(*(["Down"] * 9), "Right", *(["Down"] * downs), "Return")
+            wait_for(lambda: not menus(), what="the menu to close")
+
+        def red():
+            kavo.click_at(*below_text)
+            return red_share(kavo_gui.screenshot(kavo.folder + "/colour.png"), editor)
+
+        self.assertEqual(red(), 0.0)
+        colour_item(2)  # 红色: red is the low byte of the colour value
+        wait_for(lambda: red() > 0.0003, what="the text to turn red")
+        colour_item(5)  # 选择颜色, then 取消 with Escape
+        settled_window("温馨提示")
+        kavo.key("Escape")
+        wait_for(lambda: not [line for line in inspect("windows", "温馨提示").splitlines()
+                              if line.split("\t")[2:3] == ["1"]], what="the colour question to close")
+        self.assertGreater(red(), 0.0003)
+        colour_item(1)  # 黑色
+        wait_for(lambda: red() == 0.0, what="the text to turn black")
+
     def test_ctrl_f_finds_and_next_moves_on(self):
         kavo = self.start("editor-find", {"测试/查找.txt": "abc abc"})
         self.open_page("测试", "查找")
@@ -193,13 +234,15 @@ class EditorAndSearchTest(kavo_gui.SessionTest):
         wait_for(lambda: opened(1, notepad), what="the second row to load its page")
         self.assertTrue(next(r for r in kavo.tree() if r["text"] == "2 记事本打字")["selected"])
         wait_for(lambda: opened(0, welcome), what="the first row to load its page")
-        open_row(2)  # no third row
-        # Letter case counts: kavo is in no page, so there is no row to open.
+        open_row(2)  # below the last row: nothing opens
+        self.assertTrue(self.editor_text().startswith(welcome))
+        # Letter case counts: kavo is in no page, the list stays empty and opens nothing.
+        wait_for(lambda: opened(1, notepad), what="the second row again")
         search("kavo")
-        kavo_gui.screenshot(kavo.folder + "/no-rows.png")
         open_row(0)
-        search("KAVO")  # positive control: the rows come back
-        wait_for(lambda: opened(1, notepad), what="the rows of a new search")
+        self.assertTrue(self.editor_text().startswith(notepad))
+        search("KAVO")  # positive control: the same search in the right case lists the rows
+        wait_for(lambda: opened(0, welcome), what="the rows of a new search")
         kavo_gui.screenshot(kavo.folder + "/search.png")
 
     def test_only_web_links_are_handed_to_the_shell(self):
