@@ -334,6 +334,19 @@ class TitleBarTest(AppearanceTest):
         xdotool("mousemove", "--sync", x + 300, y + 300)
         self.wait_main_pixel(PICTURE1_POINT, 0xECECEC, "图片框1 at rest")
 
+    def test_switched_on_hover_colours_apply_except_where_the_line_is_exactly_zero(self):
+        lines = list(DEFAULTS)
+        lines[7] = YES      # use the colours of lines 5 and 7
+        lines[4] = b"255"   # 图片框3: red
+        lines[6] = b"0"     # 图片框1: automatic
+        self.start("hover_own_colours", files={"link.ini": link_ini(lines)})
+        x, y, _, _ = self.main_rect()
+        xdotool("mousemove", "--sync", x + 550, y + 15)
+        self.wait_main_pixel((536, 1), 0x0000FF, "图片框3 in its own hover colour")
+        xdotool("mousemove", "--sync", x + 585, y + 15)
+        self.wait_main_pixel(PICTURE1_POINT, 0x131313, "图片框1 in the automatic colour")
+        self.wait_main_pixel((536, 1), 0xECECEC, "图片框3 at rest")
+
     def test_a_caption_button_fades_its_highlight_in_and_out(self):
         self.start("caption_fade")
         x, y, _, _ = self.main_rect()
