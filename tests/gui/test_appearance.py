@@ -402,6 +402,7 @@ class TitleBarTest(AppearanceTest):
         backdrop = wait_for(self.fixture.x_window, timeout=30, what="the backdrop window")
         xdotool("windowsize", backdrop, 1000, 800)
         xdotool("windowmove", backdrop, 140, 100)
+        xdotool("mousemove", "--sync", 5, 1000)  # away from the title bar's buttons
         return self.start(name)
 
     def test_the_border_is_a_band_two_pixels_wide_around_the_window(self):
