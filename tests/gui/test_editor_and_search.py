@@ -245,6 +245,17 @@ class EditorAndSearchTest(kavo_gui.SessionTest):
         wait_for(lambda: opened(0, welcome), what="the rows of a new search")
         kavo_gui.screenshot(kavo.folder + "/search.png")
 
+        # 右键 ▸ 寻找文本 opens the row's page and selects the text in it.
+        xdotool("mousemove", "--sync", *row(1))
+        xdotool("click", 3)
+        wait_for(menus, what="the row menu")
+        kavo.key("Down", "Down", "Return")  # 到此页面, 寻找文本
+        wait_for(lambda: not menus(), what="the menu to close")
+        wait_for(lambda: self.editor_text().startswith(notepad), what="the row's page")
+        kavo.activate()
+        kavo.type_text("Z")  # replaces the selected KAVO
+        wait_for(lambda: "按键(HELLO Z,100)" in self.editor_text(), what="KAVO to be replaced")
+
     def test_only_web_links_are_handed_to_the_shell(self):
         work = os.path.join(kavo_gui.ARGS.work, "editor-links-shell")
         shutil.rmtree(work, ignore_errors=True)
