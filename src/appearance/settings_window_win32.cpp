@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "app/message_loop_win32.h"
 #include "editor/small_windows_win32.h"
 #include "platform/win32/dpi_win32.h"
 #include "text/wide.h"
@@ -143,6 +144,8 @@ LRESULT SettingsWindow::OnCreate() {
     CreateControls();
     LoadEverything();
     ShowPage(0);
+    // Tab moves between the controls and Esc is 取消.
+    AddDialogWindow(Handle());
     return 0;
 }
 
@@ -331,6 +334,9 @@ LRESULT SettingsWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
             // Alt+F4 and the taskbar's close are 取消: nothing unsaved stays on the main window.
             OnCancel();
             return 0;
+        case WM_DESTROY:
+            RemoveDialogWindow(Handle());
+            return 0;
         default:
             return DefaultProcedure(message, wParam, lParam);
     }
@@ -382,6 +388,7 @@ void SettingsWindow::OnCommand(int id, int code) {
             OnApply();
             break;
         case kCancel:
+        case IDCANCEL:  // Esc
             OnCancel();
             break;
         default:

@@ -223,6 +223,18 @@ class SettingsWindowTest(AppearanceTest):
         self.wait_main_pixel(TITLE_POINT, 0xECECEC, "the title bar back in its colour")
         self.assertEqual(self.file("link.ini"), saved)
 
+    def test_escape_is_cancel(self):
+        self.start("settings_escape")
+        self.open_settings()
+        saved = self.file("link.ini")
+        self.show_interface_page()
+        self.pick_color(PICKER_WINDOW_COLOR, 0, 0, 255)
+        self.wait_main_pixel(TITLE_POINT, 0xFF0000, "the title bar in blue")
+        xdotool("key", "Escape")
+        wait_for(self.settings_closed, timeout=15, what="the settings window to close")
+        self.wait_main_pixel(TITLE_POINT, 0xECECEC, "the title bar back in its colour")
+        self.assertEqual(self.file("link.ini"), saved)
+
     def test_apply_then_cancel_keeps_the_applied_colours(self):
         self.start("settings_apply")
         self.open_settings()
