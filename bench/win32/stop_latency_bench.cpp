@@ -117,7 +117,6 @@ int main() {
         std::vector<double> toLast;
         std::vector<double> toEnd;
         for (int i = 0; i < kRepetitions; ++i) {
-            gReceived = 0;
             std::atomic<std::uint64_t> ended{0};
             std::thread run([&] {
                 {
@@ -126,14 +125,20 @@ int main() {
                 }
                 ended = platform.NowMicroseconds();
             });
-            // Let the run get going: some messages have arrived.
+            // Let the run get going: registered, and some of its messages have arrived.
+            while (registry.ActiveRuns() == 0) PumpFor(1000);
+            gReceived = 0;
             while (gReceived.load() < 3) PumpFor(1000);
             PumpFor(20000 + static_cast<std::uint64_t>(i) * 7000);  // a different phase each time
             const std::uint64_t pressed = platform.NowMicroseconds();
             PressStopKey();
             while (ended.load() == 0) PumpFor(1000);
-            PumpFor(200000);  // anything still on its way arrives
             run.join();
+            // Anything still on its way arrives: the queue is quiet for 100 ms.
+            for (int seen = -1; seen != gReceived.load();) {
+                seen = gReceived.load();
+                PumpFor(100000);
+            }
             const std::uint64_t last = gLastReceipt.load();
             toLast.push_back(last > pressed ? static_cast<double>(last - pressed) / 1000.0 : 0.0);
             toEnd.push_back(static_cast<double>(ended.load() - pressed) / 1000.0);

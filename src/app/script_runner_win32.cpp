@@ -1,19 +1,26 @@
 #include "app/script_runner_win32.h"
 
 #include <commctrl.h>
+#include <richedit.h>
+#include <shellapi.h>
 
 #include <string>
 
 #include "app/editor_widget_win32.h"
 #include "app/main_window_layout.h"
 #include "app/ui_thread_win32.h"
+#include "commands/run_texts.h"
 #include "engine/script_engine.h"
+#include "hotkeys/stop_key.h"
+#include "platform/win32/win32_platform.h"
 #include "text/wide.h"
 
 namespace kavo {
 namespace {
 
 constexpr UINT_PTR kClock3 = 3;  // 时钟3: the cursor position display
+// The id of the notification-area icon the main window adds for itself.
+constexpr UINT kMainWindowTrayIconId = 1;
 
 Utf8Text ControlText(HWND control) {
     const int length = GetWindowTextLengthW(control);
@@ -39,19 +46,124 @@ void ScriptRunner::Install(HotkeyBinding& binding) {
         binding_->ShowCursorPosition();
         return 0;
     });
+    InstallRunControl();
 }
 
-RuntimeText ScriptRunner::PrepareRun() {
+void ScriptRunner::InstallRunControl() {
+    // A stopped run ends at its next statement; the gate also notes the line each run is on.
+    engine_.SetStatementGate(CurrentRunMayGoOn);
     HWND window = services_.Window();
+    runsChangedMessage_ = RegisterWindowMessageW(L"KavoScriptRunsChanged");
+    runStoppedMessage_ = RegisterWindowMessageW(L"KavoScriptRunStopped");
+    pressLatchedMessage_ = RegisterWindowMessageW(L"KavoHotkeyPressLatched");
+    // Runs start and end on any thread; posting never waits for a user-interface thread that
+    // may itself be running a script without pause.
+    runs_.SetActivityObserver([this, window] { PostMessageW(window, runsChangedMessage_, 0, 0); });
+    services_.AddMessageHook([this](UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+        if (message == 0) return std::nullopt;
+        if (message == runsChangedMessage_) {
+            ShowRunState();
+            return 0;
+        }
+        if (message == runStoppedMessage_) {
+            ShowStopped();
+            return 0;
+        }
+        if (message == pressLatchedMessage_) {
+            binding_->Monitor().PollHotkeys();
+            return 0;
+        }
+        return std::nullopt;
+    });
+    // However the program closes, no key or button a run pressed stays held, and the runs end.
+    services_.AddClosingStep([this] { runs_.StopAndReleaseAll(); });
+
+    KeyboardWatch::Handlers handlers;
+    handlers.latch = &latch_;
+    handlers.scriptsRunning = [this] { return runs_.ActiveRuns() > 0; };
+    handlers.pressLatched = [this, window] { PostMessageW(window, pressLatchedMessage_, 0, 0); };
+    // While scripts run the stop key is theirs alone; otherwise the focused program gets it.
+    handlers.stopKeyPressed = [this] { return runs_.StopAll() > 0; };
+    // Without the hook (refused by the system) hotkeys keep to the 50 ms poll.
+    if (watch_.Start(kStopKey, std::move(handlers))) binding_->Monitor().UseLatch(latch_);
+}
+
+void ScriptRunner::HideForRun() {
+    HWND window = services_.Window();
+    // Already minimised and hidden (the run before hid it): showing it minimised only to hide
+    // it again would cost a round trip to the window manager on every hotkey press.
+    if (!IsWindowVisible(window) && IsIconic(window)) return;
     ShowWindow(window, SW_MINIMIZE);
     ShowWindow(window, SW_HIDE);
-    return services_.Editor().ReadText();
 }
 
 void ScriptRunner::RunCurrentScript() {
     RuntimeText script;
-    RunOnUiThread([this, &script] { script = PrepareRun(); });
-    engine_.RunScript(script);
+    std::optional<ScriptFault> fault;
+    RunOnUiThread([this, &script, &fault] {
+        script = services_.Editor().ReadText();
+        // Checked before anything hides: the fault is shown over the window the user sees.
+        fault = engine_.CheckScript(script);
+        if (!fault) HideForRun();
+    });
+    if (fault) {
+        engine_.ReportFault(*fault);
+        RunOnUiThread([this, &script, &fault] { SelectLine(script, fault->line); });
+        return;
+    }
+    Win32Platform& platform = services_.Platform();
+    bool stopped = false;
+    int line = 0;
+    {
+        const ScriptRun run(runs_, platform, platform);
+        engine_.RunScript(script);
+        stopped = run.StopRequested();
+        line = run.Line();
+    }
+    if (stopped) {
+        {
+            const std::lock_guard lock(stoppedMutex_);
+            stoppedText_ = StoppedText(script, line);
+        }
+        PostMessageW(services_.Window(), runStoppedMessage_, 0, 0);
+    }
+}
+
+void ScriptRunner::SelectLine(const RuntimeText& text, int line) {
+    const std::optional<EditorSpan> span = LineSpan(text, line);
+    if (!span) return;
+    HWND editor = services_.Editor().Handle();
+    CHARRANGE range{static_cast<LONG>(span->start), static_cast<LONG>(span->end)};
+    SendMessageW(editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    SendMessageW(editor, EM_SCROLLCARET, 0, 0);
+    if (IsWindowVisible(services_.Window())) SetFocus(editor);
+}
+
+void ScriptRunner::ShowRunState() {
+    NotifyIcon(NIF_TIP, runs_.ActiveRuns() > 0 ? RunningTip(kStopKeyName) : IdleTip(), {}, {});
+}
+
+void ScriptRunner::ShowStopped() {
+    Utf8Text text;
+    {
+        const std::lock_guard lock(stoppedMutex_);
+        text = stoppedText_;
+    }
+    NotifyIcon(NIF_INFO, {}, StoppedTitle(), text);
+}
+
+void ScriptRunner::NotifyIcon(std::uint32_t flags, const Utf8Text& tip, const Utf8Text& title,
+                              const Utf8Text& text) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = services_.Window();
+    data.uID = kMainWindowTrayIconId;
+    data.uFlags = flags;
+    lstrcpynW(data.szTip, Utf8ToWide(tip).c_str(), ARRAYSIZE(data.szTip));
+    lstrcpynW(data.szInfoTitle, Utf8ToWide(title).c_str(), ARRAYSIZE(data.szInfoTitle));
+    lstrcpynW(data.szInfo, Utf8ToWide(text).c_str(), ARRAYSIZE(data.szInfo));
+    data.dwInfoFlags = NIIF_INFO;
+    Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
 void ScriptRunner::ShowBalloonTip(Point where, const Utf8Text& text) {

@@ -1,6 +1,10 @@
 // Running the editor's script: 直接运行 on the user-interface thread, and a bound hotkey's run on
 // the hotkey's thread. Also the run panel's binding controls and F1's cursor display, which the
 // hotkey binding reads and writes through this view.
+//
+// Every run is under the user's control: the stop key (F12) stops every run from any window,
+// a faulty script is reported before anything hides, and the notification-area icon tells
+// that a script runs and where a stopped one was.
 #pragma once
 
 #include <windows.h>
@@ -8,10 +12,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 #include "app/main_window_services_win32.h"
 #include "commands/balloon_tip_win32.h"
+#include "commands/script_run.h"
 #include "hotkeys/hotkey_binding.h"
+#include "hotkeys/key_latch.h"
+#include "hotkeys/keyboard_watch_win32.h"
 #include "text/runtime_text.h"
 
 namespace kavo {
@@ -22,11 +30,14 @@ class ScriptRunner : public HotkeyBindingView {
     ScriptRunner(const ScriptRunner&) = delete;
     ScriptRunner& operator=(const ScriptRunner&) = delete;
 
-    // Registers 直接运行 and 热键执行, the hotkey edit's key names and 时钟3's ticks.
+    // Registers 直接运行 and 热键执行, the hotkey edit's key names and 时钟3's ticks; starts the
+    // keyboard watch for the stop key and the hotkeys' presses.
     void Install(HotkeyBinding& binding);
 
-    // Hides the window and runs the editor's whole text. From any thread: the window work
-    // happens on the user-interface thread, the script runs on the calling thread.
+    // Checks the editor's whole text; a faulty one is reported over the visible window and its
+    // line selected afterwards. Otherwise hides the window and runs the text. From any thread:
+    // the window work happens on the user-interface thread, the script runs on the calling
+    // thread.
     void RunCurrentScript() override;
     // Shows 气球提示框1 with the text at a screen point. From any thread; returns once it is up.
     void ShowBalloonTip(Point where, const Utf8Text& text);
@@ -41,14 +52,34 @@ class ScriptRunner : public HotkeyBindingView {
   private:
     static LRESULT CALLBACK HotkeyEditProcedure(HWND edit, UINT message, WPARAM wParam,
                                                 LPARAM lParam, UINT_PTR id, DWORD_PTR self);
-    // Minimises and hides the window and returns the editor's text. User-interface thread.
-    RuntimeText PrepareRun();
+    // The stop key, the latched hotkey presses, the icon's texts and the closing release.
+    void InstallRunControl();
+    // Minimises and hides the window. User-interface thread.
+    void HideForRun();
+    // Selects the line (from 1) of the editor's text and shows it. User-interface thread.
+    void SelectLine(const RuntimeText& text, int line);
+    // The notification-area icon's tip (running or not) and the balloon after a stop.
+    // User-interface thread.
+    void ShowRunState();
+    void ShowStopped();
+    void NotifyIcon(std::uint32_t flags, const Utf8Text& tip, const Utf8Text& title,
+                    const Utf8Text& text);
 
     MainWindowServices& services_;
     ScriptEngine& engine_;
     HotkeyBinding* binding_ = nullptr;
     std::unique_ptr<BalloonTip> balloon_;       // 气球提示框1
     std::uint32_t cursorTrackingInterval_ = 0;  // 时钟3; 0 while stopped
+
+    RunRegistry runs_;
+    KeyLatch latch_;
+    KeyboardWatch watch_;
+    // Messages of the main window that carry work from other threads without waiting for it.
+    UINT runsChangedMessage_ = 0;
+    UINT runStoppedMessage_ = 0;
+    UINT pressLatchedMessage_ = 0;
+    std::mutex stoppedMutex_;
+    Utf8Text stoppedText_;  // the last stop's balloon text
 };
 
 }  // namespace kavo

@@ -60,6 +60,10 @@ class ScriptEngine {
 
     // The first fault of the script, if any.
     std::optional<ScriptFault> CheckScript(std::string_view script) const;
+    // Shows a fault the way a faulty run does (for a check made before a run).
+    void ReportFault(const ScriptFault& fault) const {
+        if (reporter_) reporter_(fault);
+    }
 
     const std::vector<CommandEntry>& Commands() const { return commands_; }
 

@@ -67,6 +67,8 @@ class HotkeyBinding {
 
     // The key of the last bind that had a process name (0: none or not a key name).
     int BoundKey() const { return boundKey_; }
+    // The monitor the keys are registered with (user-interface thread).
+    HotkeyMonitor& Monitor() { return monitor_; }
 
   private:
     HotkeyMonitor& monitor_;

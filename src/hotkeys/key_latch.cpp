@@ -25,6 +25,14 @@ void KeyLatch::SetHeld(std::uint8_t key, bool down) {
     down_.set(key, down);
 }
 
+std::vector<std::uint8_t> KeyLatch::HeldKeys() {
+    const std::lock_guard lock(mutex_);
+    std::vector<std::uint8_t> held;
+    for (std::size_t code = 0; code < down_.size(); ++code)
+        if (down_.test(code)) held.push_back(static_cast<std::uint8_t>(code));
+    return held;
+}
+
 std::vector<LatchedPress> KeyLatch::Take() {
     const std::lock_guard lock(mutex_);
     std::vector<LatchedPress> taken;

@@ -32,6 +32,10 @@ class KeyLatch {
     // A key or button whose state the watcher learns other than by its events (mouse buttons).
     void SetHeld(std::uint8_t key, bool down);
 
+    // The keys and buttons the latch believes down, for the watcher to check against the
+    // system's view: a release can go unseen (a window that vanishes takes its key-up along).
+    std::vector<std::uint8_t> HeldKeys();
+
     // The presses since the last call, oldest first.
     std::vector<LatchedPress> Take();
 

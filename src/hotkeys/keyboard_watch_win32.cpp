@@ -76,11 +76,17 @@ bool KeyboardWatch::OnKeyEvent(std::uint8_t key, bool down, bool injected) {
         return false;
     }
     KeyLatch* latch = handlers_.latch;
-    if (latch == nullptr || injected) return false;
+    if (latch == nullptr) return false;
+    if (injected && handlers_.scriptsRunning && handlers_.scriptsRunning()) return false;
     if (!down) {
         latch->KeyUp(key);
         return false;
     }
+    // A release the hook never saw (its window vanished with the key down, as a message box
+    // closed by Enter does) would make the key look held for good: the system's view decides.
+    // For the key now going down that view is still the one before this event.
+    for (const std::uint8_t held : latch->HeldKeys())
+        if ((GetAsyncKeyState(held) & 0x8000) == 0) latch->KeyUp(held);
     for (const std::uint8_t button : kMouseButtons)
         latch->SetHeld(button, (GetAsyncKeyState(button) & 0x8000) != 0);
     // The key goes to the focus window's thread; the foreground window's thread owns it.

@@ -23,9 +23,11 @@ namespace kavo {
 class KeyboardWatch {
   public:
     struct Handlers {
-        // Presses of keys other than the stop key are latched here (keys a program injects are
-        // not: a script typing its own hotkey must not start itself again).
+        // Presses of keys other than the stop key are latched here.
         KeyLatch* latch = nullptr;
+        // True while scripts run: keys injected meanwhile are not latched, so that a script
+        // typing its own hotkey does not start itself again.
+        std::function<bool()> scriptsRunning;
         // Watch thread, after a press was latched; must return at once (post a message).
         std::function<void()> pressLatched;
         // Watch thread, when the stop key goes down (typed or injected); returns true when the

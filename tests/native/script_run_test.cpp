@@ -11,6 +11,7 @@
 #include "commands/builtin_commands.h"
 #include "commands/keyboard_actions.h"
 #include "commands/run_input.h"
+#include "commands/run_texts.h"
 #include "engine/script_engine.h"
 #include "platform/fake/recording_platform.h"
 #include "text/encoding.h"
@@ -326,6 +327,32 @@ TEST(CharacterPosts, KeyMessagesAndLoneBytesFromOneHundredTwentyEight) {
     EXPECT_THAT(platform.CallsStartingWith({"PostMessage"}),
                 ElementsAre(Char(7, 0x20AC), Char(7, 0xFFFD),
                             "PostMessage(7,0x0100,0x000000D0,0x00000000)"));
+}
+
+// --- what the user is told ---
+
+TEST(RunTexts, TheStopBalloonNamesTheLineAsWritten) {
+    const RuntimeText script = Utf8ToGbk("信息框(a,b)\r\n  延时(60000)  \r\n\r\n按键(x,1)");
+    EXPECT_EQ(StoppedText(script, 2), "停在第 2 行：延时(60000)");
+    EXPECT_EQ(StoppedText(script, 4), "停在第 4 行：按键(x,1)");
+    EXPECT_EQ(StoppedText(script, 0), "脚本在第一条语句之前停止。");
+    const RuntimeText longLine = Utf8ToGbk("延时(1)" + std::string(200, ' ') + "信息框(长,长)");
+    const Utf8Text shown = StoppedText(longLine + "\r\n" + longLine, 2);
+    EXPECT_LT(shown.size(), 200u);
+    EXPECT_EQ(shown.substr(shown.size() - 3), "…");
+    EXPECT_EQ(RunningTip("F12"), "KAVO脚本助手 - 运行中，按 F12 停止");
+}
+
+TEST(RunTexts, ALineSpanCountsEachCharacterAndEachLineBreakAsOne) {
+    // 信息 is two characters of two bytes each; CR LF is one position.
+    const RuntimeText text = Utf8ToGbk("信息框(a)\r\nab\r\n\r\n延时(5)");
+    EXPECT_EQ(LineSpan(text, 1), (EditorSpan{0, 6}));
+    EXPECT_EQ(LineSpan(text, 2), (EditorSpan{7, 9}));
+    EXPECT_EQ(LineSpan(text, 3), (EditorSpan{10, 10}));
+    EXPECT_EQ(LineSpan(text, 4), (EditorSpan{11, 16}));
+    EXPECT_EQ(LineSpan(text, 5), std::nullopt);
+    EXPECT_EQ(LineSpan(text, 0), std::nullopt);
+    EXPECT_EQ(LineSpan(Utf8ToGbk("a\nb"), 2), (EditorSpan{2, 3}));  // LF alone
 }
 
 }  // namespace

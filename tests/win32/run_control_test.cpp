@@ -32,13 +32,15 @@ void Inject(WORD key) {
     SendInput(2, keys, sizeof(INPUT));
 }
 
-TEST(KeyboardWatch, SeesTheStopKeyAndLatchesNoInjectedKey) {
+TEST(KeyboardWatch, SeesTheStopKeyAndLatchesNoKeyInjectedWhileScriptsRun) {
     KeyLatch latch;
     std::atomic<int> stops{0};
     std::atomic<int> latched{0};
+    std::atomic<bool> running{true};
     KeyboardWatch watch;
     KeyboardWatch::Handlers handlers;
     handlers.latch = &latch;
+    handlers.scriptsRunning = [&] { return running.load(); };
     handlers.pressLatched = [&] { ++latched; };
     handlers.stopKeyPressed = [&] {
         ++stops;
@@ -55,6 +57,13 @@ TEST(KeyboardWatch, SeesTheStopKeyAndLatchesNoInjectedKey) {
     ASSERT_TRUE(test::WaitFor([&] { return stops.load() == 1; }, 10s));
     EXPECT_EQ(latched.load(), 0);
     EXPECT_TRUE(latch.Take().empty());
+    // With no script running, the same injected key is a press like any other.
+    running = false;
+    Inject('K');
+    ASSERT_TRUE(test::WaitFor([&] { return latched.load() == 1; }, 10s));
+    const std::vector<LatchedPress> presses = latch.Take();
+    ASSERT_EQ(presses.size(), 1u);
+    EXPECT_EQ(presses[0].key, 'K');
     watch.Stop();
 }
 

@@ -1,0 +1,32 @@
+// What the program tells the user about a run: the notification-area texts, and where a line of
+// the script lies in the editor (to select a faulty line).
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace kavo {
+
+// The notification-area icon's tip while a script runs, and otherwise.
+Utf8Text RunningTip(std::string_view stopKeyName);
+Utf8Text IdleTip();
+
+// The balloon after a stop: its title, and a text naming the line the run was on (from 1; 0
+// when it had not reached any) with that line as written (GBK script, CR LF line ends).
+Utf8Text StoppedTitle();
+Utf8Text StoppedText(std::string_view script, int line);
+
+// Positions in an editor that counts every character, double-byte ones included, as one, and a
+// line break (CR LF, or LF or CR alone) as one.
+struct EditorSpan {
+    std::size_t start = 0;
+    std::size_t end = 0;  // the line's end, before its line break
+    friend bool operator==(const EditorSpan&, const EditorSpan&) = default;
+};
+// Where the line (from 1) of the GBK text lies; nothing when the text has no such line.
+std::optional<EditorSpan> LineSpan(std::string_view gbk, int line);
+
+}  // namespace kavo
