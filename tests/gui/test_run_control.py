@@ -41,6 +41,8 @@ class RunControlTest(kavo_gui.SessionTest):
     def open_page(self, kavo, page, marker):
         kavo.click_tree_item("脚本", double=True)
         wait_for(lambda: kavo.tree()[0]["expanded"], what="the directory to open")
+        wait_for(lambda: any(row["text"] == page and row["rect"][2] > 0 for row in kavo.tree()),
+                 what="the page in the tree")
         kavo.click_tree_item(page)
         wait_for(lambda: marker in kavo.text("编辑框_脚本编辑区"), what="the page")
 
@@ -87,6 +89,10 @@ class RunControlTest(kavo_gui.SessionTest):
         # One post every 20 ms: a run that went on would have added dozens in the quiet time.
         self.assertLessEqual(after - before, 3)
         self.assertLess(quiet_after, 0.5)
+        # The icon's balloon names the line the run was on (its title, 脚本已停止, is drawn
+        # inside the balloon; the window's text is the message).
+        wait_for(lambda: "停在第 3 行：延时(20)" in inspect("tooltips"), what="the stop balloon")
+        kavo_gui.screenshot(kavo.folder + "/stopped.png")
         self.assertIsNone(kavo.process.poll())
         self.assertTrue(kavo.windows())  # hidden, not gone
         # F12 went no further than the stop while the script ran; with no run it reaches the
