@@ -22,6 +22,12 @@ def message_box(caption):
     return rows
 
 
+def tip_texts():
+    """Texts of the visible tooltips (the notification-area icon's tip and balloon among them)."""
+    return [line.split("\t", 4)[4] for line in inspect("tooltips").splitlines()
+            if line.count("\t") >= 4]
+
+
 def settled(count, quiet=0.4, timeout=10.0):
     """Waits until count() has not changed for `quiet` seconds; returns (value, when it last
     changed, measured from the call)."""
@@ -85,6 +91,11 @@ class RunControlTest(kavo_gui.SessionTest):
         kavo.click("go")
         wait_for(lambda: not kavo.visible_windows(), what="the window to hide")
         wait_for(lambda: len(self.posted_keys()) >= 5, what="the run's first key messages")
+        # The icon's tip tells a script runs and how to stop it.
+        tray = wait_for(kavo_gui.tray_icon_window, what="the notification area icon")
+        xdotool("mousemove", "--window", tray, 8, 8)
+        xdotool("mousemove", "--window", tray, 10, 9)
+        wait_for(lambda: "KAVO脚本助手 - 运行中，按 F12 停止" in tip_texts(), what="the running tip")
         before, after, quiet_after = self.stop_with_f12_in_the_fixture()
         # One post every 20 ms: a run that went on would have added dozens in the quiet time.
         self.assertLessEqual(after - before, 3)
@@ -93,6 +104,11 @@ class RunControlTest(kavo_gui.SessionTest):
         # inside the balloon; the window's text is the message).
         wait_for(lambda: "停在第 3 行：延时(20)" in inspect("tooltips"), what="the stop balloon")
         kavo_gui.screenshot(kavo.folder + "/stopped.png")
+        # With no run left the tip is the program's name again.
+        xdotool("mousemove", 600, 900)
+        xdotool("mousemove", "--window", tray, 8, 8)
+        xdotool("mousemove", "--window", tray, 10, 9)
+        wait_for(lambda: "KAVO脚本助手" in tip_texts(), what="the tip without a run")
         self.assertIsNone(kavo.process.poll())
         self.assertTrue(kavo.windows())  # hidden, not gone
         # F12 went no further than the stop while the script ran; with no run it reaches the
