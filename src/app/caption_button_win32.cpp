@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "appearance/caption_fade.h"
 #include "platform/win32/dpi_win32.h"
 #include "platform/win32/unique_handle.h"

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 #include "app/border_window_win32.h"
 #include "app/caption_button_win32.h"
