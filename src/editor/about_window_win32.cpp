@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "app/message_loop_win32.h"
 #include "editor/small_window_parts_win32.h"
 #include "platform/win32/dpi_win32.h"
 #include "platform/win32/win32_platform.h"
@@ -92,7 +93,12 @@ std::optional<LRESULT> AboutWindow::OnControlColor(HDC dc, HWND control) {
 LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
+            // Tab, Enter and Esc work as in a dialog: Enter and Esc close the window.
+            AddDialogWindow(Handle());
             return OnCreate();
+        case WM_DESTROY:
+            RemoveDialogWindow(Handle());
+            return DefaultProcedure(message, wParam, lParam);
         case WM_COMMAND:
             OnCommand(LOWORD(wParam));
             return 0;

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "app/message_loop_win32.h"
 #include "editor/key_code_text.h"
 #include "editor/small_window_parts_win32.h"
 #include "platform/win32/dpi_win32.h"
@@ -55,7 +56,15 @@ LRESULT KeyCodeWindow::OnCreate() {
 LRESULT KeyCodeWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
+            // Tab, Enter and Esc work as in a dialog; Esc closes the window.
+            AddDialogWindow(Handle());
             return OnCreate();
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDCANCEL) DestroyWindow(Handle());
+            return 0;
+        case WM_DESTROY:
+            RemoveDialogWindow(Handle());
+            return DefaultProcedure(message, wParam, lParam);
         default:
             return DefaultProcedure(message, wParam, lParam);
     }

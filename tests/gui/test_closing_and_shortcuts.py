@@ -63,6 +63,20 @@ class ShortcutTest(kavo_gui.SessionTest):
                  what="the paste in the editor")
         self.assertEqual(kavo.text("编辑框2"), "notepad.exenotepad.exe")
 
+    def test_enter_and_escape_close_the_about_window(self):
+        self.kavo = kavo = Kavo("about-escape")
+        kavo.start()
+        kavo.activate()
+        about = lambda: kavo_gui.xdotool("search", "--onlyvisible", "--name", "^需要源码请我$")
+        for attempt in range(2):
+            kavo.click("超级按钮1")
+            _, (x, y, _, _) = wait_for(kavo_gui.menus, what="the program menu")[0]
+            kavo.click_at(x + 20, y + 10)  # 关于, the menu's first item
+            window = wait_for(about, what="the about window").split()[0]
+            kavo_gui.xdotool("windowactivate", "--sync", window)
+            kavo_gui.xdotool("key", "Return" if attempt == 0 else "Escape")
+            wait_for(lambda: not about(), what="the about window to close")
+
 
 if __name__ == "__main__":
     kavo_gui.main()
