@@ -155,6 +155,37 @@ TEST_F(RunningScripts, AStopReachesOnlyTheRunsGoingOn) {
     EXPECT_EQ(registry.ActiveRuns(), 0);
 }
 
+// A message box that the user answers only after pressing the stop key.
+class StopWhileTheBoxIsOpen : public RecordingPlatform {
+  public:
+    RunRegistry* registry = nullptr;
+    int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
+                       std::uint32_t flags) override {
+        registry->StopAll();
+        return RecordingPlatform::ShowMessageBox(text, caption, flags);
+    }
+};
+
+TEST(RunningScriptsWithABox, AnOpenMessageBoxStaysUntilClosedAndTheRunEndsAfterIt) {
+    StopWhileTheBoxIsOpen platform;
+    RunRegistry registry;
+    platform.registry = &registry;
+    ScriptEngine engine;
+    const CommandServices services{platform, platform, platform, nullptr};
+    AddBuiltinCommands(engine, services);
+    engine.SetStatementGate(CurrentRunMayGoOn);
+    int line = 0;
+    {
+        ScriptRun run(registry, platform, platform);
+        engine.RunScript(Utf8ToGbk("按键消息(9,65,2)\n信息框(标题,内容)\n按键消息(9,66,2)"));
+        line = run.Line();
+    }
+    // The box was shown and answered; nothing after it ran.
+    EXPECT_EQ(platform.CallsStartingWith({"MessageBox"}).size(), 1u);
+    EXPECT_THAT(Actions(platform), ElementsAre("PostMessage(9,0x0100,0x00000041,0x00000000)"));
+    EXPECT_EQ(line, 2);
+}
+
 TEST(RunActivity, TheObserverHearsTheFirstStartAndTheLastEnd) {
     RecordingPlatform platform;
     RunRegistry registry;
