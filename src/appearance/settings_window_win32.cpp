@@ -12,6 +12,9 @@
 #include "text/wide.h"
 
 namespace kavo {
+
+using namespace settings_ids;
+
 namespace {
 
 constexpr wchar_t kClassName[] = L"KavoSettingsWindow";
@@ -21,33 +24,6 @@ constexpr UINT_PTR kFlatButtonSubclass = 0x5342;
 constexpr int kWindowWidth = 500;
 constexpr int kWindowHeight = 400;
 constexpr int kHeaderHeight = 30;
-
-enum ControlId : int {
-    kHeader = 100,       // 标签1
-    kRollUp,             // 卷帘式菜单1
-    kTabs,               // 选择夹1
-    kGeneralPage,        // page 通常
-    kInterfacePage,      // page 界面
-    kAlwaysOnTop = 110,  // 选择框1
-    kGeneralNote,        // 透明标签1
-    kPicker1 = 120,      // 颜色选择器1 .. 颜色选择器11: 120 .. 130
-    kPickerLabel1 = 140,
-    kHoverNote = 160,  // 透明标签12
-    kHoverSwitch,      // 选择框3
-    kSchemeLabel,      // 透明标签14
-    kSchemeList,       // 组合框1
-    kNameLabel,        // 透明标签15
-    kNameBox,          // 编辑框2
-    kStore,            // 超级按钮6 储存
-    kDelete,           // 超级按钮7 删除
-    kCodeBox,          // 编辑框1
-    kSync,             // 超级按钮5 同步
-    kCopy,             // 超级按钮4 复制
-    kOk,               // 超级按钮1 确定
-    kCancel,           // 超级按钮2 取消
-    kApply,            // 超级按钮3 应用
-    kNote,             // why the last button did nothing
-};
 
 struct PickerPlace {
     int x, y;
