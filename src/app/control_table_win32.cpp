@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/roll_up_panel_win32.h"
+#include "platform/win32/dpi_win32.h"
 #include "text/wide.h"
 
 namespace kavo {
@@ -66,6 +67,9 @@ HWND FindMainWindowControl(HWND window, HWND helpPanel, HWND runPanel, int id) {
 void CreateMainWindowControls(HWND window, RollUpPanel& helpPanel, RollUpPanel& runPanel,
                               const ControlFonts& fonts) {
     LoadLibraryW(L"Msftedit.dll");  // RICHEDIT50W; stays loaded for the process's life
+    // The table is the 96-DPI design; the window's monitor decides the pixels.
+    const UINT dpi = WindowDpi(window);
+    const auto s = [dpi](int value) { return ScaleToDpi(value, dpi); };
     for (const auto& place : layout::kControls) {
         HWND parent = ParentOf(place, window, helpPanel.Handle(), runPanel.Handle());
         HWND control = nullptr;
@@ -75,11 +79,11 @@ void CreateMainWindowControls(HWND window, RollUpPanel& helpPanel, RollUpPanel& 
             control = panel.Handle();
         } else if (const KindLook* look = LookOf(place.kind)) {
             const std::wstring caption = Utf8ToWide(place.caption);
-            control = CreateWindowExW(0, look->windowClass, caption.c_str(),
-                                      WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | look->style,
-                                      place.x, place.y, place.width, place.height, parent,
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(place.id)),
-                                      nullptr, nullptr);
+            control = CreateWindowExW(
+                0, look->windowClass, caption.c_str(),
+                WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | look->style, s(place.x), s(place.y),
+                s(place.width), s(place.height), parent,
+                reinterpret_cast<HMENU>(static_cast<INT_PTR>(place.id)), nullptr, nullptr);
         }
         if (control == nullptr) continue;
         SendMessageW(control, WM_SETFONT,

@@ -2,6 +2,7 @@
 
 #include "library/library_commands_win32.h"
 #include "app/library_loading_win32.h"
+#include "app/dpi_change_win32.h"
 
 #include "appearance/appearance_win32.h"
 
@@ -13,6 +14,7 @@ namespace kavo {
 void InstallFeatures(MainWindowServices& services) {
     InstallLibraryCommands(services);
     InstallLibraryLoading(services);
+    InstallDpiChange(services);
     InstallAppearance(services);
     InstallEditorCommands(services);
     (void)services;

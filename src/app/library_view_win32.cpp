@@ -6,6 +6,7 @@
 #include "app/main_window_layout.h"
 #include "app/tree_widget_win32.h"
 #include "library/library_tree.h"
+#include "platform/win32/dpi_win32.h"
 
 namespace kavo {
 namespace {
@@ -32,7 +33,8 @@ void ToggleTree(MainWindowServices& services) {
                 hide ? L"显示菜单" : L"隐藏菜单");
     if (hide) {
         ShowWindow(tree, SW_HIDE);
-        MoveWindow(editor, 2, editorRect.top, width + treeWidth, height, TRUE);
+        MoveWindow(editor, ScaleToDpi(2, WindowDpi(window)), editorRect.top, width + treeWidth,
+                   height, TRUE);
     } else {
         ShowWindow(tree, SW_SHOW);
         MoveWindow(editor, treeWidth, editorRect.top, width - treeWidth, height, TRUE);

@@ -8,6 +8,7 @@
 #include "app/control_table_win32.h"
 #include "app/main_window_layout.h"
 #include "app/single_instance_win32.h"
+#include "platform/win32/dpi_win32.h"
 #include "platform/win32/win32_platform.h"
 
 namespace kavo {
@@ -44,13 +45,17 @@ bool MainWindow::Create(std::function<void(MainWindow&)> created) {
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KAVO), IMAGE_ICON,
                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
     if (!RegisterClassOnce(kClassName, nullptr, bigIcon_.get(), CS_DBLCLKS)) return false;
-    // No system frame: the window draws its own title bar.
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - layout::kWindowWidth) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - layout::kWindowHeight) / 2;
+    // No system frame: the window draws its own title bar. Centred on the primary screen, at
+    // its DPI.
+    const UINT dpi = WindowDpi(nullptr);
+    const int width = ScaleToDpi(layout::kWindowWidth, dpi);
+    const int height = ScaleToDpi(layout::kWindowHeight, dpi);
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
     HWND window =
         CreateWindowFor(WS_EX_APPWINDOW, kClassName, kTitle,
                         WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_SYSMENU,
-                        x, y, layout::kWindowWidth, layout::kWindowHeight, nullptr, nullptr);
+                        x, y, width, height, nullptr, nullptr);
     return window != nullptr;
 }
 
@@ -86,12 +91,13 @@ void MainWindow::ApplyColors() {
 // --- start-up ---
 
 LRESULT MainWindow::OnCreate() {
-    uiFont_.reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
-                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                              DEFAULT_PITCH | FF_SWISS, L"微软雅黑"));
-    titleFont_.reset(CreateFontW(-13, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, GB2312_CHARSET,
-                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                                 DEFAULT_PITCH | FF_SWISS, L"微软雅黑"));
+    const UINT dpi = WindowDpi(Handle());
+    uiFont_.reset(CreateFontW(-ScaleToDpi(12, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                              GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                              CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, L"微软雅黑"));
+    titleFont_.reset(CreateFontW(-ScaleToDpi(13, dpi), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
+                                 GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                 CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, L"微软雅黑"));
     CreateMainWindowControls(
         Handle(), helpPanel_, runPanel_,
         {static_cast<HFONT>(uiFont_.get()), static_cast<HFONT>(titleFont_.get())});
@@ -115,7 +121,7 @@ LRESULT MainWindow::OnCreate() {
 
     tree_ = std::make_unique<Win32TreeWidget>(Control(layout::kTree));
     editor_ = std::make_unique<Win32EditorWidget>(Control(layout::kEditor));
-    treeImages_ = CreateLibraryImageList();
+    treeImages_ = CreateLibraryImageList(dpi);
     tree_->SetImageList(static_cast<HIMAGELIST>(treeImages_.get()));
     library_ = std::make_unique<Library>(platform_, *tree_, *editor_,
                                          [this] { platform_.ProcessPendingEvents(); });

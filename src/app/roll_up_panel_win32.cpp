@@ -1,17 +1,25 @@
 #include "app/roll_up_panel_win32.h"
 
+#include "platform/win32/dpi_win32.h"
+
 namespace kavo {
 namespace {
 constexpr wchar_t kClassName[] = L"KavoRollUpPanel";
 }
 
 bool RollUpPanel::Create(HWND parent, int id, int x, int y, int width, int fullHeight) {
-    fullHeight_ = fullHeight;
+    designFullHeight_ = fullHeight;
     if (!RegisterClassOnce(kClassName, nullptr, nullptr)) return false;
+    const UINT dpi = WindowDpi(parent);
     return CreateWindowFor(WS_EX_CONTROLPARENT, kClassName, L"",
-                           WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, x, y, width,
-                           fullHeight, parent,
+                           WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                           ScaleToDpi(x, dpi), ScaleToDpi(y, dpi), ScaleToDpi(width, dpi),
+                           ScaleToDpi(fullHeight, dpi), parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id))) != nullptr;
+}
+
+int RollUpPanel::FullHeight() const {
+    return ScaleToDpi(designFullHeight_, WindowDpi(Handle()));
 }
 
 int RollUpPanel::CurrentHeight() const {
@@ -21,7 +29,10 @@ int RollUpPanel::CurrentHeight() const {
 }
 
 void RollUpPanel::Toggle() {
-    const int height = CurrentHeight() == fullHeight_ ? kHeaderHeight : fullHeight_;
+    // Open is anything taller than the header: a move to a monitor of another DPI rescales the
+    // panel with its own rounding.
+    const int header = ScaleToDpi(kHeaderHeight, WindowDpi(Handle()));
+    const int height = CurrentHeight() > header ? header : FullHeight();
     RECT rect{};
     GetWindowRect(Handle(), &rect);
     SetWindowPos(Handle(), nullptr, 0, 0, rect.right - rect.left, height,

@@ -12,12 +12,14 @@ namespace kavo {
 
 class RollUpPanel : public WindowBase<RollUpPanel> {
   public:
+    // Heights of the 96-DPI design; the panel is laid out at its parent's DPI.
     static constexpr int kHeaderHeight = 24;
 
+    // Place and size of the 96-DPI design.
     bool Create(HWND parent, int id, int x, int y, int width, int fullHeight);
     // Full height when rolled up, header height otherwise.
     void Toggle();
-    int FullHeight() const { return fullHeight_; }
+    int FullHeight() const;
     int CurrentHeight() const;
     void SetBackground(COLORREF color);
     COLORREF Background() const { return background_; }
@@ -25,7 +27,7 @@ class RollUpPanel : public WindowBase<RollUpPanel> {
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   private:
-    int fullHeight_ = 0;
+    int designFullHeight_ = 0;
     COLORREF background_ = RGB(255, 255, 255);
     UniqueGdiObject brush_;
 };

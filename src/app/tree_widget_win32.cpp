@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/win32/dpi_win32.h"
 #include "text/wide.h"
 
 namespace kavo {
@@ -165,46 +166,53 @@ struct MemoryDc {
     MemoryDc& operator=(const MemoryDc&) = delete;
 };
 
-void Fill(HDC dc, int left, int top, int right, int bottom, COLORREF color) {
+// Coordinates of the 16 x 16 design, drawn at the list's DPI.
+RECT Scaled(int left, int top, int right, int bottom, UINT dpi) {
+    return {ScaleToDpi(left, dpi), ScaleToDpi(top, dpi), ScaleToDpi(right, dpi),
+            ScaleToDpi(bottom, dpi)};
+}
+
+void Fill(HDC dc, UINT dpi, int left, int top, int right, int bottom, COLORREF color) {
     const UniqueGdiObject brush(CreateSolidBrush(color));
-    const RECT rect{left, top, right, bottom};
+    const RECT rect = Scaled(left, top, right, bottom, dpi);
     FillRect(dc, &rect, static_cast<HBRUSH>(brush.get()));
 }
 
-void Frame(HDC dc, int left, int top, int right, int bottom, COLORREF color) {
+void Frame(HDC dc, UINT dpi, int left, int top, int right, int bottom, COLORREF color) {
     const UniqueGdiObject brush(CreateSolidBrush(color));
-    const RECT rect{left, top, right, bottom};
+    const RECT rect = Scaled(left, top, right, bottom, dpi);
     FrameRect(dc, &rect, static_cast<HBRUSH>(brush.get()));
 }
 
 enum class Picture { Folder, OpenFolder, Page };
 
-void Draw(HDC dc, Picture picture) {
-    Fill(dc, 0, 0, kImageSize, kImageSize, kTransparent);
+void Draw(HDC dc, Picture picture, UINT dpi) {
+    Fill(dc, dpi, 0, 0, kImageSize, kImageSize, kTransparent);
     const COLORREF outline = RGB(150, 110, 30);
     switch (picture) {
         case Picture::Folder:
         case Picture::OpenFolder: {
             const COLORREF body =
                 picture == Picture::Folder ? RGB(240, 190, 70) : RGB(250, 215, 120);
-            Fill(dc, 1, 2, 7, 5, body);
-            Frame(dc, 1, 2, 7, 5, outline);
-            Fill(dc, 1, 4, 15, 14, body);
-            Frame(dc, 1, 4, 15, 14, outline);
+            Fill(dc, dpi, 1, 2, 7, 5, body);
+            Frame(dc, dpi, 1, 2, 7, 5, outline);
+            Fill(dc, dpi, 1, 4, 15, 14, body);
+            Frame(dc, dpi, 1, 4, 15, 14, outline);
             break;
         }
         case Picture::Page:
-            Fill(dc, 3, 1, 14, 15, RGB(255, 255, 255));
-            Frame(dc, 3, 1, 14, 15, RGB(110, 110, 110));
-            for (int y = 4; y <= 11; y += 3) Fill(dc, 5, y, 12, y + 1, RGB(120, 140, 190));
+            Fill(dc, dpi, 3, 1, 14, 15, RGB(255, 255, 255));
+            Frame(dc, dpi, 3, 1, 14, 15, RGB(110, 110, 110));
+            for (int y = 4; y <= 11; y += 3) Fill(dc, dpi, 5, y, 12, y + 1, RGB(120, 140, 190));
             break;
     }
 }
 
 }  // namespace
 
-UniqueImageList CreateLibraryImageList() {
-    UniqueImageList list(ImageList_Create(kImageSize, kImageSize, ILC_COLOR24 | ILC_MASK, 4, 0));
+UniqueImageList CreateLibraryImageList(UINT dpi) {
+    const int size = ScaleToDpi(kImageSize, dpi);
+    UniqueImageList list(ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 4, 0));
     if (!list) return list;
     const auto images = static_cast<HIMAGELIST>(list.get());
     MemoryDc memory;
@@ -212,8 +220,8 @@ UniqueImageList CreateLibraryImageList() {
     for (Picture picture : {Picture::Folder, Picture::OpenFolder, Picture::Page, Picture::Page}) {
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = kImageSize;
-        info.bmiHeader.biHeight = kImageSize;
+        info.bmiHeader.biWidth = size;
+        info.bmiHeader.biHeight = size;
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = 24;
         info.bmiHeader.biCompression = BI_RGB;
@@ -222,7 +230,7 @@ UniqueImageList CreateLibraryImageList() {
             CreateDIBSection(memory.dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
         if (!bitmap) continue;
         const HGDIOBJ old = SelectObject(memory.dc, bitmap.get());
-        Draw(memory.dc, picture);
+        Draw(memory.dc, picture, dpi);
         SelectObject(memory.dc, old);
         // The list copies the picture; the bitmap is ours to delete.
         ImageList_AddMasked(images, static_cast<HBITMAP>(bitmap.get()), kTransparent);

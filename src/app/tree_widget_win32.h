@@ -62,8 +62,9 @@ class Win32TreeWidget : public TreeWidget {
     int bulkDepth_ = 0;
 };
 
-// 16 x 16 pictures for the library tree: a folder at image 0, a page at image 3 (1 and 2 are
-// an open folder and a spare copy of the page, so any index the tree may use shows something).
-UniqueImageList CreateLibraryImageList();
+// Pictures for the library tree, 16 x 16 at 96 DPI and scaled to dpi: a folder at image 0, a
+// page at image 3 (1 and 2 are an open folder and a spare copy of the page, so any index the
+// tree may use shows something).
+UniqueImageList CreateLibraryImageList(UINT dpi = 96);
 
 }  // namespace kavo

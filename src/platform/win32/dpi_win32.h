@@ -11,5 +11,10 @@ UINT WindowDpi(HWND window);
 inline int ScaleToDpi(int designPixels, UINT dpi) {
     return MulDiv(designPixels, static_cast<int>(dpi), 96);
 }
+// A length laid out at one DPI, at another (a window moved to a monitor of another DPI).
+inline int RescaleForDpi(int pixels, UINT fromDpi, UINT toDpi) {
+    return fromDpi == 0 ? pixels
+                        : MulDiv(pixels, static_cast<int>(toDpi), static_cast<int>(fromDpi));
+}
 
 }  // namespace kavo

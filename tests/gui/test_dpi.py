@@ -1,0 +1,96 @@
+"""At 144 pixels per inch: the main window laid out at 1.5 times its 96-DPI design, and the
+coordinates F1 shows and a script uses are the screen's own pixels."""
+
+import os
+import subprocess
+import unittest
+
+import kavo_gui
+from kavo_gui import Kavo, wait_for, xdotool
+
+# Where Wine keeps the DPI it reports; both are set, as Wine's own settings dialog does.
+DPI_KEYS = [r"HKCU\Control Panel\Desktop", r"HKCU\Software\Wine\Fonts"]
+
+# Design rectangles at 96 DPI (left, top, width, height within the parent).
+DESIGN = {
+    "窗口标题": (0, 0, 600, 30),
+    "超级按钮2": (60, 30, 60, 25),
+    "树型框1": (-1, 57, 150, 487),
+    "编辑框_脚本编辑区": (150, 57, 450, 487),
+    "高级选择夹1": (360, 32, 240, 228),
+    "高级选择夹2": (193, 32, 152, 144),
+    "go": (31, 88, 96, 40),
+    "编辑框4": (144, 184, 64, 16),
+    "加入信息框": (2, 199, 88, 25),
+}
+
+
+def read_dpi(key):
+    found = subprocess.run(["wine", "reg", "query", key, "/v", "LogPixels"],
+                           capture_output=True, timeout=60).stdout.decode("utf-8", "replace")
+    for line in found.splitlines():
+        if "LogPixels" in line:
+            return int(line.split()[-1], 16)
+    return None
+
+
+def write_dpi(key, value):
+    if value is None:
+        subprocess.run(["wine", "reg", "delete", key, "/v", "LogPixels", "/f"],
+                       capture_output=True, timeout=60)
+    else:
+        subprocess.run(["wine", "reg", "add", key, "/v", "LogPixels", "/t", "REG_DWORD", "/d",
+                        str(value), "/f"], capture_output=True, timeout=60, check=True)
+
+
+class DpiTest(kavo_gui.SessionTest):
+    @classmethod
+    def setUpClass(cls):
+        # The prefix is shared with the other GUI tests: its DPI is put back afterwards.
+        cls.saved = {key: read_dpi(key) for key in DPI_KEYS}
+        for key in DPI_KEYS:
+            write_dpi(key, 144)
+
+    @classmethod
+    def tearDownClass(cls):
+        for key, value in cls.saved.items():
+            write_dpi(key, value)
+
+    def test_the_window_and_its_controls_are_one_and_a_half_times_their_design(self):
+        kavo = self.kavo = Kavo("dpi-layout", pages={"示例/页.txt": "延时(1)\n"}).start()
+        window = kavo.visible_windows()[0]
+        self.assertAlmostEqual(window["width"], 900, delta=2)
+        self.assertAlmostEqual(window["height"], 820, delta=2)
+        controls = kavo.controls()
+        for name, design in DESIGN.items():
+            with self.subTest(control=name):
+                actual = controls[name].rect
+                for got, wanted in zip(actual, design):
+                    # Rounding of odd design values: half a pixel either way.
+                    self.assertLessEqual(abs(got - wanted * 1.5), 1, f"{actual} vs {design}")
+        kavo_gui.screenshot(os.path.join(kavo.folder, "dpi-144.png"))
+
+    def test_f1_and_a_script_use_the_screens_own_pixels(self):
+        kavo = self.kavo = Kavo("dpi-coordinates", pages={"示例/移动.txt": "鼠标移动(700,650)\n"})
+        kavo.start()
+        kavo.activate()
+        kavo.press("F1")
+        xdotool("mousemove", "--sync", 1001, 702)
+        wait_for(lambda: (kavo.text("编辑框4"), kavo.text("编辑框5")) == ("1001", "702"),
+                 what="F1's display to show the pointer's screen position")
+        kavo.press("F1")
+
+        kavo.click_tree_item("示例", double=True)
+        wait_for(lambda: kavo.tree()[0]["expanded"], what="the directory to open")
+        kavo.click_tree_item("移动")
+        wait_for(lambda: "鼠标移动" in kavo.text("编辑框_脚本编辑区"), what="the page")
+        kavo.click("go")
+        wait_for(lambda: kavo_gui.cursor_position() == (700, 650),
+                 what="the glide to end at screen pixel (700, 650)")
+        # The inspector reads Windows' cursor; X's pointer is the same screen pixel.
+        location = xdotool("getmouselocation")
+        self.assertIn("x:700 y:650", location)
+
+
+if __name__ == "__main__":
+    kavo_gui.main()
