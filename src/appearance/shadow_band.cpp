@@ -8,8 +8,10 @@ namespace {
 
 // Weights of a Gaussian whose tail ends at `radius` (sigma = radius / 2), in 1/65536 units.
 std::vector<std::uint32_t> Kernel(int radius) {
+    radius = std::max(radius, 0);
     const double sigma = std::max(0.5, radius / 2.0);
-    std::vector<double> weights(static_cast<std::size_t>(2 * radius + 1));
+    const std::size_t taps = static_cast<std::size_t>(radius) * 2 + 1;
+    std::vector<double> weights(taps);
     double sum = 0;
     for (int i = -radius; i <= radius; ++i) {
         const double w = std::exp(-(i * i) / (2.0 * sigma * sigma));
