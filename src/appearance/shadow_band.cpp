@@ -10,17 +10,13 @@ namespace {
 std::vector<std::uint32_t> Kernel(int radius) {
     radius = std::max(radius, 0);
     const double sigma = std::max(0.5, radius / 2.0);
-    const std::size_t taps = static_cast<std::size_t>(radius) * 2 + 1;
-    std::vector<double> weights(taps);
+    const auto weight = [sigma](int i) { return std::exp(-(i * i) / (2.0 * sigma * sigma)); };
     double sum = 0;
-    for (int i = -radius; i <= radius; ++i) {
-        const double w = std::exp(-(i * i) / (2.0 * sigma * sigma));
-        weights[static_cast<std::size_t>(i + radius)] = w;
-        sum += w;
-    }
-    std::vector<std::uint32_t> fixed(weights.size());
-    for (std::size_t i = 0; i < weights.size(); ++i)
-        fixed[i] = static_cast<std::uint32_t>(std::lround(weights[i] / sum * 65536.0));
+    for (int i = -radius; i <= radius; ++i) sum += weight(i);
+    std::vector<std::uint32_t> fixed;
+    fixed.reserve(static_cast<std::size_t>(radius) * 2 + 1);
+    for (int i = -radius; i <= radius; ++i)
+        fixed.push_back(static_cast<std::uint32_t>(std::lround(weight(i) / sum * 65536.0)));
     return fixed;
 }
 
