@@ -13,6 +13,8 @@
 namespace kavo {
 namespace {
 
+constexpr UINT_PTR kStartListingTimer = 0x4C49;  // "LI"
+
 // Set by the closing step: the library must not be touched once the window goes.
 struct LoadingState {
     std::atomic<bool> closing{false};
@@ -49,8 +51,19 @@ void InstallLibraryLoading(MainWindowServices& services) {
     Library& library = services.TheLibrary();
     services.AddClosingStep([state] { state->closing = true; });
     library.onPagesLeftUnlisted = [&library, state] { ListInBackground(library, state); };
-    // The start listed what it could up front before this was installed.
-    if (!UnlistedDirectories(library).empty()) ListInBackground(library, state);
+    // The start listed what it could up front before this was installed. The rest waits until
+    // the window has shown and the queue is empty (a timer's tick comes after everything else),
+    // so that it does not compete with the start.
+    if (UnlistedDirectories(library).empty()) return;
+    HWND window = services.Window();
+    SetTimer(window, kStartListingTimer, 0, nullptr);
+    services.AddMessageHook(
+        [window, &library, state](UINT message, WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
+            if (message != WM_TIMER || wParam != kStartListingTimer) return std::nullopt;
+            KillTimer(window, kStartListingTimer);
+            ListInBackground(library, state);
+            return 0;
+        });
 }
 
 }  // namespace kavo
