@@ -94,7 +94,9 @@ class AppearanceTest(kavo_gui.SessionTest):
         return self.kavo
 
     def main_rect(self):
-        window = self.kavo.visible_windows()[-1]
+        # A reading of the window list can come back empty while Wine is busy; the window
+        # itself must still be there.
+        window = wait_for(self.kavo.visible_windows, timeout=15, what="the main window")[-1]
         return window["x"], window["y"], window["width"], window["height"]
 
     def main_pixel(self, point, screen=None):
