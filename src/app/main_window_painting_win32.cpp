@@ -29,7 +29,8 @@ void MainWindowPainter::Apply(HWND window, HWND tree, HWND editor, RollUpPanel& 
     SendMessageW(editor, EM_SETBKGNDCOLOR, 0, colors_.editorBackground);
     helpPanel.SetBackground(colors_.windowBackground);
     runPanel.SetBackground(colors_.windowBackground);
-    InvalidateRect(window, nullptr, TRUE);
+    // The bars and picture boxes are child windows: they repaint with the new colours too.
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 bool MainWindowPainter::DrawFlatButton(const DRAWITEMSTRUCT& item, HFONT font) const {
