@@ -55,6 +55,9 @@ void ConfirmDialog::Finish(bool accepted) {
 }
 
 LRESULT ConfirmDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (const auto answer = small_window::TitleStripMessage(Handle(), message, wParam, lParam,
+                                                            kTitleId, titleBrush_.get(), colors_))
+        return *answer;
     switch (message) {
         case WM_CREATE:
             return OnCreate();
@@ -69,15 +72,6 @@ LRESULT ConfirmDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_CLOSE:  // Alt+F4 and the like: a cancel
             Finish(false);
             return 0;
-        case WM_NCHITTEST:
-            return small_window::HitTest(Handle(), DefaultProcedure(message, wParam, lParam),
-                                         lParam);
-        case WM_CTLCOLORSTATIC:
-            if (const auto brush = small_window::TitleStripColor(
-                    reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), kTitleId,
-                    titleBrush_.get(), colors_))
-                return *brush;
-            return DefaultProcedure(message, wParam, lParam);
         default:
             return DefaultProcedure(message, wParam, lParam);
     }

@@ -116,6 +116,9 @@ LRESULT FindTextWindow::OnNotify(const NMHDR& header) {
 }
 
 LRESULT FindTextWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (const auto answer = small_window::TitleStripMessage(Handle(), message, wParam, lParam,
+                                                            kTitleId, titleBrush_.get(), colors_))
+        return *answer;
     switch (message) {
         case WM_CREATE:
             return OnCreate();
@@ -128,15 +131,6 @@ LRESULT FindTextWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
             if (wParam == kBounceTimer)
                 BounceInTick(Handle(), BounceWindowKind::FindTextWindow, kBounceTimer);
             return 0;
-        case WM_NCHITTEST:
-            return small_window::HitTest(Handle(), DefaultProcedure(message, wParam, lParam),
-                                         lParam);
-        case WM_CTLCOLORSTATIC:
-            if (const auto brush = small_window::TitleStripColor(
-                    reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), kTitleId,
-                    titleBrush_.get(), colors_))
-                return *brush;
-            return DefaultProcedure(message, wParam, lParam);
         default:
             return DefaultProcedure(message, wParam, lParam);
     }

@@ -2,17 +2,13 @@
 
 #include <array>
 
+#include "text/runtime_text.h"
+
 namespace kavo {
 namespace {
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != prefix[i]) return false;
-    }
-    return true;
+    return StartsWithIgnoringAsciiCase(text, prefix);
 }
 
 }  // namespace

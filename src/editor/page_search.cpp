@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "editor/rtf_text.h"
+#include "text/runtime_text.h"
 
 namespace kavo {
 namespace {
@@ -34,12 +35,7 @@ bool StartsCharacter(std::string_view text, std::size_t pos) {
 }
 
 bool EqualPaths(const Utf8Text& a, const Utf8Text& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
+    return EqualIgnoringAsciiCase(a, b);
 }
 
 }  // namespace

@@ -81,5 +81,16 @@ void RunModal(HWND window, HWND owner, const bool& finished) {
     if (owner != nullptr && IsWindow(owner)) SetForegroundWindow(owner);
 }
 
+std::optional<LRESULT> TitleStripMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                         int titleId, HGDIOBJ titleBrush,
+                                         const MainWindowColors& colors) {
+    if (message == WM_NCHITTEST)
+        return HitTest(window, DefWindowProcW(window, message, wParam, lParam), lParam);
+    if (message == WM_CTLCOLORSTATIC)
+        return TitleStripColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
+                               titleId, titleBrush, colors);
+    return std::nullopt;
+}
+
 }  // namespace small_window
 }  // namespace kavo

@@ -42,6 +42,12 @@ LRESULT HitTest(HWND window, LRESULT defaultHit, LPARAM lParam);
 std::optional<LRESULT> TitleStripColor(HDC dc, HWND control, int titleId, HGDIOBJ titleBrush,
                                        const MainWindowColors& colors);
 
+// The title strip's share of a small window's messages: dragging by the strip (WM_NCHITTEST) and
+// the strip label's colours (WM_CTLCOLORSTATIC). nullopt for everything else.
+std::optional<LRESULT> TitleStripMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                         int titleId, HGDIOBJ titleBrush,
+                                         const MainWindowColors& colors);
+
 // Shows window and pumps messages until finished is set or the window is gone; the owner takes
 // no input meanwhile. Enter means 确定 and Escape 取消 (IDOK and IDCANCEL commands). Destroys the
 // window at the end and gives the owner back its activation. A WM_QUIT is passed on.

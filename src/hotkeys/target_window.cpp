@@ -3,13 +3,14 @@
 #include <algorithm>
 #include <vector>
 
+#include "text/runtime_text.h"
+
 namespace kavo {
 namespace {
 
 Utf8Text AsciiLower(const Utf8Text& text) {
     Utf8Text lower = text;
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    for (char& c : lower) c = AsciiLowerByte(c);
     return lower;
 }
 

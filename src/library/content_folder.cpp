@@ -2,12 +2,14 @@
 
 #include <algorithm>
 
+#include "text/runtime_text.h"
+
 namespace kavo {
 namespace {
 
+// Unsigned, so that bytes from 0x80 sort after ASCII.
 unsigned char FoldAscii(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return (byte >= 'A' && byte <= 'Z') ? static_cast<unsigned char>(byte + 32) : byte;
+    return static_cast<unsigned char>(AsciiLowerByte(c));
 }
 
 void SortNames(std::vector<Utf8Text>& names) {

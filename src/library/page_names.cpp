@@ -4,13 +4,15 @@
 #include <array>
 #include <string_view>
 
+#include "text/runtime_text.h"
+
 namespace kavo {
 namespace {
 
 constexpr std::string_view kForbiddenCharacters = "\\/:*?\"<>|";
 
 char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+    return AsciiLowerByte(c);
 }
 
 bool HasControlCharacter(const Utf8Text& name) {

@@ -90,6 +90,18 @@ RuntimeText AsciiToLower(std::string_view text) {
     return MapAscii(text, [](char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; });
 }
 
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (AsciiLowerByte(a[i]) != AsciiLowerByte(b[i])) return false;
+    return true;
+}
+
+bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           EqualIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
+}
+
 RuntimeText UpToFirstZero(std::string_view bytes) {
     const std::size_t zero = bytes.find('\0');
     return RuntimeText(zero == std::string_view::npos ? bytes : bytes.substr(0, zero));

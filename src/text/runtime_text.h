@@ -40,6 +40,15 @@ RuntimeText FullWidthToAscii(std::string_view text);
 RuntimeText AsciiToUpper(std::string_view text);
 RuntimeText AsciiToLower(std::string_view text);
 
+// Byte-wise ASCII letter case folding, for names and paths compared without case (UTF-8 or GBK:
+// a byte below 0x80 is always a character of its own in UTF-8, and the comparisons below fold
+// both sides alike).
+constexpr char AsciiLowerByte(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
+bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix);
+
 // Text up to (not including) the first zero byte.
 RuntimeText UpToFirstZero(std::string_view bytes);
 

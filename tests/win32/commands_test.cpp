@@ -327,8 +327,7 @@ TEST(CommandsOnWindows, RunStartsProgramsAndReportsFailureWithoutAWord) {
     EXPECT_EQ(runner.Invoke("运行", {"cmd /c exit"}), 1);
     EXPECT_EQ(runner.Invoke("运行", {"kavo_no_such_program_here.exe"}), 0);
     // A document is no program: no shell opens it.
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
+    const std::wstring temp = test::TempFolder();
     const std::string document = WideToUtf8(temp) + "kavo-run-document.txt";
     std::ofstream(std::filesystem::path(Utf8ToWide(document))) << "text";
     EXPECT_EQ(runner.Invoke("运行", {Quoted(document)}), 0);
@@ -413,8 +412,7 @@ TEST(CommandsOnWindows, MessageBoxShowsCaptionAndTextAndReturnsTheButton) {
 class CommonControls6 {
   public:
     CommonControls6() {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
+        const std::wstring temp = test::TempFolder();
         path_ = std::wstring(temp) + L"kavo-comctl6.manifest";
         std::ofstream(std::filesystem::path(path_))
             << "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"

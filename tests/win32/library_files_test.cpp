@@ -46,8 +46,7 @@ class QuietUi : public LibraryUserInterface {
 class DiskTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
+        const std::wstring temp = test::TempFolder();
         base_ = std::wstring(temp) + L"kavo-library-" + std::to_wstring(GetCurrentProcessId()) +
                 L"-" + Utf8ToWide(::testing::UnitTest::GetInstance()->current_test_info()->name());
         root_ = WideToUtf8(base_) + "\\content\\";

@@ -54,8 +54,7 @@ TEST(Win32Platform, FindsTheFixtureAmongTopLevelWindowsAndProcesses) {
 
 TEST(Win32Platform, FilesKeepTheirBytesAndUnicodeNames) {
     auto& platform = ThePlatform();
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
+    const std::wstring temp = test::TempFolder();
     // A folder name outside GBK (U+00E9 is in GBK, U+0E01 Thai is not).
     const std::string folder = WideToUtf8(std::wstring(temp) + L"kavo-files-\x0E01");
     platform.RemoveDirectoryTree(folder);

@@ -81,8 +81,7 @@ class SearchWindowsTest : public ::testing::Test {
         tree_ = std::make_unique<Win32TreeWidget>(treeHwnd_);
         editor_ = std::make_unique<Win32EditorWidget>(editHwnd_);
         library_ = std::make_unique<Library>(ThePlatform(), *tree_, *editor_, [] {});
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
+        const std::wstring temp = test::TempFolder();
         folder_ = WideToUtf8(std::wstring(temp) + L"kavo-search-" +
                              std::to_wstring(GetCurrentProcessId()));
         ThePlatform().RemoveDirectoryTree(folder_);

@@ -43,12 +43,16 @@ void PumpMessagesFor(std::chrono::milliseconds duration) {
     }
 }
 
+std::wstring TempFolder() {
+    wchar_t folder[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+    return std::wstring(folder, length > MAX_PATH ? 0 : length);
+}
+
 namespace {
 std::wstring TemporaryLogPath() {
-    wchar_t folder[MAX_PATH];
-    GetTempPathW(MAX_PATH, folder);
     wchar_t name[MAX_PATH];
-    GetTempFileNameW(folder, L"kfx", 0, name);
+    GetTempFileNameW(TempFolder().c_str(), L"kfx", 0, name);
     return name;
 }
 }  // namespace

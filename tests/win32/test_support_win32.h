@@ -13,6 +13,9 @@ namespace kavo::test {
 // A Windows path for a path of the build (Linux paths are reached through drive Z:).
 std::wstring WindowsPath(const std::string& path);
 
+// The user's temporary folder, with its trailing backslash.
+std::wstring TempFolder();
+
 // Waits until condition() holds or the timeout passes; true when it held.
 bool WaitFor(const std::function<bool()>& condition,
              std::chrono::milliseconds timeout = std::chrono::seconds(20));

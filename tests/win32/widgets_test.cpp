@@ -54,8 +54,7 @@ class WidgetsTest : public ::testing::Test {
         library_ = std::make_unique<Library>(ThePlatform(), *tree_, *editor_,
                                              [] { ThePlatform().ProcessPendingEvents(); });
 
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
+        const std::wstring temp = test::TempFolder();
         folder_ =
             U8(std::wstring(temp) + L"kavo-widgets-" + std::to_wstring(GetCurrentProcessId()));
         ThePlatform().RemoveDirectoryTree(folder_);
