@@ -58,9 +58,7 @@ LRESULT AboutWindow::OnCreate() {
     font_ = small_window::MakeFont(dpi, 12, false);
     titleFont_ = small_window::MakeFont(dpi, 13, true);
     using small_window::AddControl;
-    AddControl(Handle(), L"STATIC", (std::wstring(L"  ") + kTitle).c_str(),
-               SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX, 0, 0, 365, small_window::kTitleStripHeight,
-               kTitleId, dpi, titleFont_.get());
+    small_window::AddTitleStrip(Handle(), kTitle, 365, kTitleId, dpi, titleFont_.get());
     AddControl(Handle(), L"STATIC", Utf8ToWide(kAboutCredits).c_str(), SS_LEFT | SS_NOPREFIX, 24,
                32, 264, 56, kCreditsId, dpi, font_.get());
     AddControl(Handle(), L"EDIT", Utf8ToWide(kAboutText).c_str(),

@@ -37,9 +37,7 @@ LRESULT ColorPickWindow::OnCreate() {
     font_ = small_window::MakeFont(dpi, 12, false);
     titleFont_ = small_window::MakeFont(dpi, 13, true);
     using small_window::AddControl;
-    AddControl(Handle(), L"STATIC", (std::wstring(L"  ") + kTitle).c_str(),
-               SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX, 0, 0, 400, small_window::kTitleStripHeight,
-               kTitleId, dpi, titleFont_.get());
+    small_window::AddTitleStrip(Handle(), kTitle, 400, kTitleId, dpi, titleFont_.get());
     AddControl(Handle(), L"STATIC", L"请选择你需要的颜色值！", SS_LEFT | SS_NOPREFIX, 20, 40, 360,
                32, kPromptId, dpi, font_.get());
     AddControl(Handle(), L"BUTTON", L"", WS_TABSTOP | BS_OWNERDRAW, 130, 83, 131, 24, kPickerId,

@@ -34,9 +34,7 @@ LRESULT ConfirmDialog::OnCreate() {
     font_ = small_window::MakeFont(dpi, 12, false);
     titleFont_ = small_window::MakeFont(dpi, 13, true);
     using small_window::AddControl;
-    AddControl(Handle(), L"STATIC", (std::wstring(L"  ") + kTitle).c_str(),
-               SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX, 0, 0, 400, small_window::kTitleStripHeight,
-               kTitleId, dpi, titleFont_.get());
+    small_window::AddTitleStrip(Handle(), kTitle, 400, kTitleId, dpi, titleFont_.get());
     AddControl(Handle(), L"STATIC", Utf8ToWide(message_).c_str(), SS_LEFT | SS_NOPREFIX, 20, 40,
                360, 32, kMessageId, dpi, font_.get());
     HWND ok = AddControl(Handle(), L"BUTTON", L"确定", WS_TABSTOP | BS_DEFPUSHBUTTON, 96, 83, 96,

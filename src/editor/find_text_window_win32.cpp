@@ -29,9 +29,7 @@ FindTextWindow::~FindTextWindow() {
 
 void FindTextWindow::Open() {
     if (IsOpen()) {
-        ShowWindow(Handle(), SW_SHOWNORMAL);
-        SetForegroundWindow(Handle());
-        SetFocus(GetDlgItem(Handle(), kSearchBoxId));
+        small_window::BringForward(Handle(), SW_SHOWNORMAL, kSearchBoxId);
         return;
     }
     LoadLibraryW(L"Msftedit.dll");  // the search box; stays loaded for the process's life
@@ -41,9 +39,7 @@ void FindTextWindow::Open() {
                          small_window::kStartLeft, small_window::kStartTop, place.width,
                          place.height, owner_, nullptr))
         return;
-    ShowWindow(Handle(), SW_SHOW);
-    SetForegroundWindow(Handle());
-    SetFocus(GetDlgItem(Handle(), kSearchBoxId));
+    small_window::BringForward(Handle(), SW_SHOW, kSearchBoxId);
 }
 
 LRESULT FindTextWindow::OnCreate() {
@@ -54,14 +50,9 @@ LRESULT FindTextWindow::OnCreate() {
     titleFont_ = small_window::MakeFont(dpi, 13, true);
     boxFont_ = small_window::MakeFont(dpi, MulDiv(9, 96, 72), false);  // 微软雅黑, 9 points
     using small_window::AddControl;
-    AddControl(Handle(), L"STATIC", (std::wstring(L"  ") + kTitle).c_str(),
-               SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX, 0, 0, 400, small_window::kTitleStripHeight,
-               kTitleId, dpi, titleFont_.get());
-    AddControl(Handle(), L"STATIC", L"请输入你要搜索的文本！", SS_LEFT | SS_NOPREFIX, 20, 40, 360,
-               32, kPromptId, dpi, font_.get());
-    HWND box = AddControl(Handle(), MSFTEDIT_CLASS, L"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL,
-                          19, 82, 365, 24, kSearchBoxId, dpi, boxFont_.get());
-    SendMessageW(box, EM_SETEVENTMASK, 0, ENM_KEYEVENTS);  // Enter and Escape, see OnNotify
+    small_window::AddTitleStrip(Handle(), kTitle, 400, kTitleId, dpi, titleFont_.get());
+    // Enter and Escape in the box, see OnNotify.
+    small_window::AddSearchRow(Handle(), kPromptId, kSearchBoxId, dpi, font_.get(), boxFont_.get());
     AddControl(Handle(), L"BUTTON", L"搜索", WS_TABSTOP | BS_PUSHBUTTON, 32, 123, 96, 25, kSearchId,
                dpi, font_.get());
     AddControl(Handle(), L"BUTTON", L"下一个", WS_TABSTOP | BS_PUSHBUTTON, 152, 123, 96, 25,

@@ -42,9 +42,8 @@ LRESULT InputDialog::OnCreate() {
     titleFont_ = small_window::MakeFont(dpi, 13, true);
     MessageBeep(MB_OK);
     using small_window::AddControl;
-    AddControl(Handle(), L"STATIC", (L"  " + Utf8ToWide(title_)).c_str(),
-               SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX, 0, 0, 400, small_window::kTitleStripHeight,
-               kTitleId, dpi, titleFont_.get());
+    small_window::AddTitleStrip(Handle(), Utf8ToWide(title_).c_str(), 400, kTitleId, dpi,
+                                titleFont_.get());
     AddControl(Handle(), L"STATIC", Utf8ToWide(prompt_).c_str(), SS_LEFT | SS_NOPREFIX, 20, 35, 360,
                32, kPromptId, dpi, font_.get());
     HWND edit = AddControl(Handle(), L"EDIT", L"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 20, 72,

@@ -1,6 +1,9 @@
 #include "editor/small_window_parts_win32.h"
 
+#include <richedit.h>
 #include <windowsx.h>
+
+#include <string>
 
 #include "editor/small_windows_win32.h"
 #include "platform/win32/dpi_win32.h"
@@ -90,6 +93,29 @@ std::optional<LRESULT> TitleStripMessage(HWND window, UINT message, WPARAM wPara
         return TitleStripColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
                                titleId, titleBrush, colors);
     return std::nullopt;
+}
+
+HWND AddTitleStrip(HWND window, const wchar_t* title, int designWidth, int id, UINT dpi,
+                   HGDIOBJ font) {
+    return AddControl(window, L"STATIC", (std::wstring(L"  ") + title).c_str(),
+                      SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX, 0, 0, designWidth, kTitleStripHeight,
+                      id, dpi, font);
+}
+
+HWND AddSearchRow(HWND window, int promptId, int boxId, UINT dpi, HGDIOBJ promptFont,
+                  HGDIOBJ boxFont) {
+    AddControl(window, L"STATIC", L"请输入你要搜索的文本！", SS_LEFT | SS_NOPREFIX, 20, 40, 360, 32,
+               promptId, dpi, promptFont);
+    HWND box = AddControl(window, MSFTEDIT_CLASS, L"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 19,
+                          82, 365, 24, boxId, dpi, boxFont);
+    SendMessageW(box, EM_SETEVENTMASK, 0, ENM_KEYEVENTS);
+    return box;
+}
+
+void BringForward(HWND window, int showCommand, int focusId) {
+    ShowWindow(window, showCommand);
+    SetForegroundWindow(window);
+    SetFocus(GetDlgItem(window, focusId));
 }
 
 }  // namespace small_window

@@ -26,6 +26,19 @@ UniqueGdiObject MakeFont(UINT dpi, int designHeight, bool bold);
 HWND AddControl(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int x,
                 int y, int width, int height, int id, UINT dpi, HGDIOBJ font);
 
+// The title strip across the top of a window designWidth pixels wide: the title, indented.
+HWND AddTitleStrip(HWND window, const wchar_t* title, int designWidth, int id, UINT dpi,
+                   HGDIOBJ font);
+
+// The prompt and the one-line rich edit box of the two search windows, at the same places in
+// both. The box reports its keys (Enter and Escape) to the window.
+HWND AddSearchRow(HWND window, int promptId, int boxId, UINT dpi, HGDIOBJ promptFont,
+                  HGDIOBJ boxFont);
+
+// Shows the window (ShowWindow's showCommand), brings it to the front and gives the focus to the
+// control focusId.
+void BringForward(HWND window, int showCommand, int focusId);
+
 // A borderless pop-up window of the design size at the start place, owned by owner. Nothing is
 // shown yet.
 struct PopupPlace {
