@@ -20,7 +20,8 @@ Application::Application() : platform_(ThePlatform()), hotkeys_(platform_) {
                         [&wait] { wait.EndPreciseTiming(); });
     auto& system = platform_;
     engine_.SetFaultReporter([&system](const ScriptFault& fault) {
-        system.ShowMessageBox(fault.message, "脚本错误", MB_OK | MB_ICONWARNING | MB_TASKMODAL);
+        system.ShowMessageBox(fault.message, "脚本错误",
+                              MessageBoxOption::Warning | MessageBoxOption::TaskModal);
     });
 }
 

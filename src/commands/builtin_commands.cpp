@@ -30,7 +30,6 @@ constexpr std::string_view kSpecialKeyName = "\xCC\xD8\xCA\xE2\xB0\xB4\xBC\xFC";
 constexpr std::string_view kLeftButton = "\xD7\xF3\xBC\xFC";   // 左键
 constexpr std::string_view kRightButton = "\xD3\xD2\xBC\xFC";  // 右键
 
-constexpr std::uint32_t kTaskModalOk = 0x2000;  // MB_OK | MB_TASKMODAL
 constexpr std::uint32_t kStartIdleWaitMs = 1000;
 
 using Arguments = std::vector<RuntimeText>;
@@ -57,7 +56,7 @@ void AddBuiltinCommands(ScriptEngine& engine, const CommandServices& services) {
         [&s](const Arguments& a) -> std::int32_t {
             // No default caption: an empty title stays empty.
             return s.system.ShowMessageBox(GbkToUtf8(Argument(a, 1)), GbkToUtf8(Argument(a, 0)),
-                                           kTaskModalOk);
+                                           MessageBoxOption::TaskModal);
         },
         2);
 

@@ -1,18 +1,14 @@
-// Characters posted as WM_CHAR with GBK byte values, as a program posting ANSI characters on a
-// Chinese system sends them: a lead byte and the trail byte that follows make one character.
-// The conversion names code page 936 itself, so the result does not depend on the system's
-// code page; what reaches the window is the UTF-16 code of the character.
+// Characters posted as character messages with GBK byte values, as a program posting ANSI
+// characters on a Chinese system sends them: a lead byte and the trail byte that follows make one
+// character. The conversion names code page 936 itself, so the result does not depend on the
+// system's code page; what reaches the window is the UTF-16 code of the character.
 #pragma once
 
 #include <cstdint>
 
+#include "text/runtime_text.h"
+
 namespace kavo {
-
-inline constexpr std::uint32_t kCharacterMessage = 0x0102;  // WM_CHAR
-
-constexpr bool IsTrailByte(std::uint32_t byte) {
-    return byte >= 0x40 && byte <= 0xFE && byte != 0x7F;
-}
 
 // The UTF-16 code of the character the two bytes make; U+FFFD when they make none.
 std::uint32_t PairCharacter(std::uint8_t lead, std::uint8_t trail);

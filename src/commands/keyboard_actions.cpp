@@ -10,15 +10,7 @@
 namespace kavo {
 namespace {
 
-constexpr std::uint32_t kKeyUp = 0x0002;        // KEYEVENTF_KEYUP
-constexpr std::uint32_t kExtendedKey = 0x0001;  // KEYEVENTF_EXTENDEDKEY
-constexpr std::uint32_t kToScanCode = 0;        // MAPVK_VK_TO_VSC
-constexpr std::uint32_t kToCharacter = 2;       // MAPVK_VK_TO_CHAR
 constexpr std::int32_t kSpecialKeyHoldMs = 50;
-
-constexpr std::uint32_t kKeyDownMessage = 0x0100;
-constexpr std::uint32_t kKeyUpMessage = 0x0101;
-constexpr std::uint32_t kCharMessage = 0x0102;
 
 // Mode 1. Below 0x80 a code is the character itself. A byte from 0x80 is GBK: a lead byte
 // waits (in the run) for the next character post to the same window, and with a trail byte
@@ -27,11 +19,11 @@ constexpr std::uint32_t kCharMessage = 0x0102;
 // out unchanged.
 void PostCharacter(InputPort& input, NativeWindow window, int code) {
     const auto post = [&](std::uint32_t character) {
-        input.PostWindowMessage(window, kCharMessage, character, 0);
+        input.PostWindowMessage(window, {.message = WindowMessage::Character, .value = character});
     };
     ScriptRun* run = CurrentRun();
     if (const std::optional<std::uint8_t> lead = run ? run->TakeLeadByte(window) : std::nullopt) {
-        if (code >= 0 && code <= 0xFF && IsTrailByte(static_cast<std::uint32_t>(code))) {
+        if (code >= 0 && code <= 0xFF && IsTrailByte(static_cast<unsigned char>(code))) {
             post(PairCharacter(*lead, static_cast<std::uint8_t>(code)));
             return;
         }
@@ -65,8 +57,8 @@ void TypeKeys(InputPort& input, WaitPort& wait, std::string_view text, int pause
         // A stopped run types no further key.
         if (CurrentRunStopped()) return;
         const auto code = static_cast<std::uint8_t>(byte);
-        input.KeybdEvent(code, 0);
-        input.KeybdEvent(code, kKeyUp);
+        input.KeybdEvent(code, KeyDirection::Down);
+        input.KeybdEvent(code, KeyDirection::Up);
         PreciseDelay(wait, pauseMs);
     }
 }
@@ -74,24 +66,24 @@ void TypeKeys(InputPort& input, WaitPort& wait, std::string_view text, int pause
 void PressSpecialKey(InputPort& input, WaitPort& wait, int code) {
     const auto key = static_cast<std::uint32_t>(code);
     // Keys that give no character (arrows, Home, Caps Lock, F-keys...) are sent as extended keys.
-    const bool extended = input.MapKey(key, kToCharacter) == 0;
+    const bool extended = input.CharacterOfKey(key) == 0;
     KeyboardInput record;
     record.virtualKey = static_cast<std::uint16_t>(key);
-    record.scanCode = static_cast<std::uint16_t>(input.MapKey(key, kToScanCode));
-    record.flags = extended ? kExtendedKey : 0;
+    record.scanCode = static_cast<std::uint16_t>(input.ScanCodeOfKey(key));
+    record.extended = extended;
     record.time = input.GetTickCount();
     input.SendKeyboardInput(record);
     PreciseDelay(wait, kSpecialKeyHoldMs, DelayVariant::EarlyReturn);
-    record.flags = extended ? (kExtendedKey | kKeyUp) : kKeyUp;
+    record.direction = KeyDirection::Up;
     record.time = input.GetTickCount();
     input.SendKeyboardInput(record);
     PreciseDelay(wait, kSpecialKeyHoldMs, DelayVariant::EarlyReturn);
 }
 
 void PostKeyMessage(InputPort& input, NativeWindow window, int code, int mode) {
-    const auto wParam = static_cast<std::uint32_t>(code);
-    const auto post = [&](std::uint32_t message) {
-        input.PostWindowMessage(window, message, wParam, 0);
+    const auto post = [&](WindowMessage message) {
+        input.PostWindowMessage(window,
+                                {.message = message, .value = static_cast<std::uint32_t>(code)});
     };
     switch (mode) {
         case 1:
@@ -99,14 +91,14 @@ void PostKeyMessage(InputPort& input, NativeWindow window, int code, int mode) {
             break;
         case 2:
         case 3:
-            post(kKeyDownMessage);
+            post(WindowMessage::KeyDown);
             break;
         case 4:
-            post(kKeyUpMessage);
+            post(WindowMessage::KeyUp);
             break;
         case 5:
-            post(kKeyDownMessage);
-            post(kKeyUpMessage);
+            post(WindowMessage::KeyDown);
+            post(WindowMessage::KeyUp);
             break;
         default:
             break;

@@ -13,7 +13,7 @@ namespace kavo {
 void TypeKeys(InputPort& input, WaitPort& wait, std::string_view text, int pauseMs);
 // Down, 50 ms, up, 50 ms, through SendInput.
 void PressSpecialKey(InputPort& input, WaitPort& wait, int code);
-// Mode 1 WM_CHAR, 2 and 3 WM_KEYDOWN, 4 WM_KEYUP, 5 down then up; other modes post nothing.
+// Mode 1 a character, 2 and 3 a key down, 4 a key up, 5 down then up; other modes post nothing.
 void PostKeyMessage(InputPort& input, NativeWindow window, int code, int mode);
 
 }  // namespace kavo

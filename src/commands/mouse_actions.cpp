@@ -8,29 +8,14 @@
 namespace kavo {
 namespace {
 
-constexpr std::uint32_t kLeftDownUp = 0x0002 | 0x0004;   // MOUSEEVENTF_LEFTDOWN | LEFTUP
-constexpr std::uint32_t kRightDownUp = 0x0008 | 0x0010;  // MOUSEEVENTF_RIGHTDOWN | RIGHTUP
+constexpr MouseButtonChanges kLeftClick = MouseButtonChange::LeftDown | MouseButtonChange::LeftUp;
+constexpr MouseButtonChanges kRightClick =
+    MouseButtonChange::RightDown | MouseButtonChange::RightUp;
 
-constexpr std::uint32_t kMouseMove = 0x0200;
-constexpr std::uint32_t kLeftDown = 0x0201;
-constexpr std::uint32_t kLeftUp = 0x0202;
-constexpr std::uint32_t kLeftDoubleClick = 0x0203;
-constexpr std::uint32_t kRightDown = 0x0204;
-constexpr std::uint32_t kRightUp = 0x0205;
-constexpr std::uint32_t kRightDoubleClick = 0x0206;
-constexpr std::uint32_t kMiddleDown = 0x0207;
-constexpr std::uint32_t kMiddleUp = 0x0208;
-constexpr std::uint32_t kMiddleDoubleClick = 0x0209;
-constexpr std::uint32_t kMouseWheel = 0x020A;
-constexpr std::uint32_t kContextMenu = 0x007B;
-
-constexpr std::uint32_t kLeftHeld = 0x0001;    // MK_LBUTTON
-constexpr std::uint32_t kRightHeld = 0x0002;   // MK_RBUTTON
-constexpr std::uint32_t kMiddleHeld = 0x0010;  // MK_MBUTTON
-
-constexpr std::uint32_t kWheelForward = 0x00780010;   // +120 with MK_MBUTTON
-constexpr std::uint32_t kWheelBackward = 0xFF880010;  // -120 with MK_MBUTTON
-constexpr std::uint32_t kContextMenuWParam = 0x000206AE;
+// One notch of the wheel, sent with the middle button reported held.
+constexpr std::int16_t kWheelNotch = 120;
+// The window a posted context-menu request names.
+constexpr std::uint32_t kContextMenuWindow = 0x000206AE;
 // Added to the packed point of the wheel and context-menu messages (585 right, 383 down when
 // no carry crosses the word boundary).
 constexpr std::uint32_t kPointOffset = 25100873;
@@ -41,33 +26,36 @@ std::uint32_t PackPoint(int x, int y) {
     return static_cast<std::uint32_t>(exact);
 }
 
+// The messages of one button, and the buttons each reports held.
 struct ButtonMessages {
-    std::uint32_t down, downWParam;
-    std::uint32_t up, upWParam;
-    std::uint32_t doubleClick;
+    WindowMessage down;
+    MouseButtons downHeld;
+    WindowMessage up;
+    MouseButtons upHeld;
+    WindowMessage doubleClick;
 };
 
 void PostButtonAction(InputPort& input, NativeWindow window, std::int32_t point,
                       const ButtonMessages& button, int action) {
-    const auto post = [&](std::uint32_t message, std::uint32_t wParam) {
-        input.PostWindowMessage(window, message, wParam, point);
+    const auto post = [&](WindowMessage message, MouseButtons held) {
+        input.PostWindowMessage(window, {.message = message, .held = held, .point = point});
     };
     switch (action) {
         case 0:
         case 1:
-            post(button.down, button.downWParam);
-            post(button.up, button.upWParam);
+            post(button.down, button.downHeld);
+            post(button.up, button.upHeld);
             break;
         case 2:
-            post(button.down, button.downWParam);
-            post(button.up, button.upWParam);
-            post(button.doubleClick, 0);
+            post(button.down, button.downHeld);
+            post(button.up, button.upHeld);
+            post(button.doubleClick, {});
             break;
         case 3:
-            post(button.down, button.downWParam);
+            post(button.down, button.downHeld);
             break;
         case 4:
-            post(button.up, button.upWParam);
+            post(button.up, button.upHeld);
             break;
         default:
             break;
@@ -84,8 +72,8 @@ void ClickAtCursor(InputPort& input, ClickKind kind) {
     const Point click = input.GetCursorPos();
     const Point restore = input.GetCursorPos();
     MoveCursor(input, click.x, click.y);
-    // Press and release in one call: the click lands where the cursor is (no MOUSEEVENTF_MOVE).
-    input.MouseEvent(kind == ClickKind::Left ? kLeftDownUp : kRightDownUp, click.x, click.y);
+    // Press and release in one event with no movement: the click lands where the cursor is.
+    input.MouseEvent(kind == ClickKind::Left ? kLeftClick : kRightClick, click.x, click.y);
     // The click's target may have moved the cursor.
     MoveCursor(input, restore.x, restore.y);
 }
@@ -122,28 +110,47 @@ void PostMouseMessage(InputPort& input, NativeWindow window, int x, int y, int b
     const std::uint32_t point = PackPoint(x, y);
     const auto shifted = static_cast<std::int32_t>(point + kPointOffset);
     if (button == 4 || button == 5) {
-        input.PostWindowMessage(window, kMouseWheel, button == 4 ? kWheelForward : kWheelBackward,
-                                shifted);
+        input.PostWindowMessage(
+            window,
+            {.message = WindowMessage::MouseWheel,
+             .held = MouseButton::Middle,
+             .wheelTurn = static_cast<std::int16_t>(button == 4 ? kWheelNotch : -kWheelNotch),
+             .point = shifted});
         return;
     }
     const auto packed = static_cast<std::int32_t>(point);
-    input.PostWindowMessage(window, kMouseMove, kRightHeld, packed);
+    input.PostWindowMessage(
+        window, {.message = WindowMessage::MouseMove, .held = MouseButton::Right, .point = packed});
     switch (button) {
         case 0:
         case 1:
             PostButtonAction(input, window, packed,
-                             {kLeftDown, kLeftHeld, kLeftUp, 0, kLeftDoubleClick}, action);
+                             {WindowMessage::LeftButtonDown,
+                              MouseButton::Left,
+                              WindowMessage::LeftButtonUp,
+                              {},
+                              WindowMessage::LeftButtonDoubleClick},
+                             action);
             break;
         case 2:
-            PostButtonAction(input, window, packed,
-                             {kRightDown, kRightHeld, kRightUp, kRightHeld, kRightDoubleClick},
-                             action);
+            PostButtonAction(
+                input, window, packed,
+                {WindowMessage::RightButtonDown, MouseButton::Right, WindowMessage::RightButtonUp,
+                 MouseButton::Right, WindowMessage::RightButtonDoubleClick},
+                action);
             // Whatever the action, a right button also asks for the context menu.
-            input.PostWindowMessage(window, kContextMenu, kContextMenuWParam, shifted);
+            input.PostWindowMessage(window, {.message = WindowMessage::ContextMenu,
+                                             .value = kContextMenuWindow,
+                                             .point = shifted});
             break;
         case 3:
             PostButtonAction(input, window, packed,
-                             {kMiddleDown, kMiddleHeld, kMiddleUp, 0, kMiddleDoubleClick}, action);
+                             {WindowMessage::MiddleButtonDown,
+                              MouseButton::Middle,
+                              WindowMessage::MiddleButtonUp,
+                              {},
+                              WindowMessage::MiddleButtonDoubleClick},
+                             action);
             break;
         default:
             break;

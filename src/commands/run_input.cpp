@@ -5,14 +5,23 @@
 namespace kavo {
 namespace {
 
-constexpr std::uint32_t kKeyUp = 0x0002;  // KEYEVENTF_KEYUP
-
-// mouse_event's press and release flags of the left, right and middle buttons.
-struct ButtonFlags {
-    std::uint32_t down;
-    std::uint32_t up;
+// The press and the release of the left, right and middle buttons.
+struct ButtonChanges {
+    MouseButtonChange down;
+    MouseButtonChange up;
 };
-constexpr ButtonFlags kButtons[] = {{0x0002, 0x0004}, {0x0008, 0x0010}, {0x0020, 0x0040}};
+constexpr ButtonChanges kButtons[] = {
+    {MouseButtonChange::LeftDown, MouseButtonChange::LeftUp},
+    {MouseButtonChange::RightDown, MouseButtonChange::RightUp},
+    {MouseButtonChange::MiddleDown, MouseButtonChange::MiddleUp},
+};
+
+HeldInput HeldButton(MouseButtonChange release) {
+    return {.way = HeldInput::Way::MouseEvent, .release = release};
+}
+HeldInput HeldKey(HeldInput::Way way, std::uint16_t key) {
+    return {.way = way, .key = key};
+}
 
 }  // namespace
 
@@ -21,62 +30,62 @@ void RunInput::SetCursorPos(int x, int y) {
     real_.SetCursorPos(x, y);
 }
 
-void RunInput::MouseEvent(std::uint32_t flags, int x, int y) {
+void RunInput::MouseEvent(MouseButtonChanges changes, int x, int y) {
     ScriptRun* run = CurrentRun();
     if (run == nullptr) {
-        real_.MouseEvent(flags, x, y);
+        real_.MouseEvent(changes, x, y);
         return;
     }
     if (run->StopRequested()) {
         // Only the releases of buttons the run holds pass.
-        std::uint32_t releases = 0;
-        for (const ButtonFlags& button : kButtons)
-            if (run->Holds(HeldInput::Way::MouseEvent, button.up)) releases |= flags & button.up;
-        flags = releases;
-        if (flags == 0) return;
+        MouseButtonChanges releases;
+        for (const ButtonChanges& button : kButtons)
+            if (changes.Has(button.up) && run->Holds(HeldButton(button.up)))
+                releases.Add(button.up);
+        changes = releases;
+        if (changes.Empty()) return;
     }
-    real_.MouseEvent(flags, x, y);
-    for (const ButtonFlags& button : kButtons) {
-        const bool down = (flags & button.down) != 0;
-        const bool up = (flags & button.up) != 0;
-        // Down and up in one call is a click: nothing stays held.
-        if (down && !up) run->NotePressed({HeldInput::Way::MouseEvent, button.up, {}});
-        if (up && !down) run->NoteReleased(HeldInput::Way::MouseEvent, button.up);
+    real_.MouseEvent(changes, x, y);
+    for (const ButtonChanges& button : kButtons) {
+        const bool down = changes.Has(button.down);
+        const bool up = changes.Has(button.up);
+        // Down and up in one event is a click: nothing stays held.
+        if (down && !up) run->NotePressed(HeldButton(button.up));
+        if (up && !down) run->NoteReleased(HeldButton(button.up));
     }
 }
 
-void RunInput::KeybdEvent(std::uint8_t code, std::uint32_t flags) {
+void RunInput::KeybdEvent(KeyCode code, KeyDirection direction) {
     ScriptRun* run = CurrentRun();
-    const bool release = (flags & kKeyUp) != 0;
-    if (run != nullptr && run->StopRequested() &&
-        !(release && run->Holds(HeldInput::Way::KeybdEvent, code)))
-        return;
-    real_.KeybdEvent(code, flags);
+    const bool release = direction == KeyDirection::Up;
+    const HeldInput key = HeldKey(HeldInput::Way::KeybdEvent, code);
+    if (run != nullptr && run->StopRequested() && !(release && run->Holds(key))) return;
+    real_.KeybdEvent(code, direction);
     if (run == nullptr) return;
     if (release)
-        run->NoteReleased(HeldInput::Way::KeybdEvent, code);
+        run->NoteReleased(key);
     else
-        run->NotePressed({HeldInput::Way::KeybdEvent, code, {}});
+        run->NotePressed(key);
 }
 
 void RunInput::SendKeyboardInput(const KeyboardInput& input) {
     ScriptRun* run = CurrentRun();
-    const bool release = (input.flags & kKeyUp) != 0;
-    if (run != nullptr && run->StopRequested() &&
-        !(release && run->Holds(HeldInput::Way::SendInput, input.virtualKey)))
-        return;
+    const bool release = input.direction == KeyDirection::Up;
+    HeldInput key = HeldKey(HeldInput::Way::SendInput, input.virtualKey);
+    if (run != nullptr && run->StopRequested() && !(release && run->Holds(key))) return;
     real_.SendKeyboardInput(input);
     if (run == nullptr) return;
-    if (release)
-        run->NoteReleased(HeldInput::Way::SendInput, input.virtualKey);
-    else
-        run->NotePressed({HeldInput::Way::SendInput, input.virtualKey, input});
+    if (release) {
+        run->NoteReleased(key);
+    } else {
+        key.press = input;
+        run->NotePressed(key);
+    }
 }
 
-void RunInput::PostWindowMessage(NativeWindow window, std::uint32_t message, std::uint32_t wParam,
-                                 std::int32_t lParam) {
+void RunInput::PostWindowMessage(NativeWindow window, const PostedMessage& message) {
     if (CurrentRunStopped()) return;
-    real_.PostWindowMessage(window, message, wParam, lParam);
+    real_.PostWindowMessage(window, message);
 }
 
 }  // namespace kavo

@@ -15,15 +15,13 @@ class RunInput : public InputPort {
 
     Point GetCursorPos() override { return real_.GetCursorPos(); }
     void SetCursorPos(int x, int y) override;
-    void MouseEvent(std::uint32_t flags, int x, int y) override;
-    void KeybdEvent(std::uint8_t code, std::uint32_t flags) override;
+    void MouseEvent(MouseButtonChanges changes, int x, int y) override;
+    void KeybdEvent(KeyCode code, KeyDirection direction) override;
     void SendKeyboardInput(const KeyboardInput& input) override;
-    std::uint32_t MapKey(std::uint32_t code, std::uint32_t mapType) override {
-        return real_.MapKey(code, mapType);
-    }
+    std::uint32_t ScanCodeOfKey(std::uint32_t code) override { return real_.ScanCodeOfKey(code); }
+    std::uint32_t CharacterOfKey(std::uint32_t code) override { return real_.CharacterOfKey(code); }
     std::uint32_t GetTickCount() override { return real_.GetTickCount(); }
-    void PostWindowMessage(NativeWindow window, std::uint32_t message, std::uint32_t wParam,
-                           std::int32_t lParam) override;
+    void PostWindowMessage(NativeWindow window, const PostedMessage& message) override;
     NativeWindow GetDesktopWindow() override { return real_.GetDesktopWindow(); }
 
   private:

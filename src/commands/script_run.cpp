@@ -7,8 +7,6 @@
 namespace kavo {
 namespace {
 
-constexpr std::uint32_t kKeyUp = 0x0002;  // KEYEVENTF_KEYUP
-
 thread_local ScriptRun* tCurrentRun = nullptr;
 
 }  // namespace
@@ -43,7 +41,8 @@ ScriptRun::~ScriptRun() {
         // A lone lead byte at the end is still what the script posted: it goes out as the
         // character it makes alone rather than vanishing.
         for (const auto& [window, lead] : leadBytes_)
-            input_.PostWindowMessage(window, kCharacterMessage, LoneByteCharacter(lead), 0);
+            input_.PostWindowMessage(
+                window, {.message = WindowMessage::Character, .value = LoneByteCharacter(lead)});
     }
     leadBytes_.clear();
     // Unregistered before the wake event goes, so a stop from another thread never signals a
@@ -60,31 +59,31 @@ void ScriptRun::RequestStop() {
 
 namespace {
 // A key pressed one way and released another is released all the same.
-bool SameInput(const HeldInput& entry, HeldInput::Way way, std::uint32_t code) {
-    return (entry.way == HeldInput::Way::MouseEvent) == (way == HeldInput::Way::MouseEvent) &&
-           entry.code == code;
+bool SameInput(const HeldInput& a, const HeldInput& b) {
+    const bool mouse = a.way == HeldInput::Way::MouseEvent;
+    if (mouse != (b.way == HeldInput::Way::MouseEvent)) return false;
+    return mouse ? a.release == b.release : a.key == b.key;
 }
 }  // namespace
 
 void ScriptRun::NotePressed(const HeldInput& held) {
     const std::lock_guard lock(heldMutex_);
     // A key pressed again while held (auto-repeat style) is still one key to release.
-    if (std::none_of(held_.begin(), held_.end(), [&held](const HeldInput& entry) {
-            return SameInput(entry, held.way, held.code);
-        }))
+    if (std::none_of(held_.begin(), held_.end(),
+                     [&held](const HeldInput& entry) { return SameInput(entry, held); }))
         held_.push_back(held);
 }
 
-bool ScriptRun::NoteReleased(HeldInput::Way way, std::uint32_t code) {
+bool ScriptRun::NoteReleased(const HeldInput& released) {
     const std::lock_guard lock(heldMutex_);
     return std::erase_if(held_,
-                         [&](const HeldInput& entry) { return SameInput(entry, way, code); }) != 0;
+                         [&](const HeldInput& entry) { return SameInput(entry, released); }) != 0;
 }
 
-bool ScriptRun::Holds(HeldInput::Way way, std::uint32_t code) const {
+bool ScriptRun::Holds(const HeldInput& input) const {
     const std::lock_guard lock(heldMutex_);
     return std::any_of(held_.begin(), held_.end(),
-                       [&](const HeldInput& entry) { return SameInput(entry, way, code); });
+                       [&](const HeldInput& entry) { return SameInput(entry, input); });
 }
 
 std::vector<HeldInput> ScriptRun::Held() const {
@@ -101,17 +100,17 @@ void ScriptRun::ReleaseHeld() {
     for (auto entry = held.rbegin(); entry != held.rend(); ++entry) {
         switch (entry->way) {
             case HeldInput::Way::KeybdEvent:
-                input_.KeybdEvent(static_cast<std::uint8_t>(entry->code), kKeyUp);
+                input_.KeybdEvent(static_cast<KeyCode>(entry->key), KeyDirection::Up);
                 break;
             case HeldInput::Way::SendInput: {
                 KeyboardInput release = entry->press;
-                release.flags |= kKeyUp;
+                release.direction = KeyDirection::Up;
                 release.time = 0;  // stamped by the system
                 input_.SendKeyboardInput(release);
                 break;
             }
             case HeldInput::Way::MouseEvent:
-                input_.MouseEvent(entry->code, 0, 0);
+                input_.MouseEvent(entry->release, 0, 0);
                 break;
         }
     }

@@ -25,9 +25,11 @@ class RunRegistry;
 struct HeldInput {
     enum class Way { KeybdEvent, SendInput, MouseEvent };
     Way way = Way::KeybdEvent;
-    // The virtual key (keyboard), or the mouse_event flag that releases the button.
-    std::uint32_t code = 0;
-    // SendInput only: the press as it was sent; the release adds KEYEVENTF_KEYUP.
+    // The keyboard ways: the key.
+    std::uint16_t key = 0;
+    // MouseEvent: the change that releases the button.
+    MouseButtonChange release = MouseButtonChange::LeftUp;
+    // SendInput only: the press as it was sent; the release is the same record going up.
     KeyboardInput press;
     friend bool operator==(const HeldInput&, const HeldInput&) = default;
 };
@@ -59,10 +61,10 @@ class ScriptRun {
 
     // The record of what the run holds, kept by the input layer.
     void NotePressed(const HeldInput& held);
-    // Drops the held entry that this release lets go (same key, or same mouse button); false
-    // when nothing of the kind was held.
-    bool NoteReleased(HeldInput::Way way, std::uint32_t code);
-    bool Holds(HeldInput::Way way, std::uint32_t code) const;
+    // Drops the held entry that this release lets go (same key, however it was pressed, or same
+    // mouse button); false when nothing of the kind was held.
+    bool NoteReleased(const HeldInput& released);
+    bool Holds(const HeldInput& input) const;
     std::vector<HeldInput> Held() const;
     // Any thread (the process closing): releases everything held, newest first, and forgets it.
     void ReleaseHeld();

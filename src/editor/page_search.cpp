@@ -11,10 +11,6 @@ namespace {
 
 constexpr std::string_view kFullWidthSpace = "\xA1\xA1";
 
-bool IsTrailByte(unsigned char byte) {
-    return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFE);
-}
-
 // Bytes of the character at pos, as the GBK decoder reads it.
 std::size_t CharacterLength(std::string_view text, std::size_t pos) {
     if (pos + 1 < text.size() && IsLeadByte(static_cast<unsigned char>(text[pos])) &&

@@ -6,7 +6,7 @@ namespace {
 
 // Position of byte in line at or after from, stepping over whole characters; npos when absent.
 std::size_t FindByte(std::string_view line, char byte, std::size_t from) {
-    for (std::size_t pos = from; pos < line.size(); pos += CharSize(line, pos))
+    for (std::size_t pos = from; pos < line.size(); pos += CharLengthAt(line, pos))
         if (line[pos] == byte) return pos;
     return std::string_view::npos;
 }
@@ -41,15 +41,15 @@ std::vector<ScannedStatement> ScanStatements(std::string_view script) {
 
 std::string_view NameWithoutSpaces(std::string_view raw, std::string& buffer) {
     bool clean = true;
-    for (std::size_t pos = 0; pos < raw.size() && clean; pos += CharSize(raw, pos)) {
+    for (std::size_t pos = 0; pos < raw.size() && clean; pos += CharLengthAt(raw, pos)) {
         if (raw[pos] == ' ' ||
-            (raw[pos] == '\xA1' && CharSize(raw, pos) == 2 && raw[pos + 1] == '\xA1'))
+            (raw[pos] == '\xA1' && CharLengthAt(raw, pos) == 2 && raw[pos + 1] == '\xA1'))
             clean = false;
     }
     if (clean) return raw;
     buffer.clear();
     for (std::size_t pos = 0; pos < raw.size();) {
-        const std::size_t length = CharSize(raw, pos);
+        const std::size_t length = CharLengthAt(raw, pos);
         const std::string_view character = raw.substr(pos, length);
         if (!SameBytes(character, " ") && !SameBytes(character, "\xA1\xA1"))
             buffer.append(character);

@@ -12,12 +12,6 @@
 
 namespace kavo {
 
-// Bytes of the character at pos, as CharLengthAt counts them; inline because the scan calls it
-// for every byte of a script.
-inline std::size_t CharSize(std::string_view text, std::size_t pos) {
-    return pos + 1 < text.size() && IsLeadByte(static_cast<unsigned char>(text[pos])) ? 2 : 1;
-}
-
 // Byte for byte equality without a library call: names are a few bytes long.
 inline bool SameBytes(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -56,7 +50,7 @@ void ForEachArgument(std::string_view text, Visit&& visit) {
             visit(text.substr(start, pos - start));
             start = ++pos;
         } else {
-            pos += CharSize(text, pos);
+            pos += CharLengthAt(text, pos);
         }
     }
     if (start < text.size()) visit(text.substr(start));

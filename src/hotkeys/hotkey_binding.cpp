@@ -9,7 +9,6 @@
 namespace kavo {
 namespace {
 
-constexpr std::uint32_t kMessageBoxOk = 0;  // MB_OK
 constexpr int kF1 = 112;
 
 constexpr const char* kNoConditionText = " 开什么玩笑!一个条件都没有,怎么取句柄?  或尝试直接执行";
@@ -32,20 +31,20 @@ void HotkeyBinding::RegisterCursorTrackingKey() {
 void HotkeyBinding::BindHotkey() {
     const Utf8Text processName = view_.ProcessNameText();
     if (processName.empty()) {
-        system_.ShowMessageBox(kNoConditionText, kNoConditionCaption, kMessageBoxOk);
+        system_.ShowMessageBox(kNoConditionText, kNoConditionCaption, MessageBoxOptions{});
         return;
     }
     const int key = KeyCodeFromName(view_.HotkeyEditText());
     if (key == kStopKey) {
         // The stop key must stay able to stop every run, so it never starts one.
-        system_.ShowMessageBox(kStopKeyRefusedText, kNoConditionCaption, kMessageBoxOk);
+        system_.ShowMessageBox(kStopKeyRefusedText, kNoConditionCaption, MessageBoxOptions{});
         return;
     }
     boundKey_ = key;
     const TargetWindow target = FindTargetWindow(system_, processName, {}, {});
     // A target of kNoMatch still goes to the monitor: the attachment fails, the key stays bound.
     monitor_.RegisterHotkey([this](std::int32_t id) { RunBoundScript(id); }, boundKey_, 0, target);
-    system_.ShowMessageBox(kBoundText, kBoundCaption, kMessageBoxOk);
+    system_.ShowMessageBox(kBoundText, kBoundCaption, MessageBoxOptions{});
 }
 
 void HotkeyBinding::RunBoundScript(std::int32_t /*id*/) {

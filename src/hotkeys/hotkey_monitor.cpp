@@ -7,30 +7,27 @@
 namespace kavo {
 namespace {
 
-constexpr std::uint8_t kDown = 0x80;
-
 // Shift, Ctrl, Alt, left Windows key, and the left and right Shift, Ctrl and Alt. The right
-// Windows key (0x5C) is not among them and so counts as an ordinary key.
-constexpr std::uint8_t kModifierKeys[] = {0x10, 0x11, 0x12, 0x5B, 0xA0,
-                                          0xA1, 0xA2, 0xA3, 0xA4, 0xA5};
+// Windows key is not among them and so counts as an ordinary key.
+constexpr KeyCode kModifierKeys[] = {keys::kShift,       keys::kControl,      keys::kAlt,
+                                     keys::kLeftWindows, keys::kLeftShift,    keys::kRightShift,
+                                     keys::kLeftControl, keys::kRightControl, keys::kLeftAlt,
+                                     keys::kRightAlt};
 
-std::uint32_t HeldModifiers(const KeyboardState& state) {
+std::uint32_t HeldModifiers(const KeySet& down) {
     std::uint32_t mods = 0;
-    if (state[0x12] & kDown) mods |= kModAlt;
-    if (state[0x11] & kDown) mods |= kModControl;
-    if (state[0x10] & kDown) mods |= kModShift;
-    if (state[0x5B] & kDown) mods |= kModWin;
+    if (down.test(keys::kAlt)) mods |= kModAlt;
+    if (down.test(keys::kControl)) mods |= kModControl;
+    if (down.test(keys::kShift)) mods |= kModShift;
+    if (down.test(keys::kLeftWindows)) mods |= kModWin;
     return mods;
 }
 
-// Drops the toggle bit of Caps Lock, Num Lock and the like, and the modifier keys, so that
-// what remains is compared with "only this key down".
-void Normalise(KeyboardState& state) {
-    for (auto& byte : state)
-        if (byte == 0x81) byte = 0x80;
-    for (auto& byte : state)
-        if (byte == 0x01) byte = 0x00;
-    for (const std::uint8_t key : kModifierKeys) state[key] = 0;
+// The keys held other than the modifiers, to be compared with "only this key down". Toggles
+// (Caps Lock on and the like) do not count.
+KeySet HeldKeysButModifiers(KeySet down) {
+    for (const KeyCode key : kModifierKeys) down.reset(key);
+    return down;
 }
 
 }  // namespace
@@ -42,7 +39,7 @@ std::int32_t HotkeyMonitor::RegisterHotkey(HotkeyCallback callback, std::int32_t
                                            std::optional<NativeWindow> window) {
     // Only the low 8 bits name a key; 0, 256, -256 ... name none. (For the absolute value and
     // for the value itself the low 8 bits are zero together.)
-    const auto keyCode = static_cast<std::uint8_t>(static_cast<std::uint32_t>(key) & 0xFF);
+    const auto keyCode = static_cast<KeyCode>(static_cast<std::uint32_t>(key) & 0xFF);
     if (keyCode == 0) return 0;
     if (window) {
         const std::uint32_t self = port_.GetCurrentThreadId();
@@ -75,17 +72,17 @@ bool HotkeyMonitor::KeysCountIn(std::uint32_t thread) const {
 
 void HotkeyMonitor::FireLatchedPress(const LatchedPress& press) {
     if (!KeysCountIn(press.focusThread)) return;
-    KeyboardState before = press.heldBefore;
+    KeySet before = press.heldBefore;
     // The watcher sees the left and right modifier keys; either one counts as the modifier.
-    for (const auto [generic, left, right] : {std::array<std::uint8_t, 3>{0x10, 0xA0, 0xA1},
-                                              std::array<std::uint8_t, 3>{0x11, 0xA2, 0xA3},
-                                              std::array<std::uint8_t, 3>{0x12, 0xA4, 0xA5}})
-        if ((before[left] | before[right]) & kDown) before[generic] = kDown;
+    for (const auto [generic, left, right] :
+         {std::array<KeyCode, 3>{keys::kShift, keys::kLeftShift, keys::kRightShift},
+          std::array<KeyCode, 3>{keys::kControl, keys::kLeftControl, keys::kRightControl},
+          std::array<KeyCode, 3>{keys::kAlt, keys::kLeftAlt, keys::kRightAlt}})
+        if (before.test(left) || before.test(right)) before.set(generic);
     const std::uint32_t mods = HeldModifiers(before);
-    Normalise(before);
     // Just before the press nothing else was down: this is the poll that would have armed
     // the record, and the press the poll that fires it.
-    if (before != KeyboardState{}) return;
+    if (HeldKeysButModifiers(before).any()) return;
     for (auto& record : records_) {
         if (record.key != press.key || record.modifiers != mods) continue;
         record.armed = false;
@@ -100,23 +97,22 @@ void HotkeyMonitor::PollHotkeys() {
         for (const LatchedPress& press : latch_->Take()) FireLatchedPress(press);
         return;
     }
-    KeyboardState state{};
+    KeyboardState state;
     if (!port_.GetKeyboardState(state)) return;
-    const std::uint32_t mods = HeldModifiers(state);
-    Normalise(state);
-    const KeyboardState nothingDown{};
+    const std::uint32_t mods = HeldModifiers(state.down);
+    const KeySet held = HeldKeysButModifiers(state.down);
     for (auto& record : records_) {
         if (record.modifiers != mods) {
             record.armed = false;
             continue;
         }
         if (!record.armed) {
-            record.armed = state == nothingDown;
+            record.armed = held.none();
             continue;
         }
-        KeyboardState onlyThisKey{};
-        onlyThisKey[record.key] = kDown;
-        if (state == onlyThisKey) {
+        KeySet onlyThisKey;
+        onlyThisKey.set(record.key);
+        if (held == onlyThisKey) {
             record.armed = false;
             // A copy: a later registration may replace the record's callback while this runs.
             port_.StartThread([callback = record.callback, id = record.id] {

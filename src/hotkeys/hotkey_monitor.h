@@ -25,7 +25,7 @@ inline constexpr std::uint32_t kModWin = 8;
 struct HotkeyRecord {
     std::int32_t id = 0;
     HotkeyCallback callback;
-    std::uint8_t key = 0;
+    KeyCode key = 0;
     std::uint32_t modifiers = 0;
     // Set by a poll that saw no key down; a record fires only when armed, so holding a key
     // fires it once.

@@ -2,34 +2,33 @@
 
 namespace kavo {
 
-bool KeyLatch::KeyDown(std::uint8_t key, std::uint32_t focusThread) {
+bool KeyLatch::KeyDown(KeyCode key, std::uint32_t focusThread) {
     const std::lock_guard lock(mutex_);
     if (down_.test(key)) return false;
     LatchedPress press;
     press.key = key;
     press.focusThread = focusThread;
-    for (std::size_t code = 0; code < down_.size(); ++code)
-        if (down_.test(code)) press.heldBefore[code] = 0x80;
+    press.heldBefore = down_;
     down_.set(key);
     presses_.push_back(press);
     return true;
 }
 
-void KeyLatch::KeyUp(std::uint8_t key) {
+void KeyLatch::KeyUp(KeyCode key) {
     const std::lock_guard lock(mutex_);
     down_.reset(key);
 }
 
-void KeyLatch::SetHeld(std::uint8_t key, bool down) {
+void KeyLatch::SetHeld(KeyCode key, bool down) {
     const std::lock_guard lock(mutex_);
     down_.set(key, down);
 }
 
-std::vector<std::uint8_t> KeyLatch::HeldKeys() {
+std::vector<KeyCode> KeyLatch::HeldKeys() {
     const std::lock_guard lock(mutex_);
-    std::vector<std::uint8_t> held;
+    std::vector<KeyCode> held;
     for (std::size_t code = 0; code < down_.size(); ++code)
-        if (down_.test(code)) held.push_back(static_cast<std::uint8_t>(code));
+        if (down_.test(code)) held.push_back(static_cast<KeyCode>(code));
     return held;
 }
 

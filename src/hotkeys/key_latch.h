@@ -6,7 +6,6 @@
 // own.
 #pragma once
 
-#include <bitset>
 #include <cstdint>
 #include <mutex>
 #include <vector>
@@ -16,32 +15,32 @@
 namespace kavo {
 
 struct LatchedPress {
-    std::uint8_t key = 0;
+    KeyCode key = 0;
     // The thread of the window that had the focus: only keys typed into certain windows count.
     std::uint32_t focusThread = 0;
-    // Every other key and button down just before this press (bit 7 set, as GetKeyboardState).
-    KeyboardState heldBefore{};
+    // Every other key and button down just before this press.
+    KeySet heldBefore;
 };
 
 class KeyLatch {
   public:
     // The watcher's thread. A key went down; true when it was up before (a new press, now
     // latched). Auto-repeat while the key is held is no new press.
-    bool KeyDown(std::uint8_t key, std::uint32_t focusThread);
-    void KeyUp(std::uint8_t key);
+    bool KeyDown(KeyCode key, std::uint32_t focusThread);
+    void KeyUp(KeyCode key);
     // A key or button whose state the watcher learns other than by its events (mouse buttons).
-    void SetHeld(std::uint8_t key, bool down);
+    void SetHeld(KeyCode key, bool down);
 
     // The keys and buttons the latch believes down, for the watcher to check against the
     // system's view: a release can go unseen (a window that vanishes takes its key-up along).
-    std::vector<std::uint8_t> HeldKeys();
+    std::vector<KeyCode> HeldKeys();
 
     // The presses since the last call, oldest first.
     std::vector<LatchedPress> Take();
 
   private:
     std::mutex mutex_;
-    std::bitset<256> down_;
+    KeySet down_;
     std::vector<LatchedPress> presses_;
 };
 

@@ -11,7 +11,7 @@ namespace kavo {
 
 struct KeyNameRow {
     std::string_view name;
-    int code = 0;  // Windows virtual-key code
+    int code = 0;  // the key code scripts and the key-code window use
 };
 
 // "0"-"9", "A"-"Z", "F1"-"F12", "空格键", "Home", "End", in this order.

@@ -77,33 +77,6 @@ bool LibraryNameLess(const Utf8Text& a, const Utf8Text& b) {
     });
 }
 
-bool MatchesWildcard(const Utf8Text& name, const Utf8Text& pattern) {
-    // "*.*" means everything to the platform, names without a dot included.
-    if (pattern == "*.*") return true;
-    // Greedy match with one backtracking point for the last star: linear for the usual patterns.
-    std::size_t n = 0;
-    std::size_t p = 0;
-    std::size_t starPattern = Utf8Text::npos;
-    std::size_t starName = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && pattern[p] == '*') {
-            starPattern = p++;
-            starName = n;
-        } else if (p < pattern.size() &&
-                   (pattern[p] == '?' || FoldAscii(pattern[p]) == FoldAscii(name[n]))) {
-            ++p;
-            ++n;
-        } else if (starPattern != Utf8Text::npos) {
-            p = starPattern + 1;
-            n = ++starName;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
-    return p == pattern.size();
-}
-
 Utf8Text PageNameOf(const Utf8Text& fileName) {
     // Byte-wise on purpose: in UTF-8 the bytes of ".txt" never occur inside another character.
     // (The GBK-aware replace of runtime_text would pair UTF-8 bytes as GBK characters and miss a

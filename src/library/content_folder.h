@@ -36,9 +36,6 @@ std::vector<Utf8Text> ListFiles(FilePort& files, const Utf8Text& folder, const U
 // else byte for byte; names equal but for case are ordered by their exact bytes.
 bool LibraryNameLess(const Utf8Text& a, const Utf8Text& b);
 
-// Wildcard match of * and ? ignoring ASCII letter case, as the platform matches long names.
-bool MatchesWildcard(const Utf8Text& name, const Utf8Text& pattern);
-
 // The name shown for a page file: the file name with every ".txt" removed (letter case counts),
 // so a.txt and a.txt.txt show as a and Notes.TXT as Notes.TXT.
 Utf8Text PageNameOf(const Utf8Text& fileName);

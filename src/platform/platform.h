@@ -5,12 +5,13 @@
 // Native tests implement these interfaces with the recording fake in platform/fake.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/input_values.h"
 
 namespace kavo {
 
@@ -27,34 +28,27 @@ struct Point {
     friend bool operator==(const Point&, const Point&) = default;
 };
 
-// One INPUT_KEYBOARD record for SendInput.
-struct KeyboardInput {
-    std::uint16_t virtualKey = 0;
-    std::uint16_t scanCode = 0;
-    std::uint32_t flags = 0;
-    std::uint32_t time = 0;
-    friend bool operator==(const KeyboardInput&, const KeyboardInput&) = default;
-};
-
 // Cursor, injected input and posted messages: what a script does to the desktop.
 class InputPort {
   public:
     virtual ~InputPort() = default;
     virtual Point GetCursorPos() = 0;
     virtual void SetCursorPos(int x, int y) = 0;
-    // mouse_event(flags, x, y, 0, 0).
-    virtual void MouseEvent(std::uint32_t flags, int x, int y) = 0;
-    // keybd_event(code, 0, flags, 0).
-    virtual void KeybdEvent(std::uint8_t code, std::uint32_t flags) = 0;
-    // SendInput(1, &record, sizeof(INPUT)) with the record's extra info 0.
+    // One mouse event with no movement (mouse_event); x and y go along as the call's
+    // coordinates.
+    virtual void MouseEvent(MouseButtonChanges changes, int x, int y) = 0;
+    // One key event without a scan code (keybd_event).
+    virtual void KeybdEvent(KeyCode code, KeyDirection direction) = 0;
+    // One keyboard record (SendInput) with no extra information.
     virtual void SendKeyboardInput(const KeyboardInput& input) = 0;
-    // MapVirtualKeyA(code, mapType).
-    virtual std::uint32_t MapKey(std::uint32_t code, std::uint32_t mapType) = 0;
+    // The keyboard layout's scan code of the key, and the character it types unshifted; 0 when
+    // it has none (MapVirtualKey). The full 32-bit number is asked about, as a script wrote it.
+    virtual std::uint32_t ScanCodeOfKey(std::uint32_t code) = 0;
+    virtual std::uint32_t CharacterOfKey(std::uint32_t code) = 0;
     virtual std::uint32_t GetTickCount() = 0;
-    // PostMessageA; wParam and lParam are the 32-bit values a script computes (lParam is
-    // sign-extended to the platform's LPARAM, as a 32-bit program would pass it).
-    virtual void PostWindowMessage(NativeWindow window, std::uint32_t message, std::uint32_t wParam,
-                                   std::int32_t lParam) = 0;
+    // Posts the message to the window and returns at once (PostMessage). The point goes out
+    // sign-extended, as a 32-bit program would pass it.
+    virtual void PostWindowMessage(NativeWindow window, const PostedMessage& message) = 0;
     virtual NativeWindow GetDesktopWindow() = 0;
 };
 
@@ -131,12 +125,11 @@ class SystemPort {
     virtual std::vector<ProcessEntry> SnapshotProcesses() = 0;
     // EnumWindows order (front to back), hidden windows included with visible = false.
     virtual std::vector<WindowEntry> EnumerateTopLevelWindows() = 0;
-    // MessageBox with no owner; returns the button's id.
+    // A message box with an OK button and no owner. Returns the code of the button that closed
+    // it (1 for OK), 0 when it could not be shown.
     virtual int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
-                               std::uint32_t flags) = 0;
+                               MessageBoxOptions options) = 0;
 };
-
-using KeyboardState = std::array<std::uint8_t, 256>;
 
 // What the hotkey monitor needs: the keyboard view of the user-interface thread, a window-less
 // timer and new threads.

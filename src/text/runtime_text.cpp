@@ -2,11 +2,6 @@
 
 namespace kavo {
 
-std::size_t CharLengthAt(std::string_view text, std::size_t pos) {
-    if (pos + 1 < text.size() && IsLeadByte(static_cast<unsigned char>(text[pos]))) return 2;
-    return 1;
-}
-
 std::size_t FindText(std::string_view text, std::string_view needle, std::size_t from) {
     if (needle.empty()) return from <= text.size() ? from : std::string_view::npos;
     for (std::size_t pos = 0; pos < text.size(); pos += CharLengthAt(text, pos)) {
@@ -105,6 +100,32 @@ bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix)
 RuntimeText UpToFirstZero(std::string_view bytes) {
     const std::size_t zero = bytes.find('\0');
     return RuntimeText(zero == std::string_view::npos ? bytes : bytes.substr(0, zero));
+}
+
+bool MatchesWildcard(std::string_view name, std::string_view pattern) {
+    if (pattern == "*.*") return true;
+    // Greedy match with one backtracking point for the last star: linear for the usual patterns.
+    std::size_t n = 0;
+    std::size_t p = 0;
+    std::size_t starPattern = std::string_view::npos;
+    std::size_t starName = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            starPattern = p++;
+            starName = n;
+        } else if (p < pattern.size() &&
+                   (pattern[p] == '?' || AsciiLowerByte(pattern[p]) == AsciiLowerByte(name[n]))) {
+            ++p;
+            ++n;
+        } else if (starPattern != std::string_view::npos) {
+            p = starPattern + 1;
+            n = ++starName;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
 }
 
 }  // namespace kavo

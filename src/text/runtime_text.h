@@ -17,8 +17,16 @@ constexpr bool IsLeadByte(unsigned char byte) {
     return byte >= 0x81 && byte <= 0xFE;
 }
 
+// Second byte of a double-byte GBK character.
+constexpr bool IsTrailByte(unsigned char byte) {
+    return byte >= 0x40 && byte <= 0xFE && byte != 0x7F;
+}
+
 // Bytes taken by the character starting at pos: 2 for a lead byte with a byte after it, else 1.
-std::size_t CharLengthAt(std::string_view text, std::size_t pos);
+// Inline: the script scanner calls it for every byte of a script.
+inline std::size_t CharLengthAt(std::string_view text, std::size_t pos) {
+    return pos + 1 < text.size() && IsLeadByte(static_cast<unsigned char>(text[pos])) ? 2 : 1;
+}
 
 // Cuts text at every separator that starts on a character boundary. Parts between adjacent
 // separators are kept empty, a part after the last separator is dropped when empty, and an
@@ -48,6 +56,10 @@ constexpr char AsciiLowerByte(char c) {
 }
 bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
 bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix);
+
+// Wildcard match of * and ? ignoring ASCII letter case, as the platform matches long file
+// names; "*.*" matches every name, names without a dot included.
+bool MatchesWildcard(std::string_view name, std::string_view pattern);
 
 // Text up to (not including) the first zero byte.
 RuntimeText UpToFirstZero(std::string_view bytes);

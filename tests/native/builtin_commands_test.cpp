@@ -102,10 +102,10 @@ TEST_F(BuiltinCommandsTest, EachStatementPerformsItsActionWithItsArgumentsConver
     };
     const Case cases[] = {
         {"鼠标(左键)",
-         {"GetCursorPos", "GetCursorPos", "SetCursorPos(0,0)", "MouseEvent(0x0006,0,0)",
+         {"GetCursorPos", "GetCursorPos", "SetCursorPos(0,0)", "MouseEvent(LeftDown+LeftUp,0,0)",
           "SetCursorPos(0,0)"}},
         {"鼠标(右键)",
-         {"GetCursorPos", "GetCursorPos", "SetCursorPos(0,0)", "MouseEvent(0x0018,0,0)",
+         {"GetCursorPos", "GetCursorPos", "SetCursorPos(0,0)", "MouseEvent(RightDown+RightUp,0,0)",
           "SetCursorPos(0,0)"}},
         // Compared byte for byte: surrounding spaces, half a word or another word do nothing.
         {"鼠标(左键 )", {}},
@@ -116,42 +116,43 @@ TEST_F(BuiltinCommandsTest, EachStatementPerformsItsActionWithItsArgumentsConver
         {"延时(1.5e3)", {"Wait(1500)"}},
         {"延时(abc)", {"Wait(0)"}},
         {"鼠标消息(0,100,200,2,7)",
-         {"GetDesktopWindow", "PostMessage(65552,0x0200,0x00000002,0x00C80064)",
-          "PostMessage(65552,0x007B,0x000206AE,0x024702AD)"}},
+         {"GetDesktopWindow", "PostMessage(65552,MouseMove,held=Right,0x00C80064)",
+          "PostMessage(65552,ContextMenu,0x000206AE,0x024702AD)"}},
         {"鼠标消息(1234,１００,2e2,0,3)",
-         {"PostMessage(1234,0x0200,0x00000002,0x00C80064)",
-          "PostMessage(1234,0x0201,0x00000001,0x00C80064)"}},
-        {"鼠标消息(1234,-1,0,5,0)", {"PostMessage(1234,0x020A,0xFF880010,0x017F0248)"}},
-        {"按键消息(1234,65,3)", {"PostMessage(1234,0x0100,0x00000041,0x00000000)"}},
+         {"PostMessage(1234,MouseMove,held=Right,0x00C80064)",
+          "PostMessage(1234,LeftButtonDown,held=Left,0x00C80064)"}},
+        {"鼠标消息(1234,-1,0,5,0)",
+         {"PostMessage(1234,MouseWheel,held=Middle,turn=-120,0x017F0248)"}},
+        {"按键消息(1234,65,3)", {"PostMessage(1234,KeyDown,0x00000041,0x00000000)"}},
         {"按键消息(1234,65,5)",
-         {"PostMessage(1234,0x0100,0x00000041,0x00000000)",
-          "PostMessage(1234,0x0101,0x00000041,0x00000000)"}},
+         {"PostMessage(1234,KeyDown,0x00000041,0x00000000)",
+          "PostMessage(1234,KeyUp,0x00000041,0x00000000)"}},
         {"按键消息(1234,65,,)", {}},  // an empty mode posts nothing
-        {"按键消息(0,65,1)", {"PostMessage(0,0x0102,0x00000041,0x00000000)"}},  // 0 stays 0
+        {"按键消息(0,65,1)", {"PostMessage(0,Character,0x00000041,0x00000000)"}},  // 0 stays 0
         {"鼠标移动(3,1)",
          {"GetCursorPos", "Wait(1)", "SetCursorPos(1,1)", "Wait(1)", "SetCursorPos(2,1)", "Wait(1)",
           "SetCursorPos(3,1)"}},
         {"鼠标移动(0,0)", {"GetCursorPos"}},
         {"按键(ab,10)",
-         {"KeybdEvent(0x41,0x0)", "KeybdEvent(0x41,0x2)", "Wait(10)", "KeybdEvent(0x42,0x0)",
-          "KeybdEvent(0x42,0x2)", "Wait(10)"}},
+         {"KeybdEvent(0x41,Down)", "KeybdEvent(0x41,Up)", "Wait(10)", "KeybdEvent(0x42,Down)",
+          "KeybdEvent(0x42,Up)", "Wait(10)"}},
         {"按键(,10)", {}},
         // Read like atoi: 3.9e1 is 3, not 39.
         {"特殊按键(3.9e1)",
-         {"MapVirtualKey(3,2)", "MapVirtualKey(3,0)", "GetTickCount",
-          "SendInput(vk=3,scan=0,flags=0x1,time=1000)", "Wait(50)", "GetTickCount",
-          "SendInput(vk=3,scan=0,flags=0x3,time=1001)", "Wait(50)"}},
+         {"CharacterOfKey(3)", "ScanCodeOfKey(3)", "GetTickCount",
+          "SendInput(vk=3,scan=0,Down,extended,time=1000)", "Wait(50)", "GetTickCount",
+          "SendInput(vk=3,scan=0,Up,extended,time=1001)", "Wait(50)"}},
         {"特殊按键(abc)",
-         {"MapVirtualKey(0,2)", "MapVirtualKey(0,0)", "GetTickCount",
-          "SendInput(vk=0,scan=0,flags=0x1,time=1002)", "Wait(50)", "GetTickCount",
-          "SendInput(vk=0,scan=0,flags=0x3,time=1003)", "Wait(50)"}},
+         {"CharacterOfKey(0)", "ScanCodeOfKey(0)", "GetTickCount",
+          "SendInput(vk=0,scan=0,Down,extended,time=1002)", "Wait(50)", "GetTickCount",
+          "SendInput(vk=0,scan=0,Up,extended,time=1003)", "Wait(50)"}},
         {"特殊按键(６５)",
-         {"MapVirtualKey(65,2)", "MapVirtualKey(65,0)", "GetTickCount",
-          "SendInput(vk=65,scan=30,flags=0x0,time=1004)", "Wait(50)", "GetTickCount",
-          "SendInput(vk=65,scan=30,flags=0x2,time=1005)", "Wait(50)"}},
+         {"CharacterOfKey(65)", "ScanCodeOfKey(65)", "GetTickCount",
+          "SendInput(vk=65,scan=30,Down,time=1004)", "Wait(50)", "GetTickCount",
+          "SendInput(vk=65,scan=30,Up,time=1005)", "Wait(50)"}},
         {"运行(notepad.exe a b.txt)", {"StartProcess(notepad.exe a b.txt,1000)"}},
-        {"信息框(标题,你好，世界)", {"MessageBox(你好，世界|标题|0x2000)"}},
-        {"信息框(,x)", {"MessageBox(x||0x2000)"}},
+        {"信息框(标题,你好，世界)", {"MessageBox(你好，世界|标题|TaskModal)"}},
+        {"信息框(,x)", {"MessageBox(x||TaskModal)"}},
     };
     for (const Case& c : cases) {
         Run(c.script);
@@ -180,7 +181,7 @@ TEST_F(BuiltinCommandsTest, RunReportsWhetherTheProgramStartedAndShowsNothing) {
 TEST_F(BuiltinCommandsTest, MessageBoxReturnsTheButtonThatClosedIt) {
     platform.messageBoxResult = 7;
     EXPECT_EQ(Invoke("信息框", {"t", "x"}), 7);
-    EXPECT_THAT(platform.calls, ElementsAre("MessageBox(x|t|0x2000)"));
+    EXPECT_THAT(platform.calls, ElementsAre("MessageBox(x|t|TaskModal)"));
 }
 
 TEST_F(BuiltinCommandsTest, CountedLoopHandlerDoesNothingAndTheBlockRepeatsItsStatements) {
@@ -188,8 +189,8 @@ TEST_F(BuiltinCommandsTest, CountedLoopHandlerDoesNothingAndTheBlockRepeatsItsSt
     EXPECT_THAT(platform.calls, IsEmpty());
     Run("计次循环(2,1)\r\n按键消息(9,1,2)\r\n计次循环尾(1)\r\n");
     EXPECT_THAT(test::InputCalls(platform),
-                ElementsAre("PostMessage(9,0x0100,0x00000001,0x00000000)",
-                            "PostMessage(9,0x0100,0x00000001,0x00000000)"));
+                ElementsAre("PostMessage(9,KeyDown,0x00000001,0x00000000)",
+                            "PostMessage(9,KeyDown,0x00000001,0x00000000)"));
 }
 
 TEST_F(BuiltinCommandsTest, StatementsRunInOrder) {
@@ -197,7 +198,7 @@ TEST_F(BuiltinCommandsTest, StatementsRunInOrder) {
     Run("鼠标移动(6,5)延时(20)\r\n按键消息(3,13,4)");
     EXPECT_THAT(test::InputCalls(platform),
                 ElementsAre("GetCursorPos", "Wait(1)", "SetCursorPos(6,5)", "Wait(20)",
-                            "PostMessage(3,0x0101,0x0000000D,0x00000000)"));
+                            "PostMessage(3,KeyUp,0x0000000D,0x00000000)"));
 }
 
 }  // namespace

@@ -42,8 +42,7 @@ const CommandRow kBuiltins[] = {
 class EngineTest : public ::testing::Test {
   protected:
     EngineTest() {
-        for (const CommandRow& row : kBuiltins)
-            AddLogged(row.name, row.argumentCount, row.isLoop);
+        for (const CommandRow& row : kBuiltins) AddLogged(row.name, row.argumentCount, row.isLoop);
         engine.SetEventPump([this] { log.push_back("pump"); });
         engine.SetFaultReporter([this](const ScriptFault& fault) { faults.push_back(fault); });
     }

@@ -23,11 +23,11 @@ const std::string kFailureBox =
     "\xE4\xB8\x80\xE4\xB8\xAA\xE6\x9D\xA1\xE4\xBB\xB6\xE9\x83\xBD\xE6\xB2\xA1\xE6\x9C\x89,"
     "\xE6\x80\x8E\xE4\xB9\x88\xE5\x8F\x96\xE5\x8F\xA5\xE6\x9F\x84?  "
     "\xE6\x88\x96\xE5\xB0\x9D\xE8\xAF\x95\xE7\x9B\xB4\xE6\x8E\xA5\xE6\x89\xA7\xE8\xA1\x8C"
-    "|\xE5\xA4\xB1\xE8\xB4\xA5|0x0000)";
+    "|\xE5\xA4\xB1\xE8\xB4\xA5|plain)";
 const std::string kSuccessBox =
     "MessageBox(\xE7\xBB\x91\xE5\xAE\x9A\xE6\x88\x90\xE5\x8A\x9F\xEF\xBC\x81"
     "\xE6\x8C\x89\xE5\xBF\xAB\xE6\x8D\xB7\xE9\x94\xAE\xE8\xBF\x90\xE8\xA1\x8C"
-    "|\xE6\x88\x90\xE5\x8A\x9F|0x0000)";
+    "|\xE6\x88\x90\xE5\x8A\x9F|plain)";
 constexpr const char* kSpaceBar = "\xE7\xA9\xBA\xE6\xA0\xBC\xE9\x94\xAE";  // 空格键
 
 // The main window as the binding sees it: its edits, 时钟3's interval and the editor's text.
@@ -72,11 +72,11 @@ class HotkeyBindingTest : public testing::Test {
     // The user presses key alone, seen by the poll, and releases it again.
     void Press(int key) {
         ASSERT_TRUE(platform.timerTick) << "no poll timer";
-        platform.keyboard.fill(0);
+        platform.keyboard = {};
         platform.timerTick();
-        platform.keyboard[static_cast<std::size_t>(key)] = 0x80;
+        platform.keyboard.down.set(static_cast<std::size_t>(key));
         platform.timerTick();
-        platform.keyboard.fill(0);
+        platform.keyboard = {};
         platform.RunStartedThreads();
     }
     void Bind(const Utf8Text& process, const Utf8Text& keyName) {
@@ -138,7 +138,7 @@ TEST_F(HotkeyBindingTest, TheStopKeyIsRefusedWithAMessageAndBindsNothing) {
         Bind("notepad.exe", keyName);
         ASSERT_EQ(platform.calls.size(), 1u) << keyName;
         EXPECT_THAT(platform.calls[0], testing::StartsWith("MessageBox(F12 "));
-        EXPECT_THAT(platform.calls[0], testing::EndsWith("|\xE5\xA4\xB1\xE8\xB4\xA5|0x0000)"));
+        EXPECT_THAT(platform.calls[0], testing::EndsWith("|\xE5\xA4\xB1\xE8\xB4\xA5|plain)"));
         platform.ClearCalls();
     }
     // The earlier binding stands: only F11 after it is bound.

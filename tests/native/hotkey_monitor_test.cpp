@@ -13,7 +13,6 @@ namespace {
 using testing::ElementsAre;
 using testing::IsEmpty;
 
-constexpr std::uint8_t kDown = 0x80;
 constexpr int kA = 0x41;
 constexpr int kB = 0x42;
 
@@ -32,9 +31,9 @@ class HotkeyMonitorTest : public testing::Test {
     void PollTimes(int count) {
         for (int i = 0; i < count; ++i) Poll();
     }
-    void Hold(int key) { platform.keyboard[static_cast<std::size_t>(key)] = kDown; }
-    void Release(int key) { platform.keyboard[static_cast<std::size_t>(key)] = 0; }
-    void ReleaseAll() { platform.keyboard.fill(0); }
+    void Hold(int key) { platform.keyboard.down.set(static_cast<std::size_t>(key)); }
+    void Release(int key) { platform.keyboard.down.reset(static_cast<std::size_t>(key)); }
+    void ReleaseAll() { platform.keyboard = {}; }
     std::size_t ThreadsStarted() const {
         return platform.CallsStartingWith({"StartThread"}).size();
     }
@@ -221,10 +220,11 @@ INSTANTIATE_TEST_SUITE_P(Modifiers, HotkeyModifierTest,
 
 TEST_F(HotkeyMonitorTest, ToggleBitsOfLockKeysDoNotMatter) {
     monitor.RegisterHotkey(Noting("a"), kA, 0);
-    platform.keyboard[0x14] = 0x01;  // Caps Lock on
-    platform.keyboard[0x90] = 0x01;  // Num Lock on
+    platform.keyboard.toggled.set(keys::kCapsLock);
+    platform.keyboard.toggled.set(keys::kNumLock);
     Poll();
-    platform.keyboard[kA] = 0x81;  // the key's own toggle bit set
+    platform.keyboard.down.set(kA);
+    platform.keyboard.toggled.set(kA);  // the key's own toggle set
     Poll();
     EXPECT_THAT(fired, ElementsAre("a:2000001"));
 }
@@ -232,7 +232,8 @@ TEST_F(HotkeyMonitorTest, ToggleBitsOfLockKeysDoNotMatter) {
 TEST_F(HotkeyMonitorTest, CapsLockHeldDownIsAnotherKey) {
     monitor.RegisterHotkey(Noting("a"), kA, 0);
     Poll();
-    platform.keyboard[0x14] = 0x81;  // held, and on
+    platform.keyboard.down.set(keys::kCapsLock);  // held, and on
+    platform.keyboard.toggled.set(keys::kCapsLock);
     Hold(kA);
     Poll();
     EXPECT_THAT(fired, IsEmpty());

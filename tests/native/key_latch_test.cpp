@@ -32,9 +32,9 @@ TEST(KeyLatch, LatchesEachPressOnceWithWhatWasHeldBefore) {
     ASSERT_EQ(presses.size(), 3u);
     EXPECT_EQ(presses[1].key, kK);
     EXPECT_EQ(presses[1].focusThread, 3u);
-    EXPECT_EQ(presses[1].heldBefore[0xA0], 0x80);
-    EXPECT_EQ(presses[1].heldBefore[kK], 0);
-    EXPECT_EQ(presses[2].heldBefore[0x01], 0x80);
+    EXPECT_TRUE(presses[1].heldBefore.test(keys::kLeftShift));
+    EXPECT_FALSE(presses[1].heldBefore.test(kK));
+    EXPECT_TRUE(presses[2].heldBefore.test(keys::kLeftMouseButton));
     EXPECT_EQ(presses[2].focusThread, 4u);
     EXPECT_THAT(latch.Take(), IsEmpty());
 }
@@ -81,7 +81,7 @@ TEST_F(LatchedHotkeys, TwoTapsBeforeAPollFireTwiceAndAHeldKeyOnce) {
     latch.KeyDown(kK, kTargetThread);
     for (int repeat = 0; repeat < 5; ++repeat) {
         latch.KeyDown(kK, kTargetThread);  // auto-repeat
-        platform.keyboard[kK] = 0x80;
+        platform.keyboard.down.set(kK);
         Poll();
     }
     EXPECT_EQ(fired.size(), 3u);

@@ -18,8 +18,8 @@ TEST(TypeKeys, PressesAndReleasesEachByteThenPauses) {
     RecordingPlatform platform;
     TypeKeys(platform, platform, "ab", 10);
     EXPECT_THAT(test::InputCalls(platform),
-                ElementsAre("KeybdEvent(0x41,0x0)", "KeybdEvent(0x41,0x2)", "Wait(10)",
-                            "KeybdEvent(0x42,0x0)", "KeybdEvent(0x42,0x2)", "Wait(10)"));
+                ElementsAre("KeybdEvent(0x41,Down)", "KeybdEvent(0x41,Up)", "Wait(10)",
+                            "KeybdEvent(0x42,Down)", "KeybdEvent(0x42,Up)", "Wait(10)"));
 }
 
 TEST(TypeKeys, UsesEachByteOfTheUpperCasedTextAsTheKeyCode) {
@@ -45,8 +45,8 @@ TEST(TypeKeys, UsesEachByteOfTheUpperCasedTextAsTheKeyCode) {
         for (unsigned code : c.codes) {
             char down[32];
             char up[32];
-            std::snprintf(down, sizeof down, "KeybdEvent(0x%02X,0x0)", code);
-            std::snprintf(up, sizeof up, "KeybdEvent(0x%02X,0x2)", code);
+            std::snprintf(down, sizeof down, "KeybdEvent(0x%02X,Down)", code);
+            std::snprintf(up, sizeof up, "KeybdEvent(0x%02X,Up)", code);
             expected.insert(expected.end(), {down, up, "Wait(1)"});
         }
         EXPECT_THAT(test::InputCalls(platform), ElementsAreArray(expected)) << c.text;
@@ -64,7 +64,7 @@ TEST(TypeKeys, PauseBelowOneStillGoesThroughATimerThatFiresAtOnce) {
         RecordingPlatform platform;
         TypeKeys(platform, platform, "1", pause);
         EXPECT_THAT(test::InputCalls(platform),
-                    ElementsAre("KeybdEvent(0x31,0x0)", "KeybdEvent(0x31,0x2)",
+                    ElementsAre("KeybdEvent(0x31,Down)", "KeybdEvent(0x31,Up)",
                                 "Wait(" + std::to_string(pause) + ")"));
         EXPECT_EQ(platform.nowMicroseconds, 0u) << "a pause of " << pause << " waited";
     }
@@ -77,17 +77,17 @@ TEST(PressSpecialKey, SendsExtendedFlagsForKeysWithoutACharacterAndHoldsFiftyMil
     };
     const Case cases[] = {
         {20,  // Caps Lock gives no character: extended
-         {"MapVirtualKey(20,2)", "MapVirtualKey(20,0)", "GetTickCount",
-          "SendInput(vk=20,scan=58,flags=0x1,time=1000)", "Wait(50)", "GetTickCount",
-          "SendInput(vk=20,scan=58,flags=0x3,time=1001)", "Wait(50)"}},
+         {"CharacterOfKey(20)", "ScanCodeOfKey(20)", "GetTickCount",
+          "SendInput(vk=20,scan=58,Down,extended,time=1000)", "Wait(50)", "GetTickCount",
+          "SendInput(vk=20,scan=58,Up,extended,time=1001)", "Wait(50)"}},
         {65,  // A gives a character
-         {"MapVirtualKey(65,2)", "MapVirtualKey(65,0)", "GetTickCount",
-          "SendInput(vk=65,scan=30,flags=0x0,time=1000)", "Wait(50)", "GetTickCount",
-          "SendInput(vk=65,scan=30,flags=0x2,time=1001)", "Wait(50)"}},
+         {"CharacterOfKey(65)", "ScanCodeOfKey(65)", "GetTickCount",
+          "SendInput(vk=65,scan=30,Down,time=1000)", "Wait(50)", "GetTickCount",
+          "SendInput(vk=65,scan=30,Up,time=1001)", "Wait(50)"}},
         {0,  // no key at all still sends a down and an up record
-         {"MapVirtualKey(0,2)", "MapVirtualKey(0,0)", "GetTickCount",
-          "SendInput(vk=0,scan=0,flags=0x1,time=1000)", "Wait(50)", "GetTickCount",
-          "SendInput(vk=0,scan=0,flags=0x3,time=1001)", "Wait(50)"}},
+         {"CharacterOfKey(0)", "ScanCodeOfKey(0)", "GetTickCount",
+          "SendInput(vk=0,scan=0,Down,extended,time=1000)", "Wait(50)", "GetTickCount",
+          "SendInput(vk=0,scan=0,Up,extended,time=1001)", "Wait(50)"}},
     };
     for (const Case& c : cases) {
         RecordingPlatform platform;
@@ -99,19 +99,18 @@ TEST(PressSpecialKey, SendsExtendedFlagsForKeysWithoutACharacterAndHoldsFiftyMil
 
 TEST(PressSpecialKey, KeepsTheLow16BitsOfTheCodeAndTheScanCode) {
     RecordingPlatform platform;
-    platform.mapVirtualKey = [](std::uint32_t, std::uint32_t type) -> std::uint32_t {
-        return type == 0 ? 0x1E02A : 'x';
-    };
+    platform.scanCodeOfKey = [](std::uint32_t) -> std::uint32_t { return 0x1E02A; };
+    platform.characterOfKey = [](std::uint32_t) -> std::uint32_t { return 'x'; };
     PressSpecialKey(platform, platform, 0x10041);
-    EXPECT_THAT(platform.CallsStartingWith({"MapVirtualKey", "SendInput"}),
-                ElementsAre("MapVirtualKey(65601,2)", "MapVirtualKey(65601,0)",
-                            "SendInput(vk=65,scan=57386,flags=0x0,time=1000)",
-                            "SendInput(vk=65,scan=57386,flags=0x2,time=1001)"));
+    EXPECT_THAT(platform.CallsStartingWith({"CharacterOfKey", "ScanCodeOfKey", "SendInput"}),
+                ElementsAre("CharacterOfKey(65601)", "ScanCodeOfKey(65601)",
+                            "SendInput(vk=65,scan=57386,Down,time=1000)",
+                            "SendInput(vk=65,scan=57386,Up,time=1001)"));
 }
 
-std::string PostKey(std::uint32_t message, std::uint32_t code, long long window = 777) {
+std::string PostKey(const char* message, std::uint32_t code, long long window = 777) {
     char text[96];
-    std::snprintf(text, sizeof text, "PostMessage(%lld,0x%04X,0x%08X,0x00000000)", window, message,
+    std::snprintf(text, sizeof text, "PostMessage(%lld,%s,0x%08X,0x00000000)", window, message,
                   code);
     return text;
 }
@@ -122,11 +121,11 @@ TEST(PostKeyMessage, PostsTheMessagesOfEachModeWithLParamZero) {
         Calls expected;
     };
     const Case cases[] = {
-        {1, {PostKey(0x0102, 65)}},
-        {2, {PostKey(0x0100, 65)}},
-        {3, {PostKey(0x0100, 65)}},
-        {4, {PostKey(0x0101, 65)}},
-        {5, {PostKey(0x0100, 65), PostKey(0x0101, 65)}},
+        {1, {PostKey("Character", 65)}},
+        {2, {PostKey("KeyDown", 65)}},
+        {3, {PostKey("KeyDown", 65)}},
+        {4, {PostKey("KeyUp", 65)}},
+        {5, {PostKey("KeyDown", 65), PostKey("KeyUp", 65)}},
         {0, {}},
         {6, {}},
         {-1, {}},
@@ -143,7 +142,7 @@ TEST(PostKeyMessage, PassesWindowZeroAndAnyCodeOnUnchanged) {
     PostKeyMessage(platform, 0, 0x1234, 1);
     PostKeyMessage(platform, 5, -1, 4);
     EXPECT_THAT(platform.calls,
-                ElementsAre(PostKey(0x0102, 0x1234, 0), PostKey(0x0101, 0xFFFFFFFF, 5)));
+                ElementsAre(PostKey("Character", 0x1234, 0), PostKey("KeyUp", 0xFFFFFFFF, 5)));
 }
 
 }  // namespace

@@ -18,8 +18,8 @@ TEST(ClickAtCursor, PressesAndReleasesInOneEventWhereTheCursorIs) {
         ClickKind kind;
         const char* event;
     };
-    for (const Case& c : {Case{ClickKind::Left, "MouseEvent(0x0006,40,50)"},
-                          Case{ClickKind::Right, "MouseEvent(0x0018,40,50)"}}) {
+    for (const Case& c : {Case{ClickKind::Left, "MouseEvent(LeftDown+LeftUp,40,50)"},
+                          Case{ClickKind::Right, "MouseEvent(RightDown+RightUp,40,50)"}}) {
         RecordingPlatform platform;
         platform.cursor = {40, 50};
         ClickAtCursor(platform, c.kind);
@@ -32,8 +32,8 @@ TEST(ClickAtCursor, PressesAndReleasesInOneEventWhereTheCursorIs) {
 // A click whose target moves the cursor (a window that jumps under it, a drag handler).
 class CursorMovingPlatform : public RecordingPlatform {
   public:
-    void MouseEvent(std::uint32_t flags, int x, int y) override {
-        RecordingPlatform::MouseEvent(flags, x, y);
+    void MouseEvent(MouseButtonChanges changes, int x, int y) override {
+        RecordingPlatform::MouseEvent(changes, x, y);
         cursor = {900, 700};
     }
 };
@@ -134,46 +134,65 @@ TEST(GlideCursor, TakesAsManyStepsAsTheLongerAxis) {
     EXPECT_EQ(platform.CallsStartingWith({"SetCursorPos"})[300], "SetCursorPos(301,-300)");
 }
 
-std::string Post(std::uint32_t message, std::uint32_t wParam, std::uint32_t lParam,
+std::string Post(const char* message, const char* carried, std::uint32_t point,
                  NativeWindow window = 4242) {
-    char text[96];
-    std::snprintf(text, sizeof text, "PostMessage(%lld,0x%04X,0x%08X,0x%08X)",
-                  static_cast<long long>(window), message, wParam, lParam);
+    char text[128];
+    std::snprintf(text, sizeof text, "PostMessage(%lld,%s,%s,0x%08X)",
+                  static_cast<long long>(window), message, carried, point);
     return text;
 }
 
 TEST(PostMouseMessage, PostsTheMessagesOfEachButtonAndAction) {
     constexpr std::uint32_t p = 0x00C80064;            // x 100, y 200
     constexpr std::uint32_t shifted = p + 0x017F0249;  // the wheel and context-menu point
-    const std::string move = Post(0x0200, 0x0002, p);
-    const std::string contextMenu = Post(0x007B, 0x000206AE, shifted);
+    const std::string move = Post("MouseMove", "held=Right", p);
+    const std::string contextMenu = Post("ContextMenu", "0x000206AE", shifted);
     struct Case {
         int button;
         int action;
         Calls expected;
     };
     const Case cases[] = {
-        {0, 0, {move, Post(0x0201, 1, p), Post(0x0202, 0, p)}},
-        {1, 1, {move, Post(0x0201, 1, p), Post(0x0202, 0, p)}},
-        {1, 2, {move, Post(0x0201, 1, p), Post(0x0202, 0, p), Post(0x0203, 0, p)}},
-        {0, 3, {move, Post(0x0201, 1, p)}},
-        {1, 4, {move, Post(0x0202, 0, p)}},
+        {0,
+         0,
+         {move, Post("LeftButtonDown", "held=Left", p), Post("LeftButtonUp", "held=none", p)}},
+        {1,
+         1,
+         {move, Post("LeftButtonDown", "held=Left", p), Post("LeftButtonUp", "held=none", p)}},
+        {1,
+         2,
+         {move, Post("LeftButtonDown", "held=Left", p), Post("LeftButtonUp", "held=none", p),
+          Post("LeftButtonDoubleClick", "held=none", p)}},
+        {0, 3, {move, Post("LeftButtonDown", "held=Left", p)}},
+        {1, 4, {move, Post("LeftButtonUp", "held=none", p)}},
         {0, 5, {move}},
         {1, -1, {move}},
-        {2, 0, {move, Post(0x0204, 2, p), Post(0x0205, 2, p), contextMenu}},
-        {2, 2, {move, Post(0x0204, 2, p), Post(0x0205, 2, p), Post(0x0206, 0, p), contextMenu}},
-        {2, 3, {move, Post(0x0204, 2, p), contextMenu}},
-        {2, 4, {move, Post(0x0205, 2, p), contextMenu}},
+        {2,
+         0,
+         {move, Post("RightButtonDown", "held=Right", p), Post("RightButtonUp", "held=Right", p),
+          contextMenu}},
+        {2,
+         2,
+         {move, Post("RightButtonDown", "held=Right", p), Post("RightButtonUp", "held=Right", p),
+          Post("RightButtonDoubleClick", "held=none", p), contextMenu}},
+        {2, 3, {move, Post("RightButtonDown", "held=Right", p), contextMenu}},
+        {2, 4, {move, Post("RightButtonUp", "held=Right", p), contextMenu}},
         {2, 7, {move, contextMenu}},
-        {3, 1, {move, Post(0x0207, 0x10, p), Post(0x0208, 0, p)}},
-        {3, 2, {move, Post(0x0207, 0x10, p), Post(0x0208, 0, p), Post(0x0209, 0, p)}},
-        {3, 3, {move, Post(0x0207, 0x10, p)}},
-        {3, 4, {move, Post(0x0208, 0, p)}},
-        {4, 0, {Post(0x020A, 0x00780010, shifted)}},
-        {4, 3, {Post(0x020A, 0x00780010, shifted)}},
-        {4, 99, {Post(0x020A, 0x00780010, shifted)}},
-        {5, 2, {Post(0x020A, 0xFF880010, shifted)}},
-        {5, -4, {Post(0x020A, 0xFF880010, shifted)}},
+        {3,
+         1,
+         {move, Post("MiddleButtonDown", "held=Middle", p),
+          Post("MiddleButtonUp", "held=none", p)}},
+        {3,
+         2,
+         {move, Post("MiddleButtonDown", "held=Middle", p), Post("MiddleButtonUp", "held=none", p),
+          Post("MiddleButtonDoubleClick", "held=none", p)}},
+        {3, 3, {move, Post("MiddleButtonDown", "held=Middle", p)}},
+        {3, 4, {move, Post("MiddleButtonUp", "held=none", p)}},
+        {4, 0, {Post("MouseWheel", "held=Middle,turn=120", shifted)}},
+        {4, 3, {Post("MouseWheel", "held=Middle,turn=120", shifted)}},
+        {4, 99, {Post("MouseWheel", "held=Middle,turn=120", shifted)}},
+        {5, 2, {Post("MouseWheel", "held=Middle,turn=-120", shifted)}},
+        {5, -4, {Post("MouseWheel", "held=Middle,turn=-120", shifted)}},
         {6, 0, {move}},
         {-1, 0, {move}},
     };
@@ -206,11 +225,12 @@ TEST(PostMouseMessage, PacksThePointAsYTimes65536PlusXCutTo32Bits) {
         PostMouseMessage(platform, 7, c.x, c.y, 0, 3);
         PostMouseMessage(platform, 7, c.x, c.y, 4, 0);
         PostMouseMessage(platform, 7, c.x, c.y, 2, 9);
-        EXPECT_THAT(
-            platform.calls,
-            ElementsAre(Post(0x0200, 2, c.packed, 7), Post(0x0201, 1, c.packed, 7),
-                        Post(0x020A, 0x00780010, c.shifted, 7), Post(0x0200, 2, c.packed, 7),
-                        Post(0x007B, 0x000206AE, c.shifted, 7)))
+        EXPECT_THAT(platform.calls,
+                    ElementsAre(Post("MouseMove", "held=Right", c.packed, 7),
+                                Post("LeftButtonDown", "held=Left", c.packed, 7),
+                                Post("MouseWheel", "held=Middle,turn=120", c.shifted, 7),
+                                Post("MouseMove", "held=Right", c.packed, 7),
+                                Post("ContextMenu", "0x000206AE", c.shifted, 7)))
             << "x " << c.x << ", y " << c.y;
     }
 }
@@ -220,10 +240,11 @@ TEST(PostMouseMessage, WindowZeroMeansTheDesktopWindow) {
     platform.desktopWindow = 65552;
     PostMouseMessage(platform, 0, 100, 200, 4, 0);
     PostMouseMessage(platform, 0, 1, 0, 0, 3);
-    EXPECT_THAT(
-        platform.calls,
-        ElementsAre("GetDesktopWindow", Post(0x020A, 0x00780010, 0x024702AD, 65552),
-                    "GetDesktopWindow", Post(0x0200, 2, 1, 65552), Post(0x0201, 1, 1, 65552)));
+    EXPECT_THAT(platform.calls,
+                ElementsAre("GetDesktopWindow",
+                            Post("MouseWheel", "held=Middle,turn=120", 0x024702AD, 65552),
+                            "GetDesktopWindow", Post("MouseMove", "held=Right", 1, 65552),
+                            Post("LeftButtonDown", "held=Left", 1, 65552)));
 }
 
 TEST(PostMouseMessage, NeverTouchesTheCursor) {

@@ -88,22 +88,21 @@ TEST_F(RunningScripts, AStopEndsEachKindOfWaitAtOnceAndTheRunAfterIt) {
         // Typing with a long interval stops in the wait after the second key.
         {"按键(abc,60000)",
          [this] { return Count("KeybdEvent") == 4; },
-         {"KeybdEvent(0x41,0x0)", "KeybdEvent(0x41,0x2)", "KeybdEvent(0x42,0x0)",
-          "KeybdEvent(0x42,0x2)"},
+         {"KeybdEvent(0x41,Down)", "KeybdEvent(0x41,Up)", "KeybdEvent(0x42,Down)",
+          "KeybdEvent(0x42,Up)"},
          1,
          60000000},
         // Inside the hold of 特殊按键 the key is let go at once.
         {"延时(1)\n特殊按键(65)\n特殊按键(66)",
          [this] { return Count("SendInput") == 1; },
-         {"SendInput(vk=65,scan=30,flags=0x0,time=1000)",
-          "SendInput(vk=65,scan=30,flags=0x2,time=1001)"},
+         {"SendInput(vk=65,scan=30,Down,time=1000)", "SendInput(vk=65,scan=30,Up,time=1001)"},
          2},
         // A counted block of posts with a wait in it ends in the round it was in.
         {"计次循环(100000,1)\n按键消息(9,65,2)\n延时(20)\n计次循环尾(1)",
          [this] { return Count("PostMessage") == 3; },
-         {"PostMessage(9,0x0100,0x00000041,0x00000000)",
-          "PostMessage(9,0x0100,0x00000041,0x00000000)",
-          "PostMessage(9,0x0100,0x00000041,0x00000000)"},
+         {"PostMessage(9,KeyDown,0x00000041,0x00000000)",
+          "PostMessage(9,KeyDown,0x00000041,0x00000000)",
+          "PostMessage(9,KeyDown,0x00000041,0x00000000)"},
          3},
     };
     for (const Case& c : cases) {
@@ -122,8 +121,9 @@ TEST_F(RunningScripts, WithoutAStopEveryWaitRunsItsCourse) {
     // Positive control for the test above: the same kinds of script run to their end.
     Run("延时(3600000)\n鼠标消息(5,1,1,1,3)");
     EXPECT_GE(platform.nowMicroseconds, 3600000000u);
-    EXPECT_THAT(Actions(platform), ElementsAre("PostMessage(5,0x0200,0x00000002,0x00010001)",
-                                               "PostMessage(5,0x0201,0x00000001,0x00010001)"));
+    EXPECT_THAT(Actions(platform),
+                ElementsAre("PostMessage(5,MouseMove,held=Right,0x00010001)",
+                            "PostMessage(5,LeftButtonDown,held=Left,0x00010001)"));
     EXPECT_EQ(line, 2);
     platform.ClearCalls();
     platform.cursor = {0, 0};
@@ -160,9 +160,9 @@ class StopWhileTheBoxIsOpen : public RecordingPlatform {
   public:
     RunRegistry* registry = nullptr;
     int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
-                       std::uint32_t flags) override {
+                       MessageBoxOptions options) override {
         registry->StopAll();
-        return RecordingPlatform::ShowMessageBox(text, caption, flags);
+        return RecordingPlatform::ShowMessageBox(text, caption, options);
     }
 };
 
@@ -182,7 +182,7 @@ TEST(RunningScriptsWithABox, AnOpenMessageBoxStaysUntilClosedAndTheRunEndsAfterI
     }
     // The box was shown and answered; nothing after it ran.
     EXPECT_EQ(platform.CallsStartingWith({"MessageBox"}).size(), 1u);
-    EXPECT_THAT(Actions(platform), ElementsAre("PostMessage(9,0x0100,0x00000041,0x00000000)"));
+    EXPECT_THAT(Actions(platform), ElementsAre("PostMessage(9,KeyDown,0x00000041,0x00000000)"));
     EXPECT_EQ(line, 2);
 }
 
@@ -205,13 +205,13 @@ TEST(RunActivity, TheObserverHearsTheFirstStartAndTheLastEnd) {
 
 // Presses a key with keybd_event, the left button, and Shift with SendInput, in that order.
 void PressThree(InputPort& input) {
-    input.KeybdEvent(0x41, 0);
-    input.MouseEvent(0x0002, 0, 0);
-    input.SendKeyboardInput({0x10, 42, 0, 7});
+    input.KeybdEvent(0x41, KeyDirection::Down);
+    input.MouseEvent(MouseButtonChange::LeftDown, 0, 0);
+    input.SendKeyboardInput({.virtualKey = keys::kShift, .scanCode = 42, .time = 7});
 }
 
 const std::vector<std::string> kThreeReleasedInReverse = {
-    "SendInput(vk=16,scan=42,flags=0x2,time=0)", "MouseEvent(0x0004,0,0)", "KeybdEvent(0x41,0x2)"};
+    "SendInput(vk=16,scan=42,Up,time=0)", "MouseEvent(LeftUp,0,0)", "KeybdEvent(0x41,Up)"};
 
 TEST(HeldInput, IsReleasedInReverseOrderHoweverTheRunEnds) {
     enum class End { Finished, Stopped, Failed, ProcessClosing };
@@ -249,13 +249,15 @@ TEST(HeldInput, WhatTheScriptReleasedItselfIsNotReleasedAgain) {
     {
         ScriptRun run(registry, platform, platform);
         PressThree(input);
-        input.KeybdEvent(0x10, 0x0002);  // Shift let go another way than it was pressed
-        input.MouseEvent(0x0006, 0, 0);  // a click: down and up at once holds nothing new
-        input.MouseEvent(0x0004, 0, 0);
-        input.KeybdEvent(0x41, 0);  // pressed twice, one key to release
+        // Shift let go another way than it was pressed
+        input.KeybdEvent(keys::kShift, KeyDirection::Up);
+        // A click, down and up at once, holds nothing new.
+        input.MouseEvent(MouseButtonChange::LeftDown | MouseButtonChange::LeftUp, 0, 0);
+        input.MouseEvent(MouseButtonChange::LeftUp, 0, 0);
+        input.KeybdEvent(0x41, KeyDirection::Down);  // pressed twice, one key to release
         platform.ClearCalls();
     }
-    EXPECT_THAT(Actions(platform), ElementsAre("KeybdEvent(0x41,0x2)"));
+    EXPECT_THAT(Actions(platform), ElementsAre("KeybdEvent(0x41,Up)"));
 }
 
 TEST(HeldInput, AStoppedRunSendsNothingNewButLetsGoOfWhatItHolds) {
@@ -263,17 +265,17 @@ TEST(HeldInput, AStoppedRunSendsNothingNewButLetsGoOfWhatItHolds) {
     RunRegistry registry;
     RunInput input(platform);
     ScriptRun run(registry, platform, platform);
-    input.KeybdEvent(0x41, 0);
+    input.KeybdEvent(0x41, KeyDirection::Down);
     registry.StopAll();
     platform.ClearCalls();
-    input.KeybdEvent(0x42, 0);
-    input.KeybdEvent(0x42, 0x0002);  // not held by the run: a user may be holding it
-    input.SendKeyboardInput({0x43, 0, 0, 0});
-    input.MouseEvent(0x0006, 1, 1);
+    input.KeybdEvent(0x42, KeyDirection::Down);
+    input.KeybdEvent(0x42, KeyDirection::Up);  // not held by the run: a user may be holding it
+    input.SendKeyboardInput({.virtualKey = 0x43});
+    input.MouseEvent(MouseButtonChange::LeftDown | MouseButtonChange::LeftUp, 1, 1);
     input.SetCursorPos(3, 3);
-    input.PostWindowMessage(5, 0x0100, 65, 0);
-    input.KeybdEvent(0x41, 0x0002);
-    EXPECT_THAT(Actions(platform), ElementsAre("KeybdEvent(0x41,0x2)"));
+    input.PostWindowMessage(5, {.message = WindowMessage::KeyDown, .value = 65});
+    input.KeybdEvent(0x41, KeyDirection::Up);
+    EXPECT_THAT(Actions(platform), ElementsAre("KeybdEvent(0x41,Up)"));
     EXPECT_THAT(run.Held(), IsEmpty());
 }
 
@@ -289,7 +291,7 @@ TEST(HeldInput, OutsideARunCallsOnlyPassThrough) {
 
 std::string Char(NativeWindow window, std::uint32_t character) {
     char text[64];
-    std::snprintf(text, sizeof text, "PostMessage(%lld,0x0102,0x%08X,0x00000000)",
+    std::snprintf(text, sizeof text, "PostMessage(%lld,Character,0x%08X,0x00000000)",
                   static_cast<long long>(window), character);
     return text;
 }
@@ -357,7 +359,7 @@ TEST(CharacterPosts, KeyMessagesAndLoneBytesFromOneHundredTwentyEight) {
     }
     EXPECT_THAT(platform.CallsStartingWith({"PostMessage"}),
                 ElementsAre(Char(7, 0x20AC), Char(7, 0xFFFD),
-                            "PostMessage(7,0x0100,0x000000D0,0x00000000)"));
+                            "PostMessage(7,KeyDown,0x000000D0,0x00000000)"));
 }
 
 // --- what the user is told ---

@@ -16,11 +16,7 @@ namespace {
 
 constexpr int kButtonId = 77;
 
-POINT CursorPos() {
-    POINT at{};
-    GetCursorPos(&at);
-    return at;
-}
+using test::CursorPos;
 
 class CaptionButtonTest : public ::testing::Test {
   protected:

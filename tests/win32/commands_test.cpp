@@ -69,13 +69,10 @@ std::string Decimal(HWND window) {
     return std::to_string(reinterpret_cast<INT_PTR>(window));
 }
 
-// Field 0 (message), 1 (wParam) or 2 (lParam) of a fixture log line.
-unsigned FieldOf(const std::string& line, int field) {
-    std::istringstream fields(line);
-    std::string text;
-    for (int i = 0; i <= field; ++i) fields >> text;
-    return static_cast<unsigned>(std::stoul(text, nullptr, 16));
-}
+using test::ClientToScreenPoint;
+using test::CursorPos;
+using test::FieldOf;
+using test::ParkCursorAway;
 
 // The log lines after the first `skip`, without the WM_CONTEXTMENU that the fixture's
 // DefWindowProc raises itself for a right button release (its wParam is the window).
@@ -88,28 +85,6 @@ std::vector<std::string> NewLines(const test::Fixture& fixture, std::size_t skip
         if (!(FieldOf(all[i], 0) == WM_CONTEXTMENU && FieldOf(all[i], 1) == self))
             lines.push_back(all[i]);
     return lines;
-}
-
-// Keeps the real cursor off the fixture so that it sends no mouse moves of its own.
-void ParkCursorAway() {
-    SetCursorPos(1250, 1000);
-    test::WaitFor([] {
-        POINT at{};
-        GetCursorPos(&at);
-        return at.x == 1250 && at.y == 1000;
-    });
-}
-
-POINT ClientToScreenPoint(HWND window, int x, int y) {
-    POINT point{x, y};
-    ClientToScreen(window, &point);
-    return point;
-}
-
-POINT CursorPos() {
-    POINT at{};
-    GetCursorPos(&at);
-    return at;
 }
 
 // Saves the whole screen as a BMP when KAVO_SHOT_DIR names a folder, for a human to look at.

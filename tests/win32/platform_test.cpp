@@ -1,6 +1,10 @@
 // The Win32 platform against real windows of another process.
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <utility>
+#include <vector>
+
 #include "platform/win32/win32_platform.h"
 #include "text/encoding.h"
 #include "text/wide.h"
@@ -16,17 +20,171 @@ TEST(Win32Text, ConvertsWithCodePage936WhateverTheAnsiCodePage) {
     EXPECT_EQ(GbkToUtf8(gbk), "\xE4\xBF\xA1\xE6\x81\xAF\xE6\xA1\x86");
 }
 
-TEST(Win32Platform, PostedMessagesReachTheFixtureWithTheirParameters) {
+// Every message a script can post, with what it carries, arrives as the window's own message
+// with the parameters Windows gives it.
+TEST(Win32Platform, PostedMessagesArriveAsTheSystemsMessagesWithTheirParameters) {
+    test::ParkCursorAway();
     test::Fixture fixture;
     ASSERT_NE(fixture.Window(), nullptr);
     auto& platform = ThePlatform();
     const auto window = reinterpret_cast<INT_PTR>(fixture.Window());
-    platform.PostWindowMessage(window, 0x0201, 0x1, 0x00C80064);
-    platform.PostWindowMessage(window, 0x0202, 0, -1);
-    ASSERT_TRUE(test::WaitFor([&] { return fixture.LinesFor({0x0201, 0x0202}).size() == 2; }));
-    EXPECT_EQ(fixture.LinesFor({0x0201, 0x0202}),
-              (std::vector<std::string>{test::LogLine(0x0201, 1, 0x00C80064),
-                                        test::LogLine(0x0202, 0, 0xFFFFFFFF)}));
+    const MouseButtons all = MouseButton::Left | MouseButton::Right | MouseButton::Middle;
+    struct Case {
+        PostedMessage posted;
+        UINT message;
+        unsigned wParam;
+    };
+    const Case cases[] = {
+        {{.message = WindowMessage::MouseMove, .held = MouseButton::Right},
+         WM_MOUSEMOVE,
+         MK_RBUTTON},
+        {{.message = WindowMessage::LeftButtonDown, .held = MouseButton::Left},
+         WM_LBUTTONDOWN,
+         MK_LBUTTON},
+        {{.message = WindowMessage::LeftButtonUp}, WM_LBUTTONUP, 0},
+        {{.message = WindowMessage::LeftButtonDoubleClick, .held = all},
+         WM_LBUTTONDBLCLK,
+         MK_LBUTTON | MK_RBUTTON | MK_MBUTTON},
+        {{.message = WindowMessage::RightButtonDown, .held = MouseButton::Right},
+         WM_RBUTTONDOWN,
+         MK_RBUTTON},
+        {{.message = WindowMessage::RightButtonUp, .held = MouseButton::Right},
+         WM_RBUTTONUP,
+         MK_RBUTTON},
+        {{.message = WindowMessage::RightButtonDoubleClick}, WM_RBUTTONDBLCLK, 0},
+        {{.message = WindowMessage::MiddleButtonDown, .held = MouseButton::Middle},
+         WM_MBUTTONDOWN,
+         MK_MBUTTON},
+        {{.message = WindowMessage::MiddleButtonUp}, WM_MBUTTONUP, 0},
+        {{.message = WindowMessage::MiddleButtonDoubleClick}, WM_MBUTTONDBLCLK, 0},
+        {{.message = WindowMessage::MouseWheel, .held = MouseButton::Middle, .wheelTurn = 120},
+         WM_MOUSEWHEEL,
+         0x00780010},
+        {{.message = WindowMessage::MouseWheel, .held = MouseButton::Middle, .wheelTurn = -120},
+         WM_MOUSEWHEEL,
+         0xFF880010},
+        {{.message = WindowMessage::ContextMenu, .value = 0x000206AE}, WM_CONTEXTMENU, 0x000206AE},
+        // F5: the fixture's TranslateMessage makes no character of it.
+        {{.message = WindowMessage::KeyDown, .value = 0x74}, WM_KEYDOWN, 0x74},
+        {{.message = WindowMessage::KeyUp, .value = 0x74}, WM_KEYUP, 0x74},
+        {{.message = WindowMessage::Character, .value = 0x4FE1}, WM_CHAR, 0x4FE1},
+    };
+    const std::initializer_list<UINT> watched = {
+        WM_MOUSEMOVE,  WM_LBUTTONDOWN,   WM_LBUTTONUP,   WM_LBUTTONDBLCLK, WM_RBUTTONDOWN,
+        WM_RBUTTONUP,  WM_RBUTTONDBLCLK, WM_MBUTTONDOWN, WM_MBUTTONUP,     WM_MBUTTONDBLCLK,
+        WM_MOUSEWHEEL, WM_CONTEXTMENU,   WM_KEYDOWN,     WM_KEYUP,         WM_CHAR};
+    std::vector<std::string> expected;
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        PostedMessage posted = cases[i].posted;
+        // Each message its own point; the last one is -1, which must arrive sign-extended.
+        posted.point = i + 1 == std::size(cases) ? -1 : 0x00C80064 + static_cast<std::int32_t>(i);
+        platform.PostWindowMessage(window, posted);
+        expected.push_back(
+            test::LogLine(cases[i].message, cases[i].wParam, static_cast<unsigned>(posted.point)));
+    }
+    // The fixture's default handling raises a context menu of its own for a right button
+    // release, naming itself: not one of ours.
+    const auto self = static_cast<unsigned>(window);
+    const auto ours = [&] {
+        std::vector<std::string> lines;
+        for (const auto& line : fixture.LinesFor(watched))
+            if (!(test::FieldOf(line, 0) == WM_CONTEXTMENU && test::FieldOf(line, 1) == self))
+                lines.push_back(line);
+        return lines;
+    };
+    ASSERT_TRUE(test::WaitFor([&] { return ours().size() >= expected.size(); }));
+    EXPECT_EQ(ours(), expected);
+}
+
+// The button changes of one injected mouse event reach the window under the cursor as its
+// button messages.
+TEST(Win32Platform, InjectedMouseButtonChangesReachTheWindowUnderTheCursor) {
+    test::Fixture fixture;
+    ASSERT_NE(fixture.Window(), nullptr);
+    fixture.Activate();
+    const POINT target = test::ClientToScreenPoint(fixture.Window(), 40, 30);
+    SetCursorPos(target.x, target.y);
+    ASSERT_TRUE(test::WaitFor([&] { return test::CursorPos().x == target.x; }));
+    auto& platform = ThePlatform();
+    struct Case {
+        MouseButtonChanges changes;
+        std::vector<UINT> messages;
+    };
+    const Case cases[] = {
+        {MouseButtonChange::LeftDown | MouseButtonChange::LeftUp, {WM_LBUTTONDOWN, WM_LBUTTONUP}},
+        {MouseButtonChange::RightDown, {WM_RBUTTONDOWN}},
+        {MouseButtonChange::RightUp, {WM_RBUTTONUP}},
+        {MouseButtonChange::MiddleDown | MouseButtonChange::MiddleUp,
+         {WM_MBUTTONDOWN, WM_MBUTTONUP}},
+    };
+    const std::initializer_list<UINT> buttons = {WM_LBUTTONDOWN, WM_LBUTTONUP,   WM_RBUTTONDOWN,
+                                                 WM_RBUTTONUP,   WM_MBUTTONDOWN, WM_MBUTTONUP};
+    for (const Case& c : cases) {
+        const std::size_t before = fixture.LinesFor(buttons).size();
+        platform.MouseEvent(c.changes, 0, 0);
+        ASSERT_TRUE(test::WaitFor(
+            [&] { return fixture.LinesFor(buttons).size() >= before + c.messages.size(); }));
+        std::vector<UINT> seen;
+        const auto lines = fixture.LinesFor(buttons);
+        for (std::size_t i = before; i < lines.size(); ++i)
+            seen.push_back(test::FieldOf(lines[i], 0));
+        EXPECT_EQ(seen, c.messages);
+    }
+}
+
+// Keys pressed both ways reach the focused window, up and down, with the scan code and the
+// extended bit as given.
+TEST(Win32Platform, InjectedKeysReachTheFocusedWindowUpAndDown) {
+    test::ParkCursorAway();
+    test::Fixture fixture;
+    ASSERT_NE(fixture.Window(), nullptr);
+    fixture.Activate();
+    ASSERT_EQ(GetForegroundWindow(), fixture.Window());
+    auto& platform = ThePlatform();
+    EXPECT_EQ(platform.ScanCodeOfKey('A'), 30u);  // a US layout
+    EXPECT_EQ(platform.CharacterOfKey('A'), static_cast<std::uint32_t>('A'));
+    EXPECT_EQ(platform.CharacterOfKey(VK_LEFT), 0u);
+    platform.KeybdEvent('B', KeyDirection::Down);
+    platform.KeybdEvent('B', KeyDirection::Up);
+    KeyboardInput left{.virtualKey = VK_LEFT,
+                       .scanCode = static_cast<std::uint16_t>(platform.ScanCodeOfKey(VK_LEFT)),
+                       .extended = true};
+    platform.SendKeyboardInput(left);
+    left.direction = KeyDirection::Up;
+    platform.SendKeyboardInput(left);
+    const auto keys = [&] { return fixture.LinesFor({WM_KEYDOWN, WM_KEYUP}); };
+    ASSERT_TRUE(test::WaitFor([&] { return keys().size() >= 4; }));
+    const auto lines = keys();
+    std::vector<std::pair<unsigned, unsigned>> seen;
+    for (const auto& line : lines)
+        seen.emplace_back(test::FieldOf(line, 0), test::FieldOf(line, 1));
+    EXPECT_EQ(seen,
+              (std::vector<std::pair<unsigned, unsigned>>{
+                  {WM_KEYDOWN, 'B'}, {WM_KEYUP, 'B'}, {WM_KEYDOWN, VK_LEFT}, {WM_KEYUP, VK_LEFT}}));
+    constexpr unsigned kExtendedBit = 1u << 24;
+    EXPECT_EQ(test::FieldOf(lines[1], 2) & kExtendedBit, 0u);  // the control: a plain key
+    EXPECT_NE(test::FieldOf(lines[2], 2) & kExtendedBit, 0u);
+    EXPECT_NE(test::FieldOf(lines[3], 2) & kExtendedBit, 0u);
+}
+
+// The thread's keyboard view: keys held and keys toggled apart.
+TEST(Win32Platform, KeyboardStateTellsHeldKeysFromToggledOnes) {
+    BYTE bytes[256] = {};
+    bytes['K'] = 0x80;
+    bytes[VK_CAPITAL] = 0x01;
+    bytes[VK_NUMLOCK] = 0x81;
+    BYTE saved[256] = {};
+    ASSERT_TRUE(GetKeyboardState(saved));
+    ASSERT_TRUE(SetKeyboardState(bytes));
+    KeyboardState state;
+    EXPECT_TRUE(ThePlatform().GetKeyboardState(state));
+    SetKeyboardState(saved);
+    KeyboardState expected;
+    expected.down.set('K');
+    expected.down.set(keys::kNumLock);
+    expected.toggled.set(keys::kCapsLock);
+    expected.toggled.set(keys::kNumLock);
+    EXPECT_EQ(state, expected);
 }
 
 TEST(Win32Platform, FindsTheFixtureAmongTopLevelWindowsAndProcesses) {

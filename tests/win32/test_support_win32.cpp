@@ -123,4 +123,28 @@ std::string LogLine(UINT message, unsigned wParam, unsigned lParam) {
     return line;
 }
 
+unsigned FieldOf(const std::string& line, int field) {
+    std::istringstream fields(line);
+    std::string text;
+    for (int i = 0; i <= field; ++i) fields >> text;
+    return static_cast<unsigned>(std::stoul(text, nullptr, 16));
+}
+
+POINT CursorPos() {
+    POINT at{};
+    GetCursorPos(&at);
+    return at;
+}
+
+void ParkCursorAway() {
+    SetCursorPos(1250, 1000);
+    WaitFor([] { return CursorPos().x == 1250 && CursorPos().y == 1000; });
+}
+
+POINT ClientToScreenPoint(HWND window, int x, int y) {
+    POINT point{x, y};
+    ClientToScreen(window, &point);
+    return point;
+}
+
 }  // namespace kavo::test

@@ -50,4 +50,13 @@ class Fixture {
 // "0xMSG 0xWPARAM 0xLPARAM" as the fixture writes it.
 std::string LogLine(UINT message, unsigned wParam, unsigned lParam);
 
+// Field 0 (message), 1 (wParam) or 2 (lParam) of a fixture log line.
+unsigned FieldOf(const std::string& line, int field);
+
+// The real cursor, and its placement.
+POINT CursorPos();
+// Keeps the real cursor off the fixture so that it sends no mouse moves of its own.
+void ParkCursorAway();
+POINT ClientToScreenPoint(HWND window, int x, int y);
+
 }  // namespace kavo::test

@@ -1,6 +1,9 @@
 #include "platform/fake/recording_platform.h"
 
 #include <cstdio>
+#include <utility>
+
+#include "text/runtime_text.h"
 
 namespace kavo {
 namespace {
@@ -12,20 +15,79 @@ std::string Hex(std::uint32_t value, int width) {
 }
 
 // A US keyboard's answers for the keys tests use.
-std::uint32_t UsKeyboardMap(std::uint32_t code, std::uint32_t type) {
+std::uint32_t UsKeyboardScanCode(std::uint32_t code) {
+    static const std::map<std::uint32_t, std::uint32_t> scans = {
+        {'A', 30}, {'B', 48}, {0x14, 58}, {0x70, 59}, {0x20, 57}, {0x0D, 28}, {'1', 2}};
+    const auto found = scans.find(code);
+    return found == scans.end() ? 0 : found->second;
+}
+std::uint32_t UsKeyboardCharacter(std::uint32_t code) {
     const bool letter = code >= 'A' && code <= 'Z';
     const bool digit = code >= '0' && code <= '9';
-    if (type == 2) {
-        if (letter || digit || code == 0x20) return code;
-        return 0;
+    return letter || digit || code == 0x20 ? code : 0;
+}
+
+std::string Changes(MouseButtonChanges changes) {
+    static constexpr std::pair<MouseButtonChange, const char*> kNames[] = {
+        {MouseButtonChange::LeftDown, "LeftDown"},     {MouseButtonChange::LeftUp, "LeftUp"},
+        {MouseButtonChange::RightDown, "RightDown"},   {MouseButtonChange::RightUp, "RightUp"},
+        {MouseButtonChange::MiddleDown, "MiddleDown"}, {MouseButtonChange::MiddleUp, "MiddleUp"},
+    };
+    std::string text;
+    for (const auto& [change, name] : kNames)
+        if (changes.Has(change)) text += (text.empty() ? "" : "+") + std::string(name);
+    return text.empty() ? "none" : text;
+}
+
+std::string Buttons(MouseButtons buttons) {
+    static constexpr std::pair<MouseButton, const char*> kNames[] = {
+        {MouseButton::Left, "Left"},
+        {MouseButton::Right, "Right"},
+        {MouseButton::Middle, "Middle"}};
+    std::string text;
+    for (const auto& [button, name] : kNames)
+        if (buttons.Has(button)) text += (text.empty() ? "" : "+") + std::string(name);
+    return text.empty() ? "none" : text;
+}
+
+const char* MessageName(WindowMessage message) {
+    switch (message) {
+        case WindowMessage::MouseMove:
+            return "MouseMove";
+        case WindowMessage::LeftButtonDown:
+            return "LeftButtonDown";
+        case WindowMessage::LeftButtonUp:
+            return "LeftButtonUp";
+        case WindowMessage::LeftButtonDoubleClick:
+            return "LeftButtonDoubleClick";
+        case WindowMessage::RightButtonDown:
+            return "RightButtonDown";
+        case WindowMessage::RightButtonUp:
+            return "RightButtonUp";
+        case WindowMessage::RightButtonDoubleClick:
+            return "RightButtonDoubleClick";
+        case WindowMessage::MiddleButtonDown:
+            return "MiddleButtonDown";
+        case WindowMessage::MiddleButtonUp:
+            return "MiddleButtonUp";
+        case WindowMessage::MiddleButtonDoubleClick:
+            return "MiddleButtonDoubleClick";
+        case WindowMessage::MouseWheel:
+            return "MouseWheel";
+        case WindowMessage::ContextMenu:
+            return "ContextMenu";
+        case WindowMessage::KeyDown:
+            return "KeyDown";
+        case WindowMessage::KeyUp:
+            return "KeyUp";
+        case WindowMessage::Character:
+            return "Character";
     }
-    if (type == 0) {
-        static const std::map<std::uint32_t, std::uint32_t> scans = {
-            {'A', 30}, {'B', 48}, {0x14, 58}, {0x70, 59}, {0x20, 57}, {0x0D, 28}, {'1', 2}};
-        const auto found = scans.find(code);
-        return found == scans.end() ? 0 : found->second;
-    }
-    return 0;
+    return "?";
+}
+
+const char* Direction(KeyDirection direction) {
+    return direction == KeyDirection::Up ? "Up" : "Down";
 }
 
 Utf8Text Parent(const Utf8Text& key) {
@@ -40,25 +102,8 @@ Utf8Text BaseName(const Utf8Text& path) {
 
 }  // namespace
 
-bool WildcardMatch(const Utf8Text& name, const Utf8Text& pattern) {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; };
-    std::function<bool(std::size_t, std::size_t)> match = [&](std::size_t n, std::size_t p) {
-        if (p == pattern.size()) return n == name.size();
-        if (pattern[p] == '*') {
-            for (std::size_t k = n; k <= name.size(); ++k)
-                if (match(k, p + 1)) return true;
-            return false;
-        }
-        if (n == name.size()) return false;
-        if (pattern[p] == '?' || lower(pattern[p]) == lower(name[n])) return match(n + 1, p + 1);
-        return false;
-    };
-    // The platform treats "*.*" as "everything", names without a dot included.
-    if (pattern == "*.*") return true;
-    return match(0, 0);
-}
-
-RecordingPlatform::RecordingPlatform() : mapVirtualKey(UsKeyboardMap) {}
+RecordingPlatform::RecordingPlatform()
+    : scanCodeOfKey(UsKeyboardScanCode), characterOfKey(UsKeyboardCharacter) {}
 
 std::vector<std::string> RecordingPlatform::CallsStartingWith(
     std::initializer_list<std::string> prefixes) const {
@@ -81,29 +126,41 @@ void RecordingPlatform::SetCursorPos(int x, int y) {
     Record("SetCursorPos(" + std::to_string(x) + "," + std::to_string(y) + ")");
     if (!refuseCursorPlacement) cursor = {x, y};
 }
-void RecordingPlatform::MouseEvent(std::uint32_t flags, int x, int y) {
-    Record("MouseEvent(" + Hex(flags, 4) + "," + std::to_string(x) + "," + std::to_string(y) + ")");
+void RecordingPlatform::MouseEvent(MouseButtonChanges changes, int x, int y) {
+    Record("MouseEvent(" + Changes(changes) + "," + std::to_string(x) + "," + std::to_string(y) +
+           ")");
 }
-void RecordingPlatform::KeybdEvent(std::uint8_t code, std::uint32_t flags) {
-    Record("KeybdEvent(" + Hex(code, 2) + "," + Hex(flags, 1) + ")");
+void RecordingPlatform::KeybdEvent(KeyCode code, KeyDirection direction) {
+    Record("KeybdEvent(" + Hex(code, 2) + "," + Direction(direction) + ")");
 }
 void RecordingPlatform::SendKeyboardInput(const KeyboardInput& input) {
     Record("SendInput(vk=" + std::to_string(input.virtualKey) +
-           ",scan=" + std::to_string(input.scanCode) + ",flags=" + Hex(input.flags, 1) +
-           ",time=" + std::to_string(input.time) + ")");
+           ",scan=" + std::to_string(input.scanCode) + "," + Direction(input.direction) +
+           (input.extended ? ",extended" : "") + ",time=" + std::to_string(input.time) + ")");
 }
-std::uint32_t RecordingPlatform::MapKey(std::uint32_t code, std::uint32_t mapType) {
-    Record("MapVirtualKey(" + std::to_string(code) + "," + std::to_string(mapType) + ")");
-    return mapVirtualKey(code, mapType);
+std::uint32_t RecordingPlatform::ScanCodeOfKey(std::uint32_t code) {
+    Record("ScanCodeOfKey(" + std::to_string(code) + ")");
+    return scanCodeOfKey(code);
+}
+std::uint32_t RecordingPlatform::CharacterOfKey(std::uint32_t code) {
+    Record("CharacterOfKey(" + std::to_string(code) + ")");
+    return characterOfKey(code);
 }
 std::uint32_t RecordingPlatform::GetTickCount() {
     Record("GetTickCount");
     return tickCount++;
 }
-void RecordingPlatform::PostWindowMessage(NativeWindow window, std::uint32_t message,
-                                          std::uint32_t wParam, std::int32_t lParam) {
-    Record("PostMessage(" + std::to_string(window) + "," + Hex(message, 4) + "," + Hex(wParam, 8) +
-           "," + Hex(static_cast<std::uint32_t>(lParam), 8) + ")");
+void RecordingPlatform::PostWindowMessage(NativeWindow window, const PostedMessage& message) {
+    std::string carried;
+    if (IsMouseMessage(message.message)) {
+        carried = "held=" + Buttons(message.held);
+        if (message.message == WindowMessage::MouseWheel)
+            carried += ",turn=" + std::to_string(message.wheelTurn);
+    } else {
+        carried = Hex(message.value, 8);
+    }
+    Record("PostMessage(" + std::to_string(window) + "," + MessageName(message.message) + "," +
+           carried + "," + Hex(static_cast<std::uint32_t>(message.point), 8) + ")");
 }
 NativeWindow RecordingPlatform::GetDesktopWindow() {
     Record("GetDesktopWindow");
@@ -219,8 +276,10 @@ std::vector<WindowEntry> RecordingPlatform::EnumerateTopLevelWindows() {
     return windows;
 }
 int RecordingPlatform::ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
-                                      std::uint32_t flags) {
-    Record("MessageBox(" + text + "|" + caption + "|" + Hex(flags, 4) + ")");
+                                      MessageBoxOptions options) {
+    std::string shown = options.Has(MessageBoxOption::TaskModal) ? "TaskModal" : "";
+    if (options.Has(MessageBoxOption::Warning)) shown += shown.empty() ? "Warning" : "+Warning";
+    Record("MessageBox(" + text + "|" + caption + "|" + (shown.empty() ? "plain" : shown) + ")");
     return messageBoxResult;
 }
 
@@ -308,15 +367,15 @@ std::vector<DirectoryEntry> RecordingPlatform::ListDirectory(const Utf8Text& fol
     const Utf8Text key = Key(folder);
     std::vector<DirectoryEntry> entries;
     if (!folders_.count(key)) return entries;
-    if (WildcardMatch(".", pattern)) {
+    if (MatchesWildcard(".", pattern)) {
         entries.push_back({".", true});
         entries.push_back({"..", true});
     }
     for (const auto& [folderKey, given] : folders_)
-        if (Parent(folderKey) == key && WildcardMatch(BaseName(given), pattern))
+        if (Parent(folderKey) == key && MatchesWildcard(BaseName(given), pattern))
             entries.push_back({BaseName(given), true});
     for (const auto& [fileKey, file] : files_)
-        if (Parent(fileKey) == key && WildcardMatch(BaseName(file.first), pattern))
+        if (Parent(fileKey) == key && MatchesWildcard(BaseName(file.first), pattern))
             entries.push_back({BaseName(file.first), false});
     return entries;
 }

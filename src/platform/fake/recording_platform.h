@@ -3,17 +3,20 @@
 // Each call is appended to `calls` as one line of text, so that tests can compare whole
 // sequences with ElementsAre. Formats (numbers decimal unless shown as 0x..., hex upper case):
 //   GetCursorPos                      SetCursorPos(x,y)
-//   MouseEvent(0xFLAGS,x,y)           KeybdEvent(0xCODE2,0xFLAGS)
-//   SendInput(vk=65,scan=30,flags=0x0,time=1000)
-//   MapVirtualKey(code,type)          GetTickCount
-//   PostWindowMessage(window,0xMSG4,0xWPARAM8,0xLPARAM8)   GetDesktopWindow
+//   MouseEvent(LeftDown+LeftUp,x,y)   KeybdEvent(0xCODE2,Down|Up)
+//   SendInput(vk=65,scan=30,Down,time=1000)   SendInput(vk=20,scan=58,Up,extended,time=1001)
+//   ScanCodeOfKey(code)               CharacterOfKey(code)      GetTickCount
+//   PostMessage(window,LeftButtonDown,held=Left,0xPOINT8)   (mouse messages; held=none)
+//   PostMessage(window,MouseWheel,held=Middle,turn=-120,0xPOINT8)
+//   PostMessage(window,KeyDown,0xVALUE8,0xPOINT8)           (every other message)
+//   GetDesktopWindow
 //   CreateWaitableTimer               SetWaitableTimer(timer,due)
 //   MsgWait(timer)                    MsgWaitTimeout(ms)        CloseTimer(timer)
 //   ProcessPendingEvents              BeginPreciseTiming        EndPreciseTiming
 //   CreateWakeEvent  SignalWakeEvent(wake)  CloseWakeEvent(wake)
 //   MsgWait(timer,wake)               MsgWaitTimeout(ms,wake)
 //   StartProcess(commandLine,idleMs)  SnapshotProcesses         EnumerateTopLevelWindows
-//   MessageBox(text|caption|0xFLAGS)
+//   MessageBox(text|caption|OPTIONS)  OPTIONS: plain, TaskModal, TaskModal+Warning
 //   GetCurrentThreadId                GetWindowThreadId(window)  AttachThreadInput(from,to)
 //   StartWindowlessTimer(id,ms)       GetKeyboardState           StartThread
 //   file operations: ListDirectory(folder|pattern) ReadWholeFile(path) WriteWholeFile(path)
@@ -55,8 +58,10 @@ class RecordingPlatform : public InputPort,
 
     // --- InputPort ---
     Point cursor;
-    // Result of MapVirtualKey; the default answers like a US keyboard for the common keys.
-    std::function<std::uint32_t(std::uint32_t code, std::uint32_t type)> mapVirtualKey;
+    // Answers of ScanCodeOfKey and CharacterOfKey; the defaults answer like a US keyboard for
+    // the common keys.
+    std::function<std::uint32_t(std::uint32_t code)> scanCodeOfKey;
+    std::function<std::uint32_t(std::uint32_t code)> characterOfKey;
     std::uint32_t tickCount = 1000;  // advances by 1 on every GetTickCount
     NativeWindow desktopWindow = 65552;
     // SetCursorPos moves `cursor` unless this is set (a refused placement).
@@ -64,13 +69,13 @@ class RecordingPlatform : public InputPort,
 
     Point GetCursorPos() override;
     void SetCursorPos(int x, int y) override;
-    void MouseEvent(std::uint32_t flags, int x, int y) override;
-    void KeybdEvent(std::uint8_t code, std::uint32_t flags) override;
+    void MouseEvent(MouseButtonChanges changes, int x, int y) override;
+    void KeybdEvent(KeyCode code, KeyDirection direction) override;
     void SendKeyboardInput(const KeyboardInput& input) override;
-    std::uint32_t MapKey(std::uint32_t code, std::uint32_t mapType) override;
+    std::uint32_t ScanCodeOfKey(std::uint32_t code) override;
+    std::uint32_t CharacterOfKey(std::uint32_t code) override;
     std::uint32_t GetTickCount() override;
-    void PostWindowMessage(NativeWindow window, std::uint32_t message, std::uint32_t wParam,
-                           std::int32_t lParam) override;
+    void PostWindowMessage(NativeWindow window, const PostedMessage& message) override;
     NativeWindow GetDesktopWindow() override;
 
     // --- WaitPort ---
@@ -116,12 +121,13 @@ class RecordingPlatform : public InputPort,
     bool failSnapshot = false;
     std::vector<WindowEntry> windows;
     std::function<bool(const Utf8Text&)> processStarts = [](const Utf8Text&) { return true; };
-    int messageBoxResult = 1;  // IDOK
+    int messageBoxResult = 1;  // its OK button
 
     bool StartProcess(const Utf8Text& commandLine, std::uint32_t idleWaitMs) override;
     std::vector<ProcessEntry> SnapshotProcesses() override;
     std::vector<WindowEntry> EnumerateTopLevelWindows() override;
-    int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption, std::uint32_t flags) override;
+    int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
+                       MessageBoxOptions options) override;
 
     // --- HotkeyPort ---
     std::uint32_t currentThreadId = 100;
@@ -184,8 +190,5 @@ class RecordingPlatform : public InputPort,
     WakeHandle nextWake_ = 1001;  // apart from timer handles, so a mix-up shows
     std::map<TimerHandle, std::int64_t> timerDue_;
 };
-
-// Wildcard match of the platform's kind ('*' and '?'), ignoring ASCII letter case.
-bool WildcardMatch(const Utf8Text& name, const Utf8Text& pattern);
 
 }  // namespace kavo

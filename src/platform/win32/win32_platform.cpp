@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <utility>
 
 #include "platform/win32/unique_handle.h"
 #include "text/wide.h"
@@ -30,34 +31,106 @@ Point Win32Platform::GetCursorPos() {
 void Win32Platform::SetCursorPos(int x, int y) {
     ::SetCursorPos(x, y);
 }
-void Win32Platform::MouseEvent(std::uint32_t flags, int x, int y) {
-    ::mouse_event(flags, static_cast<DWORD>(x), static_cast<DWORD>(y), 0, 0);
+namespace {
+
+DWORD MouseEventFlags(MouseButtonChanges changes) {
+    static constexpr std::pair<MouseButtonChange, DWORD> kFlags[] = {
+        {MouseButtonChange::LeftDown, MOUSEEVENTF_LEFTDOWN},
+        {MouseButtonChange::LeftUp, MOUSEEVENTF_LEFTUP},
+        {MouseButtonChange::RightDown, MOUSEEVENTF_RIGHTDOWN},
+        {MouseButtonChange::RightUp, MOUSEEVENTF_RIGHTUP},
+        {MouseButtonChange::MiddleDown, MOUSEEVENTF_MIDDLEDOWN},
+        {MouseButtonChange::MiddleUp, MOUSEEVENTF_MIDDLEUP},
+    };
+    DWORD flags = 0;
+    for (const auto& [change, flag] : kFlags)
+        if (changes.Has(change)) flags |= flag;
+    return flags;
 }
-void Win32Platform::KeybdEvent(std::uint8_t code, std::uint32_t flags) {
-    ::keybd_event(code, 0, flags, 0);
+
+UINT MessageNumber(WindowMessage message) {
+    switch (message) {
+        case WindowMessage::MouseMove:
+            return WM_MOUSEMOVE;
+        case WindowMessage::LeftButtonDown:
+            return WM_LBUTTONDOWN;
+        case WindowMessage::LeftButtonUp:
+            return WM_LBUTTONUP;
+        case WindowMessage::LeftButtonDoubleClick:
+            return WM_LBUTTONDBLCLK;
+        case WindowMessage::RightButtonDown:
+            return WM_RBUTTONDOWN;
+        case WindowMessage::RightButtonUp:
+            return WM_RBUTTONUP;
+        case WindowMessage::RightButtonDoubleClick:
+            return WM_RBUTTONDBLCLK;
+        case WindowMessage::MiddleButtonDown:
+            return WM_MBUTTONDOWN;
+        case WindowMessage::MiddleButtonUp:
+            return WM_MBUTTONUP;
+        case WindowMessage::MiddleButtonDoubleClick:
+            return WM_MBUTTONDBLCLK;
+        case WindowMessage::MouseWheel:
+            return WM_MOUSEWHEEL;
+        case WindowMessage::ContextMenu:
+            return WM_CONTEXTMENU;
+        case WindowMessage::KeyDown:
+            return WM_KEYDOWN;
+        case WindowMessage::KeyUp:
+            return WM_KEYUP;
+        case WindowMessage::Character:
+            return WM_CHAR;
+    }
+    return WM_NULL;
+}
+
+// The first parameter as the message's receiver reads it: the buttons held (MK_ flags, with the
+// wheel's turn in the high word), or the value the message carries.
+std::uint32_t FirstParameter(const PostedMessage& message) {
+    if (!IsMouseMessage(message.message)) return message.value;
+    std::uint32_t held = 0;
+    if (message.held.Has(MouseButton::Left)) held |= MK_LBUTTON;
+    if (message.held.Has(MouseButton::Right)) held |= MK_RBUTTON;
+    if (message.held.Has(MouseButton::Middle)) held |= MK_MBUTTON;
+    if (message.message == WindowMessage::MouseWheel)
+        held |= static_cast<std::uint32_t>(static_cast<std::uint16_t>(message.wheelTurn)) << 16;
+    return held;
+}
+
+}  // namespace
+
+void Win32Platform::MouseEvent(MouseButtonChanges changes, int x, int y) {
+    ::mouse_event(MouseEventFlags(changes), static_cast<DWORD>(x), static_cast<DWORD>(y), 0, 0);
+}
+void Win32Platform::KeybdEvent(KeyCode code, KeyDirection direction) {
+    ::keybd_event(code, 0, direction == KeyDirection::Up ? KEYEVENTF_KEYUP : 0, 0);
 }
 void Win32Platform::SendKeyboardInput(const KeyboardInput& input) {
     INPUT record{};
     record.type = INPUT_KEYBOARD;
     record.ki.wVk = input.virtualKey;
     record.ki.wScan = input.scanCode;
-    record.ki.dwFlags = input.flags;
+    record.ki.dwFlags = (input.extended ? KEYEVENTF_EXTENDEDKEY : 0) |
+                        (input.direction == KeyDirection::Up ? KEYEVENTF_KEYUP : 0);
     record.ki.time = input.time;
     record.ki.dwExtraInfo = 0;
     // The size of INPUT of this build (28 bytes in 32-bit programs, 40 in 64-bit ones):
     // SendInput refuses any other.
     ::SendInput(1, &record, sizeof(INPUT));
 }
-std::uint32_t Win32Platform::MapKey(std::uint32_t code, std::uint32_t mapType) {
-    return ::MapVirtualKeyW(code, mapType);
+std::uint32_t Win32Platform::ScanCodeOfKey(std::uint32_t code) {
+    return ::MapVirtualKeyW(code, MAPVK_VK_TO_VSC);
+}
+std::uint32_t Win32Platform::CharacterOfKey(std::uint32_t code) {
+    return ::MapVirtualKeyW(code, MAPVK_VK_TO_CHAR);
 }
 std::uint32_t Win32Platform::GetTickCount() {
     return ::GetTickCount();
 }
-void Win32Platform::PostWindowMessage(NativeWindow window, std::uint32_t message,
-                                      std::uint32_t wParam, std::int32_t lParam) {
-    ::PostMessageW(reinterpret_cast<HWND>(static_cast<INT_PTR>(window)), message, wParam,
-                   static_cast<LPARAM>(lParam));
+void Win32Platform::PostWindowMessage(NativeWindow window, const PostedMessage& message) {
+    ::PostMessageW(reinterpret_cast<HWND>(static_cast<INT_PTR>(window)),
+                   MessageNumber(message.message), FirstParameter(message),
+                   static_cast<LPARAM>(message.point));
 }
 NativeWindow Win32Platform::GetDesktopWindow() {
     return reinterpret_cast<INT_PTR>(::GetDesktopWindow());
@@ -120,8 +193,7 @@ WaitPort::WaitResult WaitForHandlesOrMessages(WaitPort::TimerHandle timer,
     return WaitPort::WaitResult::Failed;
 }
 }  // namespace
-WaitPort::WaitResult Win32Platform::WaitForTimerMessagesOrWake(TimerHandle timer,
-                                                               WakeHandle wake) {
+WaitPort::WaitResult Win32Platform::WaitForTimerMessagesOrWake(TimerHandle timer, WakeHandle wake) {
     return WaitForHandlesOrMessages(timer, wake, INFINITE);
 }
 WaitPort::WaitResult Win32Platform::WaitForMessagesOrWake(std::uint32_t timeoutMs,
@@ -253,7 +325,10 @@ std::vector<WindowEntry> Win32Platform::EnumerateTopLevelWindows() {
     return windows;
 }
 int Win32Platform::ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
-                                  std::uint32_t flags) {
+                                  MessageBoxOptions options) {
+    UINT flags = MB_OK;
+    if (options.Has(MessageBoxOption::TaskModal)) flags |= MB_TASKMODAL;
+    if (options.Has(MessageBoxOption::Warning)) flags |= MB_ICONWARNING;
     return ::MessageBoxW(nullptr, Utf8ToWide(text).c_str(), Utf8ToWide(caption).c_str(), flags);
 }
 
@@ -293,7 +368,14 @@ void Win32Platform::StartWindowlessTimer(std::uint32_t timerId, std::uint32_t in
     if (assigned != 0) TimerCallbacks()[assigned] = std::move(onTick);
 }
 bool Win32Platform::GetKeyboardState(KeyboardState& state) {
-    return ::GetKeyboardState(state.data()) != FALSE;
+    BYTE bytes[256] = {};
+    if (!::GetKeyboardState(bytes)) return false;
+    state = {};
+    for (std::size_t key = 0; key < 256; ++key) {
+        state.down.set(key, (bytes[key] & 0x80) != 0);
+        state.toggled.set(key, (bytes[key] & 0x01) != 0);
+    }
+    return true;
 }
 void Win32Platform::StartThread(std::function<void()> body) {
     auto owned = std::make_unique<std::function<void()>>(std::move(body));

@@ -17,13 +17,13 @@ class Win32Platform : public InputPort,
     // InputPort
     Point GetCursorPos() override;
     void SetCursorPos(int x, int y) override;
-    void MouseEvent(std::uint32_t flags, int x, int y) override;
-    void KeybdEvent(std::uint8_t code, std::uint32_t flags) override;
+    void MouseEvent(MouseButtonChanges changes, int x, int y) override;
+    void KeybdEvent(KeyCode code, KeyDirection direction) override;
     void SendKeyboardInput(const KeyboardInput& input) override;
-    std::uint32_t MapKey(std::uint32_t code, std::uint32_t mapType) override;
+    std::uint32_t ScanCodeOfKey(std::uint32_t code) override;
+    std::uint32_t CharacterOfKey(std::uint32_t code) override;
     std::uint32_t GetTickCount() override;
-    void PostWindowMessage(NativeWindow window, std::uint32_t message, std::uint32_t wParam,
-                           std::int32_t lParam) override;
+    void PostWindowMessage(NativeWindow window, const PostedMessage& message) override;
     NativeWindow GetDesktopWindow() override;
 
     // WaitPort
@@ -47,7 +47,8 @@ class Win32Platform : public InputPort,
     bool StartProcess(const Utf8Text& commandLine, std::uint32_t idleWaitMs) override;
     std::vector<ProcessEntry> SnapshotProcesses() override;
     std::vector<WindowEntry> EnumerateTopLevelWindows() override;
-    int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption, std::uint32_t flags) override;
+    int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
+                       MessageBoxOptions options) override;
 
     // HotkeyPort
     std::uint32_t GetCurrentThreadId() override;
