@@ -93,7 +93,7 @@ constexpr MouseButtons operator|(MouseButton a, MouseButton b) {
     return MouseButtons(a) | b;
 }
 
-// The messages scripts post to windows.
+// The messages scripts post to windows, the mouse messages first.
 enum class WindowMessage : std::uint8_t {
     MouseMove,
     LeftButtonDown,
