@@ -11,14 +11,6 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"KavoBorderWindow";
 
-struct MemoryDcTraits {
-    using Pointer = HDC;
-    static Pointer Invalid() noexcept { return nullptr; }
-    static bool IsValid(Pointer h) noexcept { return h != nullptr; }
-    static void Close(Pointer h) noexcept { DeleteDC(h); }
-};
-using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
-
 }  // namespace
 
 BorderWindow::~BorderWindow() {

@@ -14,15 +14,6 @@ namespace {
 constexpr UINT_PTR kSubclassId = 0x4B43;  // one subclass per button
 constexpr UINT_PTR kFadeTimer = 1;
 
-// A memory device context for drawing a picture off screen.
-struct MemoryDcTraits {
-    using Pointer = HDC;
-    static Pointer Invalid() noexcept { return nullptr; }
-    static bool IsValid(Pointer h) noexcept { return h != nullptr; }
-    static void Close(Pointer h) noexcept { DeleteDC(h); }
-};
-using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
-
 constexpr ColorRef kCloseHighlight = RGB(232, 17, 35);
 
 int Luminance(ColorRef color) {

@@ -156,16 +156,6 @@ namespace {
 constexpr int kImageSize = 16;
 constexpr COLORREF kTransparent = RGB(255, 0, 255);
 
-struct MemoryDc {
-    HDC dc = CreateCompatibleDC(nullptr);
-    ~MemoryDc() {
-        if (dc != nullptr) DeleteDC(dc);
-    }
-    MemoryDc() = default;
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-};
-
 // Coordinates of the 16 x 16 design, drawn at the list's DPI.
 RECT Scaled(int left, int top, int right, int bottom, UINT dpi) {
     return {ScaleToDpi(left, dpi), ScaleToDpi(top, dpi), ScaleToDpi(right, dpi),
@@ -215,8 +205,8 @@ UniqueImageList CreateLibraryImageList(UINT dpi) {
     UniqueImageList list(ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 4, 0));
     if (!list) return list;
     const auto images = static_cast<HIMAGELIST>(list.get());
-    MemoryDc memory;
-    if (memory.dc == nullptr) return list;
+    const UniqueMemoryDc memory(CreateCompatibleDC(nullptr));
+    if (!memory) return list;
     for (Picture picture : {Picture::Folder, Picture::OpenFolder, Picture::Page, Picture::Page}) {
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -227,11 +217,11 @@ UniqueImageList CreateLibraryImageList(UINT dpi) {
         info.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
         UniqueGdiObject bitmap(
-            CreateDIBSection(memory.dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+            CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
         if (!bitmap) continue;
-        const HGDIOBJ old = SelectObject(memory.dc, bitmap.get());
-        Draw(memory.dc, picture, dpi);
-        SelectObject(memory.dc, old);
+        const HGDIOBJ old = SelectObject(memory.get(), bitmap.get());
+        Draw(memory.get(), picture, dpi);
+        SelectObject(memory.get(), old);
         // The list copies the picture; the bitmap is ours to delete.
         ImageList_AddMasked(images, static_cast<HBITMAP>(bitmap.get()), kTransparent);
     }

@@ -53,21 +53,18 @@ void AboutWindow::Show(HWND owner) {
 
 LRESULT AboutWindow::OnCreate() {
     const UINT dpi = WindowDpi(Handle());
-    colors_ = small_window::TitleColors();
-    titleBrush_.reset(CreateSolidBrush(colors_.titleBackground));
-    font_ = small_window::MakeFont(dpi, 12, false);
-    titleFont_ = small_window::MakeFont(dpi, 13, true);
+    look_ = small_window::MakeLook(dpi);
     using small_window::AddControl;
-    small_window::AddTitleStrip(Handle(), kTitle, 365, kTitleId, dpi, titleFont_.get());
+    small_window::AddTitleStrip(Handle(), kTitle, 365, kTitleId, dpi, look_.titleFont.get());
     AddControl(Handle(), L"STATIC", Utf8ToWide(kAboutCredits).c_str(), SS_LEFT | SS_NOPREFIX, 24,
-               32, 264, 56, kCreditsId, dpi, font_.get());
+               32, 264, 56, kCreditsId, dpi, look_.font.get());
     AddControl(Handle(), L"EDIT", Utf8ToWide(kAboutText).c_str(),
                WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL | ES_READONLY, 8, 88, 336, 24, kTextId, dpi,
-               font_.get());
+               look_.font.get());
     AddControl(Handle(), L"BUTTON", L"复制", WS_TABSTOP | BS_PUSHBUTTON, 296, 56, 64, 24, kCopyId,
-               dpi, font_.get());
+               dpi, look_.font.get());
     HWND ok = AddControl(Handle(), L"BUTTON", L"确定", WS_TABSTOP | BS_DEFPUSHBUTTON, 120, 120, 96,
-                         25, IDOK, dpi, font_.get());
+                         25, IDOK, dpi, look_.font.get());
     SetFocus(ok);
     return 0;
 }
@@ -78,8 +75,7 @@ void AboutWindow::OnCommand(int id) {
 }
 
 std::optional<LRESULT> AboutWindow::OnControlColor(HDC dc, HWND control) {
-    if (const auto brush =
-            small_window::TitleStripColor(dc, control, kTitleId, titleBrush_.get(), colors_))
+    if (const auto brush = small_window::TitleStripColor(dc, control, kTitleId, look_))
         return brush;
     if (GetDlgCtrlID(control) == kCreditsId) {
         SetBkMode(dc, TRANSPARENT);

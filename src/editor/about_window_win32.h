@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "app/window_base_win32.h"
+#include "editor/small_window_parts_win32.h"
 #include "editor/small_windows_win32.h"
 #include "platform/win32/unique_handle.h"
 
@@ -27,10 +28,7 @@ class AboutWindow : public WindowBase<AboutWindow> {
     void OnCommand(int id);
     std::optional<LRESULT> OnControlColor(HDC dc, HWND control);
 
-    UniqueGdiObject font_;
-    UniqueGdiObject titleFont_;
-    UniqueGdiObject titleBrush_;
-    MainWindowColors colors_;
+    small_window::Look look_;
 };
 
 }  // namespace kavo

@@ -32,20 +32,17 @@ ColorAnswer ColorPickWindow::Ask(HWND owner, ColorRef initial) {
 
 LRESULT ColorPickWindow::OnCreate() {
     const UINT dpi = WindowDpi(Handle());
-    colors_ = small_window::TitleColors();
-    titleBrush_.reset(CreateSolidBrush(colors_.titleBackground));
-    font_ = small_window::MakeFont(dpi, 12, false);
-    titleFont_ = small_window::MakeFont(dpi, 13, true);
+    look_ = small_window::MakeLook(dpi);
     using small_window::AddControl;
-    small_window::AddTitleStrip(Handle(), kTitle, 400, kTitleId, dpi, titleFont_.get());
+    small_window::AddTitleStrip(Handle(), kTitle, 400, kTitleId, dpi, look_.titleFont.get());
     AddControl(Handle(), L"STATIC", L"请选择你需要的颜色值！", SS_LEFT | SS_NOPREFIX, 20, 40, 360,
-               32, kPromptId, dpi, font_.get());
+               32, kPromptId, dpi, look_.font.get());
     AddControl(Handle(), L"BUTTON", L"", WS_TABSTOP | BS_OWNERDRAW, 130, 83, 131, 24, kPickerId,
-               dpi, font_.get());
+               dpi, look_.font.get());
     HWND ok = AddControl(Handle(), L"BUTTON", L"确定", WS_TABSTOP | BS_DEFPUSHBUTTON, 96, 123, 96,
-                         25, IDOK, dpi, font_.get());
+                         25, IDOK, dpi, look_.font.get());
     AddControl(Handle(), L"BUTTON", L"取消", WS_TABSTOP | BS_PUSHBUTTON, 200, 123, 96, 25, IDCANCEL,
-               dpi, font_.get());
+               dpi, look_.font.get());
     SetFocus(ok);
     StartBounceIn(Handle(), kBounceTimer);
     return 0;
@@ -84,8 +81,8 @@ void ColorPickWindow::Finish(bool accepted) {
 }
 
 LRESULT ColorPickWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (const auto answer = small_window::TitleStripMessage(Handle(), message, wParam, lParam,
-                                                            kTitleId, titleBrush_.get(), colors_))
+    if (const auto answer =
+            small_window::TitleStripMessage(Handle(), message, wParam, lParam, kTitleId, look_))
         return *answer;
     switch (message) {
         case WM_CREATE:

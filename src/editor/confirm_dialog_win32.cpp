@@ -29,18 +29,15 @@ bool ConfirmDialog::Ask(HWND owner, const Utf8Text& message) {
 
 LRESULT ConfirmDialog::OnCreate() {
     const UINT dpi = WindowDpi(Handle());
-    colors_ = small_window::TitleColors();
-    titleBrush_.reset(CreateSolidBrush(colors_.titleBackground));
-    font_ = small_window::MakeFont(dpi, 12, false);
-    titleFont_ = small_window::MakeFont(dpi, 13, true);
+    look_ = small_window::MakeLook(dpi);
     using small_window::AddControl;
-    small_window::AddTitleStrip(Handle(), kTitle, 400, kTitleId, dpi, titleFont_.get());
+    small_window::AddTitleStrip(Handle(), kTitle, 400, kTitleId, dpi, look_.titleFont.get());
     AddControl(Handle(), L"STATIC", Utf8ToWide(message_).c_str(), SS_LEFT | SS_NOPREFIX, 20, 40,
-               360, 32, kMessageId, dpi, font_.get());
+               360, 32, kMessageId, dpi, look_.font.get());
     HWND ok = AddControl(Handle(), L"BUTTON", L"确定", WS_TABSTOP | BS_DEFPUSHBUTTON, 96, 83, 96,
-                         25, IDOK, dpi, font_.get());
+                         25, IDOK, dpi, look_.font.get());
     AddControl(Handle(), L"BUTTON", L"取消", WS_TABSTOP | BS_PUSHBUTTON, 200, 83, 96, 25, IDCANCEL,
-               dpi, font_.get());
+               dpi, look_.font.get());
     SetFocus(ok);
     StartBounceIn(Handle(), kBounceTimer);
     return 0;
@@ -53,8 +50,8 @@ void ConfirmDialog::Finish(bool accepted) {
 }
 
 LRESULT ConfirmDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (const auto answer = small_window::TitleStripMessage(Handle(), message, wParam, lParam,
-                                                            kTitleId, titleBrush_.get(), colors_))
+    if (const auto answer =
+            small_window::TitleStripMessage(Handle(), message, wParam, lParam, kTitleId, look_))
         return *answer;
     switch (message) {
         case WM_CREATE:

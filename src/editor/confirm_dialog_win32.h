@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "app/window_base_win32.h"
+#include "editor/small_window_parts_win32.h"
 #include "editor/small_windows_win32.h"
 #include "platform/win32/unique_handle.h"
 
@@ -25,10 +26,7 @@ class ConfirmDialog : public WindowBase<ConfirmDialog> {
     Utf8Text message_;
     bool accepted_ = false;
     bool finished_ = false;
-    UniqueGdiObject font_;
-    UniqueGdiObject titleFont_;
-    UniqueGdiObject titleBrush_;
-    MainWindowColors colors_;
+    small_window::Look look_;
 };
 
 }  // namespace kavo

@@ -44,21 +44,19 @@ void FindTextWindow::Open() {
 
 LRESULT FindTextWindow::OnCreate() {
     const UINT dpi = WindowDpi(Handle());
-    colors_ = small_window::TitleColors();
-    titleBrush_.reset(CreateSolidBrush(colors_.titleBackground));
-    font_ = small_window::MakeFont(dpi, 12, false);
-    titleFont_ = small_window::MakeFont(dpi, 13, true);
+    look_ = small_window::MakeLook(dpi);
     boxFont_ = small_window::MakeFont(dpi, MulDiv(9, 96, 72), false);  // 微软雅黑, 9 points
     using small_window::AddControl;
-    small_window::AddTitleStrip(Handle(), kTitle, 400, kTitleId, dpi, titleFont_.get());
+    small_window::AddTitleStrip(Handle(), kTitle, 400, kTitleId, dpi, look_.titleFont.get());
     // Enter and Escape in the box, see OnNotify.
-    small_window::AddSearchRow(Handle(), kPromptId, kSearchBoxId, dpi, font_.get(), boxFont_.get());
+    small_window::AddSearchRow(Handle(), kPromptId, kSearchBoxId, dpi, look_.font.get(),
+                               boxFont_.get());
     AddControl(Handle(), L"BUTTON", L"搜索", WS_TABSTOP | BS_PUSHBUTTON, 32, 123, 96, 25, kSearchId,
-               dpi, font_.get());
+               dpi, look_.font.get());
     AddControl(Handle(), L"BUTTON", L"下一个", WS_TABSTOP | BS_PUSHBUTTON, 152, 123, 96, 25,
-               kNextId, dpi, font_.get());
+               kNextId, dpi, look_.font.get());
     AddControl(Handle(), L"BUTTON", L"退出", WS_TABSTOP | BS_PUSHBUTTON, 272, 123, 96, 25, kExitId,
-               dpi, font_.get());
+               dpi, look_.font.get());
     StartBounceIn(Handle(), kBounceTimer);
     return 0;
 }
@@ -107,8 +105,8 @@ LRESULT FindTextWindow::OnNotify(const NMHDR& header) {
 }
 
 LRESULT FindTextWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (const auto answer = small_window::TitleStripMessage(Handle(), message, wParam, lParam,
-                                                            kTitleId, titleBrush_.get(), colors_))
+    if (const auto answer =
+            small_window::TitleStripMessage(Handle(), message, wParam, lParam, kTitleId, look_))
         return *answer;
     switch (message) {
         case WM_CREATE:

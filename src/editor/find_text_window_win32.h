@@ -6,8 +6,8 @@
 
 #include <windows.h>
 
-#include "app/main_window_colors.h"
 #include "app/window_base_win32.h"
+#include "editor/small_window_parts_win32.h"
 #include "platform/win32/unique_handle.h"
 
 namespace kavo {
@@ -33,11 +33,8 @@ class FindTextWindow : public WindowBase<FindTextWindow> {
 
     HWND owner_;
     HWND editor_;
-    UniqueGdiObject font_;
-    UniqueGdiObject titleFont_;
     UniqueGdiObject boxFont_;
-    UniqueGdiObject titleBrush_;
-    MainWindowColors colors_;
+    small_window::Look look_;
 };
 
 }  // namespace kavo

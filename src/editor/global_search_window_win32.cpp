@@ -72,25 +72,23 @@ void GlobalSearchWindow::Open() {
 
 LRESULT GlobalSearchWindow::OnCreate() {
     const UINT dpi = WindowDpi(Handle());
-    colors_ = small_window::TitleColors();
-    titleBrush_.reset(CreateSolidBrush(colors_.titleBackground));
-    font_ = small_window::MakeFont(dpi, 12, false);
-    titleFont_ = small_window::MakeFont(dpi, 13, true);
+    look_ = small_window::MakeLook(dpi);
     boxFont_ = small_window::MakeFont(dpi, MulDiv(9, 96, 72), false);  // 微软雅黑, 9 points
     using small_window::AddControl;
-    small_window::AddTitleStrip(Handle(), kTitle, 400, kTitleId, dpi, titleFont_.get());
+    small_window::AddTitleStrip(Handle(), kTitle, 400, kTitleId, dpi, look_.titleFont.get());
     // Enter and Escape in the box, see OnNotify.
-    small_window::AddSearchRow(Handle(), kPromptId, kSearchBoxId, dpi, font_.get(), boxFont_.get());
+    small_window::AddSearchRow(Handle(), kPromptId, kSearchBoxId, dpi, look_.font.get(),
+                               boxFont_.get());
     AddControl(Handle(), L"BUTTON", L"搜索", WS_TABSTOP | BS_PUSHBUTTON, 67, 123, 96, 25, kSearchId,
-               dpi, font_.get());
+               dpi, look_.font.get());
     AddControl(Handle(), L"BUTTON", L"退出", WS_TABSTOP | BS_PUSHBUTTON, 248, 123, 96, 25, kExitId,
-               dpi, font_.get());
+               dpi, look_.font.get());
     AddControl(Handle(), L"STATIC", kStatusIdle, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 18, 157,
-               360, 16, kStatusId, dpi, font_.get());
+               360, 16, kStatusId, dpi, look_.font.get());
     HWND list = AddControl(
         Handle(), WC_LISTVIEWW, L"",
         WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
-        19, 176, 365, 112, kResultsId, dpi, font_.get());
+        19, 176, 365, 112, kResultsId, dpi, look_.font.get());
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     AddColumn(list, 0, L"索引", ScaleToDpi(80, dpi));
     AddColumn(list, 1, L"页面名称", ScaleToDpi(250, dpi));
@@ -283,8 +281,8 @@ LRESULT GlobalSearchWindow::OnNotify(const NMHDR& header) {
 }
 
 LRESULT GlobalSearchWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (const auto answer = small_window::TitleStripMessage(Handle(), message, wParam, lParam,
-                                                            kTitleId, titleBrush_.get(), colors_))
+    if (const auto answer =
+            small_window::TitleStripMessage(Handle(), message, wParam, lParam, kTitleId, look_))
         return *answer;
     switch (message) {
         case WM_CREATE:

@@ -12,8 +12,8 @@
 #include <mutex>
 #include <vector>
 
-#include "app/main_window_colors.h"
 #include "app/window_base_win32.h"
+#include "editor/small_window_parts_win32.h"
 #include "editor/page_search.h"
 #include "platform/win32/unique_handle.h"
 
@@ -64,11 +64,8 @@ class GlobalSearchWindow : public WindowBase<GlobalSearchWindow> {
     std::shared_ptr<SearchRun> run_;
     std::vector<SearchPage> rows_;  // in the list's order
     UniqueMenu rowMenu_;            // 右键
-    UniqueGdiObject font_;
-    UniqueGdiObject titleFont_;
     UniqueGdiObject boxFont_;
-    UniqueGdiObject titleBrush_;
-    MainWindowColors colors_;
+    small_window::Look look_;
 };
 
 }  // namespace kavo

@@ -36,22 +36,19 @@ TextAnswer InputDialog::Ask(HWND owner, const Utf8Text& title, const Utf8Text& p
 
 LRESULT InputDialog::OnCreate() {
     const UINT dpi = WindowDpi(Handle());
-    colors_ = small_window::TitleColors();
-    titleBrush_.reset(CreateSolidBrush(colors_.titleBackground));
-    font_ = small_window::MakeFont(dpi, 12, false);
-    titleFont_ = small_window::MakeFont(dpi, 13, true);
+    look_ = small_window::MakeLook(dpi);
     MessageBeep(MB_OK);
     using small_window::AddControl;
     small_window::AddTitleStrip(Handle(), Utf8ToWide(title_).c_str(), 400, kTitleId, dpi,
-                                titleFont_.get());
+                                look_.titleFont.get());
     AddControl(Handle(), L"STATIC", Utf8ToWide(prompt_).c_str(), SS_LEFT | SS_NOPREFIX, 20, 35, 360,
-               32, kPromptId, dpi, font_.get());
+               32, kPromptId, dpi, look_.font.get());
     HWND edit = AddControl(Handle(), L"EDIT", L"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 20, 72,
-                           360, 24, kEditId, dpi, font_.get());
+                           360, 24, kEditId, dpi, look_.font.get());
     AddControl(Handle(), L"BUTTON", L"确定", WS_TABSTOP | BS_DEFPUSHBUTTON, 96, 112, 96, 25, IDOK,
-               dpi, font_.get());
+               dpi, look_.font.get());
     AddControl(Handle(), L"BUTTON", L"取消", WS_TABSTOP | BS_PUSHBUTTON, 200, 112, 96, 25, IDCANCEL,
-               dpi, font_.get());
+               dpi, look_.font.get());
     SetFocus(edit);
     StartBounceIn(Handle(), kBounceTimer);
     return 0;
@@ -70,8 +67,8 @@ void InputDialog::OnCommand(int id) {
 }
 
 LRESULT InputDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (const auto answer = small_window::TitleStripMessage(Handle(), message, wParam, lParam,
-                                                            kTitleId, titleBrush_.get(), colors_))
+    if (const auto answer =
+            small_window::TitleStripMessage(Handle(), message, wParam, lParam, kTitleId, look_))
         return *answer;
     switch (message) {
         case WM_CREATE:

@@ -30,6 +30,15 @@ UniqueGdiObject MakeFont(UINT dpi, int designHeight, bool bold) {
                                        CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, L"微软雅黑"));
 }
 
+Look MakeLook(UINT dpi) {
+    Look look;
+    look.colors = TitleColors();
+    look.titleBrush.reset(CreateSolidBrush(look.colors.titleBackground));
+    look.font = MakeFont(dpi, 12, false);
+    look.titleFont = MakeFont(dpi, 13, true);
+    return look;
+}
+
 HWND AddControl(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int x,
                 int y, int width, int height, int id, UINT dpi, HGDIOBJ font) {
     HWND control = CreateWindowExW(
@@ -53,12 +62,11 @@ LRESULT HitTest(HWND window, LRESULT defaultHit, LPARAM lParam) {
     return point.y < ScaleToDpi(kTitleStripHeight, WindowDpi(window)) ? HTCAPTION : defaultHit;
 }
 
-std::optional<LRESULT> TitleStripColor(HDC dc, HWND control, int titleId, HGDIOBJ titleBrush,
-                                       const MainWindowColors& colors) {
+std::optional<LRESULT> TitleStripColor(HDC dc, HWND control, int titleId, const Look& look) {
     if (GetDlgCtrlID(control) != titleId) return std::nullopt;
-    SetTextColor(dc, colors.titleText);
-    SetBkColor(dc, colors.titleBackground);
-    return reinterpret_cast<LRESULT>(titleBrush);
+    SetTextColor(dc, look.colors.titleText);
+    SetBkColor(dc, look.colors.titleBackground);
+    return reinterpret_cast<LRESULT>(look.titleBrush.get());
 }
 
 void RunModal(HWND window, HWND owner, const bool& finished) {
@@ -85,13 +93,12 @@ void RunModal(HWND window, HWND owner, const bool& finished) {
 }
 
 std::optional<LRESULT> TitleStripMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                         int titleId, HGDIOBJ titleBrush,
-                                         const MainWindowColors& colors) {
+                                         int titleId, const Look& look) {
     if (message == WM_NCHITTEST)
         return HitTest(window, DefWindowProcW(window, message, wParam, lParam), lParam);
     if (message == WM_CTLCOLORSTATIC)
         return TitleStripColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
-                               titleId, titleBrush, colors);
+                               titleId, look);
     return std::nullopt;
 }
 

@@ -22,6 +22,16 @@ MainWindowColors TitleColors();
 // 微软雅黑 at the given design height (pixels at 96 DPI).
 UniqueGdiObject MakeFont(UINT dpi, int designHeight, bool bold);
 
+// What a small window with a title strip draws with: the title colours, the strip's brush, the
+// text font (12 pixels) and the strip's bold font (13 pixels), made at the window's DPI.
+struct Look {
+    MainWindowColors colors;
+    UniqueGdiObject titleBrush;
+    UniqueGdiObject font;
+    UniqueGdiObject titleFont;
+};
+Look MakeLook(UINT dpi);
+
 // A child control at its 96-DPI design place, scaled to dpi, with font.
 HWND AddControl(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int x,
                 int y, int width, int height, int id, UINT dpi, HGDIOBJ font);
@@ -52,14 +62,12 @@ PopupPlace PlaceFor(HWND owner, int designWidth, int designHeight);
 LRESULT HitTest(HWND window, LRESULT defaultHit, LPARAM lParam);
 
 // Colours of the title strip label; nullopt for any other control.
-std::optional<LRESULT> TitleStripColor(HDC dc, HWND control, int titleId, HGDIOBJ titleBrush,
-                                       const MainWindowColors& colors);
+std::optional<LRESULT> TitleStripColor(HDC dc, HWND control, int titleId, const Look& look);
 
 // The title strip's share of a small window's messages: dragging by the strip (WM_NCHITTEST) and
 // the strip label's colours (WM_CTLCOLORSTATIC). nullopt for everything else.
 std::optional<LRESULT> TitleStripMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                         int titleId, HGDIOBJ titleBrush,
-                                         const MainWindowColors& colors);
+                                         int titleId, const Look& look);
 
 // Shows window and pumps messages until finished is set or the window is gone; the owner takes
 // no input meanwhile. Enter means 确定 and Escape 取消 (IDOK and IDCANCEL commands). Destroys the

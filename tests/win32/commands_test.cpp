@@ -20,6 +20,7 @@
 #include "commands/balloon_tip_win32.h"
 #include "commands/builtin_commands.h"
 #include "engine/script_engine.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_platform.h"
 #include "text/encoding.h"
 #include "text/wide.h"
@@ -96,11 +97,8 @@ void SaveScreenshot(const char* name) {
     test::PumpMessagesFor(std::chrono::milliseconds(500));
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
-    const auto releaseScreen = [](HDC dc) { ReleaseDC(nullptr, dc); };
-    const std::unique_ptr<HDC__, decltype(releaseScreen)> screen(GetDC(nullptr), releaseScreen);
-    const auto deleteDc = [](HDC dc) { DeleteDC(dc); };
-    const std::unique_ptr<HDC__, decltype(deleteDc)> memory(CreateCompatibleDC(screen.get()),
-                                                            deleteDc);
+    const UniqueScreenDc screen(GetDC(nullptr));
+    const UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;

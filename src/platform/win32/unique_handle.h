@@ -107,6 +107,13 @@ struct ScreenDcTraits {
     static bool IsValid(Pointer h) noexcept { return h != nullptr; }
     static void Close(Pointer h) noexcept { ReleaseDC(nullptr, h); }
 };
+// A memory device context from CreateCompatibleDC, for drawing a picture off screen.
+struct MemoryDcTraits {
+    using Pointer = HDC;
+    static Pointer Invalid() noexcept { return nullptr; }
+    static bool IsValid(Pointer h) noexcept { return h != nullptr; }
+    static void Close(Pointer h) noexcept { DeleteDC(h); }
+};
 // A hook from SetWindowsHookEx, removed on the thread that installed it.
 struct HookTraits {
     using Pointer = HHOOK;
@@ -127,6 +134,7 @@ using UniqueImageList = UniqueHandle<ImageListTraits>;
 template <typename Interface>
 using UniqueComInterface = UniqueHandle<ComInterfaceTraits<Interface>>;
 using UniqueScreenDc = UniqueHandle<ScreenDcTraits>;
+using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
 using UniqueHook = UniqueHandle<HookTraits>;
 
 }  // namespace kavo
