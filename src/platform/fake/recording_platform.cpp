@@ -27,28 +27,25 @@ std::uint32_t UsKeyboardCharacter(std::uint32_t code) {
     return letter || digit || code == 0x20 ? code : 0;
 }
 
-std::string Changes(MouseButtonChanges changes) {
-    static constexpr std::pair<MouseButtonChange, const char*> kNames[] = {
-        {MouseButtonChange::LeftDown, "LeftDown"},     {MouseButtonChange::LeftUp, "LeftUp"},
-        {MouseButtonChange::RightDown, "RightDown"},   {MouseButtonChange::RightUp, "RightUp"},
-        {MouseButtonChange::MiddleDown, "MiddleDown"}, {MouseButtonChange::MiddleUp, "MiddleUp"},
-    };
+// The names of the flags in the set, joined by "+"; `none` for an empty set.
+template <typename Flag, std::size_t Count>
+std::string FlagNames(FlagSet<Flag> flags, const std::pair<Flag, const char*> (&names)[Count],
+                      const char* none) {
     std::string text;
-    for (const auto& [change, name] : kNames)
-        if (changes.Has(change)) text += (text.empty() ? "" : "+") + std::string(name);
-    return text.empty() ? "none" : text;
+    for (const auto& [flag, name] : names)
+        if (flags.Has(flag)) text += (text.empty() ? "" : "+") + std::string(name);
+    return text.empty() ? none : text;
 }
 
-std::string Buttons(MouseButtons buttons) {
-    static constexpr std::pair<MouseButton, const char*> kNames[] = {
-        {MouseButton::Left, "Left"},
-        {MouseButton::Right, "Right"},
-        {MouseButton::Middle, "Middle"}};
-    std::string text;
-    for (const auto& [button, name] : kNames)
-        if (buttons.Has(button)) text += (text.empty() ? "" : "+") + std::string(name);
-    return text.empty() ? "none" : text;
-}
+constexpr std::pair<MouseButtonChange, const char*> kChangeNames[] = {
+    {MouseButtonChange::LeftDown, "LeftDown"},     {MouseButtonChange::LeftUp, "LeftUp"},
+    {MouseButtonChange::RightDown, "RightDown"},   {MouseButtonChange::RightUp, "RightUp"},
+    {MouseButtonChange::MiddleDown, "MiddleDown"}, {MouseButtonChange::MiddleUp, "MiddleUp"},
+};
+constexpr std::pair<MouseButton, const char*> kButtonNames[] = {
+    {MouseButton::Left, "Left"}, {MouseButton::Right, "Right"}, {MouseButton::Middle, "Middle"}};
+constexpr std::pair<MessageBoxOption, const char*> kOptionNames[] = {
+    {MessageBoxOption::TaskModal, "TaskModal"}, {MessageBoxOption::Warning, "Warning"}};
 
 const char* MessageName(WindowMessage message) {
     switch (message) {
@@ -127,8 +124,8 @@ void RecordingPlatform::SetCursorPos(int x, int y) {
     if (!refuseCursorPlacement) cursor = {x, y};
 }
 void RecordingPlatform::MouseEvent(MouseButtonChanges changes, int x, int y) {
-    Record("MouseEvent(" + Changes(changes) + "," + std::to_string(x) + "," + std::to_string(y) +
-           ")");
+    Record("MouseEvent(" + FlagNames(changes, kChangeNames, "none") + "," + std::to_string(x) +
+           "," + std::to_string(y) + ")");
 }
 void RecordingPlatform::KeybdEvent(KeyCode code, KeyDirection direction) {
     Record("KeybdEvent(" + Hex(code, 2) + "," + Direction(direction) + ")");
@@ -153,7 +150,7 @@ std::uint32_t RecordingPlatform::GetTickCount() {
 void RecordingPlatform::PostWindowMessage(NativeWindow window, const PostedMessage& message) {
     std::string carried;
     if (IsMouseMessage(message.message)) {
-        carried = "held=" + Buttons(message.held);
+        carried = "held=" + FlagNames(message.held, kButtonNames, "none");
         if (message.message == WindowMessage::MouseWheel)
             carried += ",turn=" + std::to_string(message.wheelTurn);
     } else {
@@ -277,9 +274,8 @@ std::vector<WindowEntry> RecordingPlatform::EnumerateTopLevelWindows() {
 }
 int RecordingPlatform::ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
                                       MessageBoxOptions options) {
-    std::string shown = options.Has(MessageBoxOption::TaskModal) ? "TaskModal" : "";
-    if (options.Has(MessageBoxOption::Warning)) shown += shown.empty() ? "Warning" : "+Warning";
-    Record("MessageBox(" + text + "|" + caption + "|" + (shown.empty() ? "plain" : shown) + ")");
+    Record("MessageBox(" + text + "|" + caption + "|" + FlagNames(options, kOptionNames, "plain") +
+           ")");
     return messageBoxResult;
 }
 
