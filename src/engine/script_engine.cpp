@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstddef>
 #include <limits>
+#include <unordered_map>
 #include <utility>
 
 #include "engine/statement_scan.h"
@@ -83,7 +84,9 @@ struct ScriptEngine::CompiledScript {
         const CommandEntry* command = nullptr;  // nullptr: an unknown name, skipped
         std::string_view arguments;             // the text between the brackets
         std::int32_t count = 0;                 // a block's repetitions
-        std::size_t close = 0;  // a block's first matching 计次循环尾; npos if none
+        // A block's closing statement; npos when none closes it within the range it stands in.
+        std::size_t close = std::string_view::npos;
+        bool closesBlock = false;  // this statement is a block's closing statement
         int line = 0;
     };
     std::vector<Step> steps;
@@ -91,6 +94,7 @@ struct ScriptEngine::CompiledScript {
 
 ScriptEngine::CompiledScript ScriptEngine::Compile(
     const std::vector<ScannedStatement>& statements) const {
+    constexpr std::size_t npos = std::string_view::npos;
     CompiledScript compiled;
     compiled.steps.resize(statements.size());
     std::string nameBuffer;
@@ -102,29 +106,57 @@ ScriptEngine::CompiledScript ScriptEngine::Compile(
         if (position < 1 || static_cast<std::size_t>(position) > commands_.size()) continue;
         step.command = &commands_[static_cast<std::size_t>(position) - 1];
         step.arguments = statement.arguments;
-        if (!step.command->isLoop) continue;
-        step.count = TextToNumber(statement.arguments);
-        // Only a closing statement written exactly so (no spaces in its name) closes a block.
-        const std::string_view id = NthArgument(statement.arguments, 2);
-        step.close = std::string_view::npos;
-        for (std::size_t close = index + 1; close < statements.size(); ++close) {
-            if (SameBytes(statements[close].rawName, kBlockEnd) &&
-                SameBytes(statements[close].arguments, id)) {
-                step.close = close;
-                break;
-            }
+        if (step.command->isLoop) step.count = TextToNumber(statement.arguments);
+    }
+    // Pairs every block with its closing statement, the way a block's body becomes a script of
+    // its own: the first statement written exactly "计次循环尾(id)" (no spaces in its name) after
+    // the header and inside the range the header stands in closes it; the body is then a range
+    // of its own, and the walk goes on after the closing statement. An unclosed block ends its
+    // range: nothing after it in that range runs. One pass with a stack of range ends, however
+    // deep blocks nest.
+    // The closing statements by their id, in text order: a block finds its first one after it
+    // by a binary search, so that pairing stays fast however many blocks a page has.
+    std::unordered_map<std::string_view, std::vector<std::size_t>> closesById;
+    for (std::size_t index = 0; index < statements.size(); ++index)
+        if (SameBytes(statements[index].rawName, kBlockEnd))
+            closesById[statements[index].arguments].push_back(index);
+    std::vector<std::size_t> rangeEnds{statements.size()};
+    for (std::size_t index = 0;;) {
+        if (index >= rangeEnds.back()) {
+            if (rangeEnds.size() == 1) break;
+            index = rangeEnds.back() + 1;  // past the body's closing statement
+            rangeEnds.pop_back();
+            continue;
         }
+        CompiledScript::Step& step = compiled.steps[index];
+        if (step.command == nullptr || !step.command->isLoop) {
+            ++index;
+            continue;
+        }
+        step.close = npos;
+        const auto closes = closesById.find(NthArgument(statements[index].arguments, 2));
+        if (closes != closesById.end()) {
+            const auto next = std::upper_bound(closes->second.begin(), closes->second.end(), index);
+            if (next != closes->second.end() && *next < rangeEnds.back()) step.close = *next;
+        }
+        if (step.close == npos) {
+            index = rangeEnds.back();
+            continue;
+        }
+        compiled.steps[step.close].closesBlock = true;
+        rangeEnds.push_back(step.close);
+        ++index;
     }
     return compiled;
 }
 
 void ScriptEngine::RunScript(std::string_view script) {
     const std::vector<ScannedStatement> statements = ScanStatements(script);
-    if (std::optional<ScriptFault> fault = CheckStatements(statements, 0, statements.size())) {
+    const CompiledScript compiled = Compile(statements);
+    if (std::optional<ScriptFault> fault = CheckCompiled(statements, compiled)) {
         if (reporter_) reporter_(*fault);
         return;
     }
-    const CompiledScript compiled = Compile(statements);
     RunScope scope(runBegin_, runEnd_);
     ExecuteRange(compiled, 0, compiled.steps.size());
 }
@@ -145,17 +177,51 @@ std::vector<RuntimeText> ScriptEngine::SplitArguments(std::string_view text) con
 
 std::optional<ScriptFault> ScriptEngine::CheckScript(std::string_view script) const {
     const std::vector<ScannedStatement> statements = ScanStatements(script);
-    return CheckStatements(statements, 0, statements.size());
+    return CheckCompiled(statements, Compile(statements));
 }
 
 bool ScriptEngine::ExecuteRange(const CompiledScript& script, std::size_t begin, std::size_t end) {
+    constexpr std::size_t npos = std::string_view::npos;
+    // The blocks being run, innermost last: each runs its body [next, end) round after round.
+    // A loop over this list rather than recursion, so that no depth of nesting can exhaust the
+    // thread's stack.
+    struct Frame {
+        std::size_t next;
+        std::size_t end;
+        std::size_t header;  // the block's header; npos for the range the call was given
+        std::int32_t round;
+        std::int32_t count;
+    };
+    std::vector<Frame> frames{{begin, end, npos, 0, 0}};
     // Cut anew for each call: a handler keeps its texts while it runs, even when it runs another
     // script, and a flat page needs no argument lists kept for all its statements at once.
     std::vector<RuntimeText> arguments;
-    for (std::size_t index = begin; index < end; ++index) {
+    while (!frames.empty()) {
+        Frame& frame = frames.back();
+        if (frame.next >= frame.end) {
+            if (frame.header == npos) {
+                frames.pop_back();
+                continue;
+            }
+            const CompiledScript::Step& header = script.steps[frame.header];
+            if (++frame.round >= frame.count) {
+                const std::size_t after = header.close + 1;
+                frames.pop_back();
+                frames.back().next = after;
+                continue;
+            }
+            // Checked each round too, so that a stop also ends a block with an empty body.
+            if (gate_ && !gate_(header.line)) return false;
+            frame.next = frame.header + 1;
+            continue;
+        }
+        const std::size_t index = frame.next;
         const CompiledScript::Step& step = script.steps[index];
         // An unknown name (only reachable when a body is run without the check) does nothing.
-        if (step.command == nullptr) continue;
+        if (step.command == nullptr) {
+            ++frame.next;
+            continue;
+        }
         if (gate_ && !gate_(step.line)) return false;
         if (!step.command->isLoop) {
             arguments.clear();
@@ -164,38 +230,40 @@ bool ScriptEngine::ExecuteRange(const CompiledScript& script, std::size_t begin,
             if (step.command->argumentCount >= 0)
                 arguments.resize(static_cast<std::size_t>(step.command->argumentCount));
             InvokeHandler(step.command->handler, arguments, step.command->argumentCount);
+            ++frame.next;
             continue;
         }
         // The body's statements are gone over once each time the block is reached, dispatching
         // the thread's messages in between, so a long block keeps the windows alive.
-        const bool closed = step.close != std::string_view::npos && step.close < end;
-        const std::size_t bodyEnd = closed ? step.close : end;
+        const bool closed = step.close != npos && step.close < frame.end;
+        const std::size_t bodyEnd = closed ? step.close : frame.end;
         for (std::size_t inner = index + 1; inner < bodyEnd; ++inner)
             if (pump_) pump_();
         // A block that is never closed has no defined extent; running what was gathered would
-        // repeat the rest of the script, so it is dropped (the check refuses such scripts).
-        if (!closed) return true;
-        for (std::int32_t round = 0; round < step.count; ++round) {
-            // Checked each round too, so that a stop also ends a block with an empty body.
-            if (round > 0 && gate_ && !gate_(step.line)) return false;
-            RunScope scope(runBegin_, runEnd_);
-            if (!ExecuteRange(script, index + 1, bodyEnd)) return false;
+        // repeat the rest of the range, so the range ends here (the check refuses such scripts).
+        if (!closed) {
+            frame.next = frame.end;
+            continue;
         }
-        index = bodyEnd;
+        if (step.count <= 0) {
+            frame.next = step.close + 1;
+            continue;
+        }
+        frames.push_back({index + 1, step.close, index, 0, step.count});
     }
     return true;
 }
 
-// Walks the statements exactly as ExecuteStatements pairs them, so that a script that passes
-// can never reach the executor's fallbacks: a block's body is checked as the separate script
-// it becomes, and only a closing statement inside the enclosing range can close it.
-std::optional<ScriptFault> ScriptEngine::CheckStatements(
-    const std::vector<ScannedStatement>& statements, std::size_t begin, std::size_t end) const {
-    for (std::size_t index = begin; index < end; ++index) {
+// Walks the statements in the order the run reaches them, with the pairing the run uses, so
+// that a script that passes can never reach the executor's fallbacks.
+std::optional<ScriptFault> ScriptEngine::CheckCompiled(
+    const std::vector<ScannedStatement>& statements, const CompiledScript& compiled) const {
+    for (std::size_t index = 0; index < statements.size(); ++index) {
+        const CompiledScript::Step& step = compiled.steps[index];
+        if (step.closesBlock) continue;
         const ScannedStatement& statement = statements[index];
-        const RuntimeText name(NameWithoutSpaces(statement.rawName));
-        const std::int32_t position = FindCommand(name);
-        if (position < 1 || static_cast<std::size_t>(position) > commands_.size()) {
+        if (step.command == nullptr) {
+            const RuntimeText name(NameWithoutSpaces(statement.rawName));
             if (name == kBlockEnd)
                 return Fault(statement,
                              "这个计次循环尾没有与之配对的计次循环。计次循环尾前面不能有空格或"
@@ -203,9 +271,8 @@ std::optional<ScriptFault> ScriptEngine::CheckStatements(
             if (name.empty()) return Fault(statement, "括号前面没有命令名。" + CommandList());
             return Fault(statement, "“" + GbkToUtf8(name) + "”不是命令。" + CommandList());
         }
-        const CommandEntry& entry = commands_[static_cast<std::size_t>(position) - 1];
+        const CommandEntry& entry = *step.command;
         const std::size_t given = CountArguments(statement.arguments);
-
         if (!entry.isLoop) {
             if (entry.argumentCount > 0 && given < static_cast<std::size_t>(entry.argumentCount))
                 return Fault(statement, GbkToUtf8(entry.name) + "需要" +
@@ -213,24 +280,17 @@ std::optional<ScriptFault> ScriptEngine::CheckStatements(
                                             "个参数，这里只有" + std::to_string(given) + "个。");
             continue;
         }
-
         if (given < 2)
             return Fault(statement, GbkToUtf8(entry.name) +
                                         "需要两个参数：重复次数和循环编号，例如“" +
                                         GbkToUtf8(entry.name) + "(3,1)”。");
-        const std::string_view id = NthArgument(statement.arguments, 2);
-        std::size_t close = index + 1;
-        while (close < end && !(SameBytes(statements[close].rawName, kBlockEnd) &&
-                                SameBytes(statements[close].arguments, id)))
-            ++close;
-        if (close == end)
+        // The body is checked even when the count makes it run no time: a typo is a typo.
+        if (step.close == std::string_view::npos) {
+            const std::string_view id = NthArgument(statement.arguments, 2);
             return Fault(statement, "这个计次循环没有配对的结束语句“" + GbkToUtf8(kBlockEnd) + "(" +
                                         GbkToUtf8(id) +
                                         ")”。结束语句前面不能有空格或其他文字，编号必须完全相同。");
-        // The body is checked even when the count makes it run no time: a typo is a typo.
-        if (std::optional<ScriptFault> fault = CheckStatements(statements, index + 1, close))
-            return fault;
-        index = close;
+        }
     }
     return std::nullopt;
 }

@@ -84,11 +84,13 @@ class ScriptEngine {
 
   private:
     struct CompiledScript;
+    // Looks every statement up once and pairs every block with its closing statement; the run
+    // and the check both go by this.
     CompiledScript Compile(const std::vector<ScannedStatement>& statements) const;
     // False when the statement gate ended the run.
     bool ExecuteRange(const CompiledScript& script, std::size_t begin, std::size_t end);
-    std::optional<ScriptFault> CheckStatements(const std::vector<ScannedStatement>& statements,
-                                               std::size_t begin, std::size_t end) const;
+    std::optional<ScriptFault> CheckCompiled(const std::vector<ScannedStatement>& statements,
+                                             const CompiledScript& compiled) const;
     static ScriptFault Fault(const ScannedStatement& statement, const std::string& problem);
     std::string CommandList() const;
 

@@ -2,7 +2,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
+#include <algorithm>
 #include <climits>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -462,6 +466,55 @@ TEST_F(EngineTest, AnUncheckedBodySkipsUnknownNamesPadsArgumentsAndDropsAnOpenBl
     // A header without an id: the block has the empty id.
     engine.RepeatScript(1, G("计次循环(2)\r\n延时(1)\r\n计次循环尾()"));
     EXPECT_THAT(log, ElementsAre("pump", "延时(1)", "延时(1)"));
+}
+
+// Blocks nested as deep as a page can hold them are checked and run on a thread with a small
+// stack: neither the check nor the run goes deeper into the stack with each level.
+TEST_F(EngineTest, DeeplyNestedBlocksNeedNoStackPerLevel) {
+    // Each block pumps once per statement of its body: quadratic in the depth, and beside the
+    // point here.
+    engine.SetEventPump(nullptr);
+    for (const int depth : {1, 100, 20000}) {
+        SCOPED_TRACE(depth);
+        RuntimeText script;
+        for (int id = 1; id <= depth; ++id)
+            script += G("计次循环(1," + std::to_string(id) + ")\r\n");
+        script += G("鼠标(左键)\r\n");
+        for (int id = depth; id >= 1; --id)
+            script += G("计次循环尾(" + std::to_string(id) + ")\r\n");
+        log.clear();
+        faults.clear();
+        std::optional<ScriptFault> checked;
+        // 256 KiB: a few hundred bytes of stack per level would overflow it long before 20,000.
+        pthread_attr_t attributes;
+        pthread_attr_init(&attributes);
+        pthread_attr_setstacksize(&attributes, 256 * 1024);
+        struct Work {
+            ScriptEngine* engine;
+            const RuntimeText* script;
+            std::optional<ScriptFault>* checked;
+        } work{&engine, &script, &checked};
+        pthread_t thread;
+        ASSERT_EQ(pthread_create(
+                      &thread, &attributes,
+                      [](void* context) -> void* {
+                          auto* w = static_cast<Work*>(context);
+                          *w->checked = w->engine->CheckScript(*w->script);
+                          w->engine->RunScript(*w->script);
+                          return nullptr;
+                      },
+                      &work),
+                  0);
+        pthread_join(thread, nullptr);
+        pthread_attr_destroy(&attributes);
+        EXPECT_FALSE(checked.has_value());
+        EXPECT_THAT(faults, IsEmpty());
+        EXPECT_EQ(std::count(log.begin(), log.end(), "鼠标(左键)"), 1);
+    }
+    // Positive control: the innermost block left open is still refused, naming its line.
+    Run("计次循环(1,1)\r\n计次循环(1,2)\r\n鼠标(左键)\r\n计次循环尾(1)");
+    ASSERT_EQ(faults.size(), 1u);
+    EXPECT_EQ(faults[0].line, 2);
 }
 
 TEST_F(EngineTest, RepeatScriptRunsTheTextCountTimes) {
