@@ -17,19 +17,6 @@ constexpr std::uint64_t kQueuePollEveryMicroseconds = 250;
 // Sleeping on the timer for less than a tick is not worth creating one.
 constexpr std::uint64_t kShortestTimerSleepMicroseconds = 1000;
 
-// Inside a run, every wait also listens to the run's wake event, so that a stop from another
-// thread ends it at once; outside a run (wake 0) the waits are the plain ones.
-WaitPort::WaitResult WaitForTimer(WaitPort& wait, WaitPort::TimerHandle timer,
-                                  WaitPort::WakeHandle wake) {
-    return wake != 0 ? wait.WaitForTimerMessagesOrWake(timer, wake)
-                     : wait.WaitForTimerOrMessages(timer);
-}
-WaitPort::WaitResult WaitForQueue(WaitPort& wait, std::uint32_t timeoutMs,
-                                  WaitPort::WakeHandle wake) {
-    return wake != 0 ? wait.WaitForMessagesOrWake(timeoutMs, wake)
-                     : wait.WaitForMessages(timeoutMs);
-}
-
 // Closes the delay's timer however the call ends (a dispatched handler may throw).
 class TimerCloser {
   public:
@@ -73,7 +60,7 @@ void WaitWithoutTimer(WaitPort& wait, std::uint64_t until, WaitPort::WakeHandle 
         if (remainingMs == 0) return;
         const auto timeout = static_cast<std::uint32_t>(
             std::min<std::uint64_t>(remainingMs, std::numeric_limits<std::int32_t>::max()));
-        const WaitPort::WaitResult result = WaitForQueue(wait, timeout, wake);
+        const WaitPort::WaitResult result = wait.WaitForMessages(timeout, wake);
         if (result == WaitPort::WaitResult::Woken) return;
         // A failed wait cannot sleep; serving the queue and trying again still ends in time.
         if (result != WaitPort::WaitResult::Timer) wait.ProcessPendingEvents();
@@ -97,7 +84,7 @@ void SleepOnTimer(WaitPort& wait, std::uint64_t wakeAt, TimerLateness& lateness,
     }
     for (;;) {
         const std::uint64_t before = wait.NowMicroseconds();
-        const WaitPort::WaitResult result = WaitForTimer(wait, timer, wake);
+        const WaitPort::WaitResult result = wait.WaitForTimerOrMessages(timer, wake);
         if (result == WaitPort::WaitResult::Woken) return;
         if (result == WaitPort::WaitResult::Timer) {
             // Only a wait that began before the due time tells how late the timer wakes; one
@@ -126,13 +113,14 @@ void PassThroughTimer(WaitPort& wait, std::int32_t intervalMs) {
     const TimerCloser closer(wait, timer);
     if (timer == 0 || !wait.SetDelayTimer(timer, dueTime)) return;
     for (;;) {
-        const WaitPort::WaitResult result = wait.WaitForTimerOrMessages(timer);
+        const WaitPort::WaitResult result = wait.WaitForTimerOrMessages(timer, 0);
         if (result != WaitPort::WaitResult::Messages) return;
         wait.ProcessPendingEvents();
     }
 }
 
-// The calling thread's run's wake event; 0 outside a run.
+// The calling thread's run's wake event; 0 outside a run. Inside a run every wait also listens
+// to it, so that a stop from another thread ends the wait at once.
 WaitPort::WakeHandle RunWakeEvent() {
     const ScriptRun* run = CurrentRun();
     return run != nullptr ? run->WakeEvent() : 0;

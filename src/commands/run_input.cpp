@@ -17,7 +17,7 @@ constexpr ButtonChanges kButtons[] = {
 };
 
 HeldInput HeldButton(MouseButtonChange release) {
-    return {.way = HeldInput::Way::MouseEvent, .release = release};
+    return {.way = HeldInput::Way::MouseButton, .release = release};
 }
 HeldInput HeldKey(HeldInput::Way way, std::uint16_t key) {
     return {.way = way, .key = key};
@@ -58,7 +58,7 @@ void RunInput::MouseEvent(MouseButtonChanges changes, int x, int y) {
 void RunInput::KeybdEvent(KeyCode code, KeyDirection direction) {
     ScriptRun* run = CurrentRun();
     const bool release = direction == KeyDirection::Up;
-    const HeldInput key = HeldKey(HeldInput::Way::KeybdEvent, code);
+    const HeldInput key = HeldKey(HeldInput::Way::VirtualKey, code);
     if (run != nullptr && run->StopRequested() && !(release && run->Holds(key))) return;
     real_.KeybdEvent(code, direction);
     if (run == nullptr) return;
@@ -71,7 +71,7 @@ void RunInput::KeybdEvent(KeyCode code, KeyDirection direction) {
 void RunInput::SendKeyboardInput(const KeyboardInput& input) {
     ScriptRun* run = CurrentRun();
     const bool release = input.direction == KeyDirection::Up;
-    HeldInput key = HeldKey(HeldInput::Way::SendInput, input.virtualKey);
+    HeldInput key = HeldKey(HeldInput::Way::KeyboardRecord, input.virtualKey);
     if (run != nullptr && run->StopRequested() && !(release && run->Holds(key))) return;
     real_.SendKeyboardInput(input);
     if (run == nullptr) return;

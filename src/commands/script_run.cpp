@@ -60,8 +60,8 @@ void ScriptRun::RequestStop() {
 namespace {
 // A key pressed one way and released another is released all the same.
 bool SameInput(const HeldInput& a, const HeldInput& b) {
-    const bool mouse = a.way == HeldInput::Way::MouseEvent;
-    if (mouse != (b.way == HeldInput::Way::MouseEvent)) return false;
+    const bool mouse = a.way == HeldInput::Way::MouseButton;
+    if (mouse != (b.way == HeldInput::Way::MouseButton)) return false;
     return mouse ? a.release == b.release : a.key == b.key;
 }
 }  // namespace
@@ -99,17 +99,17 @@ void ScriptRun::ReleaseHeld() {
     }
     for (auto entry = held.rbegin(); entry != held.rend(); ++entry) {
         switch (entry->way) {
-            case HeldInput::Way::KeybdEvent:
+            case HeldInput::Way::VirtualKey:
                 input_.KeybdEvent(static_cast<KeyCode>(entry->key), KeyDirection::Up);
                 break;
-            case HeldInput::Way::SendInput: {
+            case HeldInput::Way::KeyboardRecord: {
                 KeyboardInput release = entry->press;
                 release.direction = KeyDirection::Up;
                 release.time = 0;  // stamped by the system
                 input_.SendKeyboardInput(release);
                 break;
             }
-            case HeldInput::Way::MouseEvent:
+            case HeldInput::Way::MouseButton:
                 input_.MouseEvent(entry->release, 0, 0);
                 break;
         }

@@ -23,13 +23,17 @@ class RunRegistry;
 // A key or mouse button that a run pressed and has not released, with how to release it: by
 // the same way it was pressed.
 struct HeldInput {
-    enum class Way { KeybdEvent, SendInput, MouseEvent };
-    Way way = Way::KeybdEvent;
+    enum class Way {
+        VirtualKey,      // a bare virtual key went down (KeybdEvent)
+        KeyboardRecord,  // a whole keyboard record with its scan code (SendKeyboardInput)
+        MouseButton,     // a mouse button (MouseEvent)
+    };
+    Way way = Way::VirtualKey;
     // The keyboard ways: the key.
     std::uint16_t key = 0;
-    // MouseEvent: the change that releases the button.
+    // MouseButton: the change that releases the button.
     MouseButtonChange release = MouseButtonChange::LeftUp;
-    // SendInput only: the press as it was sent; the release is the same record going up.
+    // KeyboardRecord only: the press as it was sent; the release is the same record going up.
     KeyboardInput press;
     friend bool operator==(const HeldInput&, const HeldInput&) = default;
 };

@@ -52,10 +52,12 @@ class InputPort {
     virtual NativeWindow GetDesktopWindow() = 0;
 };
 
-// Waitable timers and the calling thread's message queue.
+// Waitable timers, wake events and the calling thread's message queue.
 class WaitPort {
   public:
     using TimerHandle = std::uint64_t;  // 0: no timer
+    // A wake event lets another thread end a wait at once (a stopped script). 0: none.
+    using WakeHandle = std::uint64_t;
     enum class WaitResult { Timer, Messages, Failed, Woken };
 
     virtual ~WaitPort() = default;
@@ -63,12 +65,13 @@ class WaitPort {
     virtual TimerHandle CreateDelayTimer() = 0;
     // SetWaitableTimer(timer, dueTime, 0, no routine, no argument, FALSE).
     virtual bool SetDelayTimer(TimerHandle timer, std::int64_t dueTime) = 0;
-    // MsgWaitForMultipleObjects(1, {timer}, FALSE, INFINITE, 0xFF).
-    virtual WaitResult WaitForTimerOrMessages(TimerHandle timer) = 0;
-    // MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs, 0xFF): used when no timer works.
-    // Timer here means the timeout ran out.
-    virtual WaitResult WaitForMessages(std::uint32_t timeoutMs) = 0;
     virtual void CloseTimer(TimerHandle timer) = 0;
+    // Sleeps until the timer fires (Timer), a message arrives (Messages) or the wake event, when
+    // not 0, is signalled (Woken): MsgWaitForMultipleObjects(timer and wake, INFINITE, 0xFF).
+    virtual WaitResult WaitForTimerOrMessages(TimerHandle timer, WakeHandle wake) = 0;
+    // The same without a timer, for at most timeoutMs (Timer: the time ran out); used when no
+    // timer works.
+    virtual WaitResult WaitForMessages(std::uint32_t timeoutMs, WakeHandle wake) = 0;
     // Dispatches every message waiting in the calling thread's queue; never blocks.
     virtual void ProcessPendingEvents() = 0;
     // Monotonic clock in microseconds.
@@ -80,23 +83,11 @@ class WaitPort {
     // timer throttling). Counted: the last End releases it.
     virtual void BeginPreciseTiming() = 0;
     virtual void EndPreciseTiming() = 0;
-
-    // A wake event lets another thread end a wait at once (a stopped script). Manual reset,
-    // created unsignalled; 0: none could be created. The defaults offer none, and the waits
-    // below then behave like the ones above.
-    using WakeHandle = std::uint64_t;
-    virtual WakeHandle CreateWakeEvent() { return 0; }
+    // Manual reset, created unsignalled; 0: none could be created.
+    virtual WakeHandle CreateWakeEvent() = 0;
     // Any thread.
-    virtual void SignalWakeEvent(WakeHandle /*wake*/) {}
-    virtual void CloseWakeEvent(WakeHandle /*wake*/) {}
-    // Like WaitForTimerOrMessages and WaitForMessages, also ending with Woken when wake (if not 0)
-    // is signalled.
-    virtual WaitResult WaitForTimerMessagesOrWake(TimerHandle timer, WakeHandle /*wake*/) {
-        return WaitForTimerOrMessages(timer);
-    }
-    virtual WaitResult WaitForMessagesOrWake(std::uint32_t timeoutMs, WakeHandle /*wake*/) {
-        return WaitForMessages(timeoutMs);
-    }
+    virtual void SignalWakeEvent(WakeHandle wake) = 0;
+    virtual void CloseWakeEvent(WakeHandle wake) = 0;
 };
 
 struct ProcessEntry {

@@ -116,19 +116,20 @@ TEST_F(BuiltinCommandsTest, EachStatementPerformsItsActionWithItsArgumentsConver
         {"延时(1.5e3)", {"Wait(1500)"}},
         {"延时(abc)", {"Wait(0)"}},
         {"鼠标消息(0,100,200,2,7)",
-         {"GetDesktopWindow", "PostMessage(65552,MouseMove,held=Right,0x00C80064)",
-          "PostMessage(65552,ContextMenu,0x000206AE,0x024702AD)"}},
+         {"GetDesktopWindow", "PostWindowMessage(65552,MouseMove,held=Right,0x00C80064)",
+          "PostWindowMessage(65552,ContextMenu,0x000206AE,0x024702AD)"}},
         {"鼠标消息(1234,１００,2e2,0,3)",
-         {"PostMessage(1234,MouseMove,held=Right,0x00C80064)",
-          "PostMessage(1234,LeftButtonDown,held=Left,0x00C80064)"}},
+         {"PostWindowMessage(1234,MouseMove,held=Right,0x00C80064)",
+          "PostWindowMessage(1234,LeftButtonDown,held=Left,0x00C80064)"}},
         {"鼠标消息(1234,-1,0,5,0)",
-         {"PostMessage(1234,MouseWheel,held=Middle,turn=-120,0x017F0248)"}},
-        {"按键消息(1234,65,3)", {"PostMessage(1234,KeyDown,0x00000041,0x00000000)"}},
+         {"PostWindowMessage(1234,MouseWheel,held=Middle,turn=-120,0x017F0248)"}},
+        {"按键消息(1234,65,3)", {"PostWindowMessage(1234,KeyDown,0x00000041,0x00000000)"}},
         {"按键消息(1234,65,5)",
-         {"PostMessage(1234,KeyDown,0x00000041,0x00000000)",
-          "PostMessage(1234,KeyUp,0x00000041,0x00000000)"}},
+         {"PostWindowMessage(1234,KeyDown,0x00000041,0x00000000)",
+          "PostWindowMessage(1234,KeyUp,0x00000041,0x00000000)"}},
         {"按键消息(1234,65,,)", {}},  // an empty mode posts nothing
-        {"按键消息(0,65,1)", {"PostMessage(0,Character,0x00000041,0x00000000)"}},  // 0 stays 0
+        {"按键消息(0,65,1)",
+         {"PostWindowMessage(0,Character,0x00000041,0x00000000)"}},  // 0 stays 0
         {"鼠标移动(3,1)",
          {"GetCursorPos", "Wait(1)", "SetCursorPos(1,1)", "Wait(1)", "SetCursorPos(2,1)", "Wait(1)",
           "SetCursorPos(3,1)"}},
@@ -140,19 +141,19 @@ TEST_F(BuiltinCommandsTest, EachStatementPerformsItsActionWithItsArgumentsConver
         // Read like atoi: 3.9e1 is 3, not 39.
         {"特殊按键(3.9e1)",
          {"CharacterOfKey(3)", "ScanCodeOfKey(3)", "GetTickCount",
-          "SendInput(vk=3,scan=0,Down,extended,time=1000)", "Wait(50)", "GetTickCount",
-          "SendInput(vk=3,scan=0,Up,extended,time=1001)", "Wait(50)"}},
+          "SendKeyboardInput(vk=3,scan=0,Down,extended,time=1000)", "Wait(50)", "GetTickCount",
+          "SendKeyboardInput(vk=3,scan=0,Up,extended,time=1001)", "Wait(50)"}},
         {"特殊按键(abc)",
          {"CharacterOfKey(0)", "ScanCodeOfKey(0)", "GetTickCount",
-          "SendInput(vk=0,scan=0,Down,extended,time=1002)", "Wait(50)", "GetTickCount",
-          "SendInput(vk=0,scan=0,Up,extended,time=1003)", "Wait(50)"}},
+          "SendKeyboardInput(vk=0,scan=0,Down,extended,time=1002)", "Wait(50)", "GetTickCount",
+          "SendKeyboardInput(vk=0,scan=0,Up,extended,time=1003)", "Wait(50)"}},
         {"特殊按键(６５)",
          {"CharacterOfKey(65)", "ScanCodeOfKey(65)", "GetTickCount",
-          "SendInput(vk=65,scan=30,Down,time=1004)", "Wait(50)", "GetTickCount",
-          "SendInput(vk=65,scan=30,Up,time=1005)", "Wait(50)"}},
+          "SendKeyboardInput(vk=65,scan=30,Down,time=1004)", "Wait(50)", "GetTickCount",
+          "SendKeyboardInput(vk=65,scan=30,Up,time=1005)", "Wait(50)"}},
         {"运行(notepad.exe a b.txt)", {"StartProcess(notepad.exe a b.txt,1000)"}},
-        {"信息框(标题,你好，世界)", {"MessageBox(你好，世界|标题|TaskModal)"}},
-        {"信息框(,x)", {"MessageBox(x||TaskModal)"}},
+        {"信息框(标题,你好，世界)", {"ShowMessageBox(你好，世界|标题|TaskModal)"}},
+        {"信息框(,x)", {"ShowMessageBox(x||TaskModal)"}},
     };
     for (const Case& c : cases) {
         Run(c.script);
@@ -181,7 +182,7 @@ TEST_F(BuiltinCommandsTest, RunReportsWhetherTheProgramStartedAndShowsNothing) {
 TEST_F(BuiltinCommandsTest, MessageBoxReturnsTheButtonThatClosedIt) {
     platform.messageBoxResult = 7;
     EXPECT_EQ(Invoke("信息框", {"t", "x"}), 7);
-    EXPECT_THAT(platform.calls, ElementsAre("MessageBox(x|t|TaskModal)"));
+    EXPECT_THAT(platform.calls, ElementsAre("ShowMessageBox(x|t|TaskModal)"));
 }
 
 TEST_F(BuiltinCommandsTest, CountedLoopHandlerDoesNothingAndTheBlockRepeatsItsStatements) {
@@ -189,8 +190,8 @@ TEST_F(BuiltinCommandsTest, CountedLoopHandlerDoesNothingAndTheBlockRepeatsItsSt
     EXPECT_THAT(platform.calls, IsEmpty());
     Run("计次循环(2,1)\r\n按键消息(9,1,2)\r\n计次循环尾(1)\r\n");
     EXPECT_THAT(test::InputCalls(platform),
-                ElementsAre("PostMessage(9,KeyDown,0x00000001,0x00000000)",
-                            "PostMessage(9,KeyDown,0x00000001,0x00000000)"));
+                ElementsAre("PostWindowMessage(9,KeyDown,0x00000001,0x00000000)",
+                            "PostWindowMessage(9,KeyDown,0x00000001,0x00000000)"));
 }
 
 TEST_F(BuiltinCommandsTest, StatementsRunInOrder) {
@@ -198,7 +199,7 @@ TEST_F(BuiltinCommandsTest, StatementsRunInOrder) {
     Run("鼠标移动(6,5)延时(20)\r\n按键消息(3,13,4)");
     EXPECT_THAT(test::InputCalls(platform),
                 ElementsAre("GetCursorPos", "Wait(1)", "SetCursorPos(6,5)", "Wait(20)",
-                            "PostMessage(3,KeyUp,0x0000000D,0x00000000)"));
+                            "PostWindowMessage(3,KeyUp,0x0000000D,0x00000000)"));
 }
 
 }  // namespace

@@ -14,8 +14,8 @@ namespace kavo::test {
 
 // The calls a delay makes on the wait seam.
 inline bool IsWaitCall(const std::string& call) {
-    return call == "CreateWaitableTimer" || call == "ProcessPendingEvents" ||
-           call.rfind("SetWaitableTimer(", 0) == 0 || call.rfind("MsgWait", 0) == 0 ||
+    return call == "CreateDelayTimer" || call == "ProcessPendingEvents" ||
+           call.rfind("SetDelayTimer(", 0) == 0 || call.rfind("WaitFor", 0) == 0 ||
            call.rfind("CloseTimer(", 0) == 0;
 }
 
@@ -32,7 +32,7 @@ inline std::vector<std::string> InputCalls(const RecordingPlatform& platform) {
         const std::uint64_t begin = platform.callTimes.at(i);
         std::optional<std::int64_t> pastDue;  // a timer set to a point already past
         for (; i < calls.size() && IsWaitCall(calls[i]); ++i) {
-            if (calls[i].rfind("SetWaitableTimer(", 0) == 0) {
+            if (calls[i].rfind("SetDelayTimer(", 0) == 0) {
                 const std::int64_t due = std::stoll(calls[i].substr(calls[i].find(',') + 1));
                 if (due >= 0) pastDue = due;
             }

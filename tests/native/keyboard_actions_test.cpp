@@ -78,16 +78,16 @@ TEST(PressSpecialKey, SendsExtendedFlagsForKeysWithoutACharacterAndHoldsFiftyMil
     const Case cases[] = {
         {20,  // Caps Lock gives no character: extended
          {"CharacterOfKey(20)", "ScanCodeOfKey(20)", "GetTickCount",
-          "SendInput(vk=20,scan=58,Down,extended,time=1000)", "Wait(50)", "GetTickCount",
-          "SendInput(vk=20,scan=58,Up,extended,time=1001)", "Wait(50)"}},
+          "SendKeyboardInput(vk=20,scan=58,Down,extended,time=1000)", "Wait(50)", "GetTickCount",
+          "SendKeyboardInput(vk=20,scan=58,Up,extended,time=1001)", "Wait(50)"}},
         {65,  // A gives a character
          {"CharacterOfKey(65)", "ScanCodeOfKey(65)", "GetTickCount",
-          "SendInput(vk=65,scan=30,Down,time=1000)", "Wait(50)", "GetTickCount",
-          "SendInput(vk=65,scan=30,Up,time=1001)", "Wait(50)"}},
+          "SendKeyboardInput(vk=65,scan=30,Down,time=1000)", "Wait(50)", "GetTickCount",
+          "SendKeyboardInput(vk=65,scan=30,Up,time=1001)", "Wait(50)"}},
         {0,  // no key at all still sends a down and an up record
          {"CharacterOfKey(0)", "ScanCodeOfKey(0)", "GetTickCount",
-          "SendInput(vk=0,scan=0,Down,extended,time=1000)", "Wait(50)", "GetTickCount",
-          "SendInput(vk=0,scan=0,Up,extended,time=1001)", "Wait(50)"}},
+          "SendKeyboardInput(vk=0,scan=0,Down,extended,time=1000)", "Wait(50)", "GetTickCount",
+          "SendKeyboardInput(vk=0,scan=0,Up,extended,time=1001)", "Wait(50)"}},
     };
     for (const Case& c : cases) {
         RecordingPlatform platform;
@@ -102,16 +102,17 @@ TEST(PressSpecialKey, KeepsTheLow16BitsOfTheCodeAndTheScanCode) {
     platform.scanCodeOfKey = [](std::uint32_t) -> std::uint32_t { return 0x1E02A; };
     platform.characterOfKey = [](std::uint32_t) -> std::uint32_t { return 'x'; };
     PressSpecialKey(platform, platform, 0x10041);
-    EXPECT_THAT(platform.CallsStartingWith({"CharacterOfKey", "ScanCodeOfKey", "SendInput"}),
-                ElementsAre("CharacterOfKey(65601)", "ScanCodeOfKey(65601)",
-                            "SendInput(vk=65,scan=57386,Down,time=1000)",
-                            "SendInput(vk=65,scan=57386,Up,time=1001)"));
+    EXPECT_THAT(
+        platform.CallsStartingWith({"CharacterOfKey", "ScanCodeOfKey", "SendKeyboardInput"}),
+        ElementsAre("CharacterOfKey(65601)", "ScanCodeOfKey(65601)",
+                    "SendKeyboardInput(vk=65,scan=57386,Down,time=1000)",
+                    "SendKeyboardInput(vk=65,scan=57386,Up,time=1001)"));
 }
 
 std::string PostKey(const char* message, std::uint32_t code, long long window = 777) {
     char text[96];
-    std::snprintf(text, sizeof text, "PostMessage(%lld,%s,0x%08X,0x00000000)", window, message,
-                  code);
+    std::snprintf(text, sizeof text, "PostWindowMessage(%lld,%s,0x%08X,0x00000000)", window,
+                  message, code);
     return text;
 }
 

@@ -75,8 +75,8 @@ class RichEditLikeEditor : public FakeEditor {
 
 // Calls that change the disk.
 const std::initializer_list<std::string> kWrites = {
-    "WriteWholeFile", "CreateNewEmptyFile",  "CreateDirectories",    "MoveFile",
-    "DeleteFile",     "RemoveDirectoryTree", "ReplaceFileAtomically"};
+    "WriteWholeFile", "CreateNewEmptyFile",  "CreateDirectories",    "RenamePath",
+    "RemoveFile",     "RemoveDirectoryTree", "ReplaceFileAtomically"};
 
 class LibraryOperationsTest : public ::testing::Test {
   protected:
@@ -341,7 +341,7 @@ TEST_F(LibraryOperationsTest, DirectoryItemsThatWouldNameTheContentFolderOrAbove
         DeleteDirectory(library, ui);
         tree.Select(tree.Append(-1, text, kDirectoryImage, true));
         RenameDirectory(library, ui);
-        EXPECT_THAT(disk.CallsStartingWith({"RemoveDirectoryTree", "MoveFile", "IsDirectory"}),
+        EXPECT_THAT(disk.CallsStartingWith({"RemoveDirectoryTree", "RenamePath", "IsDirectory"}),
                     IsEmpty())
             << text;
         EXPECT_TRUE(disk.HasFolder(kRoot)) << text;

@@ -105,8 +105,8 @@ TEST(GlideCursor, ReadsTheCursorOnceSoRefusedPlacementsStillRunTheWholePath) {
 // A timer that always wakes 0.7 ms late, as coarse platform timers do.
 class LateTimerPlatform : public RecordingPlatform {
   public:
-    WaitResult WaitForTimerOrMessages(TimerHandle timer) override {
-        const WaitResult result = RecordingPlatform::WaitForTimerOrMessages(timer);
+    WaitResult WaitForTimerOrMessages(TimerHandle timer, WakeHandle wake) override {
+        const WaitResult result = RecordingPlatform::WaitForTimerOrMessages(timer, wake);
         nowMicroseconds += 700;
         return result;
     }
@@ -137,7 +137,7 @@ TEST(GlideCursor, TakesAsManyStepsAsTheLongerAxis) {
 std::string Post(const char* message, const char* carried, std::uint32_t point,
                  NativeWindow window = 4242) {
     char text[128];
-    std::snprintf(text, sizeof text, "PostMessage(%lld,%s,%s,0x%08X)",
+    std::snprintf(text, sizeof text, "PostWindowMessage(%lld,%s,%s,0x%08X)",
                   static_cast<long long>(window), message, carried, point);
     return text;
 }
@@ -253,7 +253,7 @@ TEST(PostMouseMessage, NeverTouchesTheCursor) {
     for (int button = 0; button <= 6; ++button)
         for (int action = 0; action <= 5; ++action)
             PostMouseMessage(platform, 99, 10, 20, button, action);
-    EXPECT_EQ(platform.calls.size(), platform.CallsStartingWith({"PostMessage(99,"}).size());
+    EXPECT_EQ(platform.calls.size(), platform.CallsStartingWith({"PostWindowMessage(99,"}).size());
     EXPECT_EQ(platform.cursor, (Point{3, 4}));
 }
 

@@ -46,10 +46,9 @@ TEST_F(PreciseDelayTest, TheTimerFiresAMarginEarlyAndTheClockEndsTheDelayOnTime)
         platform.yieldMicroseconds = 1;
         platform.nowMicroseconds = 7'000'000;
         EXPECT_EQ(PreciseDelay(platform, interval), 1);
-        EXPECT_THAT(
-            WithoutLastStretch(platform.calls),
-            ElementsAre("CreateWaitableTimer", "SetWaitableTimer(1," + EarlyDue(interval) + ")",
-                        "MsgWait(1)", "CloseTimer(1)"))
+        EXPECT_THAT(WithoutLastStretch(platform.calls),
+                    ElementsAre("CreateDelayTimer", "SetDelayTimer(1," + EarlyDue(interval) + ")",
+                                "WaitForTimerOrMessages(1)", "CloseTimer(1)"))
             << interval;
         // The timer is closed before the last stretch, which still serves the queue.
         EXPECT_EQ(platform.calls.back(), "ProcessPendingEvents") << interval;
@@ -62,7 +61,7 @@ TEST_F(PreciseDelayTest, DelaysTooShortForTheTimerAreWaitedOnTheClockServingTheQ
     for (const std::int32_t interval : {1, 2}) {
         RecordingPlatform platform;
         EXPECT_EQ(PreciseDelay(platform, interval), 1);
-        EXPECT_THAT(platform.CallsStartingWith({"Create", "Set", "MsgWait", "Close"}), IsEmpty());
+        EXPECT_THAT(platform.CallsStartingWith({"Create", "Set", "WaitFor", "Close"}), IsEmpty());
         EXPECT_THAT(platform.calls, ::testing::Contains("ProcessPendingEvents")) << interval;
         EXPECT_GE(platform.nowMicroseconds, std::uint64_t{1000} * interval) << interval;
         EXPECT_LT(platform.nowMicroseconds, std::uint64_t{1000} * interval + 10) << interval;
@@ -70,7 +69,7 @@ TEST_F(PreciseDelayTest, DelaysTooShortForTheTimerAreWaitedOnTheClockServingTheQ
     // The shortest delay that sleeps on the timer.
     RecordingPlatform platform;
     PreciseDelay(platform, 3);
-    EXPECT_THAT(platform.CallsStartingWith({"Create"}), ElementsAre("CreateWaitableTimer"));
+    EXPECT_THAT(platform.CallsStartingWith({"Create"}), ElementsAre("CreateDelayTimer"));
 }
 
 TEST_F(PreciseDelayTest, IntervalsBelowOneGoThroughATimerThatFiresAtOnce) {
@@ -87,8 +86,8 @@ TEST_F(PreciseDelayTest, IntervalsBelowOneGoThroughATimerThatFiresAtOnce) {
         RecordingPlatform platform;
         EXPECT_EQ(PreciseDelay(platform, c.interval), 1);
         EXPECT_THAT(platform.calls,
-                    ElementsAre("CreateWaitableTimer", "SetWaitableTimer(1," + c.due + ")",
-                                "MsgWait(1)", "CloseTimer(1)"))
+                    ElementsAre("CreateDelayTimer", "SetDelayTimer(1," + c.due + ")",
+                                "WaitForTimerOrMessages(1)", "CloseTimer(1)"))
             << c.interval;
     }
 }
@@ -99,11 +98,12 @@ TEST_F(PreciseDelayTest, DispatchesMessagesOnEveryWakeBeforeTheTimer) {
     int dispatched = 0;
     platform.onProcessPendingEvents = [&] { ++dispatched; };
     PreciseDelay(platform, 100);
-    EXPECT_THAT(
-        WithoutLastStretch(platform.calls),
-        ElementsAre("CreateWaitableTimer", "SetWaitableTimer(1," + EarlyDue(100) + ")",
-                    "MsgWait(1)", "ProcessPendingEvents", "MsgWait(1)", "ProcessPendingEvents",
-                    "MsgWait(1)", "ProcessPendingEvents", "MsgWait(1)", "CloseTimer(1)"));
+    EXPECT_THAT(WithoutLastStretch(platform.calls),
+                ElementsAre("CreateDelayTimer", "SetDelayTimer(1," + EarlyDue(100) + ")",
+                            "WaitForTimerOrMessages(1)", "ProcessPendingEvents",
+                            "WaitForTimerOrMessages(1)", "ProcessPendingEvents",
+                            "WaitForTimerOrMessages(1)", "ProcessPendingEvents",
+                            "WaitForTimerOrMessages(1)", "CloseTimer(1)"));
     EXPECT_GT(dispatched, 3);  // and more in the last stretch
 }
 
@@ -117,11 +117,11 @@ TEST_F(PreciseDelayTest, ADelayNestedInADispatchedHandlerUsesItsOwnTimer) {
         PreciseDelay(platform, 5);
     };
     PreciseDelay(platform, 10);
-    EXPECT_THAT(
-        platform.CallsStartingWith({"Create", "Set", "MsgWait", "Close"}),
-        ElementsAre("CreateWaitableTimer", "SetWaitableTimer(1," + EarlyDue(10) + ")", "MsgWait(1)",
-                    "CreateWaitableTimer", "SetWaitableTimer(2," + EarlyDue(5) + ")", "MsgWait(2)",
-                    "CloseTimer(2)", "MsgWait(1)", "CloseTimer(1)"));
+    EXPECT_THAT(platform.CallsStartingWith({"Create", "Set", "WaitFor", "Close"}),
+                ElementsAre("CreateDelayTimer", "SetDelayTimer(1," + EarlyDue(10) + ")",
+                            "WaitForTimerOrMessages(1)", "CreateDelayTimer",
+                            "SetDelayTimer(2," + EarlyDue(5) + ")", "WaitForTimerOrMessages(2)",
+                            "CloseTimer(2)", "WaitForTimerOrMessages(1)", "CloseTimer(1)"));
 }
 
 TEST_F(PreciseDelayTest, TheEarlyReturnVariantDoesNothingBelowOneMillisecond) {
@@ -137,8 +137,8 @@ TEST_F(PreciseDelayTest, TheEarlyReturnVariantDoesNothingBelowOneMillisecond) {
     platform.ClearCalls();
     PreciseDelay(platform, 50, DelayVariant::EarlyReturn);
     EXPECT_THAT(WithoutLastStretch(platform.calls),
-                ElementsAre("CreateWaitableTimer", "SetWaitableTimer(1," + EarlyDue(50) + ")",
-                            "MsgWait(1)", "CloseTimer(1)"));
+                ElementsAre("CreateDelayTimer", "SetDelayTimer(1," + EarlyDue(50) + ")",
+                            "WaitForTimerOrMessages(1)", "CloseTimer(1)"));
 }
 
 TEST_F(PreciseDelayTest, ClosesItsTimerWhenADispatchedHandlerThrows) {
@@ -226,39 +226,40 @@ TEST_F(PreciseDelayTest, WithoutAUsableTimerItWaitsTheIntervalOnTheMessageQueue)
     // The queue waits cover whole milliseconds up to the margin; the clock does the rest.
     const std::string due = EarlyDue(1000);
     const FallbackCase cases[] = {
-        {"no timer", true, false, {}, {"CreateWaitableTimer", "MsgWaitTimeout(998)"}},
+        {"no timer", true, false, {}, {"CreateDelayTimer", "WaitForMessages(998)"}},
         {"timer not set",
          false,
          true,
          {},
-         {"CreateWaitableTimer", "SetWaitableTimer(1," + due + ")", "MsgWaitTimeout(998)",
+         {"CreateDelayTimer", "SetDelayTimer(1," + due + ")", "WaitForMessages(998)",
           "CloseTimer(1)"}},
         {"wait failed",
          false,
          false,
          {WaitResult::Failed},
-         {"CreateWaitableTimer", "SetWaitableTimer(1," + due + ")", "MsgWait(1)",
-          "MsgWaitTimeout(998)", "CloseTimer(1)"}},
+         {"CreateDelayTimer", "SetDelayTimer(1," + due + ")", "WaitForTimerOrMessages(1)",
+          "WaitForMessages(998)", "CloseTimer(1)"}},
         {"wait failed after messages",
          false,
          false,
          {WaitResult::Messages, WaitResult::Failed},
-         {"CreateWaitableTimer", "SetWaitableTimer(1," + due + ")", "MsgWait(1)",
-          "ProcessPendingEvents", "MsgWait(1)", "MsgWaitTimeout(998)", "CloseTimer(1)"}},
+         {"CreateDelayTimer", "SetDelayTimer(1," + due + ")", "WaitForTimerOrMessages(1)",
+          "ProcessPendingEvents", "WaitForTimerOrMessages(1)", "WaitForMessages(998)",
+          "CloseTimer(1)"}},
         // Messages during the fallback: dispatched, then the rest of the interval is waited.
         {"no timer, messages",
          true,
          false,
          {WaitResult::Messages, WaitResult::Messages},
-         {"CreateWaitableTimer", "MsgWaitTimeout(998)", "ProcessPendingEvents",
-          "MsgWaitTimeout(998)", "ProcessPendingEvents", "MsgWaitTimeout(998)"}},
+         {"CreateDelayTimer", "WaitForMessages(998)", "ProcessPendingEvents",
+          "WaitForMessages(998)", "ProcessPendingEvents", "WaitForMessages(998)"}},
         // A failing queue wait cannot sleep: the queue is served and the wait tried again.
         {"no timer, queue wait failed",
          true,
          false,
          {WaitResult::Failed},
-         {"CreateWaitableTimer", "MsgWaitTimeout(998)", "ProcessPendingEvents",
-          "MsgWaitTimeout(998)"}},
+         {"CreateDelayTimer", "WaitForMessages(998)", "ProcessPendingEvents",
+          "WaitForMessages(998)"}},
     };
     for (const FallbackCase& c : cases) {
         RecordingPlatform platform;
@@ -284,7 +285,8 @@ TEST_F(PreciseDelayTest, TheFallbackCountsFromTheStartOfTheCall) {
         first = false;
     };
     PreciseDelay(platform, 1000);
-    EXPECT_THAT(platform.CallsStartingWith({"MsgWaitTimeout"}), ElementsAre("MsgWaitTimeout(598)"));
+    EXPECT_THAT(platform.CallsStartingWith({"WaitForMessages"}),
+                ElementsAre("WaitForMessages(598)"));
     EXPECT_GE(platform.nowMicroseconds, 1'000'000u);
 }
 
@@ -293,7 +295,7 @@ TEST_F(PreciseDelayTest, WithoutATimerIntervalsBelowOneEndAtOnce) {
         RecordingPlatform platform;
         platform.failTimerCreation = true;
         PreciseDelay(platform, interval);
-        EXPECT_THAT(platform.calls, ElementsAre("CreateWaitableTimer")) << interval;
+        EXPECT_THAT(platform.calls, ElementsAre("CreateDelayTimer")) << interval;
     }
 }
 
@@ -302,7 +304,7 @@ TEST_F(PreciseDelayTest, TheLongestIntervalFallsBackWithoutOverflow) {
     platform.failTimerCreation = true;
     PreciseDelay(platform, INT_MAX);
     EXPECT_THAT(WithoutLastStretch(platform.calls),
-                ElementsAre("CreateWaitableTimer", "MsgWaitTimeout(2147483645)"));
+                ElementsAre("CreateDelayTimer", "WaitForMessages(2147483645)"));
     EXPECT_EQ(platform.nowMicroseconds, std::uint64_t{INT_MAX} * 1000);
 }
 

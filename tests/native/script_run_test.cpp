@@ -25,7 +25,7 @@ using ::testing::IsEmpty;
 // The input and message calls a run made, without reads, waits and its wake event.
 std::vector<std::string> Actions(const RecordingPlatform& platform) {
     return platform.CallsStartingWith(
-        {"KeybdEvent", "SendInput", "MouseEvent", "SetCursorPos", "PostMessage"});
+        {"KeybdEvent", "SendKeyboardInput", "MouseEvent", "SetCursorPos", "PostWindowMessage"});
 }
 
 // An engine with the built-in commands and the gate a real run uses.
@@ -94,15 +94,16 @@ TEST_F(RunningScripts, AStopEndsEachKindOfWaitAtOnceAndTheRunAfterIt) {
          60000000},
         // Inside the hold of 特殊按键 the key is let go at once.
         {"延时(1)\n特殊按键(65)\n特殊按键(66)",
-         [this] { return Count("SendInput") == 1; },
-         {"SendInput(vk=65,scan=30,Down,time=1000)", "SendInput(vk=65,scan=30,Up,time=1001)"},
+         [this] { return Count("SendKeyboardInput") == 1; },
+         {"SendKeyboardInput(vk=65,scan=30,Down,time=1000)",
+          "SendKeyboardInput(vk=65,scan=30,Up,time=1001)"},
          2},
         // A counted block of posts with a wait in it ends in the round it was in.
         {"计次循环(100000,1)\n按键消息(9,65,2)\n延时(20)\n计次循环尾(1)",
-         [this] { return Count("PostMessage") == 3; },
-         {"PostMessage(9,KeyDown,0x00000041,0x00000000)",
-          "PostMessage(9,KeyDown,0x00000041,0x00000000)",
-          "PostMessage(9,KeyDown,0x00000041,0x00000000)"},
+         [this] { return Count("PostWindowMessage") == 3; },
+         {"PostWindowMessage(9,KeyDown,0x00000041,0x00000000)",
+          "PostWindowMessage(9,KeyDown,0x00000041,0x00000000)",
+          "PostWindowMessage(9,KeyDown,0x00000041,0x00000000)"},
          3},
     };
     for (const Case& c : cases) {
@@ -122,8 +123,8 @@ TEST_F(RunningScripts, WithoutAStopEveryWaitRunsItsCourse) {
     Run("延时(3600000)\n鼠标消息(5,1,1,1,3)");
     EXPECT_GE(platform.nowMicroseconds, 3600000000u);
     EXPECT_THAT(Actions(platform),
-                ElementsAre("PostMessage(5,MouseMove,held=Right,0x00010001)",
-                            "PostMessage(5,LeftButtonDown,held=Left,0x00010001)"));
+                ElementsAre("PostWindowMessage(5,MouseMove,held=Right,0x00010001)",
+                            "PostWindowMessage(5,LeftButtonDown,held=Left,0x00010001)"));
     EXPECT_EQ(line, 2);
     platform.ClearCalls();
     platform.cursor = {0, 0};
@@ -181,8 +182,9 @@ TEST(RunningScriptsWithABox, AnOpenMessageBoxStaysUntilClosedAndTheRunEndsAfterI
         line = run.Line();
     }
     // The box was shown and answered; nothing after it ran.
-    EXPECT_EQ(platform.CallsStartingWith({"MessageBox"}).size(), 1u);
-    EXPECT_THAT(Actions(platform), ElementsAre("PostMessage(9,KeyDown,0x00000041,0x00000000)"));
+    EXPECT_EQ(platform.CallsStartingWith({"ShowMessageBox"}).size(), 1u);
+    EXPECT_THAT(Actions(platform),
+                ElementsAre("PostWindowMessage(9,KeyDown,0x00000041,0x00000000)"));
     EXPECT_EQ(line, 2);
 }
 
@@ -211,7 +213,7 @@ void PressThree(InputPort& input) {
 }
 
 const std::vector<std::string> kThreeReleasedInReverse = {
-    "SendInput(vk=16,scan=42,Up,time=0)", "MouseEvent(LeftUp,0,0)", "KeybdEvent(0x41,Up)"};
+    "SendKeyboardInput(vk=16,scan=42,Up,time=0)", "MouseEvent(LeftUp,0,0)", "KeybdEvent(0x41,Up)"};
 
 TEST(HeldInput, IsReleasedInReverseOrderHoweverTheRunEnds) {
     enum class End { Finished, Stopped, Failed, ProcessClosing };
@@ -291,7 +293,7 @@ TEST(HeldInput, OutsideARunCallsOnlyPassThrough) {
 
 std::string Char(NativeWindow window, std::uint32_t character) {
     char text[64];
-    std::snprintf(text, sizeof text, "PostMessage(%lld,Character,0x%08X,0x00000000)",
+    std::snprintf(text, sizeof text, "PostWindowMessage(%lld,Character,0x%08X,0x00000000)",
                   static_cast<long long>(window), character);
     return text;
 }
@@ -326,7 +328,7 @@ TEST(CharacterPosts, ALeadByteAndTheNextTrailByteToTheSameWindowMakeOneCharacter
             ScriptRun run(registry, platform, platform);
             for (const auto& [window, code] : c.posts) PostKeyMessage(platform, window, code, 1);
         }
-        EXPECT_EQ(platform.CallsStartingWith({"PostMessage"}), c.expected) << c.what;
+        EXPECT_EQ(platform.CallsStartingWith({"PostWindowMessage"}), c.expected) << c.what;
     }
 }
 
@@ -338,13 +340,14 @@ TEST(CharacterPosts, ALeadByteLeftAtTheEndGoesOutAloneUnlessTheRunWasStopped) {
         {
             ScriptRun run(registry, platform, platform);
             PostKeyMessage(input, 7, 208, 1);
-            EXPECT_THAT(platform.CallsStartingWith({"PostMessage"}), IsEmpty());
+            EXPECT_THAT(platform.CallsStartingWith({"PostWindowMessage"}), IsEmpty());
             if (stopped) registry.StopAll();
         }
         if (stopped)
-            EXPECT_THAT(platform.CallsStartingWith({"PostMessage"}), IsEmpty());
+            EXPECT_THAT(platform.CallsStartingWith({"PostWindowMessage"}), IsEmpty());
         else
-            EXPECT_THAT(platform.CallsStartingWith({"PostMessage"}), ElementsAre(Char(7, 0xFFFD)));
+            EXPECT_THAT(platform.CallsStartingWith({"PostWindowMessage"}),
+                        ElementsAre(Char(7, 0xFFFD)));
     }
 }
 
@@ -357,9 +360,9 @@ TEST(CharacterPosts, KeyMessagesAndLoneBytesFromOneHundredTwentyEight) {
         PostKeyMessage(platform, 7, 0xFF, 1);  // no character in code page 936
         PostKeyMessage(platform, 7, 208, 2);   // a key code, not a character: as it stands
     }
-    EXPECT_THAT(platform.CallsStartingWith({"PostMessage"}),
+    EXPECT_THAT(platform.CallsStartingWith({"PostWindowMessage"}),
                 ElementsAre(Char(7, 0x20AC), Char(7, 0xFFFD),
-                            "PostMessage(7,KeyDown,0x000000D0,0x00000000)"));
+                            "PostWindowMessage(7,KeyDown,0x000000D0,0x00000000)"));
 }
 
 // --- what the user is told ---

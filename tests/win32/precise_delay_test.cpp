@@ -36,14 +36,14 @@ class CountingWait : public WaitPort {
     bool SetDelayTimer(TimerHandle timer, std::int64_t dueTime) override {
         return real_.SetDelayTimer(timer, dueTime);
     }
-    WaitResult WaitForTimerOrMessages(TimerHandle timer) override {
+    WaitResult WaitForTimerOrMessages(TimerHandle timer, WakeHandle wake) override {
         if (timerWaits++ == 0 && beforeFirstWait) beforeFirstWait();
-        const WaitResult result = real_.WaitForTimerOrMessages(timer);
+        const WaitResult result = real_.WaitForTimerOrMessages(timer, wake);
         if (result == WaitResult::Timer) ++timerResults;
         return result;
     }
-    WaitResult WaitForMessages(std::uint32_t timeoutMs) override {
-        return real_.WaitForMessages(timeoutMs);
+    WaitResult WaitForMessages(std::uint32_t timeoutMs, WakeHandle wake) override {
+        return real_.WaitForMessages(timeoutMs, wake);
     }
     void CloseTimer(TimerHandle timer) override {
         ++closed;
@@ -57,6 +57,9 @@ class CountingWait : public WaitPort {
     void YieldToOtherThreads() override { real_.YieldToOtherThreads(); }
     void BeginPreciseTiming() override { real_.BeginPreciseTiming(); }
     void EndPreciseTiming() override { real_.EndPreciseTiming(); }
+    WakeHandle CreateWakeEvent() override { return real_.CreateWakeEvent(); }
+    void SignalWakeEvent(WakeHandle wake) override { real_.SignalWakeEvent(wake); }
+    void CloseWakeEvent(WakeHandle wake) override { real_.CloseWakeEvent(wake); }
 
   private:
     WaitPort& real_;

@@ -131,7 +131,7 @@ void RecordingPlatform::KeybdEvent(KeyCode code, KeyDirection direction) {
     Record("KeybdEvent(" + Hex(code, 2) + "," + Direction(direction) + ")");
 }
 void RecordingPlatform::SendKeyboardInput(const KeyboardInput& input) {
-    Record("SendInput(vk=" + std::to_string(input.virtualKey) +
+    Record("SendKeyboardInput(vk=" + std::to_string(input.virtualKey) +
            ",scan=" + std::to_string(input.scanCode) + "," + Direction(input.direction) +
            (input.extended ? ",extended" : "") + ",time=" + std::to_string(input.time) + ")");
 }
@@ -156,8 +156,8 @@ void RecordingPlatform::PostWindowMessage(NativeWindow window, const PostedMessa
     } else {
         carried = Hex(message.value, 8);
     }
-    Record("PostMessage(" + std::to_string(window) + "," + MessageName(message.message) + "," +
-           carried + "," + Hex(static_cast<std::uint32_t>(message.point), 8) + ")");
+    Record("PostWindowMessage(" + std::to_string(window) + "," + MessageName(message.message) +
+           "," + carried + "," + Hex(static_cast<std::uint32_t>(message.point), 8) + ")");
 }
 NativeWindow RecordingPlatform::GetDesktopWindow() {
     Record("GetDesktopWindow");
@@ -165,19 +165,28 @@ NativeWindow RecordingPlatform::GetDesktopWindow() {
 }
 
 // --- WaitPort ---
+namespace {
+std::string WakeSuffix(WaitPort::WakeHandle wake) {
+    return wake != 0 ? "," + std::to_string(wake) : std::string();
+}
+}  // namespace
+
 WaitPort::TimerHandle RecordingPlatform::CreateDelayTimer() {
-    Record("CreateWaitableTimer");
+    Record("CreateDelayTimer");
     if (failTimerCreation) return 0;
     return nextTimer_++;
 }
 bool RecordingPlatform::SetDelayTimer(TimerHandle timer, std::int64_t dueTime) {
-    Record("SetWaitableTimer(" + std::to_string(timer) + "," + std::to_string(dueTime) + ")");
+    Record("SetDelayTimer(" + std::to_string(timer) + "," + std::to_string(dueTime) + ")");
     if (failTimerSetting) return false;
     timerDue_[timer] = dueTime;
     return true;
 }
-WaitPort::WaitResult RecordingPlatform::WaitForTimerOrMessages(TimerHandle timer) {
-    Record("MsgWait(" + std::to_string(timer) + ")");
+// The wake event is recorded only when there is one: a wait outside a run names none.
+WaitPort::WaitResult RecordingPlatform::WaitForTimerOrMessages(TimerHandle timer, WakeHandle wake) {
+    Record("WaitForTimerOrMessages(" + std::to_string(timer) + WakeSuffix(wake) + ")");
+    if (wake != 0 && beforeWait) beforeWait();
+    if (wake != 0 && signalledWakes.count(wake) != 0) return WaitResult::Woken;
     return TimerWaitResult(timer);
 }
 WaitPort::WaitResult RecordingPlatform::TimerWaitResult(TimerHandle timer) {
@@ -193,8 +202,10 @@ WaitPort::WaitResult RecordingPlatform::TimerWaitResult(TimerHandle timer) {
     timerDue_.erase(due);
     return WaitResult::Timer;
 }
-WaitPort::WaitResult RecordingPlatform::WaitForMessages(std::uint32_t timeoutMs) {
-    Record("MsgWaitTimeout(" + std::to_string(timeoutMs) + ")");
+WaitPort::WaitResult RecordingPlatform::WaitForMessages(std::uint32_t timeoutMs, WakeHandle wake) {
+    Record("WaitForMessages(" + std::to_string(timeoutMs) + WakeSuffix(wake) + ")");
+    if (wake != 0 && beforeWait) beforeWait();
+    if (wake != 0 && signalledWakes.count(wake) != 0) return WaitResult::Woken;
     return TimeoutWaitResult(timeoutMs);
 }
 WaitPort::WaitResult RecordingPlatform::TimeoutWaitResult(std::uint32_t timeoutMs) {
@@ -219,20 +230,6 @@ void RecordingPlatform::SignalWakeEvent(WakeHandle wake) {
 void RecordingPlatform::CloseWakeEvent(WakeHandle wake) {
     Record("CloseWakeEvent(" + std::to_string(wake) + ")");
     signalledWakes.erase(wake);
-}
-WaitPort::WaitResult RecordingPlatform::WaitForTimerMessagesOrWake(TimerHandle timer,
-                                                                   WakeHandle wake) {
-    Record("MsgWait(" + std::to_string(timer) + "," + std::to_string(wake) + ")");
-    if (beforeWait) beforeWait();
-    if (wake != 0 && signalledWakes.count(wake) != 0) return WaitResult::Woken;
-    return TimerWaitResult(timer);
-}
-WaitPort::WaitResult RecordingPlatform::WaitForMessagesOrWake(std::uint32_t timeoutMs,
-                                                              WakeHandle wake) {
-    Record("MsgWaitTimeout(" + std::to_string(timeoutMs) + "," + std::to_string(wake) + ")");
-    if (beforeWait) beforeWait();
-    if (wake != 0 && signalledWakes.count(wake) != 0) return WaitResult::Woken;
-    return TimeoutWaitResult(timeoutMs);
 }
 void RecordingPlatform::CloseTimer(TimerHandle timer) {
     Record("CloseTimer(" + std::to_string(timer) + ")");
@@ -274,8 +271,8 @@ std::vector<WindowEntry> RecordingPlatform::EnumerateTopLevelWindows() {
 }
 int RecordingPlatform::ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
                                       MessageBoxOptions options) {
-    Record("MessageBox(" + text + "|" + caption + "|" + FlagNames(options, kOptionNames, "plain") +
-           ")");
+    Record("ShowMessageBox(" + text + "|" + caption + "|" +
+           FlagNames(options, kOptionNames, "plain") + ")");
     return messageBoxResult;
 }
 
@@ -403,7 +400,7 @@ bool RecordingPlatform::CreateDirectories(const Utf8Text& path) {
     return true;
 }
 bool RecordingPlatform::RenamePath(const Utf8Text& from, const Utf8Text& to) {
-    Record("MoveFile(" + from + "|" + to + ")");
+    Record("RenamePath(" + from + "|" + to + ")");
     if (unwritablePaths.count(from) || unwritablePaths.count(to)) return false;
     const Utf8Text fromKey = Key(from);
     const Utf8Text toKey = Key(to);
@@ -442,7 +439,7 @@ bool RecordingPlatform::RenamePath(const Utf8Text& from, const Utf8Text& to) {
     return true;
 }
 bool RecordingPlatform::RemoveFile(const Utf8Text& path) {
-    Record("DeleteFile(" + path + ")");
+    Record("RemoveFile(" + path + ")");
     if (unwritablePaths.count(path)) return false;
     return files_.erase(Key(path)) > 0;
 }
@@ -486,12 +483,12 @@ Utf8Text RecordingPlatform::ExecutableFolder() {
 
 // --- ClipboardPort ---
 bool RecordingPlatform::SetText(const Utf8Text& text) {
-    Record("Clipboard.SetText(" + text + ")");
+    Record("SetText(" + text + ")");
     clipboard = text;
     return true;
 }
 std::optional<Utf8Text> RecordingPlatform::GetText() {
-    Record("Clipboard.GetText");
+    Record("GetText");
     return clipboard;
 }
 

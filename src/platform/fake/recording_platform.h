@@ -1,27 +1,29 @@
 // A recording fake of every platform seam, for native tests.
 //
 // Each call is appended to `calls` as one line of text, so that tests can compare whole
-// sequences with ElementsAre. Formats (numbers decimal unless shown as 0x..., hex upper case):
+// sequences with ElementsAre. Each line names the port's method. Formats (numbers decimal unless
+// shown as 0x..., hex upper case):
 //   GetCursorPos                      SetCursorPos(x,y)
 //   MouseEvent(LeftDown+LeftUp,x,y)   KeybdEvent(0xCODE2,Down|Up)
-//   SendInput(vk=65,scan=30,Down,time=1000)   SendInput(vk=20,scan=58,Up,extended,time=1001)
+//   SendKeyboardInput(vk=65,scan=30,Down,time=1000)
+//   SendKeyboardInput(vk=20,scan=58,Up,extended,time=1001)
 //   ScanCodeOfKey(code)               CharacterOfKey(code)      GetTickCount
-//   PostMessage(window,LeftButtonDown,held=Left,0xPOINT8)   (mouse messages; held=none)
-//   PostMessage(window,MouseWheel,held=Middle,turn=-120,0xPOINT8)
-//   PostMessage(window,KeyDown,0xVALUE8,0xPOINT8)           (every other message)
+//   PostWindowMessage(window,LeftButtonDown,held=Left,0xPOINT8)   (mouse messages; held=none)
+//   PostWindowMessage(window,MouseWheel,held=Middle,turn=-120,0xPOINT8)
+//   PostWindowMessage(window,KeyDown,0xVALUE8,0xPOINT8)           (every other message)
 //   GetDesktopWindow
-//   CreateWaitableTimer               SetWaitableTimer(timer,due)
-//   MsgWait(timer)                    MsgWaitTimeout(ms)        CloseTimer(timer)
+//   CreateDelayTimer                  SetDelayTimer(timer,due)  CloseTimer(timer)
+//   WaitForTimerOrMessages(timer)     WaitForMessages(ms)       (no wake event)
+//   WaitForTimerOrMessages(timer,wake)  WaitForMessages(ms,wake)
 //   ProcessPendingEvents              BeginPreciseTiming        EndPreciseTiming
 //   CreateWakeEvent  SignalWakeEvent(wake)  CloseWakeEvent(wake)
-//   MsgWait(timer,wake)               MsgWaitTimeout(ms,wake)
 //   StartProcess(commandLine,idleMs)  SnapshotProcesses         EnumerateTopLevelWindows
-//   MessageBox(text|caption|OPTIONS)  OPTIONS: plain, TaskModal, TaskModal+Warning
+//   ShowMessageBox(text|caption|OPTIONS)  OPTIONS: plain, TaskModal, TaskModal+Warning
 //   GetCurrentThreadId                GetWindowThreadId(window)  AttachThreadInput(from,to)
 //   StartWindowlessTimer(id,ms)       GetKeyboardState           StartThread
 //   file operations: ListDirectory(folder|pattern) ReadWholeFile(path) WriteWholeFile(path)
-//   IsDirectory(path) CreateDirectories(path) MoveFile(from|to) DeleteFile(path)
-//   RemoveDirectoryTree(path)        Clipboard.SetText(text)    Clipboard.GetText
+//   IsDirectory(path) CreateDirectories(path) RenamePath(from|to) RemoveFile(path)
+//   RemoveDirectoryTree(path)        SetText(text)             GetText
 //   PathExists(path) CreateNewEmptyFile(path) ReplaceFileAtomically(path)
 // NowMicroseconds and ExecutableFolder are not recorded.
 #pragma once
@@ -82,7 +84,7 @@ class RecordingPlatform : public InputPort,
     bool failTimerCreation = false;
     bool failTimerSetting = false;
     // Results handed out by the next waits; when empty, a wait reports the timer (or, for
-    // MsgWaitTimeout, the end of the timeout) and the simulated clock advances by the wait.
+    // WaitForMessages, the end of the timeout) and the simulated clock advances by the wait.
     std::deque<WaitResult> waitResults;
     std::uint64_t nowMicroseconds = 0;
     std::function<void()> onProcessPendingEvents;
@@ -90,8 +92,8 @@ class RecordingPlatform : public InputPort,
 
     TimerHandle CreateDelayTimer() override;
     bool SetDelayTimer(TimerHandle timer, std::int64_t dueTime) override;
-    WaitResult WaitForTimerOrMessages(TimerHandle timer) override;
-    WaitResult WaitForMessages(std::uint32_t timeoutMs) override;
+    WaitResult WaitForTimerOrMessages(TimerHandle timer, WakeHandle wake) override;
+    WaitResult WaitForMessages(std::uint32_t timeoutMs, WakeHandle wake) override;
     void CloseTimer(TimerHandle timer) override;
     void ProcessPendingEvents() override;
     std::uint64_t NowMicroseconds() override;
@@ -113,8 +115,6 @@ class RecordingPlatform : public InputPort,
     WakeHandle CreateWakeEvent() override;
     void SignalWakeEvent(WakeHandle wake) override;
     void CloseWakeEvent(WakeHandle wake) override;
-    WaitResult WaitForTimerMessagesOrWake(TimerHandle timer, WakeHandle wake) override;
-    WaitResult WaitForMessagesOrWake(std::uint32_t timeoutMs, WakeHandle wake) override;
 
     // --- SystemPort ---
     std::vector<ProcessEntry> processes;

@@ -152,19 +152,6 @@ bool Win32Platform::SetDelayTimer(TimerHandle timer, std::int64_t dueTime) {
     due.QuadPart = dueTime;
     return ::SetWaitableTimer(AsHandle(timer), &due, 0, nullptr, nullptr, FALSE) != FALSE;
 }
-WaitPort::WaitResult Win32Platform::WaitForTimerOrMessages(TimerHandle timer) {
-    HANDLE handle = AsHandle(timer);
-    const DWORD result = ::MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, kWakeMask);
-    if (result == WAIT_OBJECT_0) return WaitResult::Timer;
-    if (result == WAIT_OBJECT_0 + 1) return WaitResult::Messages;
-    return WaitResult::Failed;
-}
-WaitPort::WaitResult Win32Platform::WaitForMessages(std::uint32_t timeoutMs) {
-    const DWORD result = ::MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs, kWakeMask);
-    if (result == WAIT_TIMEOUT) return WaitResult::Timer;
-    if (result == WAIT_OBJECT_0) return WaitResult::Messages;
-    return WaitResult::Failed;
-}
 WaitPort::WakeHandle Win32Platform::CreateWakeEvent() {
     return reinterpret_cast<UINT_PTR>(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
 }
@@ -193,11 +180,11 @@ WaitPort::WaitResult WaitForHandlesOrMessages(WaitPort::TimerHandle timer,
     return WaitPort::WaitResult::Failed;
 }
 }  // namespace
-WaitPort::WaitResult Win32Platform::WaitForTimerMessagesOrWake(TimerHandle timer, WakeHandle wake) {
+WaitPort::WaitResult Win32Platform::WaitForTimerOrMessages(TimerHandle timer, WakeHandle wake) {
+    if (timer == 0) return WaitResult::Failed;  // no timer would wait for ever
     return WaitForHandlesOrMessages(timer, wake, INFINITE);
 }
-WaitPort::WaitResult Win32Platform::WaitForMessagesOrWake(std::uint32_t timeoutMs,
-                                                          WakeHandle wake) {
+WaitPort::WaitResult Win32Platform::WaitForMessages(std::uint32_t timeoutMs, WakeHandle wake) {
     return WaitForHandlesOrMessages(0, wake, timeoutMs);
 }
 void Win32Platform::CloseTimer(TimerHandle timer) {

@@ -29,8 +29,8 @@ class Win32Platform : public InputPort,
     // WaitPort
     TimerHandle CreateDelayTimer() override;
     bool SetDelayTimer(TimerHandle timer, std::int64_t dueTime) override;
-    WaitResult WaitForTimerOrMessages(TimerHandle timer) override;
-    WaitResult WaitForMessages(std::uint32_t timeoutMs) override;
+    WaitResult WaitForTimerOrMessages(TimerHandle timer, WakeHandle wake) override;
+    WaitResult WaitForMessages(std::uint32_t timeoutMs, WakeHandle wake) override;
     void CloseTimer(TimerHandle timer) override;
     void ProcessPendingEvents() override;
     std::uint64_t NowMicroseconds() override;
@@ -40,8 +40,6 @@ class Win32Platform : public InputPort,
     WakeHandle CreateWakeEvent() override;
     void SignalWakeEvent(WakeHandle wake) override;
     void CloseWakeEvent(WakeHandle wake) override;
-    WaitResult WaitForTimerMessagesOrWake(TimerHandle timer, WakeHandle wake) override;
-    WaitResult WaitForMessagesOrWake(std::uint32_t timeoutMs, WakeHandle wake) override;
 
     // SystemPort
     bool StartProcess(const Utf8Text& commandLine, std::uint32_t idleWaitMs) override;
