@@ -1,14 +1,50 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the native tests of the portable core (Release, and
-# Debug under AddressSanitizer and UndefinedBehaviorSanitizer), the Win32 tests under Wine and
-# the GUI tests of kavo.exe in a private Xvfb. Installs what it needs (as root).
-# Prints one summary line "N passed, N failed" and exits non-zero on any failure.
+# Builds and runs the tests. Installs what it needs (as root).
+#
+#   scripts/test.sh                      everything: the native tests of the portable core
+#                                        (Release, and Debug under AddressSanitizer and UBSan),
+#                                        the Win32 tests under Wine and the GUI tests of kavo.exe
+#                                        in a private Xvfb; also builds the 32-bit program
+#   scripts/test.sh native  [-R regex]   the native tests (Release)
+#   scripts/test.sh asan    [-R regex]   the native tests under AddressSanitizer and UBSan
+#   scripts/test.sh windows [-R regex]   the Win32 tests under Wine
+#   scripts/test.sh gui     [-R regex]   the GUI tests (one CTest test per case)
+#
+# The regex picks tests by name, as ctest -R does (for example "win32.small_windows_test" or
+# "gui.test_hotkeys.HotkeysTest"). Prints one summary line "N passed, N failed" and exits
+# non-zero on any failure.
 set -uo pipefail
 source "$(dirname "$0")/lib/env.sh"
 trap kavo_cleanup EXIT
 trap 'exit 130' INT TERM
 
-kavo_install_deps yes || exit 1
+subset="all"
+case "${1:-}" in
+    native | asan | windows | gui)
+        subset="$1"
+        shift
+        ;;
+    "" | -R) ;;
+    *)
+        echo "usage: scripts/test.sh [native|asan|windows|gui] [-R regex]" >&2
+        exit 2
+        ;;
+esac
+regex=()
+if [ "${1:-}" = "-R" ] && [ -n "${2:-}" ]; then
+    regex=(-R "$2")
+    shift 2
+fi
+if [ $# -gt 0 ]; then
+    echo "usage: scripts/test.sh [native|asan|windows|gui] [-R regex]" >&2
+    exit 2
+fi
+
+wants() { [ "$subset" = all ] || [ "$subset" = "$1" ]; }
+needs_wine=no
+if wants windows || wants gui; then needs_wine=yes; fi
+
+kavo_install_deps "$needs_wine" || exit 1
 kavo_locale
 
 passed=0
@@ -41,34 +77,52 @@ run_ctest() {
     local preset="$1" label="$2"
     shift 2
     local dir="$KAVO_ROOT/build/$preset"
-    ctest --test-dir "$dir" --output-on-failure --output-junit "$dir/junit.xml" "$@" \
-        >"$dir/tests.log" 2>&1
-    count_junit "$dir/junit.xml" "$label"
+    ctest --test-dir "$dir" --output-on-failure --output-junit "$dir/junit-$label.xml" "$@" \
+        >"$dir/tests-$label.log" 2>&1
+    count_junit "$dir/junit-$label.xml" "$label"
 }
 
-kavo_build native || exit 1
-kavo_build native-asan || exit 1
-kavo_build windows || exit 1
-kavo_build windows-i686 || exit 1
+# Reports of an earlier run must not count or show in this one.
+rm -f "$KAVO_ROOT"/build/*/tests-*.log "$KAVO_ROOT"/build/*/junit-*.xml
 
-kavo_log "native tests"
-run_ctest native native -j "$(nproc)"
-kavo_log "native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-run_ctest native-asan native-asan -j "$(nproc)"
+if wants native; then kavo_build native || exit 1; fi
+if wants asan; then kavo_build native-asan || exit 1; fi
+if [ "$needs_wine" = yes ]; then kavo_build windows || exit 1; fi
+if [ "$subset" = all ]; then kavo_build windows-i686 || exit 1; fi
 
-kavo_start_display || exit 1
-kavo_wine_prefix "$KAVO_ROOT/build/windows"
-
-kavo_log "Windows tests under Wine (Win32 layer and GUI)"
-run_ctest windows windows -j 1
-grep -E '^\s*[0-9]+/[0-9]+ Test' "$KAVO_ROOT/build/windows/tests.log" | grep -v ' Passed ' || true
+if wants native; then
+    kavo_log "native tests"
+    run_ctest native native -j "$(nproc)" "${regex[@]}"
+fi
+if wants asan; then
+    kavo_log "native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+    run_ctest native-asan native-asan -j "$(nproc)" "${regex[@]}"
+fi
+if [ "$needs_wine" = yes ]; then
+    kavo_start_display || exit 1
+    kavo_wine_prefix "$KAVO_ROOT/build/windows"
+    # One at a time: the tests share one desktop (cursor, focus, injected input).
+    if wants windows; then
+        kavo_log "Win32 tests under Wine"
+        run_ctest windows win32 -j 1 -L '^win32$' "${regex[@]}"
+    fi
+    if wants gui; then
+        kavo_log "GUI tests of kavo.exe"
+        run_ctest windows gui -j 1 -L '^gui$' "${regex[@]}"
+    fi
+fi
 
 if [ "$failed" -gt 0 ]; then
     printf 'failed: %s\n' "${failures[@]}"
-    for preset in native native-asan windows; do
-        sed -n '/\*\*\*Failed\|\*\*\*Exception\|\*\*\*Timeout/,+60p' \
-            "$KAVO_ROOT/build/$preset/tests.log" | head -n 200
+    for log in "$KAVO_ROOT"/build/native/tests-*.log "$KAVO_ROOT"/build/native-asan/tests-*.log \
+        "$KAVO_ROOT"/build/windows/tests-*.log; do
+        [ -f "$log" ] || continue
+        sed -n '/\*\*\*Failed\|\*\*\*Exception\|\*\*\*Timeout/,+60p' "$log" | head -n 200
     done
 fi
 echo "$passed passed, $failed failed"
+if [ $((passed + failed)) -eq 0 ]; then
+    kavo_log "no test matched"
+    exit 1
+fi
 [ "$failed" -eq 0 ]

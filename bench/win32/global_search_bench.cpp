@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "../global_search_pages.h"
-#include "app/editor_widget_win32.h"
-#include "app/tree_widget_win32.h"
-#include "app/ui_thread_win32.h"
+#include "library/editor_widget_win32.h"
+#include "library/tree_widget_win32.h"
+#include "ui/ui_thread_win32.h"
 #include "editor/global_search_window_win32.h"
 #include "editor/page_search.h"
 #include "library/library_tree.h"
@@ -133,8 +133,8 @@ int Run() {
         if (bytes == 0) return 1;
     }
 
-    GlobalSearchWindow window(owner.get(), editHwnd, library, platform);
-    window.Open();
+    GlobalSearchWindow window(editHwnd, library, platform);
+    window.Open(owner.get());
     HWND box = ChildOfClass(window.Handle(), MSFTEDIT_CLASS, nullptr);
     HWND button = ChildOfClass(window.Handle(), L"Button", L"搜索");
     HWND status = ChildOfClass(window.Handle(), L"Static", L"文本输出信息");

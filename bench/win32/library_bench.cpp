@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/tree_widget_win32.h"
+#include "library/tree_widget_win32.h"
 #include "library/library_tree.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_platform.h"

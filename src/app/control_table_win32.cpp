@@ -95,7 +95,7 @@ void CreateMainWindowControls(HWND window, RollUpPanel& helpPanel, RollUpPanel& 
     // box covers the coordinate rows until a shorter help text uncovers them.
     for (int id : {layout::kTitle, layout::kMenuBar, layout::kTree, layout::kEditor, layout::kExit,
                    layout::kMaximize, layout::kMinimize, layout::kMenuProgram, layout::kMenuEdit,
-                   layout::kMenuSettings, layout::kPicture1, layout::kPicture3, layout::kRunPanel,
+                   layout::kMenuSettings, layout::kCloseBox, layout::kHideBox, layout::kRunPanel,
                    layout::kHelpPanel, layout::kHelpText})
         SetWindowPos(FindMainWindowControl(window, helpPanel.Handle(), runPanel.Handle(), id),
                      HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

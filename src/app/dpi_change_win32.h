@@ -3,10 +3,29 @@
 // DPI from what it is now (a rolled-up panel stays rolled up, a hidden tree stays hidden).
 #pragma once
 
+#include <windows.h>
+
+#include <vector>
+
 #include "app/main_window_services_win32.h"
+#include "platform/win32/unique_handle.h"
 
 namespace kavo {
 
-void InstallDpiChange(MainWindowServices& services);
+class DpiChange {
+  public:
+    explicit DpiChange(MainWindowServices& services);
+    DpiChange(const DpiChange&) = delete;
+    DpiChange& operator=(const DpiChange&) = delete;
+
+  private:
+    void OnDpiChanged(UINT newDpi, const RECT& suggested);
+
+    MainWindowServices& services_;
+    UINT dpi_;
+    // The fonts and pictures made for the current DPI, in use by the controls.
+    std::vector<UniqueGdiObject> fonts_;
+    UniqueImageList treeImages_;
+};
 
 }  // namespace kavo

@@ -1,11 +1,51 @@
-// Installs every feature that lives outside the main window's own files. Called once from the
-// main window's created event, after the library, the editor and the commands are ready.
+// Every feature of the main window, in one list. The main window makes them once its library
+// and editor are ready, owns them, and they live as long as it does.
 #pragma once
 
+#include "app/dpi_change_win32.h"
 #include "app/main_window_services_win32.h"
+#include "app/script_runner_win32.h"
+#include "appearance/appearance_win32.h"
+#include "editor/editor_commands_win32.h"
+#include "editor/help_panel_win32.h"
+#include "library/library_commands_win32.h"
+#include "library/library_loading_win32.h"
+#include "library/library_view_win32.h"
 
 namespace kavo {
 
-void InstallFeatures(MainWindowServices& services);
+class ScriptEngine;
+class HotkeyMonitor;
+
+// What the program made before its window: the features that run scripts need it.
+struct ProgramState {
+    ScriptEngine& engine;
+    HotkeyMonitor& hotkeys;
+};
+
+// The features, made in the order they are listed. Where the order matters:
+// - Closing steps run in this order. The script runner's comes first: every run is stopped and
+//   lets go of what it holds before the library asks about unsaved changes; then the listing
+//   stops and the settings window closes.
+// - Handlers of the same message run in this order. The features handle disjoint messages but
+//   for WM_NOTIFY (the editor's links, which pass every notification on, after the tree's) and
+//   the icon's message (the appearance resets the hide button, then the main window restores).
+// - The script runner starts the keyboard watch before it enters the commands and registers
+//   F1, so the first run already has its stop key.
+// - The appearance comes last: it reads link.ini and repaints everything the others made.
+struct Features {
+    Features(MainWindowServices& services, const ProgramState& program);
+    Features(const Features&) = delete;
+    Features& operator=(const Features&) = delete;
+
+    ScriptRunner runner;
+    LibraryView libraryView;
+    HelpPanel helpPanel;
+    LibraryCommands libraryCommands;
+    LibraryLoading libraryLoading;
+    DpiChange dpiChange;
+    EditorCommands editorCommands;
+    Appearance appearance;
+};
 
 }  // namespace kavo

@@ -106,13 +106,6 @@ void MainMenus::PopUpBelow(MainMenu which, HWND window, int buttonId) const {
                    buttonRect.bottom, 0, window, nullptr);
 }
 
-void MainMenus::PopUpAtCursor(MainMenu which, HWND window) const {
-    POINT cursor{};
-    GetCursorPos(&cursor);
-    TrackPopupMenu(Get(which), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y,
-                   0, window, nullptr);
-}
-
 bool MainMenus::TranslateShortcut(HWND window, HWND editor, MSG& message) const {
     if (!shortcuts_ || window == nullptr || message.hwnd == nullptr) return false;
     if (message.hwnd != window && !IsChild(window, message.hwnd)) return false;

@@ -15,8 +15,6 @@ class MainMenus {
     HMENU Get(MainMenu which) const;
     // Pops the menu up just below a menu-bar button of the window.
     void PopUpBelow(MainMenu which, HWND window, int buttonId) const;
-    // Pops the 程序 menu up at the cursor (a right click on the tree).
-    void PopUpAtCursor(MainMenu which, HWND window) const;
 
     // The shortcuts act only for the main window and, when the focus is in an edit box, only
     // when that box is the script editor: Ctrl+V in 进程名 pastes there, not into the editor.

@@ -30,8 +30,8 @@ enum ControlId : int {
     kTree,            // 树型框1
     kEditor,          // 编辑框_脚本编辑区
     kMenuSettings,    // 超级按钮3 设置
-    kPicture1,        // 图片框1
-    kPicture3,        // 图片框3
+    kCloseBox,        // 图片框1
+    kHideBox,         // 图片框3
     kHelpPanel,       // 高级选择夹1
     kHelpToggle,      // 超级按钮4 帮助
     kHelpSpecialKey,  // 加入特殊按键
@@ -78,8 +78,8 @@ inline constexpr ControlPlace kControls[] = {
     {kTree, "树型框1", "", Parent::Window, -1, 57, 150, 487, Kind::Tree},
     {kEditor, "编辑框_脚本编辑区", "", Parent::Window, 150, 57, 450, 487, Kind::RichEdit},
     {kMenuSettings, "超级按钮3", "设置", Parent::Window, 120, 30, 60, 25, Kind::FlatButton},
-    {kPicture1, "图片框1", "", Parent::Window, 570, 0, 30, 30, Kind::PictureButton},
-    {kPicture3, "图片框3", "", Parent::Window, 535, 0, 30, 30, Kind::PictureButton},
+    {kCloseBox, "图片框1", "", Parent::Window, 570, 0, 30, 30, Kind::PictureButton},
+    {kHideBox, "图片框3", "", Parent::Window, 535, 0, 30, 30, Kind::PictureButton},
     {kHelpPanel, "高级选择夹1", "", Parent::Window, 360, 32, 240, 228, Kind::Panel},
     {kHelpToggle, "超级按钮4", "帮助", Parent::HelpPanel, 1, 0, 53, 24, Kind::FlatButton},
     {kHelpSpecialKey, "加入特殊按键", "加入特殊按键", Parent::HelpPanel, 2, 99, 88, 25,

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "app/main_window_colors.h"
+#include "appearance/main_window_colors.h"
 #include "platform/win32/unique_handle.h"
 
 namespace kavo {

@@ -1,6 +1,7 @@
 // What the main window offers the features that live in rooms of their own (library operations,
 // saving, the small windows, find and search, settings and appearance, run control). Each
-// feature gets this at start-up through InstallFeatures and keeps what it needs.
+// feature is an object the main window owns; it gets this when it is made (features_win32.cpp
+// makes them all, in order) and keeps what it needs.
 #pragma once
 
 #include <windows.h>
@@ -8,13 +9,12 @@
 #include <functional>
 #include <optional>
 
-#include "app/main_window_colors.h"
-#include "app/menu_commands_win32.h"
+#include "appearance/main_window_colors.h"
+#include "ui/menu_commands.h"
 
 namespace kavo {
 
 class Win32Platform;
-class ScriptEngine;
 class Win32EditorWidget;
 class Win32TreeWidget;
 struct Library;
@@ -25,8 +25,15 @@ enum class MainMenu { Program, Edit, Settings };
 // message); the main window restores itself from the tray on it.
 inline constexpr UINT kTrayIconMessage = WM_APP + 1;
 
-// Answers a message of the main window before the main window does; nullopt lets it through.
-using MessageHook = std::function<std::optional<LRESULT>(UINT message, WPARAM, LPARAM)>;
+// The main window's timers, by what each does.
+enum MainWindowTimer : UINT_PTR {
+    kCursorDisplayTimer = 3,  // 时钟3: F1's display of the cursor's coordinates
+    kStartListingTimer,       // once: the rest of a big library is listed after the window shows
+};
+
+// Answers a message of the main window before the main window does; nullopt lets it through to
+// the next handler of the message and then to the main window.
+using MessageHandler = std::function<std::optional<LRESULT>(WPARAM, LPARAM)>;
 
 class MainWindowServices {
   public:
@@ -40,9 +47,9 @@ class MainWindowServices {
     virtual Win32EditorWidget& Editor() = 0;
     virtual Win32TreeWidget& Tree() = 0;
     virtual Win32Platform& Platform() = 0;
-    virtual ScriptEngine& Engine() = 0;
-    // Hooks run in the order they were added, before the main window's own handling.
-    virtual void AddMessageHook(MessageHook hook) = 0;
+    // Handlers of one message run in the order they were added, before the main window's own
+    // handling of it.
+    virtual void AddMessageHandler(UINT message, MessageHandler handler) = 0;
     // Steps that run when the window is about to close, by any way (退出, 图片框1, Alt+F4), in the
     // order they were added. They cannot stop the close.
     virtual void AddClosingStep(std::function<void()> step) = 0;

@@ -6,17 +6,18 @@
 
 #include "../../res/resource_ids.h"
 #include "app/control_table_win32.h"
+#include "app/features_win32.h"
 #include "app/main_window_layout.h"
 #include "app/single_instance_win32.h"
 #include "platform/win32/dpi_win32.h"
 #include "platform/win32/win32_platform.h"
+#include "ui/gdi_win32.h"
+#include "ui/small_window_win32.h"
 
 namespace kavo {
 namespace {
 
 constexpr wchar_t kClassName[] = L"KavoMainWindow";
-constexpr UINT kTrayMessage = kTrayIconMessage;
-constexpr UINT_PTR kClock2 = 2;  // 时钟2: the help panel follows the run panel's colour
 
 // The title bar text; the window's own title (what the single-instance rule compares) is
 // MainWindow::kTitle.
@@ -28,16 +29,19 @@ bool ShowsHandCursor(layout::Kind kind) {
 
 }  // namespace
 
-MainWindow::MainWindow(Win32Platform& platform, ScriptEngine& engine)
-    : platform_(platform), engine_(engine), titleBar_(*this, [this] { Close(); }) {}
+MainWindow::MainWindow(Win32Platform& platform, ScriptEngine& engine, HotkeyMonitor& hotkeys)
+    : platform_(platform),
+      engine_(engine),
+      hotkeys_(hotkeys),
+      titleBar_(*this, [this] { Close(); }) {}
 
 MainWindow::~MainWindow() {
+    features_.reset();
     trayIcon_.reset();
     if (Handle() != nullptr) DestroyWindow(Handle());
 }
 
-bool MainWindow::Create(std::function<void(MainWindow&)> created) {
-    created_ = std::move(created);
+bool MainWindow::Create() {
     bigIcon_.reset(
         static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KAVO),
                                       IMAGE_ICON, 128, 128, LR_DEFAULTCOLOR)));
@@ -92,21 +96,14 @@ void MainWindow::ApplyColors() {
 
 LRESULT MainWindow::OnCreate() {
     const UINT dpi = WindowDpi(Handle());
-    uiFont_.reset(CreateFontW(-ScaleToDpi(12, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                              GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                              CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, L"微软雅黑"));
-    titleFont_.reset(CreateFontW(-ScaleToDpi(13, dpi), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
-                                 GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                 CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, L"微软雅黑"));
+    uiFont_ = MakeUiFont(dpi, 12);
+    titleFont_ = MakeUiFont(dpi, 13, true);
     CreateMainWindowControls(
         Handle(), helpPanel_, runPanel_,
         {static_cast<HFONT>(uiFont_.get()), static_cast<HFONT>(titleFont_.get())});
     SetWindowTextW(Control(layout::kTitle), kTitleCaption);
     // Single-instance rule: this window is not visible yet, so it never finds itself.
-    if (VisibleWindowTitled(kTitle)) {
-        anotherInstanceFound_ = true;
-        return -1;
-    }
+    if (VisibleWindowTitled(kTitle)) return -1;
     titleBar_.Install();
     commands_.Register(layout::kMenuProgram, [this] {
         menus_.PopUpBelow(MainMenu::Program, Handle(), layout::kMenuProgram);
@@ -128,10 +125,13 @@ LRESULT MainWindow::OnCreate() {
     StartLibrary(*library_);
     PrepareEditor();
     trayIcon_ =
-        std::make_unique<TrayIcon>(Handle(), kTrayMessage, smallIcon_.get(), L"KAVO脚本助手");
-    if (created_) created_(*this);
+        std::make_unique<TrayIcon>(Handle(), kTrayIconMessage, smallIcon_.get(), L"KAVO脚本助手");
+    // The small windows' title strips take the title bar's colours as they are when they open.
+    UseSmallWindowTitleColors([this] {
+        return TitleColors{painter_.Colors().titleBackground, painter_.Colors().titleText};
+    });
+    features_ = std::make_unique<Features>(*this, ProgramState{engine_, hotkeys_});
     ApplyColors();
-    SetTimer(Handle(), kClock2, 10, nullptr);
     return 0;
 }
 
@@ -164,12 +164,17 @@ void MainWindow::PrepareEditor() {
 
 // --- events ---
 
+std::optional<LRESULT> MainWindow::RunHandlers(UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto found = handlers_.find(message);
+    if (found == handlers_.end()) return std::nullopt;
+    for (const MessageHandler& handler : found->second)
+        if (const std::optional<LRESULT> answer = handler(wParam, lParam)) return answer;
+    return std::nullopt;
+}
+
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (trayIcon_ && trayIcon_->HandleTaskbarCreated(message)) return 0;
-    if (message != WM_CREATE && message != WM_NCCREATE) {
-        for (const auto& hook : hooks_)
-            if (const std::optional<LRESULT> answer = hook(message, wParam, lParam)) return *answer;
-    }
+    if (const std::optional<LRESULT> answer = RunHandlers(message, wParam, lParam)) return *answer;
     switch (message) {
         case WM_CREATE:
             return OnCreate();
@@ -205,10 +210,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SETCURSOR:
             if (OnSetCursor(reinterpret_cast<HWND>(wParam))) return TRUE;
             return DefaultProcedure(message, wParam, lParam);
-        case WM_TIMER:
-            OnTimer(wParam);
-            return 0;
-        case kTrayMessage:
+        case kTrayIconMessage:
             OnTrayEvent(LOWORD(lParam));
             return 0;
         default:
@@ -217,7 +219,6 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void MainWindow::OnDestroy() {
-    KillTimer(Handle(), kClock2);
     trayIcon_.reset();
     // Destroying the main window ends the program at once, also while a script started by
     // 直接运行 is running in a nested message loop or a hotkey run is going on: nothing of it
@@ -231,9 +232,7 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
 }
 
 LRESULT MainWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
-    if (painter_.DrawFlatButton(item, static_cast<HFONT>(uiFont_.get()))) return TRUE;
-    if (titleBar_.Draw(item, painter_.Colors())) return TRUE;
-    return FALSE;
+    return painter_.DrawFlatButton(item, static_cast<HFONT>(uiFont_.get())) ? TRUE : FALSE;
 }
 
 bool MainWindow::OnSetCursor(HWND over) {
@@ -242,10 +241,6 @@ bool MainWindow::OnSetCursor(HWND over) {
     if (place == nullptr || !ShowsHandCursor(place->kind)) return false;
     SetCursor(LoadCursorW(nullptr, IDC_HAND));
     return true;
-}
-
-void MainWindow::OnTimer(UINT_PTR id) {
-    if (id == kClock2) helpPanel_.SetBackground(runPanel_.Background());
 }
 
 void MainWindow::OnTrayEvent(UINT mouseMessage) {

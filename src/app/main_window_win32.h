@@ -1,41 +1,45 @@
-// The main window: it owns its controls, menus and widgets and dispatches its messages. What the
-// window does lives in the rooms around it: the control table, the menus, the title bar, the
-// painting, the library view, the script runner and the features installed through
+// The main window: it owns its controls, menus, widgets and features and dispatches its
+// messages. What the window does lives in the rooms around it: the control table, the menus, the
+// title bar, the painting, and the features (features_win32.h) that reach it through
 // MainWindowServices.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
-#include "app/editor_widget_win32.h"
 #include "app/main_menus_win32.h"
 #include "app/main_window_painting_win32.h"
 #include "app/main_window_services_win32.h"
 #include "app/roll_up_panel_win32.h"
 #include "app/title_bar_win32.h"
 #include "app/tray_icon_win32.h"
-#include "app/tree_widget_win32.h"
-#include "app/window_base_win32.h"
+#include "library/editor_widget_win32.h"
 #include "library/library_tree.h"
+#include "library/tree_widget_win32.h"
 #include "platform/win32/unique_handle.h"
+#include "ui/window_base_win32.h"
 
 namespace kavo {
+
+struct Features;
+class ScriptEngine;
+class HotkeyMonitor;
 
 class MainWindow : public WindowBase<MainWindow>, public MainWindowServices {
   public:
     static constexpr wchar_t kTitle[] = L"KAVO脚本助手 ";
 
-    MainWindow(Win32Platform& platform, ScriptEngine& engine);
+    MainWindow(Win32Platform& platform, ScriptEngine& engine, HotkeyMonitor& hotkeys);
     ~MainWindow();
 
     // Creates the window; its created event builds the controls, applies the single-instance
-    // rule, fills the library and then calls created (the program's start-up steps). False when
-    // the window was not created (among others when another instance is visible).
-    bool Create(std::function<void(MainWindow&)> created);
-    bool AnotherInstanceFound() const { return anotherInstanceFound_; }
+    // rule, fills the library and makes the features. False when the window was not created
+    // (among others when another instance is visible).
+    bool Create();
     void Show();
     // Closes the window by any of its ways: the closing steps run, then the window is destroyed,
     // which ends the process.
@@ -52,8 +56,9 @@ class MainWindow : public WindowBase<MainWindow>, public MainWindowServices {
     Win32EditorWidget& Editor() override { return *editor_; }
     Win32TreeWidget& Tree() override { return *tree_; }
     Win32Platform& Platform() override { return platform_; }
-    ScriptEngine& Engine() override { return engine_; }
-    void AddMessageHook(MessageHook hook) override { hooks_.push_back(std::move(hook)); }
+    void AddMessageHandler(UINT message, MessageHandler handler) override {
+        handlers_[message].push_back(std::move(handler));
+    }
     void AddClosingStep(std::function<void()> step) override {
         closingSteps_.push_back(std::move(step));
     }
@@ -64,25 +69,25 @@ class MainWindow : public WindowBase<MainWindow>, public MainWindowServices {
 
   private:
     LRESULT OnCreate();
+    // The features' handlers of the message, in order; nullopt when none answered.
+    std::optional<LRESULT> RunHandlers(UINT message, WPARAM wParam, LPARAM lParam);
     void OnDestroy();
     void OnCommand(int id, int code, HWND control);
     LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);
     bool OnSetCursor(HWND over);
-    void OnTimer(UINT_PTR id);
     void OnTrayEvent(UINT mouseMessage);
     void PrepareEditor();
 
     Win32Platform& platform_;
     ScriptEngine& engine_;
-    std::function<void(MainWindow&)> created_;
-    bool anotherInstanceFound_ = false;
+    HotkeyMonitor& hotkeys_;
     bool closing_ = false;
 
     MenuCommands commands_;
     MainMenus menus_;
     MainWindowPainter painter_;
     TitleBar titleBar_;
-    std::vector<MessageHook> hooks_;
+    std::map<UINT, std::vector<MessageHandler>> handlers_;
     std::vector<std::function<void()>> closingSteps_;
 
     RollUpPanel helpPanel_;
@@ -96,6 +101,8 @@ class MainWindow : public WindowBase<MainWindow>, public MainWindowServices {
     std::unique_ptr<Win32TreeWidget> tree_;
     std::unique_ptr<Win32EditorWidget> editor_;
     std::unique_ptr<Library> library_;
+    // Last: made after everything above, gone before it.
+    std::unique_ptr<Features> features_;
 };
 
 }  // namespace kavo

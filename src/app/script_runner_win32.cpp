@@ -6,47 +6,51 @@
 
 #include <string>
 
-#include "app/editor_widget_win32.h"
 #include "app/main_window_layout.h"
-#include "app/ui_thread_win32.h"
 #include "commands/run_texts.h"
 #include "engine/script_engine.h"
 #include "hotkeys/stop_key.h"
+#include "library/editor_widget_win32.h"
 #include "platform/win32/win32_platform.h"
 #include "text/wide.h"
+#include "ui/ui_thread_win32.h"
+#include "ui/window_text_win32.h"
 
 namespace kavo {
 namespace {
 
-constexpr UINT_PTR kClock3 = 3;  // 时钟3: the cursor position display
 // The id of the notification-area icon the main window adds for itself.
 constexpr UINT kMainWindowTrayIconId = 1;
 
 Utf8Text ControlText(HWND control) {
-    const int length = GetWindowTextLengthW(control);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), length + 1)));
-    return WideToUtf8(text);
+    return WideToUtf8(ReadWindowText(control));
 }
 
 }  // namespace
 
-ScriptRunner::ScriptRunner(MainWindowServices& services, ScriptEngine& engine)
-    : services_(services), engine_(engine) {}
-
-void ScriptRunner::Install(HotkeyBinding& binding) {
-    binding_ = &binding;
+ScriptRunner::ScriptRunner(MainWindowServices& services, ScriptEngine& engine,
+                           HotkeyMonitor& hotkeys)
+    : services_(services),
+      engine_(engine),
+      binding_(hotkeys, services.Platform(), services.Platform(), *this),
+      hotkeyEdit_(binding_) {
     balloon_ = std::make_unique<BalloonTip>(services_.Window());
     services_.Commands().Register(layout::kGo, [this] { RunCurrentScript(); });
-    services_.Commands().Register(layout::kBind, [this] { binding_->BindHotkey(); });
-    SetWindowSubclass(services_.Control(layout::kHotkeyEdit), HotkeyEditProcedure, 1,
-                      reinterpret_cast<DWORD_PTR>(this));
-    services_.AddMessageHook([this](UINT message, WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
-        if (message != WM_TIMER || wParam != kClock3) return std::nullopt;
-        binding_->ShowCursorPosition();
+    services_.Commands().Register(layout::kBind, [this] { binding_.BindHotkey(); });
+    hotkeyEdit_.Subclass(services_.Control(layout::kHotkeyEdit));
+    services_.AddMessageHandler(WM_TIMER, [this](WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
+        if (wParam != kCursorDisplayTimer) return std::nullopt;
+        binding_.ShowCursorPosition();
         return 0;
     });
     InstallRunControl();
+    // The eleven commands, then the F1 key.
+    Win32Platform& platform = services_.Platform();
+    commandServices_ = std::make_unique<CommandServices>(CommandServices{
+        platform, platform, platform,
+        [this](Point where, const Utf8Text& text) { ShowBalloonTip(where, text); }});
+    AddBuiltinCommands(engine_, *commandServices_);
+    binding_.RegisterCursorTrackingKey();
 }
 
 void ScriptRunner::InstallRunControl() {
@@ -59,21 +63,17 @@ void ScriptRunner::InstallRunControl() {
     // Runs start and end on any thread; posting never waits for a user-interface thread that
     // may itself be running a script without pause.
     runs_.SetActivityObserver([this, window] { PostMessageW(window, runsChangedMessage_, 0, 0); });
-    services_.AddMessageHook([this](UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
-        if (message == 0) return std::nullopt;
-        if (message == runsChangedMessage_) {
-            ShowRunState();
-            return 0;
-        }
-        if (message == runStoppedMessage_) {
-            ShowStopped();
-            return 0;
-        }
-        if (message == pressLatchedMessage_) {
-            binding_->Monitor().PollHotkeys();
-            return 0;
-        }
-        return std::nullopt;
+    services_.AddMessageHandler(runsChangedMessage_, [this](WPARAM, LPARAM) {
+        ShowRunState();
+        return std::optional<LRESULT>(0);
+    });
+    services_.AddMessageHandler(runStoppedMessage_, [this](WPARAM, LPARAM) {
+        ShowStopped();
+        return std::optional<LRESULT>(0);
+    });
+    services_.AddMessageHandler(pressLatchedMessage_, [this](WPARAM, LPARAM) {
+        binding_.Monitor().PollHotkeys();
+        return std::optional<LRESULT>(0);
     });
     // However the program closes, no key or button a run pressed stays held, and the runs end.
     services_.AddClosingStep([this] { runs_.StopAndReleaseAll(); });
@@ -85,7 +85,7 @@ void ScriptRunner::InstallRunControl() {
     // While scripts run the stop key is theirs alone; otherwise the focused program gets it.
     handlers.stopKeyPressed = [this] { return runs_.StopAll() > 0; };
     // Without the hook (refused by the system) hotkeys keep to the 50 ms poll.
-    if (watch_.Start(kStopKey, std::move(handlers))) binding_->Monitor().UseLatch(latch_);
+    if (watch_.Start(kStopKey, std::move(handlers))) binding_.Monitor().UseLatch(latch_);
 }
 
 void ScriptRunner::HideForRun() {
@@ -195,22 +195,19 @@ void ScriptRunner::ChangeCursorTrackingInterval(
     RunOnUiThread([this, &next] {
         cursorTrackingInterval_ = next(cursorTrackingInterval_);
         if (cursorTrackingInterval_ == 0)
-            KillTimer(services_.Window(), kClock3);
+            KillTimer(services_.Window(), kCursorDisplayTimer);
         else
-            SetTimer(services_.Window(), kClock3, cursorTrackingInterval_, nullptr);
+            SetTimer(services_.Window(), kCursorDisplayTimer, cursorTrackingInterval_, nullptr);
     });
 }
 
-// A key pressed in the hotkey edit shows the key's name and nothing else: the typed character
-// does not land in the edit.
-LRESULT CALLBACK ScriptRunner::HotkeyEditProcedure(HWND edit, UINT message, WPARAM wParam,
-                                                   LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+LRESULT ScriptRunner::HotkeyEdit::HandleSubclassMessage(HWND edit, UINT message, WPARAM wParam,
+                                                        LPARAM lParam) {
     switch (message) {
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
             if (message == WM_SYSKEYDOWN && wParam == VK_F4) break;  // Alt+F4 keeps its meaning
-            reinterpret_cast<ScriptRunner*>(self)->binding_->ShowHotkeyName(
-                static_cast<int>(wParam));
+            binding_.ShowHotkeyName(static_cast<int>(wParam));
             return 0;
         case WM_CHAR:
         case WM_SYSCHAR:
@@ -219,7 +216,7 @@ LRESULT CALLBACK ScriptRunner::HotkeyEditProcedure(HWND edit, UINT message, WPAR
         default:
             break;
     }
-    return DefSubclassProc(edit, message, wParam, lParam);
+    return DefaultSubclassProcedure(edit, message, wParam, lParam);
 }
 
 }  // namespace kavo

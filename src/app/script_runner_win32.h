@@ -1,6 +1,7 @@
 // Running the editor's script: 直接运行 on the user-interface thread, and a bound hotkey's run on
 // the hotkey's thread. Also the run panel's binding controls and F1's cursor display, which the
-// hotkey binding reads and writes through this view.
+// hotkey binding reads and writes through this view, and the engine's eleven commands, whose
+// balloon tip this room shows.
 //
 // Every run is under the user's control: the stop key (F12) stops every run from any window,
 // a faulty script is reported before anything hides, and the notification-area icon tells
@@ -16,23 +17,25 @@
 
 #include "app/main_window_services_win32.h"
 #include "commands/balloon_tip_win32.h"
+#include "commands/builtin_commands.h"
 #include "commands/script_run.h"
 #include "hotkeys/hotkey_binding.h"
+#include "hotkeys/hotkey_monitor.h"
 #include "hotkeys/key_latch.h"
 #include "hotkeys/keyboard_watch_win32.h"
 #include "text/runtime_text.h"
+#include "ui/subclass_win32.h"
 
 namespace kavo {
 
 class ScriptRunner : public HotkeyBindingView {
   public:
-    ScriptRunner(MainWindowServices& services, ScriptEngine& engine);
+    // Enters the eleven commands into the engine; registers 直接运行 and 热键执行, the hotkey
+    // edit's key names, the cursor display's ticks and F1; starts the keyboard watch for the stop
+    // key and the hotkeys' presses.
+    ScriptRunner(MainWindowServices& services, ScriptEngine& engine, HotkeyMonitor& hotkeys);
     ScriptRunner(const ScriptRunner&) = delete;
     ScriptRunner& operator=(const ScriptRunner&) = delete;
-
-    // Registers 直接运行 and 热键执行, the hotkey edit's key names and 时钟3's ticks; starts the
-    // keyboard watch for the stop key and the hotkeys' presses.
-    void Install(HotkeyBinding& binding);
 
     // Checks the editor's whole text; a faulty one is reported over the visible window and its
     // line selected afterwards. Otherwise hides the window and runs the text. From any thread:
@@ -50,8 +53,17 @@ class ScriptRunner : public HotkeyBindingView {
         const std::function<std::uint32_t(std::uint32_t current)>& next) override;
 
   private:
-    static LRESULT CALLBACK HotkeyEditProcedure(HWND edit, UINT message, WPARAM wParam,
-                                                LPARAM lParam, UINT_PTR id, DWORD_PTR self);
+    // A key pressed in the hotkey edit shows the key's name and nothing else: the typed
+    // character does not land in the edit.
+    class HotkeyEdit : public WindowSubclass<HotkeyEdit> {
+      public:
+        explicit HotkeyEdit(HotkeyBinding& binding) : binding_(binding) {}
+        LRESULT HandleSubclassMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
+
+      private:
+        HotkeyBinding& binding_;
+    };
+
     // The stop key, the latched hotkey presses, the icon's texts and the closing release.
     void InstallRunControl();
     // Minimises and hides the window. User-interface thread.
@@ -67,7 +79,10 @@ class ScriptRunner : public HotkeyBindingView {
 
     MainWindowServices& services_;
     ScriptEngine& engine_;
-    HotkeyBinding* binding_ = nullptr;
+    HotkeyBinding binding_;
+    HotkeyEdit hotkeyEdit_;
+    // What the commands act through; they keep a reference to it.
+    std::unique_ptr<CommandServices> commandServices_;
     std::unique_ptr<BalloonTip> balloon_;       // 气球提示框1
     std::uint32_t cursorTrackingInterval_ = 0;  // 时钟3; 0 while stopped
 

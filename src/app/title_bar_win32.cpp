@@ -2,46 +2,19 @@
 
 #include <windowsx.h>
 
-#include "app/caption_button_win32.h"
 #include "app/main_window_layout.h"
-#include "platform/win32/dpi_win32.h"
-#include "platform/win32/unique_handle.h"
 
 namespace kavo {
-namespace {
-
-bool IsTitleBarPicture(int id) {
-    return id == layout::kExit || id == layout::kMaximize || id == layout::kMinimize ||
-           id == layout::kPicture1 || id == layout::kPicture3;
-}
-
-}  // namespace
-
 TitleBar::TitleBar(MainWindowServices& services, std::function<void()> close)
     : services_(services), close_(std::move(close)) {}
 
 void TitleBar::Install() {
     MenuCommands& commands = services_.Commands();
     commands.Register(layout::kExit, [this] { close_(); });
-    commands.Register(layout::kPicture1, [this] { close_(); });
+    commands.Register(layout::kCloseBox, [this] { close_(); });
     commands.Register(layout::kMaximize, [this] { ToggleMaximized(); });
     commands.Register(layout::kMinimize, [this] { HideToTray(); });
-    commands.Register(layout::kPicture3, [this] { HideToTray(); });
-}
-
-bool TitleBar::Draw(const DRAWITEMSTRUCT& item, const MainWindowColors& colors) const {
-    const int id = static_cast<int>(item.CtlID);
-    if (!IsTitleBarPicture(id)) return false;
-    // The plain look, until the appearance takes the buttons over with their hover reactions.
-    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
-    const UniqueGdiObject brush(CreateSolidBrush(pressed ? 0xD0D0D0 : colors.titleBackground));
-    FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(brush.get()));
-    const TitleGlyph glyph = id == layout::kExit || id == layout::kPicture1 ? TitleGlyph::Close
-                             : id == layout::kMaximize                      ? TitleGlyph::Maximize
-                             : id == layout::kPicture3                      ? TitleGlyph::HideToTray
-                                                                            : TitleGlyph::Minimize;
-    DrawTitleGlyph(item.hDC, item.rcItem, glyph, colors.titleText, WindowDpi(item.hwndItem));
-    return true;
+    commands.Register(layout::kHideBox, [this] { HideToTray(); });
 }
 
 LRESULT TitleBar::HitTest(LRESULT defaultHit, LPARAM screenPoint) const {
@@ -77,7 +50,7 @@ void TitleBar::RestoreFromTray() {
                  (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
     SetForegroundWindow(window);
-    InvalidateRect(services_.Control(layout::kPicture3), nullptr, TRUE);
+    InvalidateRect(services_.Control(layout::kHideBox), nullptr, TRUE);
 }
 
 }  // namespace kavo

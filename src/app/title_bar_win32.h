@@ -7,7 +7,6 @@
 
 #include <functional>
 
-#include "app/main_window_colors.h"
 #include "app/main_window_services_win32.h"
 
 namespace kavo {
@@ -20,8 +19,6 @@ class TitleBar {
     // Registers the clicks of 退出, 图片框1, 最大化, 最小化 and 图片框3.
     void Install();
 
-    // Draws a caption button or picture box; false for any other control.
-    bool Draw(const DRAWITEMSTRUCT& item, const MainWindowColors& colors) const;
     // The title strip that the caption buttons leave free moves the window.
     LRESULT HitTest(LRESULT defaultHit, LPARAM screenPoint) const;
 

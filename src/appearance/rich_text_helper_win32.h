@@ -12,7 +12,7 @@
 #include <richedit.h>
 #include <richole.h>
 
-#include "app/main_window_colors.h"
+#include "appearance/main_window_colors.h"
 #include "platform/platform.h"
 #include "platform/win32/unique_handle.h"
 

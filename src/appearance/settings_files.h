@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/main_window_colors.h"
+#include "appearance/main_window_colors.h"
 #include "platform/platform.h"
 #include "text/runtime_text.h"
 

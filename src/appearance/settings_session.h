@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/main_window_colors.h"
+#include "appearance/main_window_colors.h"
 #include "appearance/settings_files.h"
 
 namespace kavo {

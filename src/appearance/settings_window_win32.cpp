@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "app/message_loop_win32.h"
-#include "editor/small_windows_win32.h"
 #include "platform/win32/dpi_win32.h"
 #include "text/wide.h"
+#include "ui/gdi_win32.h"
+#include "ui/window_text_win32.h"
 
 namespace kavo {
 
@@ -17,13 +17,7 @@ using namespace settings_ids;
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"KavoSettingsWindow";
-constexpr UINT_PTR kBounceTimer = 1;  // 时钟1
-constexpr UINT_PTR kFlatButtonSubclass = 0x5342;
-
-constexpr int kWindowWidth = 500;
-constexpr int kWindowHeight = 400;
-constexpr int kHeaderHeight = 30;
+constexpr int kHeaderHeight = SettingsWindow::kHeaderHeight;
 
 struct PickerPlace {
     int x, y;
@@ -61,82 +55,29 @@ bool IsPicker(int id) {
     return id >= kPicker1 && id < kPicker1 + SettingsWindow::kPickerCount;
 }
 
-std::wstring TextOf(HWND control) {
-    const int length = GetWindowTextLengthW(control);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), length + 1)));
-    return text;
-}
-
-UniqueGdiObject UiFont(int designHeight, UINT dpi) {
-    return UniqueGdiObject(CreateFontW(-ScaleToDpi(designHeight, dpi), 0, 0, 0, FW_NORMAL, FALSE,
-                                       FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-                                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                                       DEFAULT_PITCH | FF_SWISS, L"微软雅黑"));
-}
-
-void Fill(HDC dc, const RECT& rect, ColorRef color) {
-    const UniqueGdiObject brush(CreateSolidBrush(color));
-    FillRect(dc, &rect, static_cast<HBRUSH>(brush.get()));
-}
-
-void Frame(HDC dc, const RECT& rect, ColorRef color) {
-    const UniqueGdiObject brush(CreateSolidBrush(color));
-    FrameRect(dc, &rect, static_cast<HBRUSH>(brush.get()));
-}
-
 }  // namespace
 
 SettingsWindow::SettingsWindow(SettingsWindowHost host)
     : host_(std::move(host)), session_(*host_.files) {}
 
-SettingsWindow::~SettingsWindow() {
-    if (Handle() != nullptr) DestroyWindow(Handle());
-}
-
-bool SettingsWindow::Create() {
-    dpi_ = WindowDpi(host_.mainWindow);
-    pageBrush_.reset(CreateSolidBrush(kPageBackground));
-    if (!RegisterClassOnce(kClassName, static_cast<HBRUSH>(pageBrush_.get()), nullptr))
-        return false;
-    const auto s = [this](int value) { return ScaleToDpi(value, dpi_); };
-    // Frameless like the main window: the header strip is the title bar.
-    if (CreateWindowFor(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kClassName, kTitle,
-                        WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, s(50), s(50),
-                        s(kWindowWidth), s(kWindowHeight), nullptr, nullptr) == nullptr)
-        return false;
-    ShowWindow(Handle(), SW_SHOWNORMAL);
-    SetForegroundWindow(Handle());
-    StartBounceIn(Handle(), kBounceTimer);
-    return true;
-}
-
 // --- building ---
 
 LRESULT SettingsWindow::OnCreate() {
-    labelFont_ = UiFont(12, dpi_);
-    editFont_ = UiFont(13, dpi_);
-    listFont_ = UiFont(11, dpi_);
+    labelFont_ = MakeUiFont(Dpi(), 12);
+    editFont_ = MakeUiFont(Dpi(), 13);
+    listFont_ = MakeUiFont(Dpi(), 11);
+    pageBrush_.reset(CreateSolidBrush(kPageBackground));
     CreateControls();
     LoadEverything();
     ShowPage(0);
-    // Tab moves between the controls and Esc is 取消.
-    AddDialogWindow(Handle());
     return 0;
 }
 
-HWND SettingsWindow::AddControl(HWND parent, const wchar_t* className, const wchar_t* text,
-                                DWORD style, int id, int x, int y, int width, int height,
-                                HFONT font) {
-    const auto s = [this](int value) { return ScaleToDpi(value, dpi_); };
-    HWND control = CreateWindowExW(
-        0, className, text, WS_CHILD | WS_VISIBLE | style, s(x), s(y), s(width), s(height), parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-    if (control != nullptr)
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    if (control != nullptr && IsFlatButton(id))
-        SetWindowSubclass(control, &SettingsWindow::FlatButtonProcedure, kFlatButtonSubclass,
-                          reinterpret_cast<DWORD_PTR>(this));
+HWND SettingsWindow::Add(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style,
+                         int id, int x, int y, int width, int height, HFONT font) {
+    HWND control = small_window::AddControl(parent, className, text, style, x, y, width, height, id,
+                                            Dpi(), font);
+    if (control != nullptr && IsFlatButton(id)) hover_.Track(control);
     return control;
 }
 
@@ -148,17 +89,17 @@ void SettingsWindow::CreateControls() {
     const DWORD text = SS_LEFT | SS_NOPREFIX;
     const DWORD flat = WS_TABSTOP | BS_PUSHBUTTON | BS_OWNERDRAW;
 
-    AddControl(window, WC_STATICW, L"设置", SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, kHeader, 1, 1,
-               498, kHeaderHeight, label);
-    HWND rollUp = AddControl(
-        window, WC_LISTBOXW, L"",
-        WS_TABSTOP | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
-        kRollUp, 1, 32, 136, 367, label);
+    Add(window, WC_STATICW, L"设置", SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, kHeader, 1, 1, 498,
+        kHeaderHeight, label);
+    HWND rollUp =
+        Add(window, WC_LISTBOXW, L"",
+            WS_TABSTOP | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
+            kRollUp, 1, 32, 136, 367, label);
     SendMessageW(rollUp, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"通常设置"));
     SendMessageW(rollUp, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"界面设置"));
 
-    HWND tabs = AddControl(window, WC_TABCONTROLW, L"", WS_CLIPSIBLINGS | WS_TABSTOP, kTabs, 138,
-                           32, 361, 336, label);
+    HWND tabs = Add(window, WC_TABCONTROLW, L"", WS_CLIPSIBLINGS | WS_TABSTOP, kTabs, 138, 32, 361,
+                    336, label);
     TCITEMW item{};
     item.mask = TCIF_TEXT;
     item.pszText = const_cast<wchar_t*>(L"通常");
@@ -178,39 +119,39 @@ void SettingsWindow::CreateControls() {
     HWND general = generalPage_.Handle();
     HWND colours = interfacePage_.Handle();
 
-    AddControl(general, WC_BUTTONW, L"总在最前", WS_TABSTOP | BS_AUTOCHECKBOX, kAlwaysOnTop, 11, 5,
-               72, 24, label);
-    AddControl(general, WC_STATICW, L"ps: 总在最前设置完成后必须点击确定才会设置成功。", text,
-               kGeneralNote, 11, 295, 350, 16, label);
+    Add(general, WC_BUTTONW, L"总在最前", WS_TABSTOP | BS_AUTOCHECKBOX, kAlwaysOnTop, 11, 5, 72, 24,
+        label);
+    Add(general, WC_STATICW, L"ps: 总在最前设置完成后必须点击确定才会设置成功。", text,
+        kGeneralNote, 11, 295, 350, 16, label);
 
     for (int i = 0; i < kPickerCount; ++i) {
         const PickerPlace& place = kPickers[i];
-        AddControl(colours, WC_STATICW, place.label, SS_RIGHT | SS_NOPREFIX, kPickerLabel1 + i,
-                   place.x - place.labelWidth - 3, place.y + 2, place.labelWidth, 16, label);
-        AddControl(colours, WC_BUTTONW, L"", flat, kPicker1 + i, place.x, place.y, kPickerWidth,
-                   kPickerHeight, label);
+        Add(colours, WC_STATICW, place.label, SS_RIGHT | SS_NOPREFIX, kPickerLabel1 + i,
+            place.x - place.labelWidth - 3, place.y + 2, place.labelWidth, 16, label);
+        Add(colours, WC_BUTTONW, L"", flat, kPicker1 + i, place.x, place.y, kPickerWidth,
+            kPickerHeight, label);
     }
-    AddControl(colours, WC_STATICW, L"ps：这里说的颜色是指焦点颜色（并且应用之后才可显示）", text,
-               kHoverNote, 8, 65, 318, 16, label);
-    AddControl(colours, WC_BUTTONW, L"是否启用设置颜色（不启用则为默认颜色）重启后生效",
-               WS_TABSTOP | BS_AUTOCHECKBOX, kHoverSwitch, 8, 84, 342, 24, label);
-    AddControl(colours, WC_STATICW, L"", text, kNote, 8, 236, 345, 18, label);
-    AddControl(colours, WC_STATICW, L"配色：", text, kSchemeLabel, 6, 266, 40, 16, label);
-    AddControl(colours, WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, kSchemeList,
-               47, 262, 63, 200, list);
-    AddControl(colours, WC_STATICW, L"名称：", text, kNameLabel, 116, 267, 36, 16, label);
-    AddControl(colours, WC_EDITW, L"新建配色", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, kNameBox,
-               153, 262, 61, 24, edit);
-    AddControl(colours, WC_BUTTONW, L"储存", flat, kStore, 218, 263, 66, 22, label);
-    AddControl(colours, WC_BUTTONW, L"删除", flat, kDelete, 290, 263, 66, 22, label);
-    AddControl(colours, WC_EDITW, L"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, kCodeBox, 6, 288,
-               208, 24, edit);
-    AddControl(colours, WC_BUTTONW, L"同步", flat, kSync, 218, 288, 66, 22, label);
-    AddControl(colours, WC_BUTTONW, L"复制", flat, kCopy, 289, 288, 66, 22, label);
+    Add(colours, WC_STATICW, L"ps：这里说的颜色是指焦点颜色（并且应用之后才可显示）", text,
+        kHoverNote, 8, 65, 318, 16, label);
+    Add(colours, WC_BUTTONW, L"是否启用设置颜色（不启用则为默认颜色）重启后生效",
+        WS_TABSTOP | BS_AUTOCHECKBOX, kHoverSwitch, 8, 84, 342, 24, label);
+    Add(colours, WC_STATICW, L"", text, kNote, 8, 236, 345, 18, label);
+    Add(colours, WC_STATICW, L"配色：", text, kSchemeLabel, 6, 266, 40, 16, label);
+    Add(colours, WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, kSchemeList, 47,
+        262, 63, 200, list);
+    Add(colours, WC_STATICW, L"名称：", text, kNameLabel, 116, 267, 36, 16, label);
+    Add(colours, WC_EDITW, L"新建配色", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, kNameBox, 153, 262,
+        61, 24, edit);
+    Add(colours, WC_BUTTONW, L"储存", flat, kStore, 218, 263, 66, 22, label);
+    Add(colours, WC_BUTTONW, L"删除", flat, kDelete, 290, 263, 66, 22, label);
+    Add(colours, WC_EDITW, L"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, kCodeBox, 6, 288, 208, 24,
+        edit);
+    Add(colours, WC_BUTTONW, L"同步", flat, kSync, 218, 288, 66, 22, label);
+    Add(colours, WC_BUTTONW, L"复制", flat, kCopy, 289, 288, 66, 22, label);
 
-    AddControl(window, WC_BUTTONW, L"确定", flat, kOk, 162, 372, 96, 25, label);
-    AddControl(window, WC_BUTTONW, L"取消", flat, kCancel, 268, 372, 96, 25, label);
-    AddControl(window, WC_BUTTONW, L"应用", flat, kApply, 374, 372, 96, 25, label);
+    Add(window, WC_BUTTONW, L"确定", flat, kOk, 162, 372, 96, 25, label);
+    Add(window, WC_BUTTONW, L"取消", flat, kCancel, 268, 372, 96, 25, label);
+    Add(window, WC_BUTTONW, L"应用", flat, kApply, 374, 372, 96, 25, label);
     // The tab control lies under its pages.
     SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
@@ -279,10 +220,8 @@ void SettingsWindow::ShowNote(const wchar_t* text) {
 
 // --- events ---
 
-LRESULT SettingsWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT SettingsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_CREATE:
-            return OnCreate();
         case WM_COMMAND:
             OnCommand(LOWORD(wParam), HIWORD(wParam));
             return 0;
@@ -295,23 +234,11 @@ LRESULT SettingsWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
             return OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-        case WM_NCHITTEST:
-            return OnNcHitTest(lParam);
         case WM_SETCURSOR:
             if (OnSetCursor(reinterpret_cast<HWND>(wParam))) return TRUE;
             return DefaultProcedure(message, wParam, lParam);
         case WM_PAINT:
             OnPaint();
-            return 0;
-        case WM_TIMER:
-            OnTimer(wParam);
-            return 0;
-        case WM_CLOSE:
-            // Alt+F4 and the taskbar's close are 取消: nothing unsaved stays on the main window.
-            OnCancel();
-            return 0;
-        case WM_DESTROY:
-            RemoveDialogWindow(Handle());
             return 0;
         default:
             return DefaultProcedure(message, wParam, lParam);
@@ -364,7 +291,6 @@ void SettingsWindow::OnCommand(int id, int code) {
             OnApply();
             break;
         case kCancel:
-        case IDCANCEL:  // Esc
             OnCancel();
             break;
         default:
@@ -401,7 +327,7 @@ void SettingsWindow::PickColor(int picker) {
 }
 
 void SettingsWindow::OnSynchronise() {
-    const RuntimeText code = WideToGbk(TextOf(Control(kCodeBox)));
+    const RuntimeText code = WideToGbk(ReadWindowText(Control(kCodeBox)));
     if (!session_.Synchronise(code)) {
         ShowNote(L"配色代码须有 12 项（以“;”分隔），未作更改。");
         return;
@@ -425,8 +351,8 @@ void SettingsWindow::OnChooseScheme() {
 }
 
 void SettingsWindow::OnStoreScheme() {
-    const RuntimeText name = WideToGbk(TextOf(Control(kNameBox)));
-    const RuntimeText code = WideToGbk(TextOf(Control(kCodeBox)));
+    const RuntimeText name = WideToGbk(ReadWindowText(Control(kNameBox)));
+    const RuntimeText code = WideToGbk(ReadWindowText(Control(kCodeBox)));
     switch (session_.StoreScheme(name, code)) {
         case SchemeStoreResult::Stored:
             ShowNote(L"");
@@ -448,7 +374,7 @@ void SettingsWindow::OnDeleteScheme() {
 }
 
 void SettingsWindow::OnCopyCode() {
-    host_.clipboard->SetText(WideToUtf8(TextOf(Control(kCodeBox))));
+    host_.clipboard->SetText(WideToUtf8(ReadWindowText(Control(kCodeBox))));
 }
 
 void SettingsWindow::OnOk() {
@@ -462,7 +388,7 @@ void SettingsWindow::OnOk() {
     if (alwaysOnTop)
         SetWindowPos(host_.mainWindow, HWND_TOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    DestroyWindow(Handle());
+    Close();
 }
 
 void SettingsWindow::OnApply() {
@@ -478,58 +404,48 @@ void SettingsWindow::OnCancel() {
     session_.Cancel();
     FillControls();
     LiveApply();
-    DestroyWindow(Handle());
-}
-
-void SettingsWindow::OnTimer(UINT_PTR id) {
-    if (id == kBounceTimer) BounceInTick(Handle(), BounceWindowKind::SettingsWindow, kBounceTimer);
+    Close();
 }
 
 // --- drawing ---
 
 LRESULT SettingsWindow::OnMeasureItem(MEASUREITEMSTRUCT& item) {
     if (item.CtlID != kRollUp) return FALSE;
-    item.itemHeight = static_cast<UINT>(ScaleToDpi(30, dpi_));
+    item.itemHeight = static_cast<UINT>(ScaleToDpi(30, Dpi()));
     return TRUE;
 }
 
 LRESULT SettingsWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
     const int id = static_cast<int>(item.CtlID);
+    if (id != kRollUp && !IsPicker(id) && !IsFlatButton(id)) return FALSE;
     HDC dc = item.hDC;
     RECT rect = item.rcItem;
-    const HGDIOBJ oldFont = SelectObject(dc, labelFont_.get());
+    const ScopedSelection font(dc, labelFont_.get());
     SetBkMode(dc, TRANSPARENT);
     if (id == kRollUp) {
-        if (item.itemID == static_cast<UINT>(-1)) {
-            SelectObject(dc, oldFont);
-            return TRUE;
-        }
+        if (item.itemID == static_cast<UINT>(-1)) return TRUE;
         const bool selected = (item.itemState & ODS_SELECTED) != 0;
-        Fill(dc, rect, selected ? kButtonHover : kButtonNormal);
+        FillColor(dc, rect, selected ? kButtonHover : kButtonNormal);
         if (selected) {
             RECT accent = rect;
-            accent.right = accent.left + ScaleToDpi(3, dpi_);
-            Fill(dc, accent, headerText_);
+            accent.right = accent.left + ScaleToDpi(3, Dpi());
+            FillColor(dc, accent, headerText_);
         }
         wchar_t text[32] = {};
         SendMessageW(item.hwndItem, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(text));
         SetTextColor(dc, RGB(0, 0, 0));
         DrawTextW(dc, text, -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     } else if (IsPicker(id)) {
-        Fill(dc, rect, pickerColors_[static_cast<std::size_t>(id - kPicker1)]);
-        Frame(dc, rect, 0x808080);
-    } else if (IsFlatButton(id)) {
-        const bool hot = item.hwndItem == hotButton_ || (item.itemState & ODS_SELECTED) != 0;
-        Fill(dc, rect, hot ? kButtonHover : kButtonNormal);
+        FillColor(dc, rect, pickerColors_[static_cast<std::size_t>(id - kPicker1)]);
+        FrameColor(dc, rect, 0x808080);
+    } else {
+        const bool hot = item.hwndItem == hover_.Hot() || (item.itemState & ODS_SELECTED) != 0;
+        FillColor(dc, rect, hot ? kButtonHover : kButtonNormal);
         wchar_t caption[16] = {};
         GetWindowTextW(item.hwndItem, caption, 16);
         SetTextColor(dc, RGB(0, 0, 0));
         DrawTextW(dc, caption, -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    } else {
-        SelectObject(dc, oldFont);
-        return FALSE;
     }
-    SelectObject(dc, oldFont);
     return TRUE;
 }
 
@@ -550,17 +466,8 @@ void SettingsWindow::OnPaint() {
     HDC dc = BeginPaint(Handle(), &paint);
     RECT rect{};
     GetClientRect(Handle(), &rect);
-    Frame(dc, rect, kFrameColor);
+    FrameColor(dc, rect, kFrameColor);
     EndPaint(Handle(), &paint);
-}
-
-LRESULT SettingsWindow::OnNcHitTest(LPARAM lParam) {
-    const LRESULT hit = DefaultProcedure(WM_NCHITTEST, 0, lParam);
-    if (hit != HTCLIENT) return hit;
-    POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    ScreenToClient(Handle(), &point);
-    // The header strip moves the window.
-    return point.y < ScaleToDpi(1 + kHeaderHeight, dpi_) ? HTCAPTION : hit;
 }
 
 bool SettingsWindow::OnSetCursor(HWND over) {
@@ -570,48 +477,6 @@ bool SettingsWindow::OnSetCursor(HWND over) {
         return true;
     }
     return false;
-}
-
-// The flat buttons light up while the pointer is over them.
-LRESULT CALLBACK SettingsWindow::FlatButtonProcedure(HWND button, UINT message, WPARAM wParam,
-                                                     LPARAM lParam, UINT_PTR,
-                                                     DWORD_PTR self) noexcept {
-    try {
-        auto* window = reinterpret_cast<SettingsWindow*>(self);
-        switch (message) {
-            case WM_MOUSEMOVE:
-                if (window->hotButton_ != button) {
-                    TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, button, 0};
-                    TrackMouseEvent(&track);
-                    window->OnFlatButtonHover(button, true);
-                }
-                break;
-            case WM_MOUSELEAVE:
-                window->OnFlatButtonHover(button, false);
-                break;
-            case WM_NCDESTROY:
-                RemoveWindowSubclass(button, &SettingsWindow::FlatButtonProcedure,
-                                     kFlatButtonSubclass);
-                break;
-            default:
-                break;
-        }
-    } catch (...) {
-    }
-    return DefSubclassProc(button, message, wParam, lParam);
-}
-
-void SettingsWindow::OnFlatButtonHover(HWND button, bool hovered) {
-    HWND previous = hotButton_;
-    if (hovered) {
-        hotButton_ = button;
-    } else if (hotButton_ == button) {
-        hotButton_ = nullptr;
-    }
-    if (previous != hotButton_) {
-        if (previous != nullptr) InvalidateRect(previous, nullptr, FALSE);
-        if (hotButton_ != nullptr) InvalidateRect(hotButton_, nullptr, FALSE);
-    }
 }
 
 }  // namespace kavo

@@ -9,12 +9,13 @@
 #include <functional>
 #include <memory>
 
-#include "app/main_window_colors.h"
-#include "app/window_base_win32.h"
+#include "appearance/main_window_colors.h"
 #include "appearance/settings_page_win32.h"
 #include "appearance/settings_session.h"
 #include "platform/platform.h"
 #include "platform/win32/unique_handle.h"
+#include "ui/hover_tracker_win32.h"
+#include "ui/small_window_win32.h"
 
 namespace kavo {
 
@@ -57,38 +58,48 @@ struct SettingsWindowHost {
     ClipboardPort* clipboard = nullptr;
 };
 
-class SettingsWindow : public WindowBase<SettingsWindow> {
+// Opened with Open(mainWindow): shown at 50, 50, it then glides towards the screen's centre.
+class SettingsWindow : public SmallWindow<SettingsWindow> {
   public:
     static constexpr wchar_t kTitle[] = L"软件设置";
     static constexpr int kPickerCount = 11;
+    static constexpr int kHeaderHeight = 30;
+    // Frameless like the main window: the header strip is the title bar. A window of its own
+    // on the taskbar.
+    static constexpr SmallWindowFrame kFrame{
+        .className = L"KavoSettingsWindow",
+        .title = kTitle,
+        .designWidth = 500,
+        .designHeight = 400,
+        .style = WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX,
+        .exStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT,
+        .titleStrip = false,
+        .dragHeight = 1 + kHeaderHeight,
+        .bounce = BounceWindowKind::SettingsWindow,
+        .background = SmallWindowBackground::White,
+        .owned = false};
 
     explicit SettingsWindow(SettingsWindowHost host);
-    ~SettingsWindow();
 
-    // Creates and shows the window at 50, 50; it then glides towards the screen's centre.
-    bool Create();
-
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // 取消, Esc, Alt+F4 and the taskbar's close: nothing unsaved stays on the main window.
+    void Cancel() { OnCancel(); }
 
   private:
-    static LRESULT CALLBACK FlatButtonProcedure(HWND button, UINT message, WPARAM wParam,
-                                                LPARAM lParam, UINT_PTR id,
-                                                DWORD_PTR self) noexcept;
+    friend SmallWindow<SettingsWindow>;
     LRESULT OnCreate();
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(int id, int code);
     LRESULT OnNotify(const NMHDR& header);
     LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);
     LRESULT OnMeasureItem(MEASUREITEMSTRUCT& item);
     LRESULT OnControlColor(HDC dc, HWND control);
-    LRESULT OnNcHitTest(LPARAM lParam);
     bool OnSetCursor(HWND over);
     void OnPaint();
-    void OnTimer(UINT_PTR id);
-    void OnFlatButtonHover(HWND button, bool hovered);
 
     void CreateControls();
-    HWND AddControl(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id,
-                    int x, int y, int width, int height, HFONT font);
+    // A control of the window or of one of its pages, at its design place.
+    HWND Add(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id, int x,
+             int y, int width, int height, HFONT font);
     HWND Control(int id) const;
     void ShowPage(int page);
 
@@ -112,11 +123,10 @@ class SettingsWindow : public WindowBase<SettingsWindow> {
 
     SettingsWindowHost host_;
     SettingsSession session_;
-    UINT dpi_ = 96;
     std::array<ColorRef, kPickerCount> pickerColors_{};
     ColorRef headerBackground_ = 0xECECEC;
     ColorRef headerText_ = 0x353535;
-    HWND hotButton_ = nullptr;
+    HoverTracker hover_;  // the flat buttons light up under the pointer
     SettingsPage generalPage_;
     SettingsPage interfacePage_;
     UniqueGdiObject labelFont_;

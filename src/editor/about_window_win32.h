@@ -1,13 +1,13 @@
 // The AboutWindow (title strip "需要源码请我"): the program's name, version and what it does,
-// 复制 and 确定. Modeless; one at a time.
+// 复制 and 确定. Modeless; one at a time (SingleWindow).
 #pragma once
 
 #include <windows.h>
 
-#include "app/window_base_win32.h"
-#include "editor/small_window_parts_win32.h"
-#include "editor/small_windows_win32.h"
-#include "platform/win32/unique_handle.h"
+#include <optional>
+
+#include "platform/platform.h"
+#include "ui/small_window_win32.h"
 
 namespace kavo {
 
@@ -16,19 +16,22 @@ extern const char kAboutCredits[];
 extern const char kAboutText[];
 extern const char kAboutClipboardText[];
 
-class AboutWindow : public WindowBase<AboutWindow> {
+class AboutWindow : public SmallWindow<AboutWindow> {
   public:
-    // Opens the window, or brings the open one forward.
-    static void Show(HWND owner);
+    static constexpr SmallWindowFrame kFrame{.className = L"KavoAboutWindow",
+                                             .title = L"需要源码请我",
+                                             .designWidth = 365,
+                                             .designHeight = 154};
 
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    explicit AboutWindow(ClipboardPort& clipboard) : clipboard_(clipboard) {}
 
   private:
+    friend SmallWindow<AboutWindow>;
     LRESULT OnCreate();
-    void OnCommand(int id);
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     std::optional<LRESULT> OnControlColor(HDC dc, HWND control);
 
-    small_window::Look look_;
+    ClipboardPort& clipboard_;
 };
 
 }  // namespace kavo

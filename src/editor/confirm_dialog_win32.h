@@ -4,29 +4,29 @@
 
 #include <windows.h>
 
-#include "app/window_base_win32.h"
-#include "editor/small_window_parts_win32.h"
-#include "editor/small_windows_win32.h"
-#include "platform/win32/unique_handle.h"
+#include <string>
+
+#include "platform/platform.h"
+#include "ui/small_window_win32.h"
 
 namespace kavo {
 
-class ConfirmDialog : public WindowBase<ConfirmDialog> {
+class ConfirmDialog : public ModalSmallWindow<ConfirmDialog, bool> {
   public:
-    // Blocks until the window closes; true only for 确定.
-    static bool Ask(HWND owner, const Utf8Text& message);
+    static constexpr SmallWindowFrame kFrame{.className = L"KavoConfirmDialog",
+                                             .title = L"温馨提示",
+                                             .designWidth = 400,
+                                             .designHeight = 128,
+                                             .bounce = BounceWindowKind::ConfirmDialog};
 
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    explicit ConfirmDialog(const Utf8Text& message);
 
   private:
-    explicit ConfirmDialog(Utf8Text message) : message_(std::move(message)) {}
+    friend SmallWindow<ConfirmDialog>;
     LRESULT OnCreate();
-    void Finish(bool accepted);
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-    Utf8Text message_;
-    bool accepted_ = false;
-    bool finished_ = false;
-    small_window::Look look_;
+    std::wstring message_;
 };
 
 }  // namespace kavo

@@ -10,10 +10,6 @@
 
 #include "app/command_ids.h"
 #include "app/main_window_layout.h"
-#include "app/editor_widget_win32.h"
-#include "appearance/rich_text_helper_win32.h"
-#include "editor/find_text_window_win32.h"
-#include "editor/global_search_window_win32.h"
 #include "editor/links.h"
 #include "editor/small_windows_win32.h"
 #include "platform/win32/dpi_win32.h"
@@ -22,19 +18,6 @@
 
 namespace kavo {
 namespace {
-
-// What the commands keep for the whole run. The helper must outlive the editor, which holds
-// its OLE callback until it is destroyed.
-struct EditorRoom {
-    RichTextHelper helper;
-    std::unique_ptr<FindTextWindow> findText;
-    std::unique_ptr<GlobalSearchWindow> globalSearch;
-};
-
-EditorRoom& Room() {
-    static EditorRoom room;
-    return room;
-}
 
 void ChooseFontForSelection(HWND owner, HWND editor, RichTextHelper& helper) {
     // Start from the selection's current font.
@@ -88,27 +71,24 @@ void OnLink(HWND editor, const ENLINK& link) {
 
 }  // namespace
 
-void InstallEditorCommands(MainWindowServices& services) {
-    EditorRoom& room = Room();
-    HWND window = services.Window();
-    HWND editor = services.Control(layout::kEditor);
-    room.helper.Attach(window, layout::kEditor);
+EditorCommands::EditorCommands(MainWindowServices& services)
+    : services_(services), window_(services.Window()), editor_(services.Control(layout::kEditor)) {
+    helper_.Attach(window_, layout::kEditor);
 
     // Links: the editor reports clicks on the web addresses it detects.
-    const auto mask = static_cast<LPARAM>(SendMessageW(editor, EM_GETEVENTMASK, 0, 0));
-    SendMessageW(editor, EM_SETEVENTMASK, 0, mask | ENM_LINK);
-    SendMessageW(editor, EM_AUTOURLDETECT, TRUE, 0);
-    services.AddMessageHook(
-        [editor](UINT message, WPARAM, LPARAM lParam) -> std::optional<LRESULT> {
-            if (message != WM_NOTIFY) return std::nullopt;
-            const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
-            if (header.hwndFrom == editor && header.code == EN_LINK)
-                OnLink(editor, *reinterpret_cast<const ENLINK*>(lParam));
-            return std::nullopt;  // the main window sees every message as before
-        });
+    const auto mask = static_cast<LPARAM>(SendMessageW(editor_, EM_GETEVENTMASK, 0, 0));
+    SendMessageW(editor_, EM_SETEVENTMASK, 0, mask | ENM_LINK);
+    SendMessageW(editor_, EM_AUTOURLDETECT, TRUE, 0);
+    services.AddMessageHandler(WM_NOTIFY,
+                               [editor = editor_](WPARAM, LPARAM lParam) -> std::optional<LRESULT> {
+                                   const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+                                   if (header.hwndFrom == editor && header.code == EN_LINK)
+                                       OnLink(editor, *reinterpret_cast<const ENLINK*>(lParam));
+                                   return std::nullopt;  // the main window sees it as before
+                               });
 
     MenuCommands& commands = services.Commands();
-    auto send = [editor](UINT message, WPARAM wParam, LPARAM lParam) {
+    auto send = [editor = editor_](UINT message, WPARAM wParam, LPARAM lParam) {
         return [=] { SendMessageW(editor, message, wParam, lParam); };
     };
     commands.Register(kCmdUndo, send(EM_UNDO, 0, 0));
@@ -116,35 +96,38 @@ void InstallEditorCommands(MainWindowServices& services) {
     commands.Register(kCmdPaste, send(WM_PASTE, 0, 0));
     commands.Register(kCmdCut, send(WM_CUT, 0, 0));
     commands.Register(kCmdSelectAll, send(EM_SETSEL, 0, -1));
+    RegisterFormatCommands();
 
-    RichTextHelper& helper = room.helper;
-    commands.Register(kCmdPlain, [&helper] {
-        helper.SetBold(false);
-        helper.SetItalic(false);
-        helper.SetUnderline(false);
+    commands.Register(kCmdFindText, [this] { findText_.Show(window_, editor_); });
+    commands.Register(kCmdGlobalSearch, [this] {
+        globalSearch_.Show(window_, editor_, services_.TheLibrary(), services_.Platform());
     });
-    commands.Register(kCmdBold, [&helper] { helper.SetBold(true); });
-    commands.Register(kCmdItalic, [&helper] { helper.SetItalic(true); });
-    commands.Register(kCmdUnderline, [&helper] { helper.SetUnderline(true); });
-    commands.Register(kCmdChooseFont, [&helper, window, editor] {
-        ChooseFontForSelection(window, editor, helper);
+    commands.Register(kCmdAbout, [this] { about_.Show(window_, services_.Platform()); });
+    commands.Register(kCmdShowKeyCodes, [this] { keyCodes_.Show(window_); });
+}
+
+void EditorCommands::RegisterFormatCommands() {
+    MenuCommands& commands = services_.Commands();
+    commands.Register(kCmdPlain, [this] {
+        helper_.SetBold(false);
+        helper_.SetItalic(false);
+        helper_.SetUnderline(false);
     });
+    commands.Register(kCmdBold, [this] { helper_.SetBold(true); });
+    commands.Register(kCmdItalic, [this] { helper_.SetItalic(true); });
+    commands.Register(kCmdUnderline, [this] { helper_.SetUnderline(true); });
+    commands.Register(kCmdChooseFont,
+                      [this] { ChooseFontForSelection(window_, editor_, helper_); });
     const std::pair<int, ColorRef> colors[] = {
         {kCmdWhite, 0xFFFFFF}, {kCmdBlack, 0x000000},  {kCmdRed, 0x0000FF},
         {kCmdBlue, 0xFF0000},  {kCmdYellow, 0x00FFFF},
     };
     for (const auto& [id, color] : colors)
-        commands.Register(id, [&helper, color] { helper.SetTextColor(color); });
-    commands.Register(kCmdChooseColor, [&helper, window] {
-        const ColorAnswer answer = ColorPickDialog(window);
-        if (!answer.cancelled) helper.SetTextColor(answer.color);
+        commands.Register(id, [this, color = color] { helper_.SetTextColor(color); });
+    commands.Register(kCmdChooseColor, [this] {
+        const ColorAnswer answer = ColorPickDialog(window_);
+        if (!answer.cancelled) helper_.SetTextColor(answer.color);
     });
-
-    room.findText = std::make_unique<FindTextWindow>(window, editor);
-    commands.Register(kCmdFindText, [&room] { room.findText->Open(); });
-    room.globalSearch = std::make_unique<GlobalSearchWindow>(window, editor, services.TheLibrary(),
-                                                             services.Platform());
-    commands.Register(kCmdGlobalSearch, [&room] { room.globalSearch->Open(); });
 }
 
 }  // namespace kavo

@@ -7,31 +7,26 @@
 #include <string>
 #include <thread>
 
-#include "app/ui_thread_win32.h"
 #include "editor/find_rules.h"
 #include "editor/rich_edit_find_win32.h"
-#include "editor/small_window_parts_win32.h"
-#include "editor/small_windows_win32.h"
 #include "platform/win32/dpi_win32.h"
 #include "text/wide.h"
+#include "ui/gdi_win32.h"
+#include "ui/ui_thread_win32.h"
+#include "ui/window_text_win32.h"
 
 namespace kavo {
 namespace {
 
-constexpr wchar_t kClassName[] = L"KavoGlobalSearchWindow";
-constexpr wchar_t kTitle[] = L"全局搜索";
 constexpr wchar_t kStatusIdle[] = L"文本输出信息：  （双击可进入指定页面）";
-constexpr int kTitleId = 101;         // 标签1
-constexpr int kPromptId = 102;        // 标签2
-constexpr int kSearchBoxId = 103;     // 编辑框1
-constexpr int kSearchId = 104;        // 超级按钮1 搜索
-constexpr int kExitId = 105;          // 超级按钮3 退出
-constexpr int kStatusId = 106;        // 标签3
-constexpr int kResultsId = 107;       // 超级列表框1
-constexpr int kGoToPageId = 201;      // 右键 ▸ 到此页面
-constexpr int kFindInPageId = 202;    // 右键 ▸ 寻找文本
-constexpr int kFindNextId = 203;      // 右键 ▸ 下一个
-constexpr UINT_PTR kBounceTimer = 1;  // 时钟1
+constexpr int kPromptId = 102;      // 标签2
+constexpr int kSearchId = 104;      // 超级按钮1 搜索
+constexpr int kExitId = 105;        // 超级按钮3 退出
+constexpr int kStatusId = 106;      // 标签3
+constexpr int kResultsId = 107;     // 超级列表框1
+constexpr int kGoToPageId = 201;    // 右键 ▸ 到此页面
+constexpr int kFindInPageId = 202;  // 右键 ▸ 寻找文本
+constexpr int kFindNextId = 203;    // 右键 ▸ 下一个
 
 // Rows reach the list in batches, so that a search with many hits does not flood the window.
 constexpr auto kRowBatchInterval = std::chrono::milliseconds(50);
@@ -50,45 +45,22 @@ void AddColumn(HWND list, int index, const wchar_t* title, int width) {
 
 GlobalSearchWindow::~GlobalSearchWindow() {
     CancelSearch();
-    if (Handle() != nullptr) DestroyWindow(Handle());
-}
-
-void GlobalSearchWindow::Open() {
-    if (IsOpen()) {
-        small_window::BringForward(Handle(), SW_SHOWNORMAL, kSearchBoxId);
-        return;
-    }
-    LoadLibraryW(L"Msftedit.dll");  // the search box; stays loaded for the process's life
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
-    InitCommonControlsEx(&controls);
-    RegisterClassOnce(kClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr);
-    const auto place = small_window::PlaceFor(owner_, 400, 298);
-    if (!CreateWindowFor(0, kClassName, kTitle, WS_POPUP | WS_BORDER | WS_CLIPCHILDREN,
-                         small_window::kStartLeft, small_window::kStartTop, place.width,
-                         place.height, owner_, nullptr))
-        return;
-    small_window::BringForward(Handle(), SW_SHOW, kSearchBoxId);
 }
 
 LRESULT GlobalSearchWindow::OnCreate() {
-    const UINT dpi = WindowDpi(Handle());
-    look_ = small_window::MakeLook(dpi);
-    boxFont_ = small_window::MakeFont(dpi, MulDiv(9, 96, 72), false);  // 微软雅黑, 9 points
-    using small_window::AddControl;
-    small_window::AddTitleStrip(Handle(), kTitle, 400, kTitleId, dpi, look_.titleFont.get());
-    // Enter and Escape in the box, see OnNotify.
-    small_window::AddSearchRow(Handle(), kPromptId, kSearchBoxId, dpi, look_.font.get(),
-                               boxFont_.get());
-    AddControl(Handle(), L"BUTTON", L"搜索", WS_TABSTOP | BS_PUSHBUTTON, 67, 123, 96, 25, kSearchId,
-               dpi, look_.font.get());
-    AddControl(Handle(), L"BUTTON", L"退出", WS_TABSTOP | BS_PUSHBUTTON, 248, 123, 96, 25, kExitId,
-               dpi, look_.font.get());
-    AddControl(Handle(), L"STATIC", kStatusIdle, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 18, 157,
-               360, 16, kStatusId, dpi, look_.font.get());
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    const UINT dpi = Dpi();
+    boxFont_ = MakeUiFont(dpi, MulDiv(9, 96, 72));  // 微软雅黑, 9 points
+    AddSearchRow(Handle(), kPromptId, kSearchBoxId, dpi, Look().font.get(), boxFont_.get());
+    AddControl(L"BUTTON", L"搜索", WS_TABSTOP | BS_PUSHBUTTON, 67, 123, 96, 25, kSearchId);
+    AddControl(L"BUTTON", L"退出", WS_TABSTOP | BS_PUSHBUTTON, 248, 123, 96, 25, kExitId);
+    AddControl(L"STATIC", kStatusIdle, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 18, 157, 360, 16,
+               kStatusId);
     HWND list = AddControl(
-        Handle(), WC_LISTVIEWW, L"",
+        WC_LISTVIEWW, L"",
         WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
-        19, 176, 365, 112, kResultsId, dpi, look_.font.get());
+        19, 176, 365, 112, kResultsId);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     AddColumn(list, 0, L"索引", ScaleToDpi(80, dpi));
     AddColumn(list, 1, L"页面名称", ScaleToDpi(250, dpi));
@@ -97,7 +69,6 @@ LRESULT GlobalSearchWindow::OnCreate() {
     AppendMenuW(rowMenu_.get(), MF_STRING, kGoToPageId, L"到此页面");
     AppendMenuW(rowMenu_.get(), MF_STRING, kFindInPageId, L"寻找文本");
     AppendMenuW(rowMenu_.get(), MF_STRING, kFindNextId, L"下一个");
-    StartBounceIn(Handle(), kBounceTimer);
     return 0;
 }
 
@@ -108,11 +79,11 @@ void GlobalSearchWindow::OnDestroy() {
 }
 
 RuntimeText GlobalSearchWindow::SearchBoxText() const {
-    return ControlTextGbk(GetDlgItem(Handle(), kSearchBoxId));
+    return ControlTextGbk(Item(kSearchBoxId));
 }
 
 void GlobalSearchWindow::SetStatus(const std::wstring& status) {
-    SetWindowTextW(GetDlgItem(Handle(), kStatusId), status.c_str());
+    SetWindowTextW(Item(kStatusId), status.c_str());
 }
 
 void GlobalSearchWindow::CancelSearch() {
@@ -125,10 +96,7 @@ void GlobalSearchWindow::OnSearch() {
     SendDlgItemMessageW(Handle(), kResultsId, LVM_DELETEALLITEMS, 0, 0);
     rows_.clear();
 
-    HWND box = GetDlgItem(Handle(), kSearchBoxId);
-    const int length = GetWindowTextLengthW(box);
-    std::wstring typed(static_cast<std::size_t>(length) + 1, L'\0');
-    typed.resize(static_cast<std::size_t>(GetWindowTextW(box, typed.data(), length + 1)));
+    const std::wstring typed = ReadWindowText(Item(kSearchBoxId));
     const RuntimeText text = TrimSearchText(WideToGbk(typed));
     if (text.empty()) {
         SetStatus(kStatusIdle);
@@ -179,7 +147,7 @@ void GlobalSearchWindow::TakeRows(const std::shared_ptr<SearchRun>& run) {
         batch.swap(run->pending);
     }
     if (batch.empty()) return;
-    HWND list = GetDlgItem(Handle(), kResultsId);
+    HWND list = Item(kResultsId);
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     for (auto& page : batch) {
         std::wstring index = std::to_wstring(page.index);
@@ -234,12 +202,17 @@ void GlobalSearchWindow::ShowRowMenu() {
 
 void GlobalSearchWindow::OnCommand(int id) {
     switch (id) {
+        case IDOK:  // Enter: in the list it opens the chosen row, elsewhere it searches
+            if (GetFocus() == Item(kResultsId))
+                OpenSelectedRow();
+            else
+                OnSearch();
+            break;
         case kSearchId:
             OnSearch();
             break;
         case kExitId:
-        case IDCANCEL:
-            DestroyWindow(Handle());
+            Close();
             break;
         case kGoToPageId:
             OpenSelectedRow();
@@ -261,32 +234,14 @@ void GlobalSearchWindow::OnCommand(int id) {
 }
 
 LRESULT GlobalSearchWindow::OnNotify(const NMHDR& header) {
-    if (header.idFrom == static_cast<UINT_PTR>(kSearchBoxId) && header.code == EN_MSGFILTER) {
-        const auto& filter = reinterpret_cast<const MSGFILTER&>(header);
-        if (filter.msg != WM_KEYDOWN) return 0;
-        if (filter.wParam == VK_RETURN) {
-            OnSearch();
-            return 1;
-        }
-        if (filter.wParam == VK_ESCAPE) {
-            PostMessageW(Handle(), WM_CLOSE, 0, 0);  // not while the box is still handling its key
-            return 1;
-        }
-        return 0;
-    }
     if (header.idFrom != static_cast<UINT_PTR>(kResultsId)) return 0;
-    if (header.code == NM_DBLCLK) OpenSelectedRow();
+    if (header.code == NM_DBLCLK || header.code == NM_RETURN) OpenSelectedRow();
     if (header.code == NM_RCLICK) ShowRowMenu();
     return 0;
 }
 
-LRESULT GlobalSearchWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (const auto answer =
-            small_window::TitleStripMessage(Handle(), message, wParam, lParam, kTitleId, look_))
-        return *answer;
+LRESULT GlobalSearchWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_CREATE:
-            return OnCreate();
         case WM_DESTROY:
             OnDestroy();
             return 0;
@@ -295,10 +250,6 @@ LRESULT GlobalSearchWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
             return 0;
         case WM_NOTIFY:
             return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
-        case WM_TIMER:
-            if (wParam == kBounceTimer)
-                BounceInTick(Handle(), BounceWindowKind::GlobalSearchWindow, kBounceTimer);
-            return 0;
         default:
             return DefaultProcedure(message, wParam, lParam);
     }

@@ -1,8 +1,9 @@
 // The 全局搜索 window: searches every page of the library for the search box's text (搜索 or
 // Enter in the box; Escape closes the window) on a thread of its own and lists the pages as they
-// are found (索引, 页面名称). A double click or 到此页面 opens the row's page by selecting its tree
-// item, so the unsaved-changes question comes first; 寻找文本 also finds the text in it, 下一个
-// finds the next occurrence. Not modal; opening it while it is open brings it forward.
+// are found (索引, 页面名称). A double click, Enter in the list or 到此页面 opens the row's page by
+// selecting its tree item, so the unsaved-changes question comes first; 寻找文本 also finds the
+// text in it, 下一个 finds the next occurrence. Not modal; opening it while it is open brings it
+// forward (SingleWindow).
 #pragma once
 
 #include <windows.h>
@@ -12,27 +13,30 @@
 #include <mutex>
 #include <vector>
 
-#include "app/window_base_win32.h"
-#include "editor/small_window_parts_win32.h"
 #include "editor/page_search.h"
 #include "platform/win32/unique_handle.h"
+#include "ui/small_window_win32.h"
 
 namespace kavo {
 
-class GlobalSearchWindow : public WindowBase<GlobalSearchWindow> {
+class GlobalSearchWindow : public SmallWindow<GlobalSearchWindow> {
   public:
-    // owner: the main window; editor: the script editor; files: how pages are read (from
-    // another thread). All of them must outlive this object.
-    GlobalSearchWindow(HWND owner, HWND editor, Library& library, FilePort& files)
-        : owner_(owner), editor_(editor), library_(library), files_(files) {}
+    static constexpr int kSearchBoxId = 103;  // 编辑框1
+    static constexpr SmallWindowFrame kFrame{.className = L"KavoGlobalSearchWindow",
+                                             .title = L"全局搜索",
+                                             .designWidth = 400,
+                                             .designHeight = 298,
+                                             .bounce = BounceWindowKind::GlobalSearchWindow,
+                                             .focusId = kSearchBoxId};
+
+    // editor: the script editor; files: how pages are read (from another thread). All of them
+    // must outlive this object.
+    GlobalSearchWindow(HWND editor, Library& library, FilePort& files)
+        : editor_(editor), library_(library), files_(files) {}
     ~GlobalSearchWindow();
 
-    void Open();
-    bool IsOpen() const { return Handle() != nullptr; }
-
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-
   private:
+    friend SmallWindow<GlobalSearchWindow>;
     // One search: what the thread found and has not handed over yet, and whether the window
     // still wants it.
     struct SearchRun {
@@ -42,6 +46,7 @@ class GlobalSearchWindow : public WindowBase<GlobalSearchWindow> {
     };
 
     LRESULT OnCreate();
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnDestroy();
     void OnCommand(int id);
     LRESULT OnNotify(const NMHDR& header);
@@ -57,7 +62,6 @@ class GlobalSearchWindow : public WindowBase<GlobalSearchWindow> {
     void ShowRowMenu();
     RuntimeText SearchBoxText() const;
 
-    HWND owner_;
     HWND editor_;
     Library& library_;
     FilePort& files_;
@@ -65,7 +69,6 @@ class GlobalSearchWindow : public WindowBase<GlobalSearchWindow> {
     std::vector<SearchPage> rows_;  // in the list's order
     UniqueMenu rowMenu_;            // 右键
     UniqueGdiObject boxFont_;
-    small_window::Look look_;
 };
 
 }  // namespace kavo

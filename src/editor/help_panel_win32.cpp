@@ -35,10 +35,10 @@ void ShowHelpText(MainWindowServices& services, HelpTopic topic) {
 
 }  // namespace
 
-void InstallHelpPanel(MainWindowServices& services) {
+HelpPanel::HelpPanel(MainWindowServices& services) : services_(services) {
     for (const HelpButton& button : kHelpButtons)
         services.Commands().Register(
-            button.buttonId, [&services, topic = button.topic] { ShowHelpText(services, topic); });
+            button.buttonId, [this, topic = button.topic] { ShowHelpText(services_, topic); });
 }
 
 }  // namespace kavo

@@ -6,6 +6,14 @@
 
 namespace kavo {
 
-void InstallHelpPanel(MainWindowServices& services);
+class HelpPanel {
+  public:
+    explicit HelpPanel(MainWindowServices& services);
+    HelpPanel(const HelpPanel&) = delete;
+    HelpPanel& operator=(const HelpPanel&) = delete;
+
+  private:
+    MainWindowServices& services_;
+};
 
 }  // namespace kavo

@@ -4,32 +4,30 @@
 
 #include <windows.h>
 
-#include "app/window_base_win32.h"
-#include "editor/small_window_parts_win32.h"
+#include <string>
+
 #include "editor/small_windows_win32.h"
-#include "platform/win32/unique_handle.h"
+#include "ui/small_window_win32.h"
 
 namespace kavo {
 
-class InputDialog : public WindowBase<InputDialog> {
+class InputDialog : public ModalSmallWindow<InputDialog, TextAnswer> {
   public:
-    // Blocks until the window closes; anything but 确定 is a cancel.
-    static TextAnswer Ask(HWND owner, const Utf8Text& title, const Utf8Text& prompt);
+    static constexpr SmallWindowFrame kFrame{.className = L"KavoInputDialog",
+                                             .designWidth = 400,
+                                             .designHeight = 154,
+                                             .bounce = BounceWindowKind::InputDialog};
 
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    InputDialog(const Utf8Text& title, const Utf8Text& prompt);
 
   private:
-    InputDialog(Utf8Text title, Utf8Text prompt)
-        : title_(std::move(title)), prompt_(std::move(prompt)) {}
+    friend SmallWindow<InputDialog>;
+    const wchar_t* Title() const { return title_.c_str(); }
     LRESULT OnCreate();
-    void OnCommand(int id);
-    void Finish(bool accepted);
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-    Utf8Text title_;
-    Utf8Text prompt_;
-    TextAnswer answer_;
-    bool finished_ = false;
-    small_window::Look look_;
+    std::wstring title_;
+    std::wstring prompt_;
 };
 
 }  // namespace kavo

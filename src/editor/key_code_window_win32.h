@@ -1,25 +1,28 @@
-// The KeyCodeWindow: the virtual-key codes for 特殊按键 in a read-only text box. Modeless; one
-// at a time.
+// The KeyCodeWindow: the virtual-key codes for 特殊按键 in a read-only text box, with the
+// system's caption. Modeless; one at a time (SingleWindow).
 #pragma once
 
 #include <windows.h>
 
-#include "app/window_base_win32.h"
-#include "platform/win32/unique_handle.h"
+#include "ui/small_window_win32.h"
 
 namespace kavo {
 
-class KeyCodeWindow : public WindowBase<KeyCodeWindow> {
+class KeyCodeWindow : public SmallWindow<KeyCodeWindow> {
   public:
-    // Opens the window, or brings the open one forward.
-    static void Show(HWND owner);
-
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // No title strip: the system's caption carries the close button.
+    static constexpr SmallWindowFrame kFrame{
+        .className = L"KavoKeyCodeWindow",
+        .title = L"查看键代码",
+        .designWidth = 380,
+        .designHeight = 358,
+        .style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+        .titleStrip = false,
+        .dragHeight = 0};
 
   private:
+    friend SmallWindow<KeyCodeWindow>;
     LRESULT OnCreate();
-
-    UniqueGdiObject font_;
 };
 
 }  // namespace kavo

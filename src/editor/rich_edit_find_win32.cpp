@@ -6,6 +6,8 @@
 #include <string>
 
 #include "text/wide.h"
+#include "ui/small_window_win32.h"
+#include "ui/window_text_win32.h"
 
 namespace kavo {
 
@@ -43,10 +45,17 @@ void RichEditFind::Focus() {
 }
 
 RuntimeText ControlTextGbk(HWND control) {
-    const int length = GetWindowTextLengthW(control);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), length + 1)));
-    return WideToGbk(text);
+    return WideToGbk(ReadWindowText(control));
+}
+
+HWND AddSearchRow(HWND window, int promptId, int boxId, UINT dpi, HGDIOBJ promptFont,
+                  HGDIOBJ boxFont) {
+    LoadLibraryW(L"Msftedit.dll");  // the search box; stays loaded for the process's life
+    small_window::AddControl(window, L"STATIC", L"请输入你要搜索的文本！", SS_LEFT | SS_NOPREFIX,
+                             20, 40, 360, 32, promptId, dpi, promptFont);
+    return small_window::AddControl(window, MSFTEDIT_CLASS, L"",
+                                    WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 19, 82, 365, 24, boxId,
+                                    dpi, boxFont);
 }
 
 }  // namespace kavo

@@ -1,5 +1,6 @@
 // Finding in a rich edit control: FindableEditor over EM_FINDTEXTEXW and the control's
-// selection, with GBK search texts turned into UTF-16 (code page 936).
+// selection, with GBK search texts turned into UTF-16 (code page 936); the search row both
+// search windows share.
 #pragma once
 
 #include <windows.h>
@@ -25,5 +26,10 @@ class RichEditFind : public FindableEditor {
 
 // The whole text of an edit or rich edit control as GBK (code page 936).
 RuntimeText ControlTextGbk(HWND control);
+
+// The prompt and the one-line rich edit search box of the two search windows, at the same
+// places in both. Returns the box.
+HWND AddSearchRow(HWND window, int promptId, int boxId, UINT dpi, HGDIOBJ promptFont,
+                  HGDIOBJ boxFont);
 
 }  // namespace kavo

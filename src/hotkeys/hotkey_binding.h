@@ -1,6 +1,7 @@
 // Tying the editor's script to a key, and F1's live display of the cursor position.
 //
-// The main window implements HotkeyBindingView and forwards its events to HotkeyBinding:
+// The script runner (app/script_runner_win32) implements HotkeyBindingView and forwards the main
+// window's events to HotkeyBinding:
 //   热键执行 (按钮2) clicked           -> BindHotkey()
 //   key down in 编辑框_启动热键         -> ShowHotkeyName(virtual-key code)
 //   tick of 时钟3                      -> ShowCursorPosition()

@@ -4,11 +4,11 @@
 #include <string>
 
 #include "app/command_ids.h"
-#include "app/editor_widget_win32.h"
-#include "app/main_window_layout.h"
 #include "editor/small_windows_win32.h"
+#include "library/editor_widget_win32.h"
 #include "library/library_operations.h"
 #include "text/wide.h"
+#include "ui/window_text_win32.h"
 
 namespace kavo {
 namespace {
@@ -39,47 +39,36 @@ class Win32LibraryUserInterface : public LibraryUserInterface {
 }  // namespace
 
 bool WindowTextFitsGbk(HWND window) {
-    // The rich edit counts a line break once but reads it back as CR LF: room for both, and
-    // read again with more room whenever the text fills the buffer.
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) * 2 + 2, L'\0');
-    for (;;) {
-        const auto copied = static_cast<std::size_t>(
-            SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
-        if (copied + 1 < text.size()) {
-            text.resize(copied);
-            break;
-        }
-        text.assign(text.size() * 2, L'\0');
-    }
+    const std::wstring text = ReadWholeText(window);
     // A character survives the trip through GBK only when GBK has it.
     return GbkToWide(WideToGbk(text)) == text;
 }
 
-void InstallLibraryCommands(MainWindowServices& services) {
-    UseTitleColorsOf(&services.Colors());
+LibraryCommands::LibraryCommands(MainWindowServices& services)
+    : questions_(std::make_unique<Win32LibraryUserInterface>(services.Window(),
+                                                             services.Editor().Handle())) {
     Library& library = services.TheLibrary();
-    HWND window = services.Window();
-    auto ui = std::make_shared<Win32LibraryUserInterface>(window, services.Editor().Handle());
+    LibraryUserInterface& ui = *questions_;
     MenuCommands& commands = services.Commands();
 
-    commands.Register(kCmdNewPage, [&library, ui] { NewPage(library, *ui); });
-    commands.Register(kCmdNewDirectory, [&library, ui] { NewDirectory(library, *ui); });
-    commands.Register(kCmdDeletePage, [&library, ui] { DeletePage(library, *ui); });
-    commands.Register(kCmdDeleteDirectory, [&library, ui] { DeleteDirectory(library, *ui); });
-    commands.Register(kCmdRenamePage, [&library, ui] { RenamePage(library, *ui); });
-    commands.Register(kCmdRenameDirectory, [&library, ui] { RenameDirectory(library, *ui); });
-    commands.Register(kCmdSave, [&library, ui] { SavePage(library, *ui); });
+    commands.Register(kCmdNewPage, [&library, &ui] { NewPage(library, ui); });
+    commands.Register(kCmdNewDirectory, [&library, &ui] { NewDirectory(library, ui); });
+    commands.Register(kCmdDeletePage, [&library, &ui] { DeletePage(library, ui); });
+    commands.Register(kCmdDeleteDirectory, [&library, &ui] { DeleteDirectory(library, ui); });
+    commands.Register(kCmdRenamePage, [&library, &ui] { RenamePage(library, ui); });
+    commands.Register(kCmdRenameDirectory, [&library, &ui] { RenameDirectory(library, ui); });
+    commands.Register(kCmdSave, [&library, &ui] { SavePage(library, ui); });
     HMENU editMenu = services.Menu(MainMenu::Edit);
     commands.Register(kCmdAutoSave, [&library, editMenu] {
         library.autoSave = !library.autoSave;
         CheckMenuItem(editMenu, kCmdAutoSave,
                       MF_BYCOMMAND | (library.autoSave ? MF_CHECKED : MF_UNCHECKED));
     });
-    commands.Register(kCmdAbout, [window] { ShowAboutWindow(window); });
-    commands.Register(kCmdShowKeyCodes, [window] { ShowKeyCodeWindow(window); });
 
-    library.leavePageCheck = [ui](Library& lib) { return LeavePageCheck(lib, *ui); };
-    services.AddClosingStep([&library, ui] { ClosePageCheck(library, *ui); });
+    library.leavePageCheck = [&ui](Library& lib) { return LeavePageCheck(lib, ui); };
+    services.AddClosingStep([&library, &ui] { ClosePageCheck(library, ui); });
 }
+
+LibraryCommands::~LibraryCommands() = default;
 
 }  // namespace kavo

@@ -1,14 +1,27 @@
 // The library's menu commands in the main window: 新建脚本, 新建脚本目录, 删除脚本, 删除脚本目录,
-// 重命名脚本, 重命名脚本目录 and 关于 (程序 menu), 保存 (Ctrl+S) and 自动保存 (操作 menu),
-// 查看键代码 (设置 menu); the unsaved-changes question when another page is selected and when
-// the program closes.
+// 重命名脚本 and 重命名脚本目录 (程序 menu), 保存 (Ctrl+S) and 自动保存 (操作 menu); the
+// unsaved-changes question when another page is selected and when the program closes.
 #pragma once
 
+#include <windows.h>
+
+#include <memory>
+
 #include "app/main_window_services_win32.h"
+#include "library/library_operations.h"
 
 namespace kavo {
 
-void InstallLibraryCommands(MainWindowServices& services);
+class LibraryCommands {
+  public:
+    explicit LibraryCommands(MainWindowServices& services);
+    ~LibraryCommands();
+    LibraryCommands(const LibraryCommands&) = delete;
+    LibraryCommands& operator=(const LibraryCommands&) = delete;
+
+  private:
+    std::unique_ptr<LibraryUserInterface> questions_;
+};
 
 // False when the window's text holds characters GBK cannot store (they would be saved as '?' or
 // as a look-alike).

@@ -8,8 +8,10 @@
 
 namespace kavo {
 
-// Zero-terminated 8-bit text in code page 936. A double-byte character is never split by the
-// operations below; comparisons are byte for byte.
+// GBK text: zero-terminated 8-bit text in code page 936, as scripts, pages and settings files
+// hold it. Not UTF-8 (that is Utf8Text, for the screen and the system): the two meet only in
+// text/encoding.h. A double-byte character is never split by the operations below; comparisons
+// are byte for byte.
 using RuntimeText = std::string;
 
 // First byte of a double-byte GBK character.

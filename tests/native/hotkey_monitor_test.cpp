@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -156,6 +157,9 @@ struct ModifierCase {
     const char* name;
     std::vector<int> keys;  // bytes held for the modifier, as the system sets them
 };
+void PrintTo(const ModifierCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class HotkeyModifierTest : public HotkeyMonitorTest,
                            public testing::WithParamInterface<ModifierCase> {
@@ -262,7 +266,27 @@ TEST_P(HotkeyBlockedByTest, AnotherHeldKeyOrButtonStopsTheHotkey) {
 
 // Right Windows key, left/right/middle mouse buttons, X buttons, another letter, Enter.
 INSTANTIATE_TEST_SUITE_P(OtherKeys, HotkeyBlockedByTest,
-                         testing::Values(0x5C, 0x01, 0x02, 0x04, 0x05, 0x06, kB, 0x0D));
+                         testing::Values(0x5C, 0x01, 0x02, 0x04, 0x05, 0x06, kB, 0x0D),
+                         [](const testing::TestParamInfo<int>& key) -> std::string {
+                             switch (key.param) {
+                                 case 0x5C:
+                                     return "RightWindows";
+                                 case 0x01:
+                                     return "LeftButton";
+                                 case 0x02:
+                                     return "RightButton";
+                                 case 0x04:
+                                     return "MiddleButton";
+                                 case 0x05:
+                                     return "XButton1";
+                                 case 0x06:
+                                     return "XButton2";
+                                 case 0x0D:
+                                     return "Enter";
+                                 default:
+                                     return "Key" + std::to_string(key.param);
+                             }
+                         });
 
 TEST_F(HotkeyMonitorTest, TwoHotkeysPressedTogetherFireNeither) {
     monitor.RegisterHotkey(Noting("a"), kA, 0);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <set>
 #include <string>
 
@@ -14,6 +15,32 @@ struct NameCase {
     std::string text;
     int code;
 };
+
+// How a case shows in test names and messages: the code it expects, then the text with every
+// byte that is no ASCII letter or digit spelt out, so that each case is named apart.
+std::string Spelt(const std::string& text) {
+    if (text.empty()) return "empty";
+    std::string spelt;
+    for (const unsigned char byte : text) {
+        if ((byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+            (byte >= '0' && byte <= '9')) {
+            spelt += static_cast<char>(byte);
+        } else {
+            constexpr char kHex[] = "0123456789ABCDEF";
+            spelt += 'x';
+            spelt += kHex[byte >> 4];
+            spelt += kHex[byte & 0xF];
+        }
+    }
+    return spelt;
+}
+std::string CaseName(const NameCase& c) {
+    return (c.code != 0 ? "Code" + std::to_string(c.code) : std::string("NoKey")) + "_" +
+           Spelt(c.text);
+}
+void PrintTo(const NameCase& c, std::ostream* out) {
+    *out << CaseName(c);
+}
 
 class KeyCodeFromNameTest : public testing::TestWithParam<NameCase> {};
 
@@ -33,8 +60,9 @@ INSTANTIATE_TEST_SUITE_P(
         // Outside the table, or not exactly a name: nothing is trimmed or guessed.
         NameCase{"F13", 0}, NameCase{"F0", 0}, NameCase{"Space", 0}, NameCase{"Enter", 0},
         NameCase{" A", 0}, NameCase{"A ", 0}, NameCase{"", 0}, NameCase{"AB", 0},
-        NameCase{"Home ", 0}, NameCase{"\xBF\xD5\xB8\xF1\xBC\xFC", 0},      // 空格键 in GBK
-        NameCase{std::string("A\0", 2), 0}, NameCase{"\xEF\xBC\xA1", 0}));  // full-width Ａ
+        NameCase{"Home ", 0}, NameCase{"\xBF\xD5\xB8\xF1\xBC\xFC", 0},     // 空格键 in GBK
+        NameCase{std::string("A\0", 2), 0}, NameCase{"\xEF\xBC\xA1", 0}),  // full-width Ａ
+    [](const testing::TestParamInfo<NameCase>& c) { return CaseName(c.param); });
 
 TEST(KeyNameFromCode, SpellsNamesAsTheTableDoes) {
     EXPECT_EQ(KeyNameFromCode(36), "Home");

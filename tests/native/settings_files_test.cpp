@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "appearance/caption_fade.h"
+#include "ui/caption_fade.h"
 #include "appearance/settings_files.h"
 #include "appearance/settings_session.h"
-#include "appearance/shadow_band.h"
+#include "ui/shadow_band.h"
 #include "platform/fake/recording_platform.h"
 
 namespace kavo {

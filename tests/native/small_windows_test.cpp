@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/bounce_in.h"
+#include "ui/bounce_in.h"
 #include "editor/key_code_text.h"
 #include "text/runtime_text.h"
 

@@ -4,10 +4,11 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <set>
 #include <vector>
 
-#include "app/caption_button_win32.h"
+#include "ui/caption_button_win32.h"
 #include "platform/win32/unique_handle.h"
 #include "test_support_win32.h"
 
@@ -82,14 +83,19 @@ class CaptionButtonTest : public ::testing::Test {
         return corner;
     }
 
+    // The title bar's colours as the button asks for them, live.
+    std::function<TitleColors()> Colors() {
+        return [this] { return colors_; };
+    }
+
     HWND host_ = nullptr;
     HWND button_ = nullptr;
-    MainWindowColors colors_;
+    TitleColors colors_;
 };
 
 TEST_F(CaptionButtonTest, TheHighlightFadesInWhileInsideAndOutAfterLeaving) {
-    CaptionButton button(button_, colors_, TitleGlyph::Minimize, CaptionButton::Reaction::Fade);
-    EXPECT_EQ(DrawnCorner(button), colors_.titleBackground);
+    CaptionButton button(button_, Colors(), TitleGlyph::Minimize, CaptionButton::Reaction::Fade);
+    EXPECT_EQ(DrawnCorner(button), colors_.background);
     MovePointer(15, 15);
     EXPECT_TRUE(button.PointerIsInside());
     EXPECT_EQ(GetCapture(), button_);
@@ -97,7 +103,7 @@ TEST_F(CaptionButtonTest, TheHighlightFadesInWhileInsideAndOutAfterLeaving) {
     ASSERT_EQ(in.back(), 0);
     EXPECT_GT(in.size(), 2u);  // it passed through steps on its way
     for (int value : in) EXPECT_EQ(value % 10, 0) << value;
-    EXPECT_NE(DrawnCorner(button), colors_.titleBackground);
+    EXPECT_NE(DrawnCorner(button), colors_.background);
 
     // The right and bottom edges still count as inside.
     MovePointer(30, 30);
@@ -106,11 +112,11 @@ TEST_F(CaptionButtonTest, TheHighlightFadesInWhileInsideAndOutAfterLeaving) {
     EXPECT_FALSE(button.PointerIsInside());
     EXPECT_NE(GetCapture(), button_);
     EXPECT_EQ(FadeUntil(button, 100).back(), 100);
-    EXPECT_EQ(DrawnCorner(button), colors_.titleBackground);
+    EXPECT_EQ(DrawnCorner(button), colors_.background);
 }
 
 TEST_F(CaptionButtonTest, AClickOnTheBackgroundClearsTheHighlightAtOnce) {
-    CaptionButton button(button_, colors_, TitleGlyph::Maximize, CaptionButton::Reaction::Fade);
+    CaptionButton button(button_, Colors(), TitleGlyph::Maximize, CaptionButton::Reaction::Fade);
     MovePointer(15, 15);
     ASSERT_EQ(FadeUntil(button, 0).back(), 0);
     button.HideHighlight();
@@ -121,7 +127,7 @@ TEST_F(CaptionButtonTest, AClickOnTheBackgroundClearsTheHighlightAtOnce) {
 }
 
 TEST_F(CaptionButtonTest, AFadeReversedHalfWayEndsInvisibleAndStaysSo) {
-    CaptionButton button(button_, colors_, TitleGlyph::Close, CaptionButton::Reaction::Fade);
+    CaptionButton button(button_, Colors(), TitleGlyph::Close, CaptionButton::Reaction::Fade);
     MovePointer(15, 15);
     ASSERT_TRUE(test::WaitFor([&] { return button.HighlightTransparency() <= 60; }));
     MovePointer(100, 15);
@@ -134,7 +140,7 @@ TEST_F(CaptionButtonTest, AFadeReversedHalfWayEndsInvisibleAndStaysSo) {
 }
 
 TEST_F(CaptionButtonTest, AnotherWindowTakingTheMouseCountsAsLeaving) {
-    CaptionButton button(button_, colors_, TitleGlyph::Minimize, CaptionButton::Reaction::Fade);
+    CaptionButton button(button_, Colors(), TitleGlyph::Minimize, CaptionButton::Reaction::Fade);
     MovePointer(15, 15);
     ASSERT_TRUE(button.PointerIsInside());
     SetCapture(host_);
@@ -143,20 +149,20 @@ TEST_F(CaptionButtonTest, AnotherWindowTakingTheMouseCountsAsLeaving) {
 }
 
 TEST_F(CaptionButtonTest, APictureBoxTakesItsHoverColourAndTheResetPutsItAtRest) {
-    colors_.titleBackground = RGB(0x20, 0x40, 0x60);
-    CaptionButton picture(button_, colors_, TitleGlyph::HideToTray,
+    colors_.background = RGB(0x20, 0x40, 0x60);
+    CaptionButton picture(button_, Colors(), TitleGlyph::HideToTray,
                           CaptionButton::Reaction::HoverBackground,
-                          [] { return static_cast<ColorRef>(RGB(0xFF, 0, 0)); });
-    EXPECT_EQ(DrawnCorner(picture), colors_.titleBackground);
+                          [] { return static_cast<COLORREF>(RGB(0xFF, 0, 0)); });
+    EXPECT_EQ(DrawnCorner(picture), colors_.background);
     MovePointer(15, 15);
     EXPECT_EQ(GetCapture(), button_);
     EXPECT_EQ(DrawnCorner(picture), RGB(0xFF, 0, 0));
     picture.Reset();
     EXPECT_FALSE(picture.PointerIsInside());
     EXPECT_NE(GetCapture(), button_);
-    EXPECT_EQ(DrawnCorner(picture), colors_.titleBackground);
+    EXPECT_EQ(DrawnCorner(picture), colors_.background);
     // A title colour changed while at rest shows at once.
-    colors_.titleBackground = RGB(1, 2, 3);
+    colors_.background = RGB(1, 2, 3);
     EXPECT_EQ(DrawnCorner(picture), RGB(1, 2, 3));
 }
 

@@ -6,7 +6,7 @@
 #include <commctrl.h>
 
 #include "app/roll_up_panel_win32.h"
-#include "app/tree_widget_win32.h"
+#include "library/tree_widget_win32.h"
 #include "platform/win32/dpi_win32.h"
 #include "platform/win32/unique_handle.h"
 

@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "app/editor_widget_win32.h"
+#include "library/editor_widget_win32.h"
 #include "library/library_commands_win32.h"
 #include "library/library_operations.h"
 #include "native/library_fakes.h"

@@ -12,9 +12,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/editor_widget_win32.h"
-#include "app/tree_widget_win32.h"
-#include "app/ui_thread_win32.h"
+#include "library/editor_widget_win32.h"
+#include "library/tree_widget_win32.h"
+#include "ui/ui_thread_win32.h"
 #include "editor/find_text_window_win32.h"
 #include "editor/global_search_window_win32.h"
 #include "library/library_tree.h"
@@ -105,9 +105,8 @@ class SearchWindowsTest : public ::testing::Test {
     }
 
     HWND OpenSearch() {
-        search_ = std::make_unique<GlobalSearchWindow>(window_.get(), editHwnd_, *library_,
-                                                       ThePlatform());
-        search_->Open();
+        search_ = std::make_unique<GlobalSearchWindow>(editHwnd_, *library_, ThePlatform());
+        search_->Open(window_.get());
         EXPECT_TRUE(search_->IsOpen());
         return search_->Handle();
     }
@@ -202,8 +201,8 @@ class SearchWindowsTest : public ::testing::Test {
 };
 
 TEST_F(SearchWindowsTest, FindButtonsSelectOccurrencesInTheEditor) {
-    find_ = std::make_unique<FindTextWindow>(window_.get(), editHwnd_);
-    find_->Open();
+    find_ = std::make_unique<FindTextWindow>(editHwnd_);
+    find_->Open(window_.get());
     ASSERT_TRUE(find_->IsOpen());
     HWND box = Child(find_->Handle(), MSFTEDIT_CLASS);
     HWND search = Child(find_->Handle(), L"Button", L"搜索");
@@ -243,19 +242,19 @@ TEST_F(SearchWindowsTest, FindButtonsSelectOccurrencesInTheEditor) {
             EXPECT_EQ(GetFocus(), editHwnd_);
         }
     }
-    // Enter in the search box searches from the start; Escape closes the window.
+    // Enter in the search box searches from the start; Escape closes the window. The keys go
+    // through the message loop, as typed keys do.
     SetWindowTextW(editHwnd_, L"x abc abc");
     SetWindowTextW(box, L"abc");
-    SendMessageW(box, WM_KEYDOWN, VK_RETURN, 0);
-    EXPECT_EQ(Selection().cpMin, 2);
-    EXPECT_EQ(Selection().cpMax, 5);
-    SendMessageW(box, WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageW(box, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(WaitFor([&] { return Selection().cpMin == 2 && Selection().cpMax == 5; }));
+    PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_TRUE(WaitFor([&] { return !find_->IsOpen(); }));
-    find_->Open();
+    find_->Open(window_.get());
     // 退出 closes the window; opening again makes a new one.
     SendMessageW(Child(find_->Handle(), L"Button", L"退出"), BM_CLICK, 0, 0);
     EXPECT_FALSE(find_->IsOpen());
-    find_->Open();
+    find_->Open(window_.get());
     EXPECT_TRUE(find_->IsOpen());
 }
 
@@ -333,7 +332,7 @@ TEST_F(SearchWindowsTest, ClosingOrSearchingAgainCancelsARunningSearch) {
     EXPECT_FALSE(search_->IsOpen());
     test::PumpMessagesFor(std::chrono::milliseconds(300));  // the old search's rows go nowhere
 
-    search_->Open();
+    search_->Open(window_.get());
     Search(L"needle");
     Search(L"needle");  // the first of these two is dropped, the second lists every hit once
     ASSERT_TRUE(WaitFor([&] { return SearchEnded(); }));

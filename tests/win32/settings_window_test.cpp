@@ -79,7 +79,7 @@ class SettingsWindowTest : public ::testing::Test {
         host.files = &disk_;
         host.clipboard = &disk_;
         window_ = std::make_unique<SettingsWindow>(std::move(host));
-        ASSERT_TRUE(window_->Create());
+        ASSERT_TRUE(window_->Open(main_));
     }
 
     HWND Control(int id) const {

@@ -7,8 +7,13 @@
 #include <functional>
 #include <string>
 
+#include "editor/about_window_win32.h"
+#include "editor/key_code_window_win32.h"
 #include "editor/small_windows_win32.h"
+#include "platform/win32/win32_platform.h"
 #include "text/wide.h"
+#include "ui/bounce_in.h"
+#include "ui/small_window_win32.h"
 #include "win32/test_support_win32.h"
 
 namespace kavo {
@@ -155,9 +160,7 @@ TEST(SmallWindows, AWindowClosedMidFallDoesNotShortenTheNextOnesFall) {
 }
 
 TEST(SmallWindows, TitleStripsTakeTheMainWindowsTitleColours) {
-    MainWindowColors colors;
-    colors.titleBackground = RGB(200, 30, 40);
-    UseTitleColorsOf(&colors);
+    UseSmallWindowTitleColors([] { return TitleColors{RGB(200, 30, 40), 0x353535}; });
     for (const wchar_t* className : {L"KavoInputDialog", L"KavoConfirmDialog"}) {
         COLORREF strip = CLR_INVALID;
         COLORREF body = CLR_INVALID;
@@ -177,7 +180,7 @@ TEST(SmallWindows, TitleStripsTakeTheMainWindowsTitleColours) {
         EXPECT_EQ(strip, RGB(200, 30, 40)) << className;
         EXPECT_NE(body, RGB(200, 30, 40)) << className;  // only the strip
     }
-    UseTitleColorsOf(nullptr);
+    UseSmallWindowTitleColors(nullptr);
 }
 
 TEST(SmallWindows, AskConfirmIsTrueOnlyForOk) {
@@ -213,27 +216,34 @@ TEST(SmallWindows, ColorQuestionCancelsUnlessOk) {
     EXPECT_EQ(answer.color, 0u);  // the picker starts at black
 }
 
+// One window of each kind at a time: SingleWindow as the editor commands hold them.
+template <typename Window, typename... Args>
+void ExpectOneAtATime(const wchar_t* className, Args&... args) {
+    SCOPED_TRACE(WideToUtf8(className));
+    SingleWindow<Window> single;
+    single.Show(nullptr, args...);
+    HWND first = FindWindowW(className, nullptr);
+    ASSERT_NE(first, nullptr);
+    single.Show(nullptr, args...);
+    HWND second = FindWindowW(className, nullptr);
+    EXPECT_EQ(second, first);
+    int count = 0;
+    for (HWND w = FindWindowExW(nullptr, nullptr, className, nullptr); w != nullptr;
+         w = FindWindowExW(nullptr, w, className, nullptr))
+        ++count;
+    EXPECT_EQ(count, 1);
+    DestroyWindow(first);
+    // Closed, it opens anew.
+    single.Show(nullptr, args...);
+    HWND third = FindWindowW(className, nullptr);
+    EXPECT_NE(third, nullptr);
+    DestroyWindow(third);
+}
+
 TEST(SmallWindows, ASecondOpeningBringsTheOpenWindowForward) {
-    for (const auto& [open, className] : {std::pair{&ShowAboutWindow, L"KavoAboutWindow"},
-                                          std::pair{&ShowKeyCodeWindow, L"KavoKeyCodeWindow"}}) {
-        open(nullptr);
-        HWND first = FindWindowW(className, nullptr);
-        ASSERT_NE(first, nullptr);
-        open(nullptr);
-        HWND second = FindWindowW(className, nullptr);
-        EXPECT_EQ(second, first);
-        int count = 0;
-        for (HWND w = FindWindowExW(nullptr, nullptr, className, nullptr); w != nullptr;
-             w = FindWindowExW(nullptr, w, className, nullptr))
-            ++count;
-        EXPECT_EQ(count, 1);
-        DestroyWindow(first);
-        // Closed, it opens anew.
-        open(nullptr);
-        HWND third = FindWindowW(className, nullptr);
-        EXPECT_NE(third, nullptr);
-        DestroyWindow(third);
-    }
+    ClipboardPort& clipboard = ThePlatform();
+    ExpectOneAtATime<AboutWindow>(L"KavoAboutWindow", clipboard);
+    ExpectOneAtATime<KeyCodeWindow>(L"KavoKeyCodeWindow");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "text/wide.h"
+#include "ui/message_loop_win32.h"
 
 namespace kavo::test {
 
@@ -32,6 +33,8 @@ void PumpMessagesFor(std::chrono::milliseconds duration) {
     for (;;) {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            // As the program's own loop does: its small windows take dialog keys.
+            if (TranslateDialogKeys(message)) continue;
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/editor_widget_win32.h"
-#include "app/tree_widget_win32.h"
+#include "library/editor_widget_win32.h"
+#include "library/tree_widget_win32.h"
 #include "library/library_tree.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_platform.h"

@@ -1,4 +1,4 @@
-#include "app/library_loading_win32.h"
+#include "library/library_loading_win32.h"
 
 #include <atomic>
 #include <memory>
@@ -6,19 +6,19 @@
 #include <thread>
 #include <vector>
 
-#include "app/ui_thread_win32.h"
 #include "library/content_folder.h"
 #include "library/library_tree.h"
+#include "ui/ui_thread_win32.h"
 
 namespace kavo {
-namespace {
 
-constexpr UINT_PTR kStartListingTimer = 0x4C49;  // "LI"
-
-// Set by the closing step: the library must not be touched once the window goes.
-struct LoadingState {
+struct LibraryLoading::State {
     std::atomic<bool> closing{false};
 };
+
+namespace {
+
+using LoadingState = LibraryLoading::State;
 
 // Lists the unlisted directories of the current tree, asking the user-interface thread each
 // time which one is next: a rebuild or a read of the whole tree may have listed some meanwhile,
@@ -46,20 +46,20 @@ void ListInBackground(Library& library, const std::shared_ptr<LoadingState>& sta
 
 }  // namespace
 
-void InstallLibraryLoading(MainWindowServices& services) {
-    auto state = std::make_shared<LoadingState>();
+LibraryLoading::LibraryLoading(MainWindowServices& services) : state_(std::make_shared<State>()) {
     Library& library = services.TheLibrary();
-    services.AddClosingStep([state] { state->closing = true; });
-    library.onPagesLeftUnlisted = [&library, state] { ListInBackground(library, state); };
-    // The start listed what it could up front before this was installed. The rest waits until
-    // the window has shown and the queue is empty (a timer's tick comes after everything else),
-    // so that it does not compete with the start.
+    services.AddClosingStep([state = state_] { state->closing = true; });
+    library.onPagesLeftUnlisted = [&library, state = state_] { ListInBackground(library, state); };
+    // The start listed what it could up front before this was made. The rest waits until the
+    // window has shown and the queue is empty (a timer's tick comes after everything else), so
+    // that it does not compete with the start.
     if (UnlistedDirectories(library).empty()) return;
     HWND window = services.Window();
     SetTimer(window, kStartListingTimer, 0, nullptr);
-    services.AddMessageHook(
-        [window, &library, state](UINT message, WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
-            if (message != WM_TIMER || wParam != kStartListingTimer) return std::nullopt;
+    services.AddMessageHandler(
+        WM_TIMER,
+        [window, &library, state = state_](WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
+            if (wParam != kStartListingTimer) return std::nullopt;
             KillTimer(window, kStartListingTimer);
             ListInBackground(library, state);
             return 0;

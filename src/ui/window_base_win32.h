@@ -46,6 +46,16 @@ class WindowBase {
         return DefWindowProcW(window_, message, wParam, lParam);
     }
 
+    // Destroys the window without telling the object: for a destructor, whose derived parts
+    // are already gone.
+    void DestroyDetached() noexcept {
+        if (window_ == nullptr) return;
+        HWND window = window_;
+        window_ = nullptr;
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        DestroyWindow(window);
+    }
+
   private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam,
                                       LPARAM lParam) noexcept {

@@ -1,4 +1,4 @@
-#include "app/message_loop_win32.h"
+#include "ui/message_loop_win32.h"
 
 #include <algorithm>
 #include <vector>
@@ -12,15 +12,15 @@ std::vector<HWND>& DialogWindows() {
     return windows;
 }
 
-bool HandledAsDialog(MSG& message) {
+}  // namespace
+
+bool TranslateDialogKeys(MSG& message) {
     if (message.hwnd == nullptr) return false;
     HWND root = GetAncestor(message.hwnd, GA_ROOT);
     const auto& windows = DialogWindows();
     if (std::find(windows.begin(), windows.end(), root) == windows.end()) return false;
     return IsDialogMessageW(root, &message) != 0;
 }
-
-}  // namespace
 
 void AddDialogWindow(HWND window) {
     auto& windows = DialogWindows();
@@ -37,7 +37,7 @@ int RunMessageLoop(const std::function<bool(MSG&)>& translateShortcut) {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (translateShortcut && translateShortcut(message)) continue;
-        if (HandledAsDialog(message)) continue;
+        if (TranslateDialogKeys(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

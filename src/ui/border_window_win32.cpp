@@ -1,10 +1,11 @@
-#include "app/border_window_win32.h"
+#include "ui/border_window_win32.h"
 
 #include <cstring>
 
-#include "appearance/shadow_band.h"
+#include "ui/shadow_band.h"
 #include "platform/win32/dpi_win32.h"
 #include "platform/win32/unique_handle.h"
+#include "ui/gdi_win32.h"
 
 namespace kavo {
 namespace {
@@ -80,13 +81,15 @@ bool BorderWindow::DrawFor(int ownerWidth, int ownerHeight, int band, POINT wher
             pixels[y * plane.width + x] = inside ? 0u : std::uint32_t{plane.At(x, y)} << 24;
         }
     }
-    const HGDIOBJ oldPicture = SelectObject(memory.get(), picture.get());
-    SIZE size{plane.width, plane.height};
-    POINT origin{0, 0};
-    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    const BOOL updated = UpdateLayeredWindow(Handle(), nullptr, &where, &size, memory.get(),
-                                             &origin, 0, &blend, ULW_ALPHA);
-    SelectObject(memory.get(), oldPicture);
+    BOOL updated = FALSE;
+    {
+        const ScopedSelection pictureSelection(memory.get(), picture.get());
+        SIZE size{plane.width, plane.height};
+        POINT origin{0, 0};
+        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        updated = UpdateLayeredWindow(Handle(), nullptr, &where, &size, memory.get(), &origin, 0,
+                                      &blend, ULW_ALPHA);
+    }
     if (!updated) return false;
 
     UniqueGdiObject shape(CreateRectRgn(0, 0, plane.width, plane.height));

@@ -1,7 +1,8 @@
-#include "app/tree_widget_win32.h"
+#include "library/tree_widget_win32.h"
 
 #include <string>
 
+#include "ui/gdi_win32.h"
 #include "platform/win32/dpi_win32.h"
 #include "text/wide.h"
 
@@ -219,9 +220,10 @@ UniqueImageList CreateLibraryImageList(UINT dpi) {
         UniqueGdiObject bitmap(
             CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
         if (!bitmap) continue;
-        const HGDIOBJ old = SelectObject(memory.get(), bitmap.get());
-        Draw(memory.get(), picture, dpi);
-        SelectObject(memory.get(), old);
+        {
+            const ScopedSelection selection(memory.get(), bitmap.get());
+            Draw(memory.get(), picture, dpi);
+        }
         // The list copies the picture; the bitmap is ours to delete.
         ImageList_AddMasked(images, static_cast<HBITMAP>(bitmap.get()), kTransparent);
     }

@@ -1,23 +1,22 @@
-#include "app/library_view_win32.h"
+#include "library/library_view_win32.h"
 
 #include <commctrl.h>
 
 #include "app/command_ids.h"
 #include "app/main_window_layout.h"
-#include "app/tree_widget_win32.h"
 #include "library/library_tree.h"
+#include "library/tree_widget_win32.h"
 #include "platform/win32/dpi_win32.h"
 
 namespace kavo {
-namespace {
 
 // The caption tells what the next click does: 隐藏菜单 hides the tree and gives its width to the
 // editor, 显示菜单 gives it back.
-void ToggleTree(MainWindowServices& services) {
-    HWND window = services.Window();
-    HWND tree = services.Control(layout::kTree);
-    HWND editor = services.Control(layout::kEditor);
-    HMENU program = services.Menu(MainMenu::Program);
+void LibraryView::ToggleTree() {
+    HWND window = services_.Window();
+    HWND tree = services_.Control(layout::kTree);
+    HWND editor = services_.Control(layout::kEditor);
+    HMENU program = services_.Menu(MainMenu::Program);
     wchar_t caption[16] = {};
     GetMenuStringW(program, kCmdToggleTree, caption, 16, MF_BYCOMMAND);
     const bool hide = lstrcmpW(caption, L"显示菜单") != 0;
@@ -41,31 +40,31 @@ void ToggleTree(MainWindowServices& services) {
     }
 }
 
-void PopUpProgramMenuAtCursor(MainWindowServices& services) {
+void LibraryView::PopUpProgramMenuAtCursor() {
     POINT cursor{};
     GetCursorPos(&cursor);
-    TrackPopupMenu(services.Menu(MainMenu::Program), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON,
-                   cursor.x, cursor.y, 0, services.Window(), nullptr);
+    TrackPopupMenu(services_.Menu(MainMenu::Program),
+                   TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0,
+                   services_.Window(), nullptr);
 }
 
-}  // namespace
+std::optional<LRESULT> LibraryView::OnNotify(const NMHDR& header) {
+    if (services_.Tree().IsSelectionChange(header)) {
+        OnTreeSelectionChanged(services_.TheLibrary());
+        return 0;
+    }
+    if (header.idFrom == layout::kTree && header.code == NM_RCLICK) {
+        PopUpProgramMenuAtCursor();
+        return 1;
+    }
+    return std::nullopt;
+}
 
-void InstallLibraryView(MainWindowServices& services) {
-    services.Commands().Register(kCmdToggleTree, [&services] { ToggleTree(services); });
-    services.AddMessageHook(
-        [&services](UINT message, WPARAM, LPARAM lParam) -> std::optional<LRESULT> {
-            if (message != WM_NOTIFY) return std::nullopt;
-            const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
-            if (services.Tree().IsSelectionChange(header)) {
-                OnTreeSelectionChanged(services.TheLibrary());
-                return 0;
-            }
-            if (header.idFrom == layout::kTree && header.code == NM_RCLICK) {
-                PopUpProgramMenuAtCursor(services);
-                return 1;
-            }
-            return std::nullopt;
-        });
+LibraryView::LibraryView(MainWindowServices& services) : services_(services) {
+    services.Commands().Register(kCmdToggleTree, [this] { ToggleTree(); });
+    services.AddMessageHandler(WM_NOTIFY, [this](WPARAM, LPARAM lParam) {
+        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    });
 }
 
 }  // namespace kavo

@@ -1,4 +1,4 @@
-#include "app/editor_widget_win32.h"
+#include "library/editor_widget_win32.h"
 
 #include <richedit.h>
 
@@ -7,6 +7,7 @@
 #include <string>
 
 #include "text/wide.h"
+#include "ui/window_text_win32.h"
 
 namespace kavo {
 namespace {
@@ -46,24 +47,7 @@ Win32EditorWidget::Win32EditorWidget(HWND richEdit) : editor_(richEdit) {
 }
 
 RuntimeText Win32EditorWidget::ReadText() {
-    GETTEXTLENGTHEX query{};
-    query.flags = GTL_USECRLF | GTL_PRECISE | GTL_NUMCHARS;
-    query.codepage = 1200;  // UTF-16
-    const LRESULT expected =
-        SendMessageW(editor_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0);
-    std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(expected, 0)) + 2, L'\0');
-    // The length is only a hint: when the text fills the buffer it may have been cut, so read
-    // again with more room.
-    for (;;) {
-        const LRESULT copied =
-            SendMessageW(editor_, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-        const auto length = static_cast<std::size_t>(std::max<LRESULT>(copied, 0));
-        if (length + 1 < text.size()) {
-            text.resize(length);
-            return WideToGbk(text);
-        }
-        text.assign(text.size() * 2, L'\0');
-    }
+    return WideToGbk(ReadWholeText(editor_));
 }
 
 void Win32EditorWidget::ReplaceText(const RuntimeText& text) {

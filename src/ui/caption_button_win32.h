@@ -10,22 +10,23 @@
 
 #include <functional>
 
-#include "app/main_window_colors.h"
+#include "ui/subclass_win32.h"
+#include "ui/title_colors.h"
 
 namespace kavo {
 
 enum class TitleGlyph { Close, Maximize, Minimize, HideToTray };
 
-class CaptionButton {
+class CaptionButton : private WindowSubclass<CaptionButton> {
   public:
     enum class Reaction {
         Fade,             // a caption button: the highlighted picture fades in and out
         HoverBackground,  // a picture box: the background switches to hoverBackground()
     };
 
-    // colors: the main window's live colours, read whenever the button is drawn.
-    CaptionButton(HWND button, const MainWindowColors& colors, TitleGlyph glyph, Reaction reaction,
-                  std::function<ColorRef()> hoverBackground = {});
+    // colors: the title bar's colours as they are now, asked whenever the button is drawn.
+    CaptionButton(HWND button, std::function<TitleColors()> colors, TitleGlyph glyph,
+                  Reaction reaction, std::function<COLORREF()> hoverBackground = {});
     ~CaptionButton();
     CaptionButton(const CaptionButton&) = delete;
     CaptionButton& operator=(const CaptionButton&) = delete;
@@ -43,9 +44,8 @@ class CaptionButton {
     int HighlightTransparency() const { return transparency_; }
 
   private:
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                      UINT_PTR id, DWORD_PTR self) noexcept;
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    friend WindowSubclass<CaptionButton>;
+    LRESULT HandleSubclassMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void OnMouseMove();
     void OnTimer();
     LRESULT OnLeftButtonUp(WPARAM wParam, LPARAM lParam);
@@ -57,18 +57,18 @@ class CaptionButton {
     void Redraw() const;
 
     HWND button_;
-    const MainWindowColors& colors_;
+    std::function<TitleColors()> colors_;
     TitleGlyph glyph_;
     Reaction reaction_;
-    std::function<ColorRef()> hoverBackground_;
+    std::function<COLORREF()> hoverBackground_;
     bool inside_ = false;
     bool clicking_ = false;  // the button's own click handling moves the capture meanwhile
-    ColorRef hoverColor_ = 0;
+    COLORREF hoverColor_ = 0;
     int transparency_ = 100;
     int fadeTarget_ = 100;
 };
 
 // A 25 × 25 or 30 × 30 glyph of the title bar drawn centred in rect, in the given colour.
-void DrawTitleGlyph(HDC dc, const RECT& rect, TitleGlyph glyph, ColorRef color, UINT dpi);
+void DrawTitleGlyph(HDC dc, const RECT& rect, TitleGlyph glyph, COLORREF color, UINT dpi);
 
 }  // namespace kavo

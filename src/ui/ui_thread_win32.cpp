@@ -1,4 +1,4 @@
-#include "app/ui_thread_win32.h"
+#include "ui/ui_thread_win32.h"
 
 #include <windows.h>
 

@@ -1,54 +1,49 @@
-#include "app/caption_button_win32.h"
+#include "ui/caption_button_win32.h"
 
 #include <commctrl.h>
 
 #include <utility>
 
-#include "appearance/caption_fade.h"
+#include "ui/caption_fade.h"
 #include "platform/win32/dpi_win32.h"
 #include "platform/win32/unique_handle.h"
+#include "ui/gdi_win32.h"
 
 namespace kavo {
 namespace {
 
-constexpr UINT_PTR kSubclassId = 0x4B43;  // one subclass per button
 constexpr UINT_PTR kFadeTimer = 1;
 
-constexpr ColorRef kCloseHighlight = RGB(232, 17, 35);
+constexpr COLORREF kCloseHighlight = RGB(232, 17, 35);
 
-int Luminance(ColorRef color) {
+int Luminance(COLORREF color) {
     return (GetRValue(color) * 299 + GetGValue(color) * 587 + GetBValue(color) * 114) / 1000;
 }
 
 // Part of the way from one colour to another, in 1/100.
-ColorRef Mix(ColorRef from, ColorRef to, int percent) {
+COLORREF Mix(COLORREF from, COLORREF to, int percent) {
     const auto channel = [percent](int a, int b) { return a + (b - a) * percent / 100; };
     return RGB(channel(GetRValue(from), GetRValue(to)), channel(GetGValue(from), GetGValue(to)),
                channel(GetBValue(from), GetBValue(to)));
 }
 
 // A glyph must stay readable on whatever colour the user chose for a hover background.
-ColorRef GlyphColorOn(ColorRef background, ColorRef preferred) {
+COLORREF GlyphColorOn(COLORREF background, COLORREF preferred) {
     const int difference = Luminance(background) - Luminance(preferred);
     if (difference > 90 || difference < -90) return preferred;
     return Luminance(background) < 128 ? RGB(255, 255, 255) : RGB(0, 0, 0);
 }
 
-ColorRef InverseOf(ColorRef color) {
+COLORREF InverseOf(COLORREF color) {
     return 0xFFFFFFu - (color & 0xFFFFFFu);
-}
-
-void Fill(HDC dc, const RECT& rect, ColorRef color) {
-    const UniqueGdiObject brush(CreateSolidBrush(color));
-    FillRect(dc, &rect, static_cast<HBRUSH>(brush.get()));
 }
 
 }  // namespace
 
-void DrawTitleGlyph(HDC dc, const RECT& rect, TitleGlyph glyph, ColorRef color, UINT dpi) {
+void DrawTitleGlyph(HDC dc, const RECT& rect, TitleGlyph glyph, COLORREF color, UINT dpi) {
     const auto s = [dpi](int value) { return ScaleToDpi(value, dpi); };
     const UniqueGdiObject pen(CreatePen(PS_SOLID, s(2), color));
-    const HGDIOBJ oldPen = SelectObject(dc, pen.get());
+    const ScopedSelection penSelection(dc, pen.get());
     const int cx = (rect.left + rect.right) / 2;
     const int cy = (rect.top + rect.bottom) / 2;
     switch (glyph) {
@@ -59,9 +54,8 @@ void DrawTitleGlyph(HDC dc, const RECT& rect, TitleGlyph glyph, ColorRef color, 
             LineTo(dc, cx - s(6), cy + s(6));
             break;
         case TitleGlyph::Maximize: {
-            const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+            const ScopedSelection hollow(dc, GetStockObject(NULL_BRUSH));
             Rectangle(dc, cx - s(5), cy - s(5), cx + s(6), cy + s(6));
-            SelectObject(dc, oldBrush);
             break;
         }
         case TitleGlyph::HideToTray:
@@ -77,38 +71,26 @@ void DrawTitleGlyph(HDC dc, const RECT& rect, TitleGlyph glyph, ColorRef color, 
             LineTo(dc, cx + s(7), cy + s(4));
             break;
     }
-    SelectObject(dc, oldPen);
 }
 
-CaptionButton::CaptionButton(HWND button, const MainWindowColors& colors, TitleGlyph glyph,
-                             Reaction reaction, std::function<ColorRef()> hoverBackground)
+CaptionButton::CaptionButton(HWND button, std::function<TitleColors()> colors, TitleGlyph glyph,
+                             Reaction reaction, std::function<COLORREF()> hoverBackground)
     : button_(button),
-      colors_(colors),
+      colors_(std::move(colors)),
       glyph_(glyph),
       reaction_(reaction),
       hoverBackground_(std::move(hoverBackground)) {
-    if (button_ != nullptr)
-        SetWindowSubclass(button_, &CaptionButton::Procedure, kSubclassId,
-                          reinterpret_cast<DWORD_PTR>(this));
+    Subclass(button_);
 }
 
 CaptionButton::~CaptionButton() {
     if (button_ == nullptr || !IsWindow(button_)) return;
     KillTimer(button_, kFadeTimer);
     if (GetCapture() == button_) ReleaseCapture();
-    RemoveWindowSubclass(button_, &CaptionButton::Procedure, kSubclassId);
 }
 
-LRESULT CALLBACK CaptionButton::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                          UINT_PTR, DWORD_PTR self) noexcept {
-    try {
-        return reinterpret_cast<CaptionButton*>(self)->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        return DefSubclassProc(window, message, wParam, lParam);
-    }
-}
-
-LRESULT CaptionButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CaptionButton::HandleSubclassMessage(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
     switch (message) {
         case WM_MOUSEMOVE:
             OnMouseMove();
@@ -124,16 +106,14 @@ LRESULT CaptionButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_CAPTURECHANGED:
             OnCaptureChanged(reinterpret_cast<HWND>(lParam));
             break;
-        case WM_NCDESTROY: {
-            KillTimer(button_, kFadeTimer);
-            HWND button = std::exchange(button_, nullptr);
-            RemoveWindowSubclass(button, &CaptionButton::Procedure, kSubclassId);
-            return DefSubclassProc(button, message, wParam, lParam);
-        }
+        case WM_NCDESTROY:
+            KillTimer(window, kFadeTimer);
+            button_ = nullptr;
+            break;
         default:
             break;
     }
-    return DefSubclassProc(button_, message, wParam, lParam);
+    return DefaultSubclassProcedure(window, message, wParam, lParam);
 }
 
 bool CaptionButton::CursorInside() const {
@@ -164,7 +144,7 @@ void CaptionButton::Enter() {
         FadeTo(kOpaque);
     } else {
         // Taken on entry: a title colour changed meanwhile shows at the next entry.
-        hoverColor_ = hoverBackground_ ? hoverBackground_() : InverseOf(colors_.titleBackground);
+        hoverColor_ = hoverBackground_ ? hoverBackground_() : InverseOf(colors_().background);
         Redraw();
     }
 }
@@ -198,7 +178,7 @@ void CaptionButton::OnTimer() {
 
 LRESULT CaptionButton::OnLeftButtonUp(WPARAM wParam, LPARAM lParam) {
     clicking_ = true;
-    const LRESULT result = DefSubclassProc(button_, WM_LBUTTONUP, wParam, lParam);
+    const LRESULT result = DefaultSubclassProcedure(button_, WM_LBUTTONUP, wParam, lParam);
     clicking_ = false;
     // The click may have closed, hidden or moved the window.
     if (button_ == nullptr || !IsWindow(button_)) return result;
@@ -254,19 +234,19 @@ void CaptionButton::Draw(const DRAWITEMSTRUCT& item) const {
     const RECT rect = item.rcItem;
     const UINT dpi = WindowDpi(item.hwndItem);
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    const TitleColors colors = colors_();
     if (reaction_ == Reaction::HoverBackground) {
         const bool hovered = inside_;
-        const ColorRef background = hovered ? hoverColor_ : colors_.titleBackground;
-        Fill(dc, rect, background);
+        const COLORREF background = hovered ? hoverColor_ : colors.background;
+        FillColor(dc, rect, background);
         DrawTitleGlyph(dc, rect, glyph_,
-                       hovered ? GlyphColorOn(background, colors_.titleText) : colors_.titleText,
-                       dpi);
+                       hovered ? GlyphColorOn(background, colors.text) : colors.text, dpi);
         return;
     }
 
     // The normal picture, then the highlighted one over it at its transparency.
-    Fill(dc, rect, colors_.titleBackground);
-    DrawTitleGlyph(dc, rect, glyph_, colors_.titleText, dpi);
+    FillColor(dc, rect, colors.background);
+    DrawTitleGlyph(dc, rect, glyph_, colors.text, dpi);
     const int transparency = pressed ? kOpaque : transparency_;
     if (transparency >= kInvisible) return;
     const int width = rect.right - rect.left;
@@ -274,21 +254,20 @@ void CaptionButton::Draw(const DRAWITEMSTRUCT& item) const {
     const UniqueMemoryDc memory(CreateCompatibleDC(dc));
     const UniqueGdiObject picture(CreateCompatibleBitmap(dc, width, height));
     if (!memory || !picture) return;
-    const HGDIOBJ oldPicture = SelectObject(memory.get(), picture.get());
+    const ScopedSelection pictureSelection(memory.get(), picture.get());
     const RECT local{0, 0, width, height};
     const bool close = glyph_ == TitleGlyph::Close;
-    const ColorRef title = colors_.titleBackground;
+    const COLORREF title = colors.background;
     // Close turns red; the others a shade darker (or lighter, on a dark title bar).
-    const ColorRef highlight =
+    const COLORREF highlight =
         close ? kCloseHighlight
               : Mix(title, Luminance(title) > 128 ? RGB(0, 0, 0) : RGB(255, 255, 255), 16);
-    Fill(memory.get(), local, highlight);
+    FillColor(memory.get(), local, highlight);
     DrawTitleGlyph(memory.get(), local, glyph_,
-                   close ? RGB(255, 255, 255) : GlyphColorOn(highlight, colors_.titleText), dpi);
+                   close ? RGB(255, 255, 255) : GlyphColorOn(highlight, colors.text), dpi);
     BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(255 * (kInvisible - transparency) / 100),
                         0};
     AlphaBlend(dc, rect.left, rect.top, width, height, memory.get(), 0, 0, width, height, blend);
-    SelectObject(memory.get(), oldPicture);
 }
 
 }  // namespace kavo

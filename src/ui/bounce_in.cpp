@@ -1,4 +1,4 @@
-#include "editor/bounce_in.h"
+#include "ui/bounce_in.h"
 
 namespace kavo {
 namespace {

@@ -1,6 +1,6 @@
 // The user-interface thread's message loop. The main window's shortcuts are translated for it
-// alone; the program's other windows that take keyboard navigation (Tab, Enter, Esc) register
-// here and get dialog handling of their messages.
+// alone; the program's small windows register here and get dialog keys (Tab, Enter, Esc) in
+// this loop and in the modal loop of the asking windows alike.
 #pragma once
 
 #include <windows.h>
@@ -13,6 +13,8 @@ namespace kavo {
 // before it is destroyed.
 void AddDialogWindow(HWND window);
 void RemoveDialogWindow(HWND window);
+// True when the message was a dialog key of a registered window and has been handled.
+bool TranslateDialogKeys(MSG& message);
 
 // Runs until WM_QUIT. translateShortcut sees each message first; true means it was handled.
 int RunMessageLoop(const std::function<bool(MSG&)>& translateShortcut);

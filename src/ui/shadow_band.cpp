@@ -1,4 +1,4 @@
-#include "appearance/shadow_band.h"
+#include "ui/shadow_band.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "app/window_base_win32.h"
+#include "ui/window_base_win32.h"
 
 namespace kavo {
 

@@ -1,0 +1,17 @@
+// Reading a window's text whole, however long.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace kavo {
+
+// The window's text as GetWindowText gives it.
+std::wstring ReadWindowText(HWND window);
+
+// The text as WM_GETTEXT gives it, read again with more room whenever it fills the buffer: a
+// rich edit counts a line break once but reads it back as CR LF, so its length is only a hint.
+std::wstring ReadWholeText(HWND window);
+
+}  // namespace kavo
