@@ -1,6 +1,8 @@
 #include "appearance/settings_files.h"
 
 #include <array>
+#include <optional>
+#include <string>
 
 namespace kavo {
 namespace {
@@ -19,6 +21,45 @@ RuntimeText JoinLines(const std::vector<RuntimeText>& lines, bool endAfterLast) 
 // The file is read whole; a missing or unreadable file reads as empty text.
 RuntimeText ReadText(FilePort& files, const Utf8Text& path) {
     return files.ReadWholeFile(path).value_or(std::string());
+}
+
+// The file's text, the empty text for a missing file, and nullopt for one that exists but cannot
+// be read (another program holds it): what was not read must not be written over.
+std::optional<RuntimeText> ReadForChange(FilePort& files, const Utf8Text& path) {
+    if (std::optional<std::string> bytes = files.ReadWholeFile(path)) return bytes;
+    if (files.PathExists(path)) return std::nullopt;
+    return RuntimeText();
+}
+
+// One line of a file: its text [begin, end) and where the next line starts (after its CR LF,
+// LF or CR). A file edited by hand may end its lines any of the three ways.
+struct LineSpan {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    std::size_t next = 0;
+};
+
+// As SplitText cuts: a last line without a line end counts only when it is not empty.
+std::vector<LineSpan> Lines(std::string_view text) {
+    std::vector<LineSpan> lines;
+    std::size_t begin = 0;
+    for (std::size_t pos = 0; pos < text.size(); ++pos) {
+        if (text[pos] != '\r' && text[pos] != '\n') continue;
+        const std::size_t next =
+            text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n' ? pos + 2 : pos + 1;
+        lines.push_back({begin, pos, next});
+        begin = next;
+        pos = next - 1;
+    }
+    if (begin < text.size()) lines.push_back({begin, text.size(), text.size()});
+    return lines;
+}
+
+std::vector<RuntimeText> LineTexts(std::string_view text) {
+    std::vector<RuntimeText> texts;
+    for (const LineSpan& line : Lines(text))
+        texts.emplace_back(text.substr(line.begin, line.end - line.begin));
+    return texts;
 }
 
 // Never truncate-then-write: a failure half way would leave the user's settings half written.
@@ -80,7 +121,7 @@ Utf8Text SchemesPath(FilePort& files) {
 }
 
 SettingsRecord ReadSettings(FilePort& files) {
-    SettingsRecord record = SplitText(ReadText(files, SettingsPath(files)), kLineEnd);
+    SettingsRecord record = LineTexts(ReadText(files, SettingsPath(files)));
     const SettingsRecord defaults = DefaultSettings();
     for (std::size_t line = record.size(); line < defaults.size(); ++line)
         record.push_back(defaults[line]);
@@ -88,7 +129,11 @@ SettingsRecord ReadSettings(FilePort& files) {
 }
 
 bool SettingsFileExists(FilePort& files) {
-    return files.ReadWholeFile(SettingsPath(files)).has_value();
+    return files.PathExists(SettingsPath(files));
+}
+
+bool SettingsFileUnreadable(FilePort& files) {
+    return !ReadForChange(files, SettingsPath(files)).has_value();
 }
 
 bool WriteDefaultSettings(FilePort& files) {
@@ -101,7 +146,7 @@ bool WriteSettings(FilePort& files, const SettingsRecord& record) {
 
 std::vector<ColorScheme> ReadSchemes(FilePort& files) {
     std::vector<ColorScheme> schemes;
-    for (const RuntimeText& line : SplitText(ReadText(files, SchemesPath(files)), kLineEnd)) {
+    for (const RuntimeText& line : LineTexts(ReadText(files, SchemesPath(files)))) {
         // Without "=" the line holds no scheme, but it keeps its place in the list.
         if (FindText(line, "=") == RuntimeText::npos) {
             schemes.push_back({});
@@ -127,18 +172,25 @@ SchemeStoreResult AddScheme(FilePort& files, std::string_view name, std::string_
     if (!IsStorableSchemeName(name) || code.find_first_of("\r\n") != std::string_view::npos)
         return SchemeStoreResult::NameRefused;
     const Utf8Text path = SchemesPath(files);
-    RuntimeText text = ReadText(files, path);
-    text.append(name).append("=").append(code).append(kLineEnd);
-    return ReplaceFile(files, path, text) ? SchemeStoreResult::Stored
-                                          : SchemeStoreResult::WriteFailed;
+    std::optional<RuntimeText> text = ReadForChange(files, path);
+    if (!text) return SchemeStoreResult::ReadFailed;
+    // A last line without its line end (a hand-edited file) keeps its own line.
+    if (!text->empty() && text->back() != '\n' && text->back() != '\r') text->append(kLineEnd);
+    text->append(name).append("=").append(code).append(kLineEnd);
+    return ReplaceFile(files, path, *text) ? SchemeStoreResult::Stored
+                                           : SchemeStoreResult::WriteFailed;
 }
 
 bool DeleteScheme(FilePort& files, int index) {
     const Utf8Text path = SchemesPath(files);
-    std::vector<RuntimeText> lines = SplitText(ReadText(files, path), kLineEnd);
-    if (index >= 0 && static_cast<std::size_t>(index) < lines.size())
-        lines.erase(lines.begin() + index);
-    return ReplaceFile(files, path, JoinLines(lines, true));
+    const std::optional<RuntimeText> text = ReadForChange(files, path);
+    if (!text) return false;
+    const std::vector<LineSpan> lines = Lines(*text);
+    if (index < 0 || static_cast<std::size_t>(index) >= lines.size()) return true;
+    // Only the line itself and its own line end go; every other byte stays as it was.
+    const LineSpan& line = lines[static_cast<std::size_t>(index)];
+    RuntimeText remaining = text->substr(0, line.begin) + text->substr(line.next);
+    return ReplaceFile(files, path, remaining);
 }
 
 RuntimeText SchemeCodeFrom(const SettingsRecord& record) {

@@ -62,26 +62,33 @@ SettingsRecord DefaultSettings();
 Utf8Text SettingsPath(FilePort& files);
 Utf8Text SchemesPath(FilePort& files);
 
-// link.ini's lines; lines the file lacks (all of them when it is missing) take their defaults.
-// Lines after the fourteenth are kept and written back unchanged.
+// link.ini's lines (ended by CR LF, LF or CR alike); lines the file lacks (all of them when it is
+// missing or unreadable) take their defaults. Lines after the fourteenth are kept and written
+// back unchanged.
 SettingsRecord ReadSettings(FilePort& files);
 bool SettingsFileExists(FilePort& files);
+// True when link.ini exists but cannot be read (another program holds it): it must not be
+// written over with settings it was not read for.
+bool SettingsFileUnreadable(FilePort& files);
 // The defaults joined by CR LF, without one after the last line.
 bool WriteDefaultSettings(FilePort& files);
 // Every line of the record followed by CR LF.
 bool WriteSettings(FilePort& files, const SettingsRecord& record);
 
-// One scheme a line of color.ini, in line order, so that a position in the list is a line index.
-// A line without "=" (an empty line too) is a scheme with an empty name and an empty code.
+// One scheme a line of color.ini (lines ended by CR LF, LF or CR alike), in line order, so that a
+// position in the list is a line index. A line without "=" (an empty line too) is a scheme with
+// an empty name and an empty code.
 std::vector<ColorScheme> ReadSchemes(FilePort& files);
 
-enum class SchemeStoreResult { Stored, NameRefused, WriteFailed };
+// ReadFailed: color.ini exists but could not be read, so it was not written either.
+enum class SchemeStoreResult { Stored, NameRefused, ReadFailed, WriteFailed };
 // Names holding "=" (or a line break) would not read back as they were given.
 bool IsStorableSchemeName(std::string_view name);
-// Appends "name=code" and CR LF. The code is stored as given.
+// Appends "name=code" and CR LF (after a line end of its own for a last line that had none). The
+// code is stored as given.
 SchemeStoreResult AddScheme(FilePort& files, std::string_view name, std::string_view code);
-// Removes the line at the 0-based index when there is one (-1: none) and writes every remaining
-// line followed by CR LF.
+// Removes the line at the 0-based index, and only it, when there is one (-1: none, and nothing
+// is written). False when the file could not be read or written.
 bool DeleteScheme(FilePort& files, int index);
 
 // Lines kWindowColorLine .. kSoftwareBackgroundLine joined by ";".

@@ -28,6 +28,7 @@ ColorRef MainWindowColors::*ElementOfLine(SettingsLine line) {
 bool SettingsSession::Open() {
     bool created = true;
     if (!SettingsFileExists(files_)) created = WriteDefaultSettings(files_);
+    unreadable_ = SettingsFileUnreadable(files_);
     shown_ = ReadSettings(files_);
     edited_ = ReadSettings(files_);
     opening_ = ReadSettings(files_);
@@ -76,6 +77,8 @@ bool SettingsSession::DeleteScheme(int index) {
 }
 
 bool SettingsSession::Save() {
+    // The user's own settings were never read, so they are not written over.
+    if (unreadable_ && SettingsFileUnreadable(files_)) return false;
     if (!WriteSettings(files_, edited_)) return false;
     Open();
     return true;

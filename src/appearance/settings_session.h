@@ -26,6 +26,9 @@ class SettingsSession {
     // The window opened: link.ini is created with the defaults when missing, then all four lists
     // are loaded. False when the missing file could not be created (the defaults are shown).
     bool Open();
+    // link.ini exists but could not be read when the window opened (another program holds it):
+    // the defaults are shown, and Save writes nothing while it stays so.
+    bool Unreadable() const { return unreadable_; }
 
     const SettingsRecord& Shown() const { return shown_; }
     const SettingsRecord& Edited() const { return edited_; }
@@ -50,7 +53,7 @@ class SettingsSession {
     bool DeleteScheme(int index);
 
     // 应用 and 确定: writes the edited record, then everything is loaded again. False when
-    // link.ini could not be written (the lists stay as they were).
+    // link.ini could not be written, or could not be read (the lists stay as they were).
     bool Save();
     // 取消: back to the opening record; nothing is written.
     void Cancel();
@@ -63,6 +66,7 @@ class SettingsSession {
     SettingsRecord edited_;
     SettingsRecord opening_;
     std::vector<ColorScheme> schemes_;
+    bool unreadable_ = false;
 };
 
 }  // namespace kavo

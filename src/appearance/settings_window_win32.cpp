@@ -178,6 +178,8 @@ void SettingsWindow::LoadEverything() {
     headerBrush_.reset(CreateSolidBrush(headerBackground_));
     InvalidateRect(Control(kHeader), nullptr, TRUE);
     if (!session_.Open()) ShowNote(L"无法写入 link.ini，显示的是默认设置。");
+    if (session_.Unreadable())
+        ShowNote(L"无法读取 link.ini（可能正被其他程序使用），显示的是默认设置。");
     FillControls();
     ShowSchemeCode();
     RefillSchemeList();
@@ -360,6 +362,9 @@ void SettingsWindow::OnStoreScheme() {
         case SchemeStoreResult::NameRefused:
             ShowNote(L"名称中不能有“=”，配色未储存。");
             break;
+        case SchemeStoreResult::ReadFailed:
+            ShowNote(L"无法读取 color.ini（可能正被其他程序使用），配色未储存。");
+            break;
         case SchemeStoreResult::WriteFailed:
             ShowNote(L"无法写入 color.ini，配色未储存。");
             break;
@@ -369,7 +374,9 @@ void SettingsWindow::OnStoreScheme() {
 
 void SettingsWindow::OnDeleteScheme() {
     const int index = static_cast<int>(SendMessageW(Control(kSchemeList), CB_GETCURSEL, 0, 0));
-    ShowNote(session_.DeleteScheme(index) ? L"" : L"无法写入 color.ini，配色未删除。");
+    ShowNote(session_.DeleteScheme(index)
+                 ? L""
+                 : L"无法读写 color.ini（可能正被其他程序使用），配色未删除。");
     RefillSchemeList();
 }
 
@@ -381,7 +388,7 @@ void SettingsWindow::OnOk() {
     const bool alwaysOnTop = Button_GetCheck(Control(kAlwaysOnTop)) == BST_CHECKED;
     if (!session_.Save()) {
         // The window stays open: closing it would drop the user's settings without a word.
-        ShowNote(L"无法写入 link.ini，设置未保存。");
+        ShowSaveFailure();
         ShowPage(1);
         return;
     }
@@ -391,9 +398,15 @@ void SettingsWindow::OnOk() {
     Close();
 }
 
+void SettingsWindow::ShowSaveFailure() {
+    ShowNote(session_.Unreadable()
+                 ? L"无法读取 link.ini（可能正被其他程序使用），为免覆盖它，设置未保存。"
+                 : L"无法写入 link.ini，设置未保存。");
+}
+
 void SettingsWindow::OnApply() {
     if (!session_.Save()) {
-        ShowNote(L"无法写入 link.ini，设置未保存。");
+        ShowSaveFailure();
         return;
     }
     LoadEverything();

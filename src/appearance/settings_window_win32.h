@@ -111,6 +111,7 @@ class SettingsWindow : public SmallWindow<SettingsWindow> {
     void LiveApply();
     void PickColor(int picker);
     void ShowNote(const wchar_t* text);
+    void ShowSaveFailure();
 
     void OnSynchronise();
     void OnChooseScheme();

@@ -66,7 +66,24 @@ LibraryCommands::LibraryCommands(MainWindowServices& services)
     });
 
     library.leavePageCheck = [&ui](Library& lib) { return LeavePageCheck(lib, ui); };
+    library.tell = [&ui](const Utf8Text& message) { ui.ShowMessage(message); };
     services.AddClosingStep([&library, &ui] { ClosePageCheck(library, ui); });
+
+    // Back at the window, the loaded page is compared with its file, as editors do. Asked after
+    // the activation has settled: a question box in the middle of it would take the activation
+    // away again.
+    HWND window = services.Window();
+    const UINT checkMessage = RegisterWindowMessageW(L"KavoCheckPageOnDisk");
+    services.AddMessageHandler(WM_ACTIVATE, [window, checkMessage](WPARAM wParam, LPARAM) {
+        if (LOWORD(wParam) != WA_INACTIVE && checkMessage != 0)
+            PostMessageW(window, checkMessage, 0, 0);
+        return std::optional<LRESULT>();
+    });
+    if (checkMessage != 0)
+        services.AddMessageHandler(checkMessage, [&library, &ui](WPARAM, LPARAM) {
+            CheckPageOnDisk(library, ui);
+            return std::optional<LRESULT>(0);
+        });
 }
 
 LibraryCommands::~LibraryCommands() = default;

@@ -26,17 +26,6 @@ std::optional<Selection> Selected(const Library& library) {
     return selection;
 }
 
-// "directory\page" for messages: the page as the tree shows it.
-Utf8Text PageLabel(const Library& library, const Utf8Text& path) {
-    Utf8Text label = path;
-    if (label.rfind(library.contentRoot, 0) == 0) label.erase(0, library.contentRoot.size());
-    const std::size_t extension = sizeof kPageExtension - 1;
-    if (label.size() > extension &&
-        SamePathIgnoringCase(label.substr(label.size() - extension), kPageExtension))
-        label.resize(label.size() - extension);
-    return label;
-}
-
 // The typed name, or nullopt after telling the user why it cannot be used.
 std::optional<Utf8Text> AskName(Library& library, LibraryUserInterface& ui, const char* title,
                                 const char* prompt, NameKind kind, const Utf8Text& folder) {
@@ -60,9 +49,29 @@ bool IsBelow(const Utf8Text& folder, const Utf8Text& path) {
            SamePathIgnoringCase(path.substr(0, prefix.size()), prefix);
 }
 
-// The loaded page is gone: its edits can no longer be saved to it.
-void ForgetLoadedPage(LibraryState& state) {
+// The loaded page is gone. An unedited page goes from the editor too; edits stay, belonging to
+// no page until 保存 stores them as a new one, and the user is told so.
+void AfterLoadedPageDeleted(Library& library, LibraryUserInterface& ui) {
+    LibraryState& state = library.state;
+    const Utf8Text label = PageLabel(library, state.loadedPagePath);
+    const bool edited = PageChanged(library);
     state.loadedPagePath.clear();
+    state.outsideVersionTold.reset();
+    state.vanishedTold = false;
+    if (!edited) {
+        library.editor.ReplaceText(RuntimeText());
+        state.pageLoaded = false;
+        state.pageRead = false;
+        state.editsWithoutPage = false;
+        state.loadedBytes.clear();
+        state.baselineText.clear();
+        state.shownText = library.editor.ReadText();
+        return;
+    }
+    state.editsWithoutPage = true;
+    ui.ShowMessage("页面“" + label +
+                   "”已删除。编辑器中还有没保存的修改，它们已不属于任何页面；按“保存”（Ctrl+S）"
+                   "可以把它们存为所选目录中的新页面。");
 }
 
 // Bytes to write for the editor's text: an LF-only page stays LF-only.
@@ -115,7 +124,7 @@ void DeletePage(Library& library, LibraryUserInterface& ui) {
             if (!library.files.RemoveFile(path))
                 ui.ShowMessage("无法删除页面“" + PageLabel(library, path) + "”。");
             else if (SamePathIgnoringCase(path, library.state.loadedPagePath))
-                ForgetLoadedPage(library.state);
+                AfterLoadedPageDeleted(library, ui);
         }
     }
     RebuildLibraryTree(library);
@@ -131,7 +140,7 @@ void DeleteDirectory(Library& library, LibraryUserInterface& ui) {
             const bool removed = library.files.RemoveDirectoryTree(path);
             if (IsBelow(path, library.state.loadedPagePath) &&
                 !library.files.PathExists(library.state.loadedPagePath))
-                ForgetLoadedPage(library.state);
+                AfterLoadedPageDeleted(library, ui);
             if (!removed)
                 ui.ShowMessage("目录“" + selection->directory +
                                "”未能完全删除，其中有文件正被使用或无权删除。");
@@ -189,26 +198,96 @@ bool PageChanged(Library& library) {
     return library.state.pageLoaded && library.editor.ReadText() != library.state.shownText;
 }
 
+namespace {
+
+// 保存 of edits whose page was deleted: a name is asked for, in the selected directory, and the
+// edits become that new page.
+bool SaveAsNewPage(Library& library, LibraryUserInterface& ui) {
+    LibraryState& state = library.state;
+    const auto selection = Selected(library);
+    if (!selection) {
+        ui.ShowMessage("请先在左边选择一个目录，再把修改存为其中的新页面。");
+        return false;
+    }
+    const Utf8Text folder = library.contentRoot + selection->directory + "\\";
+    const auto name =
+        AskName(library, ui, kSaveAsNewPageTitle, kNewPagePrompt, NameKind::Page, folder);
+    if (!name) return false;
+    const Utf8Text path = folder + *name + kPageExtension;
+    if (library.files.PathExists(path)) {
+        ui.ShowMessage("页面“" + *name + "”已经存在，请换一个名称。");
+        return false;
+    }
+    const RuntimeText text = library.editor.ReadText();
+    if (!ui.EditorTextFitsGbk() &&
+        !ui.AskConfirm("页面中有GBK编码无法保存的字符，保存后它们会变成“?”。仍然保存吗？"))
+        return false;
+    if (!library.files.ReplaceFileAtomically(path, text)) {
+        ui.ShowMessage("保存失败：页面“" + PageLabel(library, path) + "”未能写入。");
+        return false;
+    }
+    state.loadedPagePath = path;
+    state.editsWithoutPage = false;
+    state.loadedBytes = text;
+    state.pageRead = true;
+    state.baselineText = UpToFirstZero(text);
+    state.shownText = text;
+    // Inside the selection handler the tree is rebuilt when the handler is done.
+    if (library.handlingSelection) {
+        library.rebuildAfterQuestion = true;
+    } else {
+        RebuildLibraryTree(library);
+        ReselectLoadedPage(library);
+    }
+    return true;
+}
+
+}  // namespace
+
 bool SavePage(Library& library, LibraryUserInterface& ui) {
     LibraryState& state = library.state;
-    if (!state.pageLoaded || state.loadedPagePath.empty()) return false;
+    if (!state.pageLoaded) return false;
+    if (state.editsWithoutPage) return SaveAsNewPage(library, ui);
+    if (state.loadedPagePath.empty()) return false;
     if (!LiesInside(library.contentRoot, state.loadedPagePath)) return false;
+    const Utf8Text& path = state.loadedPagePath;
     const RuntimeText text = library.editor.ReadText();
     const bool edited = text != state.shownText;
-    if (!state.pageRead && library.files.PathExists(state.loadedPagePath)) {
+    if (!state.pageRead && library.files.PathExists(path)) {
         // A page that exists but could not be read showed empty; its content was never seen.
         if (edited)
-            ui.ShowMessage("页面“" + PageLabel(library, state.loadedPagePath) +
+            ui.ShowMessage("页面“" + PageLabel(library, path) +
                            "”打开时未能读取，为免覆盖它的内容，没有保存。");
+        return false;
+    }
+    // The editor holds the page only up to its first zero byte: an edited text would lose the
+    // rest.
+    if (edited && state.baselineText.size() != state.loadedBytes.size()) {
+        ui.ShowMessage("页面“" + PageLabel(library, path) +
+                       "”含有零字节，编辑器只显示了它的一部分；为免丢失其余内容，修改没有保存。");
         return false;
     }
     if (edited && !ui.EditorTextFitsGbk() &&
         !ui.AskConfirm("页面中有GBK编码无法保存的字符，保存后它们会变成“?”。仍然保存吗？"))
         return false;
+    // Another program may have changed or removed the page since it was loaded: overwriting
+    // that is the user's decision, also when 自动保存 saves.
+    if (state.pageRead) {
+        const std::optional<std::string> onDisk = library.files.ReadWholeFile(path);
+        if (!onDisk || *onDisk != state.loadedBytes) {
+            const bool vanished = !onDisk && !library.files.PathExists(path);
+            const Utf8Text question =
+                vanished ? "页面“" + PageLabel(library, path) +
+                               "”已在程序外被删除。是否按编辑器中的内容重新保存它？"
+                         : "页面“" + PageLabel(library, path) +
+                               "”在打开后被其他程序修改过。是否用编辑器中的内容覆盖它？";
+            if (!ui.AskConfirm(question)) return false;
+        }
+    }
     // An unedited page is written back byte for byte, whatever the editor made of its bytes.
     const std::string bytes = edited ? PageBytesFor(text, state.baselineText) : state.loadedBytes;
-    if (!library.files.ReplaceFileAtomically(state.loadedPagePath, bytes)) {
-        ui.ShowMessage("保存失败：页面“" + PageLabel(library, state.loadedPagePath) +
+    if (!library.files.ReplaceFileAtomically(path, bytes)) {
+        ui.ShowMessage("保存失败：页面“" + PageLabel(library, path) +
                        "”未能写入，原来的内容保持不变。");
         return false;
     }
@@ -216,14 +295,52 @@ bool SavePage(Library& library, LibraryUserInterface& ui) {
     state.pageRead = true;
     state.baselineText = UpToFirstZero(bytes);
     state.shownText = text;
+    state.outsideVersionTold.reset();
+    state.vanishedTold = false;
     return true;
+}
+
+void CheckPageOnDisk(Library& library, LibraryUserInterface& ui) {
+    LibraryState& state = library.state;
+    if (!state.pageLoaded || !state.pageRead || state.loadedPagePath.empty()) return;
+    if (library.questionOpen || library.handlingSelection) return;
+    const Utf8Text& path = state.loadedPagePath;
+    const std::optional<std::string> onDisk = library.files.ReadWholeFile(path);
+    if (onDisk && *onDisk == state.loadedBytes) {
+        state.outsideVersionTold.reset();
+        state.vanishedTold = false;
+        return;
+    }
+    if (!onDisk) {
+        // Present but unreadable: another program is probably writing it; nothing to say yet.
+        if (library.files.PathExists(path) || state.vanishedTold) return;
+        state.vanishedTold = true;
+        ui.ShowMessage("页面“" + PageLabel(library, path) +
+                       "”已在程序外被删除。编辑器中的内容还在，保存时会询问是否重新创建它。");
+        return;
+    }
+    if (state.outsideVersionTold == onDisk) return;
+    state.outsideVersionTold = onDisk;
+    const bool edited = PageChanged(library);
+    library.questionOpen = true;
+    const bool reload =
+        ui.AskConfirm("页面“" + PageLabel(library, path) + "”已被其他程序修改。是否重新载入？" +
+                      (edited ? "编辑器中没保存的修改将丢失。" : ""));
+    library.questionOpen = false;
+    if (!reload) return;
+    state.loadedBytes = *onDisk;
+    state.baselineText = UpToFirstZero(state.loadedBytes);
+    library.editor.ReplaceText(state.baselineText);
+    state.shownText = library.editor.ReadText();
+    state.outsideVersionTold.reset();
 }
 
 namespace {
 
 // The rule shared by leaving a page and closing: false when saving was wanted and failed.
 bool SaveOrAsk(Library& library, LibraryUserInterface& ui) {
-    if (!PageChanged(library) || library.state.loadedPagePath.empty()) return true;
+    if (!PageChanged(library)) return true;
+    if (library.state.loadedPagePath.empty() && !library.state.editsWithoutPage) return true;
     if (!library.autoSave) {
         library.questionOpen = true;
         const bool save = ui.AskConfirm(kUnsavedQuestion);

@@ -40,15 +40,18 @@ inline constexpr char kRenamePagePrompt[] = "请输入一个新的名称";
 inline constexpr char kRenameDirectoryTitle[] = "重命名目录";
 inline constexpr char kRenameDirectoryPrompt[] = "请输入一个新的目录";
 inline constexpr char kUnsavedQuestion[] = "你还未保存数据，是否保存！";
+inline constexpr char kSaveAsNewPageTitle[] = "保存为新页面";
 
 // 新建脚本: an empty page in the selected directory (or the selected page's directory). Never
 // overwrites a page; without a selection it does nothing.
 void NewPage(Library& library, LibraryUserInterface& ui);
 // 新建脚本目录: a folder directly in the content folder (created with it when missing).
 void NewDirectory(Library& library, LibraryUserInterface& ui);
-// 删除脚本: the selected page's file.
+// 删除脚本: the selected page's file. When it is the loaded page, the editor is emptied if it
+// held no edits; edits stay, belonging to no page, and the user is told.
 void DeletePage(Library& library, LibraryUserInterface& ui);
-// 删除脚本目录: the selected directory and everything in it, links removed but never followed.
+// 删除脚本目录: the selected directory and everything in it, links removed but never followed;
+// the loaded page inside it goes as with 删除脚本.
 void DeleteDirectory(Library& library, LibraryUserInterface& ui);
 // 重命名脚本 and 重命名脚本目录; a rename onto an existing name is refused.
 void RenamePage(Library& library, LibraryUserInterface& ui);
@@ -58,9 +61,16 @@ void RenameDirectory(Library& library, LibraryUserInterface& ui);
 bool PageChanged(Library& library);
 
 // 保存: writes the editor's text to the loaded page (whatever is selected now). An unedited
-// page gets its own bytes back; an edited one keeps the page's line-end style. A failure is
-// reported naming the page. True when the page holds the editor's text afterwards.
+// page gets its own bytes back; an edited one keeps the page's line-end style. When the file on
+// disk is no longer what was loaded (another program changed or removed it), the user is asked
+// before it is overwritten. Edits whose page was deleted are stored as a new page in the
+// selected directory, under a name the user gives. A failure is reported naming the page. True
+// when the page holds the editor's text afterwards.
 bool SavePage(Library& library, LibraryUserInterface& ui);
+
+// When the main window comes back to the front: a loaded page changed by another program is
+// offered for reloading, one that vanished is reported; each version once.
+void CheckPageOnDisk(Library& library, LibraryUserInterface& ui);
 
 // Runs before another page loads: a changed page is saved (自动保存), or the user is asked
 // "你还未保存数据，是否保存！" (确定 saves, 取消 drops the edits). False when the user wanted the

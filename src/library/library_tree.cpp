@@ -1,6 +1,10 @@
 #include "library/library_tree.h"
 
 #include <algorithm>
+#include <string_view>
+#include <utility>
+
+#include "library/page_names.h"
 
 namespace kavo {
 namespace {
@@ -198,32 +202,97 @@ Utf8Text PageFilePath(const Library& library, int index) {
     return ComposePagePath(library.contentRoot, directory, page);
 }
 
+namespace {
+
+// Raises a flag for a scope, putting back what it was.
+class ScopedFlag {
+  public:
+    explicit ScopedFlag(bool& flag) : flag_(flag), was_(std::exchange(flag, true)) {}
+    ~ScopedFlag() { flag_ = was_; }
+    ScopedFlag(const ScopedFlag&) = delete;
+    ScopedFlag& operator=(const ScopedFlag&) = delete;
+
+  private:
+    bool& flag_;
+    bool was_;
+};
+
+void LoadPage(Library& library, const Utf8Text& path) {
+    LibraryState& state = library.state;
+    state.pageLoaded = true;
+    state.loadedPagePath = path;
+    state.editsWithoutPage = false;
+    state.outsideVersionTold.reset();
+    state.vanishedTold = false;
+    const auto bytes = library.files.ReadWholeFile(path);
+    state.pageRead = bytes.has_value();
+    state.loadedBytes = bytes.value_or(std::string());
+    state.baselineText = UpToFirstZero(state.loadedBytes);
+    library.editor.ReplaceText(state.baselineText);
+    state.shownText = library.editor.ReadText();
+    // The editor shows a page up to its first zero byte; what follows would be lost by a save of
+    // the edited text, so the user is told before editing, and such a save is refused.
+    if (state.baselineText.size() != state.loadedBytes.size() && library.tell)
+        library.tell("页面“" + PageLabel(library, path) +
+                     "”含有零字节，不是普通的文本。编辑器只显示第一个零字节之前的部分；为免丢失"
+                     "其余内容，对它的修改不能保存。");
+}
+
+}  // namespace
+
+Utf8Text PageLabel(const Library& library, const Utf8Text& path) {
+    constexpr std::string_view kExtension = ".txt";
+    Utf8Text label = path;
+    if (label.rfind(library.contentRoot, 0) == 0) label.erase(0, library.contentRoot.size());
+    if (label.size() > kExtension.size() &&
+        SamePathIgnoringCase(label.substr(label.size() - kExtension.size()), Utf8Text(kExtension)))
+        label.resize(label.size() - kExtension.size());
+    return label;
+}
+
+void ReselectLoadedPage(Library& library) {
+    TreeWidget& tree = library.tree;
+    const Utf8Text& loaded = library.state.loadedPagePath;
+    int index = -1;
+    if (!loaded.empty()) {
+        const int count = tree.Count();
+        for (int i = 0; i < count && index < 0; ++i)
+            if (!tree.IsBold(i) && SamePathIgnoringCase(PageFilePath(library, i), loaded))
+                index = i;
+    }
+    {
+        const ScopedFlag reselecting(library.reselecting);
+        tree.Select(index);
+    }
+    if (index >= 0) library.state.lastSelectedIndex = index;
+}
+
 void OnTreeSelectionChanged(Library& library) {
+    if (library.reselecting) return;
     TreeWidget& tree = library.tree;
     const int selected = tree.SelectedIndex();
     // The tree reports no selection while it is emptied; there is nothing to load then.
     if (selected < 0 || selected >= tree.Count()) return;
     // A selection made while the unsaved-changes question is open must not load a page under it.
     if (library.questionOpen) return;
+    const ScopedFlag handling(library.handlingSelection);
 
     LibraryState& state = library.state;
     if (!tree.IsBold(selected)) {
         // The path is taken before the question: nothing rebuilds the tree while it is open.
         const Utf8Text path = PageFilePath(library, selected);
         const bool leave = !library.leavePageCheck || library.leavePageCheck(library);
-        if (leave) {
-            state.pageLoaded = true;
-            state.loadedPagePath = path;
-            const auto bytes = library.files.ReadWholeFile(path);
-            state.pageRead = bytes.has_value();
-            state.loadedBytes = bytes.value_or(std::string());
-            state.baselineText = UpToFirstZero(state.loadedBytes);
-            library.editor.ReplaceText(state.baselineText);
-            state.shownText = library.editor.ReadText();
-        }
+        if (leave) LoadPage(library, path);
         if (library.rebuildAfterQuestion) {
             library.rebuildAfterQuestion = false;
             RebuildLibraryTree(library);
+            ReselectLoadedPage(library);
+            return;
+        }
+        // The edits stay (the user wanted them saved and that failed): the tree shows the page
+        // they belong to, so that choosing the other page again tries again.
+        if (!leave) {
+            ReselectLoadedPage(library);
             return;
         }
     }

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "library/content_folder.h"
@@ -39,6 +41,14 @@ struct LibraryState {
     // False when the page's file could not be read (missing or locked): it shows empty, and its
     // unseen content must not be overwritten by a save of that empty text.
     bool pageRead = false;
+    // The page the editor's edits were made in was deleted: they belong to no page until 保存
+    // stores them as a new one.
+    bool editsWithoutPage = false;
+    // What the user was last told about the page's file changing outside the program: the
+    // version on disk they were asked about, and whether they were told it vanished. Each is
+    // told once, not at every return to the window.
+    std::optional<std::string> outsideVersionTold;
+    bool vanishedTold = false;
 };
 
 // What a tree item stands for on disk, recorded while the tree is built.
@@ -140,12 +150,19 @@ struct Library {
     // False keeps the editor as it is: the user wanted the edits saved and saving failed.
     std::function<bool(Library&)> leavePageCheck;
 
+    // Tells the user something about a page as it loads (a page that cannot be edited safely).
+    std::function<void(const Utf8Text& message)> tell;
+
     // 自动保存: leaving or closing a changed page saves it without a question.
     bool autoSave = false;
     // While the unsaved-changes question is open, further selection changes are ignored and a
     // rebuild waits until the question is answered and the page has loaded.
     bool questionOpen = false;
     bool rebuildAfterQuestion = false;
+    // While the selection handler runs (a rebuild then waits for its end, as after the question),
+    // and while the selection is put back on the loaded page (that selection loads nothing).
+    bool handlingSelection = false;
+    bool reselecting = false;
 
     // Rebuilt with the tree: items[i] describes tree item i. Pages load from their real file
     // name, so a page whose file is not exactly name + ".txt" (Notes.TXT, a.txt.txt) opens too.
@@ -187,11 +204,18 @@ void StartLibrary(Library& library);
 void RebuildLibraryTree(Library& library);
 
 // The tree's selection-changed handler. A page item: runs LeavePageCheck, then loads the page's
-// file (bytes up to the first zero byte; a missing or unreadable file gives the empty text) into
-// baselineText and the editor, unless LeavePageCheck keeps the editor. A directory item leaves
-// the editor alone. For both, records the expanded items and the selected index. No selection
-// (-1), or a selection while the unsaved-changes question is open, changes nothing.
+// file (bytes up to the first zero byte, and the user is told when there are more; a missing or
+// unreadable file gives the empty text) into baselineText and the editor. When LeavePageCheck
+// keeps the editor, the selection goes back to the page the editor holds. A directory item
+// leaves the editor alone. For both, records the expanded items and the selected index. No
+// selection (-1), or a selection while the unsaved-changes question is open, changes nothing.
 void OnTreeSelectionChanged(Library& library);
+
+// Selects the item of the page the editor holds (none when it holds no page), loading nothing.
+void ReselectLoadedPage(Library& library);
+
+// "directory\page" for messages: a page's path as the tree shows it.
+Utf8Text PageLabel(const Library& library, const Utf8Text& path);
 
 // The file behind a page item: its real file name as listed when the tree was built, or, for an
 // item the last build did not make, the path composed from the item's texts. Empty for -1 and

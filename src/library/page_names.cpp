@@ -1,5 +1,7 @@
 #include "library/page_names.h"
 
+#include <string>
+
 #include <algorithm>
 #include <array>
 #include <string_view>
@@ -57,6 +59,9 @@ std::optional<Utf8Text> RefuseName(const Utf8Text& name, NameKind kind, const Ut
     if (IsReservedDeviceName(name)) return "“" + name + "”是系统保留的设备名，不能用作名称。";
     // The tree never lists a folder whose name begins with a dot.
     if (kind == NameKind::Directory && name.front() == '.') return "目录名称不能以“.”开头。";
+    const std::size_t stored = Utf16Length(name) + (kind == NameKind::Page ? 4 : 0);  // ".txt"
+    if (stored > kMaxNameUnits)
+        return "名称太长，最多" + std::to_string(kMaxNameUnits) + "个字符。";
     const std::size_t limit = kind == NameKind::Directory ? kMaxFolderPathUnits : kMaxPathUnits;
     if (Utf16Length(fullPath) > limit) return "名称太长，路径超出了系统允许的长度。";
     return std::nullopt;

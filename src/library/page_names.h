@@ -10,13 +10,16 @@ namespace kavo {
 
 enum class NameKind { Page, Directory };
 
-// Longest path the file functions take without the long-path prefix (MAX_PATH less its zero),
-// and the shorter limit for a folder, which must leave room for an 8.3 file name inside.
-inline constexpr std::size_t kMaxPathUnits = 259;
-inline constexpr std::size_t kMaxFolderPathUnits = 247;
+// Longest name the file system stores for one file or folder (a page's name with its ".txt").
+inline constexpr std::size_t kMaxNameUnits = 255;
+// Longest path: the file functions take paths in the "\\?\" form, up to 32,767 units with
+// that prefix; some room is kept. A folder leaves room for a short page name inside.
+inline constexpr std::size_t kMaxPathUnits = 32000;
+inline constexpr std::size_t kMaxFolderPathUnits = kMaxPathUnits - 12;
 
 // Why a typed name cannot be used, as a short message in Chinese; nullopt when it can. fullPath
-// is the path the name would give (for a page, with its ".txt"); it decides "too long".
+// is the path the name would give (for a page, with its ".txt"); it and the name as stored
+// decide "too long".
 std::optional<Utf8Text> RefuseName(const Utf8Text& name, NameKind kind, const Utf8Text& fullPath);
 
 // True when path names something strictly below root (root ends with a backslash) through

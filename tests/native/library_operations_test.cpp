@@ -133,14 +133,19 @@ TEST(PageNamesTest, RefusedNamesAndAcceptedNames) {
             << c.name;
     EXPECT_TRUE(RefuseName(".hidden", NameKind::Directory, kRoot + ".hidden").has_value());
 
-    // Too long: the whole path counts, in UTF-16 units, and a folder must leave room inside.
-    const Utf8Text longest(kMaxPathUnits - (folder.size() + 4), 'a');
+    // Too long: a name as the file system stores it (a page with its ".txt"), in UTF-16 units,
+    // and the whole path; beyond the old 260 a path is still fine.
+    const Utf8Text longest(kMaxNameUnits - 4, 'a');
     EXPECT_FALSE(RefuseName(longest, NameKind::Page, folder + longest + ".txt"));
     EXPECT_TRUE(RefuseName(longest + "a", NameKind::Page, folder + longest + "a.txt"));
     Utf8Text chinese;
-    while (Utf16Length(kRoot + chinese) < kMaxFolderPathUnits) chinese += "中";
+    while (Utf16Length(chinese) < kMaxNameUnits) chinese += "中";
     EXPECT_FALSE(RefuseName(chinese, NameKind::Directory, kRoot + chinese));
     EXPECT_TRUE(RefuseName(chinese + "中", NameKind::Directory, kRoot + chinese + "中"));
+    const Utf8Text deepFolder = kRoot + std::string(300, 'd') + "\\";
+    EXPECT_FALSE(RefuseName("p", NameKind::Page, deepFolder + "p.txt"));
+    const Utf8Text tooDeep(kMaxPathUnits, 'x');
+    EXPECT_TRUE(RefuseName("p", NameKind::Page, tooDeep + "\\p.txt"));
     EXPECT_EQ(Utf16Length("a中😀"), 4u);
 }
 
@@ -651,7 +656,8 @@ TEST_F(LibraryOperationsTest, NoSecondQuestionOrLoadWhileTheQuestionIsOpen) {
     std::vector<Utf8Text> editorDuringQuestion;
     ui.whileConfirming = [&] {
         ui.whileConfirming = nullptr;
-        SelectText("r");              // another selection arrives under the question
+        SelectText("r");  // another selection arrives under the question
+        disk.AddFile(kRoot + "A\\s.txt", "s");
         RebuildLibraryTree(library);  // and a rebuild
         editorDuringQuestion.push_back(editor.text);
     };
@@ -662,10 +668,224 @@ TEST_F(LibraryOperationsTest, NoSecondQuestionOrLoadWhileTheQuestionIsOpen) {
     EXPECT_EQ(disk.FileBytes(kRoot + "A\\p.txt"), "p edited");
     EXPECT_EQ(editor.text, "q");
     EXPECT_EQ(library.state.loadedPagePath, kRoot + "A\\q.txt");
-    EXPECT_EQ(tree.SelectedIndex(), -1);  // the rebuild ran once the question was answered
+    // The rebuild ran once the question was answered, and the selection stands on the page the
+    // editor holds.
+    EXPECT_NE(IndexOf("s"), -1);
+    EXPECT_EQ(tree.SelectedIndex(), IndexOf("q"));
     // Positive control: without a question open, the same selection loads at once.
     SelectText("r");
     EXPECT_EQ(editor.text, "r");
+}
+
+// --- the page's file changed by other programs ---
+
+TEST_F(LibraryOperationsTest, SavingOverAPageChangedOrRemovedOutsideAsksFirst) {
+    struct Case {
+        const char* what;
+        bool removed;    // removed outside, else changed outside
+        bool autoSave;   // the save comes from leaving the page with 自动保存 on
+        bool overwrite;  // the answer
+    };
+    const Case cases[] = {
+        {"changed, 保存, overwrite", false, false, true},
+        {"changed, 保存, keep", false, false, false},
+        {"removed, 保存, save again", true, false, true},
+        {"removed, 保存, keep", true, false, false},
+        {"changed, 自动保存, overwrite", false, true, true},
+        {"changed, 自动保存, keep", false, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        library.state = LibraryState{};  // each case from a program just started
+        disk.AddFile(kRoot + "A\\p.txt", "p");
+        disk.AddFile(kRoot + "A\\q.txt", "q");
+        Start();
+        library.autoSave = c.autoSave;
+        SelectText("p");
+        editor.text = "p edited";
+        if (c.removed)
+            disk.RemoveFile(kRoot + "A\\p.txt");
+        else
+            disk.AddFile(kRoot + "A\\p.txt", "p from another program");
+        ui.asked.clear();
+        ui.confirms = {c.overwrite};
+        if (c.autoSave)
+            SelectText("q");
+        else
+            EXPECT_EQ(SavePage(library, ui), c.overwrite);
+        ASSERT_EQ(ui.asked.size(), 1u);
+        EXPECT_NE(ui.asked[0].find(c.removed ? "删除" : "修改"), std::string::npos) << ui.asked[0];
+        if (c.overwrite) {
+            EXPECT_EQ(disk.FileBytes(kRoot + "A\\p.txt"), "p edited");
+        } else {
+            EXPECT_EQ(disk.HasFile(kRoot + "A\\p.txt"), !c.removed);
+            if (!c.removed) {
+                EXPECT_EQ(disk.FileBytes(kRoot + "A\\p.txt"), "p from another program");
+            }
+            EXPECT_EQ(editor.text, "p edited");  // kept, unsaved
+        }
+        library.autoSave = false;
+        disk.RemoveDirectoryTree(kRoot + "A");
+    }
+    // Positive control: a page nobody else touched is saved without a question.
+    library.state = LibraryState{};
+    disk.AddFile(kRoot + "A\\p.txt", "p");
+    Start();
+    SelectText("p");
+    editor.text = "p edited";
+    ui.asked.clear();
+    EXPECT_TRUE(SavePage(library, ui));
+    EXPECT_THAT(ui.asked, IsEmpty());
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\p.txt"), "p edited");
+}
+
+TEST_F(LibraryOperationsTest, BackAtTheWindowAChangedPageIsOfferedForReloadingOnce) {
+    disk.AddFile(kRoot + "A\\p.txt", "p");
+    Start();
+    SelectText("p");
+    CheckPageOnDisk(library, ui);
+    EXPECT_THAT(ui.asked, IsEmpty());  // unchanged: nothing to say
+
+    disk.AddFile(kRoot + "A\\p.txt", "p changed");
+    ui.confirms = {false};
+    CheckPageOnDisk(library, ui);
+    CheckPageOnDisk(library, ui);  // the same version is asked about once
+    ASSERT_EQ(ui.asked.size(), 1u);
+    EXPECT_NE(ui.asked[0].find("重新载入"), std::string::npos);
+    EXPECT_EQ(editor.text, "p");
+
+    disk.AddFile(kRoot + "A\\p.txt", "p changed again");
+    ui.confirms = {true};
+    CheckPageOnDisk(library, ui);
+    EXPECT_EQ(ui.asked.size(), 2u);
+    EXPECT_EQ(editor.text, "p changed again");
+    EXPECT_FALSE(PageChanged(library));
+    // Reloaded, it saves without a question.
+    editor.text = "mine";
+    EXPECT_TRUE(SavePage(library, ui));
+    EXPECT_EQ(ui.asked.size(), 2u);
+
+    disk.RemoveFile(kRoot + "A\\p.txt");
+    CheckPageOnDisk(library, ui);
+    CheckPageOnDisk(library, ui);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].find("删除"), std::string::npos);
+    EXPECT_EQ(editor.text, "mine");
+}
+
+// --- the loaded page deleted ---
+
+TEST_F(LibraryOperationsTest, DeletingTheLoadedPageEmptiesTheEditorOnlyWithoutEdits) {
+    disk.AddFile(kRoot + "A\\p.txt", "p");
+    disk.AddFile(kRoot + "B\\q.txt", "q");
+    Start();
+    SelectText("p");
+    ui.confirms = {true};
+    DeletePage(library, ui);
+    EXPECT_EQ(editor.text, "");
+    EXPECT_THAT(ui.messages, IsEmpty());
+    EXPECT_FALSE(PageChanged(library));
+
+    // With edits: they stay, the user is told, leaving asks, and 保存 stores them as a new page.
+    disk.AddFile(kRoot + "A\\p.txt", "p");
+    RebuildLibraryTree(library);
+    SelectText("p");
+    editor.text = "p edited";
+    ui.confirms = {true};
+    DeletePage(library, ui);
+    EXPECT_EQ(editor.text, "p edited");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].find("不属于任何页面"), std::string::npos);
+    EXPECT_FALSE(disk.HasFile(kRoot + "A\\p.txt"));
+
+    SelectText("B");
+    ui.asked.clear();
+    ui.texts = {Utf8Text("kept")};
+    EXPECT_TRUE(SavePage(library, ui));
+    EXPECT_THAT(ui.asked, ElementsAre(Utf8Text(kSaveAsNewPageTitle) + "|" + kNewPagePrompt));
+    EXPECT_EQ(disk.FileBytes(kRoot + "B\\kept.txt"), "p edited");
+    EXPECT_EQ(library.state.loadedPagePath, kRoot + "B\\kept.txt");
+    EXPECT_EQ(tree.SelectedIndex(), IndexOf("kept"));
+    EXPECT_FALSE(PageChanged(library));
+}
+
+TEST_F(LibraryOperationsTest, LeavingEditsWhosePageWasDeletedAsksAndSavesThemAsANewPage) {
+    disk.AddFile(kRoot + "A\\p.txt", "p");
+    disk.AddFile(kRoot + "A\\q.txt", "q");
+    Start();
+    SelectText("p");
+    editor.text = "p edited";
+    ui.confirms = {true};
+    DeletePage(library, ui);
+    ui.asked.clear();
+    ui.confirms = {true};  // 你还未保存数据，是否保存！
+    ui.texts = {Utf8Text("rescued")};
+    SelectText("q");
+    EXPECT_THAT(ui.asked, ElementsAre(kUnsavedQuestion,
+                                      Utf8Text(kSaveAsNewPageTitle) + "|" + kNewPagePrompt));
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\rescued.txt"), "p edited");
+    EXPECT_EQ(editor.text, "q");
+    EXPECT_NE(IndexOf("rescued"), -1);
+    // Positive control of the question: 取消 drops such edits like any others.
+    SelectText("q");
+    editor.text = "q edited";
+    ui.confirms = {true};
+    DeletePage(library, ui);
+    ui.confirms = {false};
+    SelectText("rescued");
+    EXPECT_EQ(editor.text, "p edited");
+}
+
+// --- the tree follows the editor ---
+
+TEST_F(LibraryOperationsTest, AFailedSaveOnLeavingPutsTheSelectionBackOnTheEditedPage) {
+    disk.AddFile(kRoot + "A\\p.txt", "p");
+    disk.AddFile(kRoot + "A\\q.txt", "q");
+    Start();
+    SelectText("p");
+    editor.text = "p edited";
+    disk.unwritablePaths.insert(kRoot + "A\\p.txt");
+    ui.confirms = {true};
+    SelectText("q");
+    EXPECT_EQ(editor.text, "p edited");
+    EXPECT_EQ(tree.SelectedIndex(), IndexOf("p"));
+    // Choosing q again tries again; once the save works, q loads.
+    disk.unwritablePaths.clear();
+    ui.confirms = {true};
+    SelectText("q");
+    EXPECT_EQ(editor.text, "q");
+    EXPECT_EQ(tree.SelectedIndex(), IndexOf("q"));
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\p.txt"), "p edited");
+}
+
+// --- pages that are not plain text ---
+
+TEST_F(LibraryOperationsTest, APageWithAZeroByteIsToldAboutAndNeverSavedTruncated) {
+    const std::string bytes("before\0after", 12);
+    disk.AddFile(kRoot + "A\\z.txt", bytes);
+    std::vector<Utf8Text> told;
+    library.tell = [&told](const Utf8Text& message) { told.push_back(message); };
+    Start();
+    SelectText("z");
+    EXPECT_EQ(editor.text, "before");
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find("零字节"), std::string::npos);
+    // Unedited, it saves byte for byte.
+    EXPECT_TRUE(SavePage(library, ui));
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\z.txt"), bytes);
+    // Edited, the save is refused and nothing is written.
+    editor.text = "before, edited";
+    disk.ClearCalls();
+    EXPECT_FALSE(SavePage(library, ui));
+    EXPECT_THAT(Writes(), IsEmpty());
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\z.txt"), bytes);
+    EXPECT_EQ(ui.messages.size(), 1u);
+    // Positive control: a page without zero bytes says nothing.
+    disk.AddFile(kRoot + "A\\plain.txt", "plain");
+    RebuildLibraryTree(library);
+    ui.confirms = {false};
+    SelectText("plain");
+    EXPECT_EQ(told.size(), 1u);
 }
 
 }  // namespace

@@ -121,14 +121,17 @@ TEST_F(SettingsFilesTest, AddingAppendsAndDeletingRemovesOnlyThatPosition) {
     ASSERT_TRUE(DeleteScheme(disk, 1));
     EXPECT_THAT(ReadSchemes(disk), ElementsAre(ColorScheme{"a", "1"}));
 
-    // Out of range and "none selected" remove nothing but normalise the line ends.
+    // Out of range and "none selected" remove nothing and write nothing; a deletion takes its
+    // own line and leaves every other byte as it was.
     disk.AddFile("C:\\kavo\\color.ini", "a=1\r\nb=2");
     for (int index : {-1, 2, 99}) {
+        disk.ClearCalls();
         ASSERT_TRUE(DeleteScheme(disk, index));
-        EXPECT_EQ(ColorIni(), "a=1\r\nb=2\r\n") << index;
+        EXPECT_EQ(ColorIni(), "a=1\r\nb=2") << index;
+        EXPECT_THAT(disk.CallsStartingWith({"ReplaceFileAtomically"}), IsEmpty()) << index;
     }
     ASSERT_TRUE(DeleteScheme(disk, 0));
-    EXPECT_EQ(ColorIni(), "b=2\r\n");
+    EXPECT_EQ(ColorIni(), "b=2");
 }
 
 TEST_F(SettingsFilesTest, NamesThatWouldNotReadBackAreRefused) {
@@ -166,6 +169,57 @@ TEST_F(SettingsFilesTest, EveryWriteReplacesTheFileInOneStepAndAFailedOneLeavesT
                 ElementsAre("ReplaceFileAtomically(C:\\kavo\\link.ini)",
                             "ReplaceFileAtomically(C:\\kavo\\color.ini)",
                             "ReplaceFileAtomically(C:\\kavo\\color.ini)"));
+}
+
+// A file edited by hand, or by another system, may end its lines with LF or CR alone; each
+// line is still a line of its own, and a deletion takes only its own.
+TEST_F(SettingsFilesTest, LineEndsOfEveryKindReadAlikeAndADeletionTakesOnlyItsLine) {
+    for (const std::string end : {"\r\n", "\n", "\r"}) {
+        SCOPED_TRACE(end == "\n" ? "LF" : end == "\r" ? "CR" : "CR LF");
+        disk.AddFile("C:\\kavo\\color.ini", "a=1" + end + "b=2" + end + "c=3" + end);
+        EXPECT_THAT(ReadSchemes(disk), ElementsAre(ColorScheme{"a", "1"}, ColorScheme{"b", "2"},
+                                                   ColorScheme{"c", "3"}));
+        ASSERT_TRUE(DeleteScheme(disk, 1));
+        EXPECT_EQ(ColorIni(), "a=1" + end + "c=3" + end);
+        ASSERT_EQ(AddScheme(disk, "d", "4"), SchemeStoreResult::Stored);
+        EXPECT_THAT(ReadSchemes(disk), ElementsAre(ColorScheme{"a", "1"}, ColorScheme{"c", "3"},
+                                                   ColorScheme{"d", "4"}));
+
+        disk.AddFile("C:\\kavo\\link.ini", kYes + end + kNo + end + "255" + end);
+        SettingsRecord expected = DefaultSettings();
+        expected[kAlwaysOnTopLine] = kYes;
+        expected[kWindowColorLine] = "255";
+        EXPECT_EQ(ReadSettings(disk), expected);
+    }
+    // A last line without its line end keeps its own line when a scheme is added.
+    disk.AddFile("C:\\kavo\\color.ini", "a=1");
+    ASSERT_EQ(AddScheme(disk, "b", "2"), SchemeStoreResult::Stored);
+    EXPECT_EQ(ColorIni(), "a=1\r\nb=2\r\n");
+}
+
+// A file that is there but cannot be read (another program holds it) is never written over
+// with what little the program knows: storing, deleting and saving settings refuse.
+TEST_F(SettingsFilesTest, AFileThatCannotBeReadIsNotWrittenOver) {
+    disk.AddFile("C:\\kavo\\color.ini", "a=1\r\nb=2\r\nc=3\r\n");
+    disk.AddFile("C:\\kavo\\link.ini", kYes + "\r\n");
+    disk.unreadablePaths = {"C:\\kavo\\color.ini", "C:\\kavo\\link.ini"};
+    EXPECT_EQ(AddScheme(disk, "d", "4"), SchemeStoreResult::ReadFailed);
+    EXPECT_FALSE(DeleteScheme(disk, 0));
+    EXPECT_TRUE(SettingsFileUnreadable(disk));
+    SettingsSession session(disk);
+    EXPECT_TRUE(session.Open());  // nothing to create: the file is there
+    EXPECT_TRUE(session.Unreadable());
+    EXPECT_FALSE(session.Save());
+    disk.unreadablePaths.clear();
+    EXPECT_EQ(ColorIni(), "a=1\r\nb=2\r\nc=3\r\n");
+    EXPECT_EQ(LinkIni(), kYes + "\r\n");
+
+    // Positive control: readable again, the same calls write.
+    EXPECT_EQ(AddScheme(disk, "d", "4"), SchemeStoreResult::Stored);
+    EXPECT_TRUE(DeleteScheme(disk, 0));
+    EXPECT_EQ(ColorIni(), "b=2\r\nc=3\r\nd=4\r\n");
+    EXPECT_TRUE(session.Save());
+    EXPECT_FALSE(session.Unreadable());
 }
 
 TEST(SchemeCodeTest, AppliesTwelveFieldsToLinesThreeToFourteen) {

@@ -10,8 +10,10 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "library/editor_widget_win32.h"
 #include "library/library_commands_win32.h"
@@ -193,6 +195,46 @@ TEST_F(DiskTest, DeletingADirectoryRemovesLinksInsideButNeverTheirTargets) {
     if (tried == 0) GTEST_SKIP() << "no working directory links on this file system";
 }
 
+// Deleting a folder changes nothing outside it: a read-only file reached through a link in it
+// stays read-only (clearing the flag through the link would clear it on the link's target).
+// Under Wine the link is the Unix kind a file manager makes; Windows' own kinds come with it
+// where the system lets the test make them.
+TEST_F(DiskTest, DeletingADirectoryLeavesTheAttributesOfALinksTargetAlone) {
+    const Utf8Text outside = WideToUtf8(base_) + "\\outside";
+    Write(outside + "\\keep.txt", "the target's file");
+    const std::wstring target = Utf8ToWide(outside + "\\keep.txt");
+    ASSERT_TRUE(SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_READONLY);
+    const auto windowsFileLink = [](const std::wstring& link, const std::wstring& to) {
+        return CreateSymbolicLinkW(link.c_str(), to.c_str(),
+                                   SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != FALSE;
+    };
+    const auto unixLink = [](const std::wstring& link, const std::wstring& to) {
+        return MakeUnixLink(link, to);
+    };
+    int tried = 0;
+    const std::pair<const char*, std::function<bool(const std::wstring&, const std::wstring&)>>
+        kinds[] = {{"symbolic link", windowsFileLink}, {"Unix symbolic link", unixLink}};
+    for (const auto& [kind, make] : kinds) {
+        Write(root_ + "doomed\\page.txt", "x");
+        const std::wstring link = Utf8ToWide(root_ + "doomed\\link.txt");
+        if (!make(link, target)) continue;
+        // Positive control: through the link the target's file is read, and read-only.
+        if (Read(root_ + "doomed\\link.txt") != "the target's file") continue;
+        ++tried;
+        platform_.RemoveDirectoryTree(root_ + "doomed");
+        EXPECT_TRUE(GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_READONLY) << kind;
+        EXPECT_EQ(Read(outside + "\\keep.txt"), "the target's file") << kind;
+        if (GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES)
+            StartUnixProgram(L"/bin/rm", L"/bin/rm \"" + UnixPath(link) + L"\"");
+        test::WaitFor([&] { return GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES; },
+                      std::chrono::seconds(5));
+        SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY);  // for the next kind
+    }
+    SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (tried == 0) GTEST_SKIP() << "no working file links on this file system";
+}
+
 TEST_F(DiskTest, DeleteDirectoryCommandRemovesExactlyTheNamedDirectory) {
     const Utf8Text names[] = {"100% & ^x", "%TEMP%", "a&b", "q's", "\xE0\xB8\x81 Thai"};
     for (const Utf8Text& name : names) Write(root_ + name + "\\p.txt", name);
@@ -217,6 +259,103 @@ TEST_F(DiskTest, DeleteDirectoryCommandRemovesExactlyTheNamedDirectory) {
     EXPECT_EQ(Names(root_), (std::vector<Utf8Text>{"100%", "a"}));
     EXPECT_EQ(Read(root_ + "100%\\keep.txt"), "sibling");
     EXPECT_TRUE(ui.messages.empty());
+}
+
+// Index of the tree item with that text; -1 when none has it.
+int ItemNamed(const TreeWidget& tree, const Utf8Text& text) {
+    for (int i = 0; i < tree.Count(); ++i)
+        if (tree.Text(i) == text) return i;
+    return -1;
+}
+
+// Names the system's usual path rules would change ("abc." and "abc " are "abc" to them, as is
+// "abc..") beside the folder they would be taken for: every operation reaches exactly the one
+// listed, the other untouched.
+TEST_F(DiskTest, NamesEndingInADotOrASpaceAreFoldersOfTheirOwn) {
+    FakeTree tree;
+    FakeEditor editor;
+    QuietUi ui;
+    Library library(platform_, tree, editor, nullptr);
+    library.contentRoot = root_;
+    tree.onSelectionChanged = [&library] { OnTreeSelectionChanged(library); };
+    for (const Utf8Text name : {"abc.", "abc ", "abc.."}) {
+        SCOPED_TRACE("[" + name + "]");
+        Write(root_ + "abc\\important.txt", "beside");
+        Write(root_ + name + "\\page.txt", "its own page");
+        EXPECT_EQ(Names(root_), (std::vector<Utf8Text>{"abc", name}));
+        EXPECT_EQ(Read(root_ + name + "\\page.txt"), "its own page");
+        EXPECT_EQ(Names(root_ + name), std::vector<Utf8Text>{"page.txt"});
+
+        // Its page opens from the tree.
+        RebuildLibraryTree(library);
+        tree.Select(ItemNamed(tree, "page"));
+        EXPECT_EQ(editor.text, "its own page");
+        editor.text = "edited";
+        EXPECT_TRUE(SavePage(library, ui));
+        EXPECT_EQ(Read(root_ + name + "\\page.txt"), "edited");
+        EXPECT_EQ(Read(root_ + "abc\\important.txt"), "beside");
+
+        // Renamed and back, it stays itself.
+        ASSERT_TRUE(platform_.RenamePath(root_ + name, root_ + name + "x"));
+        EXPECT_EQ(Names(root_), (std::vector<Utf8Text>{"abc", name + "x"}));
+        ASSERT_TRUE(platform_.RenamePath(root_ + name + "x", root_ + name));
+
+        // 删除脚本目录 removes it, and only it.
+        RebuildLibraryTree(library);
+        tree.Select(ItemNamed(tree, name));
+        ui.confirms = {true};
+        DeleteDirectory(library, ui);
+        EXPECT_EQ(Names(root_), std::vector<Utf8Text>{"abc"});
+        EXPECT_EQ(Read(root_ + "abc\\important.txt"), "beside");
+        EXPECT_TRUE(ui.messages.empty());
+        ui.messages.clear();
+    }
+}
+
+// Beyond 260 characters the same operations still work.
+TEST_F(DiskTest, PathsLongerThanTwoHundredSixtyCharactersWork) {
+    const Utf8Text deep = root_ + std::string(120, 'd') + "\\" + std::string(120, 'e');
+    const Utf8Text page = deep + "\\" + std::string(60, 'p') + ".txt";
+    ASSERT_GT(page.size(), 300u);
+    Write(page, "far away");
+    EXPECT_EQ(Read(page), "far away");
+    EXPECT_TRUE(platform_.ReplaceFileAtomically(page, "replaced"));
+    EXPECT_EQ(Read(page), "replaced");
+    EXPECT_TRUE(platform_.RenamePath(page, deep + "\\moved.txt"));
+    EXPECT_EQ(Names(deep), std::vector<Utf8Text>{"moved.txt"});
+    EXPECT_TRUE(platform_.RemoveDirectoryTree(root_ + std::string(120, 'd')));
+    EXPECT_FALSE(platform_.PathExists(deep));
+}
+
+// A read that fails part of the way is a failure, not a shorter page. What fails here is a pipe
+// whose writer goes away after 100,000 bytes, as a network drive that drops does (a locked range
+// would do the same on Windows; Wine does not stop reads at another process's locks).
+TEST_F(DiskTest, AReadThatFailsHalfWayReadsNothing) {
+    const std::wstring name = L"\\\\.\\pipe\\kavo-read-" + std::to_wstring(GetCurrentProcessId());
+    // Makes the pipe, then writes 100,000 bytes on a thread once the reader is there and goes.
+    const auto serve = [&name] {
+        UniqueFile pipe(CreateNamedPipeW(name.c_str(), PIPE_ACCESS_OUTBOUND,
+                                         PIPE_TYPE_BYTE | PIPE_WAIT, 1, 1 << 16, 1 << 16, 0,
+                                         nullptr));
+        return std::thread([pipe = std::move(pipe)] {
+            if (!pipe) return;
+            ConnectNamedPipe(pipe.get(), nullptr);
+            const std::string chunk(10000, 'x');
+            for (int i = 0; i < 10; ++i) {
+                DWORD written = 0;
+                WriteFile(pipe.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &written,
+                          nullptr);
+            }
+            DisconnectNamedPipe(pipe.get());  // the reader's next read fails
+        });
+    };
+    std::thread writer = serve();
+    EXPECT_FALSE(platform_.ReadWholeFile(WideToUtf8(name)).has_value());
+    writer.join();
+    // Positive control: the same bytes in a file whose reads all succeed come back whole.
+    const Utf8Text page = root_ + "d\\big.txt";
+    Write(page, std::string(100000, 'x'));
+    EXPECT_EQ(platform_.ReadWholeFile(page).value_or("").size(), 100000u);
 }
 
 TEST_F(DiskTest, ASaveThatFailsHalfWayKeepsTheOldPageAndLeavesNoTemporaryFile) {

@@ -4,6 +4,7 @@
 #include <mmsystem.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <cwchar>
@@ -374,17 +375,63 @@ void Win32Platform::StartThread(std::function<void()> body) {
 
 // --- FilePort ---
 namespace {
-std::wstring WithoutTrailingSeparator(const Utf8Text& path) {
+
+// Every file operation names its file in the \\?\ form: the system then takes the name as it
+// stands. Without it, a name ending in "." or " " loses that ending ("abc." would reach "abc", a
+// folder beside it) and paths are bound to 260 characters. The form wants an absolute path with
+// backslashes only; the library's paths are absolute (the program's own folder), a relative one
+// is taken from the current folder as it is.
+std::wstring LongPath(const Utf8Text& path) {
     std::wstring wide = Utf8ToWide(path);
-    while (wide.size() > 1 && (wide.back() == L'\\' || wide.back() == L'/')) wide.pop_back();
-    return wide;
+    std::replace(wide.begin(), wide.end(), L'/', L'\\');
+    // Already in the form, or a device (a pipe, a volume): as it stands.
+    if (wide.rfind(L"\\\\?\\", 0) == 0 || wide.rfind(L"\\\\.\\", 0) == 0) return wide;
+    if (wide.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + wide.substr(2);
+    const bool driveAbsolute = wide.size() >= 3 && wide[1] == L':' && wide[2] == L'\\';
+    if (!driveAbsolute) {
+        std::wstring current(::GetCurrentDirectoryW(0, nullptr), L'\0');
+        current.resize(::GetCurrentDirectoryW(static_cast<DWORD>(current.size()), current.data()));
+        if (!current.empty() && current.back() != L'\\') current.push_back(L'\\');
+        wide = (wide.rfind(L"\\", 0) == 0 ? current.substr(0, 2) : current) + wide;
+        if (wide.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + wide.substr(2);
+    }
+    // Doubled separators would name an empty component, which the \\?\ form refuses.
+    std::wstring cleaned;
+    cleaned.reserve(wide.size());
+    for (wchar_t c : wide)
+        if (!(c == L'\\' && !cleaned.empty() && cleaned.back() == L'\\')) cleaned.push_back(c);
+    return L"\\\\?\\" + cleaned;
 }
+
+std::wstring WithoutTrailingSeparator(std::wstring path) {
+    // Never below the root: "\\?\C:\" keeps its backslash.
+    while (path.size() > 7 && path.back() == L'\\') path.pop_back();
+    return path;
+}
+
+std::wstring LongFolderPath(const Utf8Text& path) {
+    return WithoutTrailingSeparator(LongPath(path));
+}
+
+// Writes all of bytes to file; false as soon as a write fails or writes nothing.
+bool WriteAll(HANDLE file, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD chunk = 0;
+        const auto wanted = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
+        if (!::WriteFile(file, bytes.data() + done, wanted, &chunk, nullptr) || chunk == 0)
+            return false;
+        done += chunk;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::vector<DirectoryEntry> Win32Platform::ListDirectory(const Utf8Text& folder,
                                                          const Utf8Text& pattern) {
     std::vector<DirectoryEntry> entries;
-    const std::wstring query = WithoutTrailingSeparator(folder) + L"\\" + Utf8ToWide(pattern);
+    const std::wstring query = LongFolderPath(folder) + L"\\" + Utf8ToWide(pattern);
     WIN32_FIND_DATAW data{};
     const UniqueFind find(::FindFirstFileW(query.c_str(), &data));
     if (!find) return entries;
@@ -395,56 +442,81 @@ std::vector<DirectoryEntry> Win32Platform::ListDirectory(const Utf8Text& folder,
     return entries;
 }
 std::optional<std::string> Win32Platform::ReadWholeFile(const Utf8Text& path) {
-    const UniqueFile file(::CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ,
+    const UniqueFile file(::CreateFileW(LongPath(path).c_str(), GENERIC_READ,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return std::nullopt;
     std::string bytes;
     char buffer[65536];
-    DWORD read = 0;
-    while (::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
+    for (;;) {
+        DWORD read = 0;
+        // A read that fails part of the way (a locked range, a network drive gone) is a failure:
+        // half a page must never pass for the page.
+        if (!::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) return std::nullopt;
+        if (read == 0) return bytes;
         bytes.append(buffer, read);
-    return bytes;
+    }
 }
 bool Win32Platform::WriteWholeFile(const Utf8Text& path, const std::string& bytes) {
-    const UniqueFile file(::CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr,
+    const UniqueFile file(::CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr,
                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        DWORD chunk = 0;
-        const DWORD wanted =
-            static_cast<DWORD>(std::min<std::size_t>(bytes.size() - written, 1 << 20));
-        if (!::WriteFile(file.get(), bytes.data() + written, wanted, &chunk, nullptr)) return false;
-        written += chunk;
-    }
-    return true;
+    return file && WriteAll(file.get(), bytes);
 }
 bool Win32Platform::IsDirectory(const Utf8Text& path) {
-    const DWORD attributes = ::GetFileAttributesW(WithoutTrailingSeparator(path).c_str());
+    const DWORD attributes = ::GetFileAttributesW(LongFolderPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 bool Win32Platform::CreateDirectories(const Utf8Text& path) {
-    const std::wstring full = WithoutTrailingSeparator(path);
-    for (std::size_t pos = full.find(L'\\', 3);; pos = full.find(L'\\', pos + 1)) {
+    const std::wstring full = LongFolderPath(path);
+    // Each folder from the first one below the root: "\\?\C:\a", "\\?\C:\a\b", ... (for
+    // "\\?\UNC\server\share\a" the first is the share's first folder).
+    const bool unc = full.rfind(L"\\\\?\\UNC\\", 0) == 0;
+    std::size_t pos = full.find(L'\\', 4);  // after the drive, or after "UNC"
+    if (unc) pos = full.find(L'\\', full.find(L'\\', pos + 1) + 1);
+    for (pos = full.find(L'\\', pos + 1);; pos = full.find(L'\\', pos + 1)) {
         const std::wstring part = full.substr(0, pos);
-        if (!::CreateDirectoryW(part.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
-            if (pos == std::wstring::npos) return false;
+        if (!::CreateDirectoryW(part.c_str(), nullptr) &&
+            ::GetLastError() != ERROR_ALREADY_EXISTS && pos == std::wstring::npos)
+            return false;
         if (pos == std::wstring::npos) break;
     }
     return IsDirectory(path);
 }
 bool Win32Platform::RenamePath(const Utf8Text& from, const Utf8Text& to) {
-    return ::MoveFileW(Utf8ToWide(from).c_str(), Utf8ToWide(to).c_str()) != FALSE;
+    return ::MoveFileW(LongFolderPath(from).c_str(), LongFolderPath(to).c_str()) != FALSE;
 }
 bool Win32Platform::RemoveFile(const Utf8Text& path) {
-    return ::DeleteFileW(Utf8ToWide(path).c_str()) != FALSE;
+    return ::DeleteFileW(LongPath(path).c_str()) != FALSE;
 }
 namespace {
 constexpr DWORD kLinkAttribute = FILE_ATTRIBUTE_REPARSE_POINT;
 
-// A junction or a symbolic link to a folder is removed as the link itself, never entered: its
-// target may be anywhere, the user's other folders included.
+// Clears the read-only flag of the entry itself, never of what a link points at: through a
+// handle to the entry (FILE_FLAG_OPEN_REPARSE_POINT), and only when that handle is the entry.
+// Where a link cannot be opened as itself (Wine opens a Unix symbolic link as its target, and
+// reports it as a plain file), the handle names another path and nothing is changed.
+void ClearReadOnlyOfEntry(const std::wstring& path) {
+    const UniqueFile entry(::CreateFileW(
+        path.c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!entry) return;
+    std::wstring named(path.size() + 16, L'\0');
+    const DWORD length =
+        ::GetFinalPathNameByHandleW(entry.get(), named.data(), static_cast<DWORD>(named.size()), 0);
+    if (length == 0 || length >= named.size()) return;
+    named.resize(length);
+    if (::CompareStringOrdinal(named.c_str(), -1, path.c_str(), -1, TRUE) != CSTR_EQUAL) return;
+    FILE_BASIC_INFO basic{};
+    if (!::GetFileInformationByHandleEx(entry.get(), FileBasicInfo, &basic, sizeof basic)) return;
+    if (basic.FileAttributes & kLinkAttribute) return;
+    basic.FileAttributes &= ~FILE_ATTRIBUTE_READONLY;
+    if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    ::SetFileInformationByHandle(entry.get(), FileBasicInfo, &basic, sizeof basic);
+}
+
+// A junction or a symbolic link is removed as the link itself, never entered, and nothing of
+// what it points at changes: its target may be anywhere, the user's other folders included.
 bool RemoveTreeNoFollow(const std::wstring& folder, DWORD attributes) {
     if (attributes & kLinkAttribute) return ::RemoveDirectoryW(folder.c_str()) != FALSE;
     WIN32_FIND_DATAW data{};
@@ -455,15 +527,14 @@ bool RemoveTreeNoFollow(const std::wstring& folder, DWORD attributes) {
                 const std::wstring name = data.cFileName;
                 if (name == L"." || name == L"..") continue;
                 const std::wstring child = folder + L"\\" + name;
-                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                    if (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
-                        ::SetFileAttributesW(child.c_str(),
-                                             data.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY);
-                    RemoveTreeNoFollow(child, data.dwFileAttributes);
+                const DWORD childAttributes = data.dwFileAttributes;
+                const bool readOnly = (childAttributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+                                      (childAttributes & kLinkAttribute) == 0;
+                if (readOnly) ClearReadOnlyOfEntry(child);
+                if (childAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                    RemoveTreeNoFollow(child, childAttributes);
                 } else {
                     // A file or a symbolic link to a file: DeleteFile removes the link only.
-                    if (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
-                        ::SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
                     ::DeleteFileW(child.c_str());
                 }
             } while (::FindNextFileW(find.get(), &data));
@@ -472,55 +543,46 @@ bool RemoveTreeNoFollow(const std::wstring& folder, DWORD attributes) {
     return ::RemoveDirectoryW(folder.c_str()) != FALSE;
 }
 
-// A name for the temporary file beside the target that no other file has; created empty.
-std::wstring CreateTemporaryBeside(const std::wstring& target) {
-    const auto slash = target.find_last_of(L"\\/");
-    const std::wstring folder = slash == std::wstring::npos ? L"." : target.substr(0, slash);
-    std::wstring name(MAX_PATH + 1, L'\0');
-    if (::GetTempFileNameW(folder.c_str(), L"kav", 0, name.data()) == 0) return std::wstring();
-    name.resize(std::wcslen(name.c_str()));
-    return name;
+// A name for the temporary file beside the target that no other file has, created empty and
+// open for writing; not bound to 260 characters as GetTempFileName is.
+std::wstring CreateTemporaryBeside(const std::wstring& target, UniqueFile& file) {
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::wstring name = target + L".kavo-" + std::to_wstring(::GetCurrentProcessId()) +
+                                  L"-" + std::to_wstring(counter++) + L".tmp";
+        file.reset(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) return name;
+        if (::GetLastError() != ERROR_FILE_EXISTS) break;
+    }
+    return std::wstring();
 }
 }  // namespace
 
 bool Win32Platform::RemoveDirectoryTree(const Utf8Text& path) {
-    const std::wstring folder = WithoutTrailingSeparator(path);
+    const std::wstring folder = LongFolderPath(path);
     const DWORD attributes = ::GetFileAttributesW(folder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
     return RemoveTreeNoFollow(folder, attributes);
 }
 bool Win32Platform::PathExists(const Utf8Text& path) {
-    return ::GetFileAttributesW(WithoutTrailingSeparator(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return ::GetFileAttributesW(LongFolderPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 bool Win32Platform::CreateNewEmptyFile(const Utf8Text& path) {
-    const UniqueFile file(::CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr,
+    const UniqueFile file(::CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr,
                                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     return static_cast<bool>(file);
 }
 bool Win32Platform::ReplaceFileAtomically(const Utf8Text& path, const std::string& bytes) {
-    const std::wstring target = Utf8ToWide(path);
-    const std::wstring temporary = CreateTemporaryBeside(target);
-    if (temporary.empty()) return false;
+    const std::wstring target = LongPath(path);
     bool written = false;
-    {
-        const UniqueFile file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
-                                            TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file) {
-            written = true;
-            std::size_t done = 0;
-            while (written && done < bytes.size()) {
-                DWORD chunk = 0;
-                const DWORD wanted =
-                    static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
-                written = ::WriteFile(file.get(), bytes.data() + done, wanted, &chunk, nullptr) &&
-                          chunk > 0;
-                done += chunk;
-            }
-            // The new bytes must be on the disk before they take the page's name.
-            written = written && ::FlushFileBuffers(file.get());
-        }
-    }
+    UniqueFile file;
+    const std::wstring temporary = CreateTemporaryBeside(target, file);
+    if (temporary.empty()) return false;
+    // The new bytes must be on the disk before they take the page's name.
+    written = WriteAll(file.get(), bytes) && ::FlushFileBuffers(file.get());
+    file.reset();
     if (written && ::MoveFileExW(temporary.c_str(), target.c_str(),
                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
