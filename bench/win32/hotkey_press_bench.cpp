@@ -11,7 +11,8 @@
 
 #include "hotkeys/hotkey_monitor.h"
 #include "hotkeys/key_latch.h"
-#include "hotkeys/keyboard_watch_win32.h"
+#include "hotkeys/keyboard_hook_win32.h"
+#include "hotkeys/keyboard_watch.h"
 #include "hotkeys/stop_key.h"
 #include "platform/win32/win32_platform.h"
 
@@ -52,11 +53,12 @@ int main() {
         },
         kKey, 0);
     kavo::KeyLatch latch;
-    kavo::KeyboardWatch watch;
+    kavo::Win32KeyboardHook hook;
+    kavo::KeyboardWatch watch(hook);
     kavo::KeyboardWatch::Handlers handlers;
     handlers.latch = &latch;
     handlers.pressLatched = [poller] { PostMessageW(poller, kPressLatched, 0, 0); };
-    if (!watch.Start(kavo::kStopKey, handlers)) {
+    if (!watch.Start(static_cast<kavo::KeyCode>(kavo::kStopKey), handlers)) {
         std::printf("hotkey press to run: no keyboard hook could be installed\n");
         return 1;
     }

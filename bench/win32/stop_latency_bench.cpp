@@ -15,7 +15,8 @@
 #include "commands/builtin_commands.h"
 #include "commands/script_run.h"
 #include "engine/script_engine.h"
-#include "hotkeys/keyboard_watch_win32.h"
+#include "hotkeys/keyboard_hook_win32.h"
+#include "hotkeys/keyboard_watch.h"
 #include "hotkeys/stop_key.h"
 #include "platform/win32/win32_platform.h"
 #include "text/encoding.h"
@@ -87,13 +88,14 @@ int main() {
                        [&] { platform.EndPreciseTiming(); });
 
     kavo::RunRegistry registry;
-    kavo::KeyboardWatch watch;
+    kavo::Win32KeyboardHook hook;
+    kavo::KeyboardWatch watch(hook);
     kavo::KeyboardWatch::Handlers handlers;
     handlers.stopKeyPressed = [&] {
         registry.StopAll();
         return true;
     };
-    if (!watch.Start(kavo::kStopKey, handlers)) {
+    if (!watch.Start(static_cast<kavo::KeyCode>(kavo::kStopKey), handlers)) {
         std::printf("stop latency: no keyboard hook could be installed\n");
         return 1;
     }

@@ -29,6 +29,7 @@ inline constexpr UINT kTrayIconMessage = WM_APP + 1;
 enum MainWindowTimer : UINT_PTR {
     kCursorDisplayTimer = 3,  // 时钟3: F1's display of the cursor's coordinates
     kStartListingTimer,       // once: the rest of a big library is listed after the window shows
+    kKeyboardWatchTimer,      // every 50 ms: the keyboard watch checks its hook and stands in
 };
 
 // Answers a message of the main window before the main window does; nullopt lets it through to
@@ -53,6 +54,9 @@ class MainWindowServices {
     // Steps that run when the window is about to close, by any way (退出, 图片框1, Alt+F4), in the
     // order they were added. They cannot stop the close.
     virtual void AddClosingStep(std::function<void()> step) = 0;
+    // Steps that run after every closing step, just before the window (and with it the process)
+    // ends, in the order they were added.
+    virtual void AddLastClosingStep(std::function<void()> step) = 0;
     // The interface colours; ApplyColors repaints the main window with what Colors() holds.
     virtual MainWindowColors& Colors() = 0;
     virtual void ApplyColors() = 0;

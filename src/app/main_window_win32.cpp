@@ -75,6 +75,7 @@ void MainWindow::Close() {
     if (closing_ || Handle() == nullptr) return;
     closing_ = true;
     for (const auto& step : closingSteps_) step();
+    for (const auto& step : lastClosingSteps_) step();
     DestroyWindow(Handle());
 }
 

@@ -62,6 +62,9 @@ class MainWindow : public WindowBase<MainWindow>, public MainWindowServices {
     void AddClosingStep(std::function<void()> step) override {
         closingSteps_.push_back(std::move(step));
     }
+    void AddLastClosingStep(std::function<void()> step) override {
+        lastClosingSteps_.push_back(std::move(step));
+    }
     MainWindowColors& Colors() override { return painter_.Colors(); }
     void ApplyColors() override;
 
@@ -89,6 +92,7 @@ class MainWindow : public WindowBase<MainWindow>, public MainWindowServices {
     TitleBar titleBar_;
     std::map<UINT, std::vector<MessageHandler>> handlers_;
     std::vector<std::function<void()>> closingSteps_;
+    std::vector<std::function<void()>> lastClosingSteps_;
 
     RollUpPanel helpPanel_;
     RollUpPanel runPanel_;

@@ -75,17 +75,59 @@ void ScriptRunner::InstallRunControl() {
         binding_.Monitor().PollHotkeys();
         return std::optional<LRESULT>(0);
     });
-    // However the program closes, no key or button a run pressed stays held, and the runs end.
-    services_.AddClosingStep([this] { runs_.StopAndReleaseAll(); });
+    // However the program closes, no run starts any more (a hotkey latched while the
+    // unsaved-changes question is open included) and the runs end; the last step waits a
+    // moment for them and lets go of whatever keys and buttons they still hold.
+    services_.AddClosingStep([this] { runs_.BeginClosing(); });
+    services_.AddLastClosingStep([this] { WaitForRunsThenRelease(); });
+    // Logging off or shutting down: the runs stop and let go either way, whether or not the
+    // session then ends.
+    services_.AddMessageHandler(WM_QUERYENDSESSION, [this](WPARAM, LPARAM) {
+        runs_.StopAndReleaseAll();
+        return std::optional<LRESULT>();
+    });
+    services_.AddMessageHandler(WM_ENDSESSION, [this](WPARAM wParam, LPARAM) {
+        if (wParam != FALSE) {
+            runs_.BeginClosing();
+            runs_.StopAndReleaseAll();
+        }
+        return std::optional<LRESULT>();
+    });
 
     KeyboardWatch::Handlers handlers;
     handlers.latch = &latch_;
-    handlers.scriptsRunning = [this] { return runs_.ActiveRuns() > 0; };
     handlers.pressLatched = [this, window] { PostMessageW(window, pressLatchedMessage_, 0, 0); };
     // While scripts run the stop key is theirs alone; otherwise the focused program gets it.
     handlers.stopKeyPressed = [this] { return runs_.StopAll() > 0; };
-    // Without the hook (refused by the system) hotkeys keep to the 50 ms poll.
-    if (watch_.Start(kStopKey, std::move(handlers))) binding_.Monitor().UseLatch(latch_);
+    // Hotkeys fire from the latched presses. A refused hook leaves the watch's poll to latch
+    // them (and to see the stop key), every 50 ms.
+    watch_.Start(static_cast<KeyCode>(kStopKey), std::move(handlers));
+    binding_.Monitor().UseLatch(latch_);
+    SetTimer(window, kKeyboardWatchTimer, HotkeyMonitor::kPollIntervalMs, nullptr);
+    services_.AddMessageHandler(WM_TIMER, [this](WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
+        if (wParam != kKeyboardWatchTimer) return std::nullopt;
+        std::vector<KeyCode> hotkeys;
+        for (const HotkeyRecord& record : binding_.Monitor().Records())
+            hotkeys.push_back(record.key);
+        watch_.WatchKeys(std::move(hotkeys));
+        watch_.Poll();
+        return 0;
+    });
+}
+
+void ScriptRunner::WaitForRunsThenRelease() {
+    // Runs on other threads end at their next statement or wait; a run on this thread (closing
+    // from inside 直接运行's waits) cannot end before this returns, so it is not waited for.
+    // Only messages sent from those threads are served meanwhile (a run asking this thread to
+    // show a balloon), nothing of the window.
+    const DWORD deadline = GetTickCount() + 1000;
+    while (runs_.ActiveRuns() > RunsOnCallingThread() &&
+           static_cast<LONG>(deadline - GetTickCount()) > 0) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    runs_.StopAndReleaseAll();
 }
 
 void ScriptRunner::HideForRun() {
@@ -98,6 +140,8 @@ void ScriptRunner::HideForRun() {
 }
 
 void ScriptRunner::RunCurrentScript() {
+    // Once the program closes no run starts: it would be cut off half way with keys held.
+    if (runs_.Closing()) return;
     RuntimeText script;
     std::optional<ScriptFault> fault;
     RunOnUiThread([this, &script, &fault] {

@@ -22,7 +22,8 @@
 #include "hotkeys/hotkey_binding.h"
 #include "hotkeys/hotkey_monitor.h"
 #include "hotkeys/key_latch.h"
-#include "hotkeys/keyboard_watch_win32.h"
+#include "hotkeys/keyboard_hook_win32.h"
+#include "hotkeys/keyboard_watch.h"
 #include "text/runtime_text.h"
 #include "ui/subclass_win32.h"
 
@@ -68,6 +69,9 @@ class ScriptRunner : public HotkeyBindingView {
     void InstallRunControl();
     // Minimises and hides the window. User-interface thread.
     void HideForRun();
+    // The program's last moment: waits up to a second for the runs of other threads to end,
+    // then releases what every run still holds. User-interface thread.
+    void WaitForRunsThenRelease();
     // Selects the line (from 1) of the editor's text and shows it. User-interface thread.
     void SelectLine(const RuntimeText& text, int line);
     // The notification-area icon's tip (running or not) and the balloon after a stop.
@@ -88,7 +92,8 @@ class ScriptRunner : public HotkeyBindingView {
 
     RunRegistry runs_;
     KeyLatch latch_;
-    KeyboardWatch watch_;
+    Win32KeyboardHook hook_;
+    KeyboardWatch watch_{hook_};
     // Messages of the main window that carry work from other threads without waiting for it.
     UINT runsChangedMessage_ = 0;
     UINT runStoppedMessage_ = 0;

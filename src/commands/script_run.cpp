@@ -20,6 +20,12 @@ bool CurrentRunStopped() {
     return run != nullptr && run->StopRequested();
 }
 
+int RunsOnCallingThread() {
+    int count = 0;
+    for (const ScriptRun* run = tCurrentRun; run != nullptr; run = run->Outer()) ++count;
+    return count;
+}
+
 bool CurrentRunMayGoOn(int line) {
     ScriptRun* run = tCurrentRun;
     if (run == nullptr) return true;
@@ -91,26 +97,32 @@ std::vector<HeldInput> ScriptRun::Held() const {
     return held_;
 }
 
-void ScriptRun::ReleaseHeld() {
+std::vector<HeldInput> ScriptRun::TakeHeld() {
     std::vector<HeldInput> held;
-    {
-        const std::lock_guard lock(heldMutex_);
-        held.swap(held_);
-    }
+    const std::lock_guard lock(heldMutex_);
+    held.swap(held_);
+    return held;
+}
+
+void ScriptRun::ReleaseHeld() {
+    Release(input_, TakeHeld());
+}
+
+void ScriptRun::Release(InputPort& input, const std::vector<HeldInput>& held) {
     for (auto entry = held.rbegin(); entry != held.rend(); ++entry) {
         switch (entry->way) {
             case HeldInput::Way::VirtualKey:
-                input_.KeybdEvent(static_cast<KeyCode>(entry->key), KeyDirection::Up);
+                input.KeybdEvent(static_cast<KeyCode>(entry->key), KeyDirection::Up);
                 break;
             case HeldInput::Way::KeyboardRecord: {
                 KeyboardInput release = entry->press;
                 release.direction = KeyDirection::Up;
                 release.time = 0;  // stamped by the system
-                input_.SendKeyboardInput(release);
+                input.SendKeyboardInput(release);
                 break;
             }
             case HeldInput::Way::MouseButton:
-                input_.MouseEvent(entry->release, 0, 0);
+                input.MouseEvent(entry->release, 0, 0);
                 break;
         }
     }
@@ -136,11 +148,26 @@ int RunRegistry::StopAll() {
 }
 
 void RunRegistry::StopAndReleaseAll() {
-    const std::lock_guard lock(mutex_);
-    for (ScriptRun* run : runs_) {
-        run->RequestStop();
-        run->ReleaseHeld();
+    std::vector<std::pair<InputPort*, std::vector<HeldInput>>> releases;
+    {
+        const std::lock_guard lock(mutex_);
+        for (ScriptRun* run : runs_) {
+            run->RequestStop();
+            releases.emplace_back(&run->Input(), run->TakeHeld());
+        }
     }
+    for (const auto& [input, held] : releases) ScriptRun::Release(*input, held);
+}
+
+void RunRegistry::BeginClosing() {
+    const std::lock_guard lock(mutex_);
+    closing_ = true;
+    for (ScriptRun* run : runs_) run->RequestStop();
+}
+
+bool RunRegistry::Closing() const {
+    const std::lock_guard lock(mutex_);
+    return closing_;
 }
 
 int RunRegistry::ActiveRuns() const {
@@ -157,6 +184,7 @@ void RunRegistry::Add(ScriptRun& run) {
     std::function<void()> observer;
     {
         const std::lock_guard lock(mutex_);
+        if (closing_) run.RequestStop();
         runs_.push_back(&run);
         if (runs_.size() == 1) observer = observer_;
     }

@@ -72,6 +72,13 @@ class ScriptRun {
     std::vector<HeldInput> Held() const;
     // Any thread (the process closing): releases everything held, newest first, and forgets it.
     void ReleaseHeld();
+    // Any thread: what the run holds, forgotten by it; the caller releases it (Release).
+    std::vector<HeldInput> TakeHeld();
+    InputPort& Input() const { return input_; }
+    // The run this one nests in on the same thread; nullptr for the outermost.
+    const ScriptRun* Outer() const { return outer_; }
+    // Releases what was held, newest first, each the way it was pressed.
+    static void Release(InputPort& input, const std::vector<HeldInput>& held);
 
     // GBK lead bytes of character posts waiting for the trail byte of the next character post
     // to the same window.
@@ -98,14 +105,23 @@ bool CurrentRunStopped();
 // The engine's gate before each statement: false when the calling thread's run has been asked
 // to stop; otherwise notes the line as the one the run is on.
 bool CurrentRunMayGoOn(int line);
+// How many runs the calling thread is in (a run on the user-interface thread may nest inside
+// another's wait).
+int RunsOnCallingThread();
 
 // Every run going on, whichever thread runs it. Thread-safe.
 class RunRegistry {
   public:
     // Stops every run going on now (runs started afterwards are not affected). Returns how many.
     int StopAll();
-    // For the process closing: stops every run and releases what each holds.
+    // Stops every run and releases what each holds. The releases are injected after the list's
+    // lock is let go: an injected key waits for the keyboard watch's hook, whose stop key may be
+    // waiting for that lock.
     void StopAndReleaseAll();
+    // The program is closing: every run is stopped and no run starts any more (a run made now is
+    // stopped before its first statement).
+    void BeginClosing();
+    bool Closing() const;
     int ActiveRuns() const;
     // Called when the first run starts and when the last one ends, on the thread of that run,
     // outside the registry's lock. Two threads may report at once: the observer reads
@@ -120,6 +136,7 @@ class RunRegistry {
     mutable std::mutex mutex_;
     std::vector<ScriptRun*> runs_;
     std::function<void()> observer_;
+    bool closing_ = false;
 };
 
 }  // namespace kavo

@@ -84,6 +84,40 @@ LibraryCommands::LibraryCommands(MainWindowServices& services)
             CheckPageOnDisk(library, ui);
             return std::optional<LRESULT>(0);
         });
+    InstallSessionEnd(services, library, ui);
+}
+
+void LibraryCommands::InstallSessionEnd(MainWindowServices& services, Library& library,
+                                        LibraryUserInterface& ui) {
+    // Logging off or shutting down with unsaved edits: 自动保存 saves them; otherwise the end is
+    // held with a reason the system shows, and the unsaved-changes question comes once the
+    // system has its answer (no window may ask while it waits).
+    HWND window = services.Window();
+    const UINT askMessage = RegisterWindowMessageW(L"KavoAskBeforeSessionEnd");
+    services.AddMessageHandler(
+        WM_QUERYENDSESSION,
+        [this, window, askMessage, &library, &ui](WPARAM, LPARAM) -> std::optional<LRESULT> {
+            if (SessionMayEnd(library, ui)) return std::nullopt;
+            if (!holdingSessionEnd_)
+                holdingSessionEnd_ = ShutdownBlockReasonCreate(
+                                         window, L"KAVO脚本助手中有未保存的脚本修改。") != FALSE;
+            if (askMessage != 0) PostMessageW(window, askMessage, 0, 0);
+            return FALSE;
+        });
+    const auto release = [this, window] {
+        if (holdingSessionEnd_) ShutdownBlockReasonDestroy(window);
+        holdingSessionEnd_ = false;
+    };
+    if (askMessage != 0)
+        services.AddMessageHandler(askMessage, [&library, &ui, release](WPARAM, LPARAM) {
+            if (!library.questionOpen) LeavePageCheck(library, ui);
+            release();
+            return std::optional<LRESULT>(0);
+        });
+    services.AddMessageHandler(WM_ENDSESSION, [release](WPARAM, LPARAM) {
+        release();
+        return std::optional<LRESULT>();
+    });
 }
 
 LibraryCommands::~LibraryCommands() = default;

@@ -1,6 +1,7 @@
 // The library's menu commands in the main window: 新建脚本, 新建脚本目录, 删除脚本, 删除脚本目录,
 // 重命名脚本 and 重命名脚本目录 (程序 menu), 保存 (Ctrl+S) and 自动保存 (操作 menu); the
-// unsaved-changes question when another page is selected and when the program closes.
+// unsaved-changes question when another page is selected, when the program closes and when the
+// session ends; the check of the loaded page against its file when the window comes back.
 #pragma once
 
 #include <windows.h>
@@ -20,7 +21,11 @@ class LibraryCommands {
     LibraryCommands& operator=(const LibraryCommands&) = delete;
 
   private:
+    void InstallSessionEnd(MainWindowServices& services, Library& library,
+                           LibraryUserInterface& ui);
+
     std::unique_ptr<LibraryUserInterface> questions_;
+    bool holdingSessionEnd_ = false;
 };
 
 // False when the window's text holds characters GBK cannot store (they would be saved as '?' or

@@ -360,4 +360,32 @@ void ClosePageCheck(Library& library, LibraryUserInterface& ui) {
     SaveOrAsk(library, ui);
 }
 
+namespace {
+
+// Asks nothing: every question is answered no, messages go unseen. A save that would need a
+// question (another program changed the page, characters GBK cannot hold) therefore does not
+// happen, and the question is asked later in the open.
+class NoQuestions : public LibraryUserInterface {
+  public:
+    explicit NoQuestions(LibraryUserInterface& real) : real_(real) {}
+    std::optional<Utf8Text> AskText(const Utf8Text&, const Utf8Text&) override {
+        return std::nullopt;
+    }
+    bool AskConfirm(const Utf8Text&) override { return false; }
+    void ShowMessage(const Utf8Text&) override {}
+    bool EditorTextFitsGbk() override { return real_.EditorTextFitsGbk(); }
+
+  private:
+    LibraryUserInterface& real_;
+};
+
+}  // namespace
+
+bool SessionMayEnd(Library& library, LibraryUserInterface& ui) {
+    if (!PageChanged(library)) return true;
+    if (!library.autoSave || library.state.editsWithoutPage) return false;
+    NoQuestions quiet(ui);
+    return SavePage(library, quiet);
+}
+
 }  // namespace kavo

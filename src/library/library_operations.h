@@ -80,4 +80,10 @@ bool LeavePageCheck(Library& library, LibraryUserInterface& ui);
 // Runs when the program closes: the same rule as leaving the page. It cannot stop the close.
 void ClosePageCheck(Library& library, LibraryUserInterface& ui);
 
+// Logging off or shutting down, asked before the session ends, when no question may be shown:
+// true when nothing unsaved stands in the way (no edits, or 自动保存 saved them, which it does
+// only where it would ask nothing). False: the caller holds the session's end and asks the
+// unsaved-changes question afterwards (LeavePageCheck's rule).
+bool SessionMayEnd(Library& library, LibraryUserInterface& ui);
+
 }  // namespace kavo

@@ -62,6 +62,11 @@ inline constexpr KeyCode kRightAlt = 0xA5;
 
 enum class KeyDirection : std::uint8_t { Down, Up };
 
+// Every key and mouse event the program injects carries this mark (the event's extra
+// information), so that its own watch on the keyboard can tell them from the user's and other
+// programs' input: "KAVO".
+inline constexpr std::uintptr_t kInjectedInputMark = 0x4B41564F;
+
 // One injected keyboard event with its scan code and time stamp. The key is 16 bits wide: a
 // script's special key passes the low 16 bits of its number as it stands.
 struct KeyboardInput {

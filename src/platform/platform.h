@@ -39,7 +39,7 @@ class InputPort {
     virtual void MouseEvent(MouseButtonChanges changes, int x, int y) = 0;
     // One key event without a scan code (keybd_event).
     virtual void KeybdEvent(KeyCode code, KeyDirection direction) = 0;
-    // One keyboard record (SendInput) with no extra information.
+    // One keyboard record (SendInput). Every injected event carries kInjectedInputMark.
     virtual void SendKeyboardInput(const KeyboardInput& input) = 0;
     // The keyboard layout's scan code of the key, and the character it types unshifted; 0 when
     // it has none (MapVirtualKey). The full 32-bit number is asked about, as a script wrote it.

@@ -858,6 +858,40 @@ TEST_F(LibraryOperationsTest, AFailedSaveOnLeavingPutsTheSelectionBackOnTheEdite
     EXPECT_EQ(disk.FileBytes(kRoot + "A\\p.txt"), "p edited");
 }
 
+// --- logging off or shutting down ---
+
+TEST_F(LibraryOperationsTest, TheSessionEndsOnlyWhenNothingUnsavedStandsInTheWay) {
+    struct Case {
+        const char* what;
+        bool edited;
+        bool autoSave;
+        bool changedOutside;
+        bool mayEnd;
+        const char* onDisk;
+    };
+    const Case cases[] = {
+        {"no edits", false, false, false, true, "p"},
+        {"edits, asked later", true, false, false, false, "p"},
+        {"edits, 自动保存 saves them", true, true, false, true, "p edited"},
+        {"edits, 自动保存 would have to ask", true, true, true, false, "p from another program"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        library.state = LibraryState{};
+        disk.AddFile(kRoot + "A\\p.txt", "p");
+        Start();
+        SelectText("p");
+        library.autoSave = c.autoSave;
+        if (c.edited) editor.text = "p edited";
+        if (c.changedOutside) disk.AddFile(kRoot + "A\\p.txt", "p from another program");
+        ui.asked.clear();
+        EXPECT_EQ(SessionMayEnd(library, ui), c.mayEnd);
+        EXPECT_THAT(ui.asked, IsEmpty());  // no question while the system waits
+        EXPECT_EQ(disk.FileBytes(kRoot + "A\\p.txt"), c.onDisk);
+        library.autoSave = false;
+    }
+}
+
 // --- pages that are not plain text ---
 
 TEST_F(LibraryOperationsTest, APageWithAZeroByteIsToldAboutAndNeverSavedTruncated) {

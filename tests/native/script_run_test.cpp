@@ -5,7 +5,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
+#include <future>
 #include <stdexcept>
 
 #include "commands/builtin_commands.h"
@@ -296,6 +298,48 @@ std::string Char(NativeWindow window, std::uint32_t character) {
     std::snprintf(text, sizeof text, "PostWindowMessage(%lld,Character,0x%08X,0x00000000)",
                   static_cast<long long>(window), character);
     return text;
+}
+
+// Injecting a key waits for the keyboard watch's hook, whose stop key takes the list of runs:
+// the releases of the stop-and-release must go out after that list is let go.
+class InputThatStopsMeanwhile : public RecordingPlatform {
+  public:
+    RunRegistry* registry = nullptr;
+    bool stopGotThrough = true;
+    void KeybdEvent(KeyCode code, KeyDirection direction) override {
+        RecordingPlatform::KeybdEvent(code, direction);
+        if (registry == nullptr) return;
+        // The stop key pressed on the hook's thread while this key is injected.
+        auto stop = std::async(std::launch::async, [this] { registry->StopAll(); });
+        stopGotThrough =
+            stopGotThrough && stop.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
+    }
+};
+
+TEST(HeldInput, TheReleasesOfAStopAndReleaseGoOutWithoutHoldingTheListOfRuns) {
+    InputThatStopsMeanwhile platform;
+    RunRegistry registry;
+    ScriptRun run(registry, platform, platform);
+    RunInput input(platform);
+    input.KeybdEvent(0x41, KeyDirection::Down);
+    platform.registry = &registry;
+    registry.StopAndReleaseAll();
+    platform.registry = nullptr;
+    EXPECT_TRUE(platform.stopGotThrough);
+    EXPECT_THAT(Actions(platform), ElementsAre("KeybdEvent(0x41,Down)", "KeybdEvent(0x41,Up)"));
+    EXPECT_TRUE(run.StopRequested());
+}
+
+TEST_F(RunningScripts, OnceClosingHasBegunNoRunStarts) {
+    // Positive control: before closing, the script runs.
+    Run("鼠标移动(5,5)");
+    EXPECT_EQ(Count("SetCursorPos"), 5u);
+    registry.BeginClosing();
+    EXPECT_TRUE(registry.Closing());
+    platform.ClearCalls();
+    Run("鼠标移动(9,9)");
+    EXPECT_EQ(Count("SetCursorPos"), 0u);
+    EXPECT_EQ(registry.ActiveRuns(), 0);
 }
 
 TEST(CharacterPosts, ALeadByteAndTheNextTrailByteToTheSameWindowMakeOneCharacter) {

@@ -101,10 +101,11 @@ std::uint32_t FirstParameter(const PostedMessage& message) {
 }  // namespace
 
 void Win32Platform::MouseEvent(MouseButtonChanges changes, int x, int y) {
-    ::mouse_event(MouseEventFlags(changes), static_cast<DWORD>(x), static_cast<DWORD>(y), 0, 0);
+    ::mouse_event(MouseEventFlags(changes), static_cast<DWORD>(x), static_cast<DWORD>(y), 0,
+                  kInjectedInputMark);
 }
 void Win32Platform::KeybdEvent(KeyCode code, KeyDirection direction) {
-    ::keybd_event(code, 0, direction == KeyDirection::Up ? KEYEVENTF_KEYUP : 0, 0);
+    ::keybd_event(code, 0, direction == KeyDirection::Up ? KEYEVENTF_KEYUP : 0, kInjectedInputMark);
 }
 void Win32Platform::SendKeyboardInput(const KeyboardInput& input) {
     INPUT record{};
@@ -114,7 +115,7 @@ void Win32Platform::SendKeyboardInput(const KeyboardInput& input) {
     record.ki.dwFlags = (input.extended ? KEYEVENTF_EXTENDEDKEY : 0) |
                         (input.direction == KeyDirection::Up ? KEYEVENTF_KEYUP : 0);
     record.ki.time = input.time;
-    record.ki.dwExtraInfo = 0;
+    record.ki.dwExtraInfo = kInjectedInputMark;
     // The size of INPUT of this build (28 bytes in 32-bit programs, 40 in 64-bit ones):
     // SendInput refuses any other.
     ::SendInput(1, &record, sizeof(INPUT));

@@ -1,0 +1,146 @@
+#include "hotkeys/keyboard_watch.h"
+
+#include <algorithm>
+
+namespace kavo {
+namespace {
+
+// Mouse buttons count as keys held for a hotkey; the keyboard hook does not see them.
+constexpr KeyCode kMouseButtons[] = {keys::kLeftMouseButton, keys::kRightMouseButton,
+                                     keys::kMiddleMouseButton, 0x05, 0x06};
+// The modifiers come first among the polled keys, so that a modifier and a key pressed between
+// two polls latch in the order a person presses them.
+constexpr KeyCode kModifiers[] = {keys::kShift,       keys::kControl,      keys::kAlt,
+                                  keys::kLeftWindows, keys::kRightWindows, keys::kLeftShift,
+                                  keys::kRightShift,  keys::kLeftControl,  keys::kRightControl,
+                                  keys::kLeftAlt,     keys::kRightAlt};
+
+bool IsMouseButton(KeyCode key) {
+    return std::find(std::begin(kMouseButtons), std::end(kMouseButtons), key) !=
+           std::end(kMouseButtons);
+}
+
+}  // namespace
+
+KeyboardWatch::~KeyboardWatch() {
+    Stop();
+}
+
+bool KeyboardWatch::Start(KeyCode stopKey, Handlers handlers) {
+    stopKey_ = stopKey;
+    handlers_ = std::move(handlers);
+    started_ = true;
+    Install();
+    return installed_.load();
+}
+
+void KeyboardWatch::Stop() {
+    if (!started_) return;
+    started_ = false;
+    hook_.Remove();
+    installed_ = false;
+}
+
+void KeyboardWatch::Install() {
+    installed_ = hook_.Install([this](const KeyEvent& event) { return OnKeyEvent(event); });
+}
+
+void KeyboardWatch::WatchKeys(std::vector<KeyCode> keys) {
+    watchedKeys_ = std::move(keys);
+}
+
+bool KeyboardWatch::OnKeyEvent(const KeyEvent& event) {
+    // Counted whoever pressed it: the poll compares these with the system's view of the keys.
+    if (event.down) hookDowns_[event.key].fetch_add(1, std::memory_order_relaxed);
+    // The program's own keys: a script's 特殊按键(123) or typed "{" (byte 0x7B, F12's code)
+    // goes to the focused program like any key, and a script typing its hotkey's key does not
+    // start itself again.
+    if (event.ours) return false;
+    if (event.key == stopKey_) {
+        if (event.down && handlers_.stopKeyPressed) return handlers_.stopKeyPressed();
+        return false;
+    }
+    KeyLatch* latch = handlers_.latch;
+    if (latch == nullptr) return false;
+    if (!event.down) {
+        latch->KeyUp(event.key);
+        return false;
+    }
+    // A release the hook never saw (its window vanished with the key down, as a message box
+    // closed by Enter does) would make the key look held for good: the system's view decides.
+    // For the key now going down that view is still the one before this event.
+    for (const KeyCode held : latch->HeldKeys())
+        if (!hook_.IsKeyDown(held)) latch->KeyUp(held);
+    for (const KeyCode button : kMouseButtons) latch->SetHeld(button, hook_.IsKeyDown(button));
+    if (latch->KeyDown(event.key, hook_.FocusThread()) && handlers_.pressLatched)
+        handlers_.pressLatched();
+    return false;
+}
+
+std::vector<KeyCode> KeyboardWatch::PolledKeys() const {
+    std::vector<KeyCode> keys(std::begin(kModifiers), std::end(kModifiers));
+    for (const KeyCode key : watchedKeys_)
+        if (std::find(keys.begin(), keys.end(), key) == keys.end()) keys.push_back(key);
+    if (std::find(keys.begin(), keys.end(), stopKey_) == keys.end()) keys.push_back(stopKey_);
+    return keys;
+}
+
+void KeyboardWatch::Poll() {
+    if (!started_) return;
+    if (!installed_.load() && ++pollsSinceTry_ >= kRetryPolls) {
+        pollsSinceTry_ = 0;
+        Install();
+        if (installed_.load()) ++reinstalls_;
+    }
+    const bool hookBelieved = installed_.load();
+    // Presses the hook did not report: the hook is refused or dead. A press shows in the
+    // system's view only after the hook has been called for it, so a live hook has always
+    // counted it by the poll after the one before the press (two polls back; the poll before
+    // may have read the counts just before the hook ran).
+    struct Edge {
+        KeyCode key;
+        bool down;
+    };
+    std::vector<Edge> edges;
+    bool missed = false;
+    for (const KeyCode key : PolledKeys()) {
+        const bool down = hook_.IsKeyDown(key);
+        const std::uint32_t downs = hookDowns_[key].load(std::memory_order_relaxed);
+        // The first poll only learns what is held already: a key held since before the start
+        // is no press.
+        if (primed_ && down != downAtPoll_[key]) {
+            const bool unreported = down && downs == hookDownsTwoPollsAgo_[key];
+            if (unreported) missed = true;
+            if (!hookBelieved || unreported) edges.push_back({key, down});
+        }
+        downAtPoll_[key] = down;
+        hookDownsTwoPollsAgo_[key] = hookDownsAtPoll_[key];
+        hookDownsAtPoll_[key] = downs;
+    }
+    primed_ = true;
+    if (missed && hookBelieved) {
+        // Removed by the system (a callback that once took too long) or gone otherwise.
+        Install();
+        ++reinstalls_;
+    }
+    // What the hook would have done with the presses it did not see (and, standing in for a
+    // refused hook, with the releases).
+    KeyLatch* latch = handlers_.latch;
+    if (latch != nullptr)
+        for (const KeyCode button : kMouseButtons) latch->SetHeld(button, hook_.IsKeyDown(button));
+    for (const Edge& edge : edges) {
+        if (edge.key == stopKey_) {
+            if (edge.down && handlers_.stopKeyPressed) handlers_.stopKeyPressed();
+            continue;
+        }
+        if (latch == nullptr || IsMouseButton(edge.key)) continue;
+        if (!edge.down) {
+            latch->KeyUp(edge.key);
+            continue;
+        }
+        if (latch->KeyDown(edge.key, hook_.FocusThread()) && handlers_.pressLatched)
+            handlers_.pressLatched();
+    }
+}
+
+}  // namespace kavo

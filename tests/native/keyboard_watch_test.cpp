@@ -1,0 +1,193 @@
+// The keyboard watch over a fake hook: the program's own keys never count, a refused hook leaves
+// the poll to see the stop key and latch presses, a hook the system removed is noticed and
+// installed again, and a live hook is left alone.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <bitset>
+#include <functional>
+
+#include "hotkeys/keyboard_watch.h"
+
+namespace kavo {
+namespace {
+
+constexpr KeyCode kF12 = 123;
+constexpr KeyCode kA = 'A';
+
+// A hook the test drives: it can refuse, die (stop delivering events while the system's view of
+// the keys goes on), and deliver events the way the system would.
+class FakeHook : public KeyboardHookPort {
+  public:
+    bool refuse = false;
+    bool dead = false;
+    int installs = 0;
+    std::bitset<256> down;  // the system's view
+    std::uint32_t focusThread = 7;
+
+    bool Install(std::function<bool(const KeyEvent&)> onKey) override {
+        ++installs;
+        if (refuse) return false;
+        dead = false;
+        onKey_ = std::move(onKey);
+        return true;
+    }
+    void Remove() override { onKey_ = nullptr; }
+    bool IsKeyDown(KeyCode key) override { return down.test(key); }
+    std::uint32_t FocusThread() override { return focusThread; }
+
+    // A key event as the system makes it: the hook hears of it first (unless it is dead or
+    // refused), then the system's view changes. Returns whether the hook kept it.
+    bool Press(KeyCode key, bool ours = false) {
+        const bool kept = Deliver({key, true, ours});
+        down.set(key);
+        return kept;
+    }
+    void Release(KeyCode key, bool ours = false) {
+        Deliver({key, false, ours});
+        down.reset(key);
+    }
+
+  private:
+    bool Deliver(const KeyEvent& event) {
+        if (dead || !onKey_) return false;
+        return onKey_(event);
+    }
+    std::function<bool(const KeyEvent&)> onKey_;
+};
+
+class KeyboardWatchTest : public ::testing::Test {
+  protected:
+    void Start() {
+        KeyboardWatch::Handlers handlers;
+        handlers.latch = &latch;
+        handlers.pressLatched = [this] { ++latched; };
+        handlers.stopKeyPressed = [this] {
+            ++stops;
+            return true;
+        };
+        watch.Start(kF12, handlers);
+        watch.WatchKeys({kA});
+        watch.Poll();  // learns what is held at the start
+    }
+    std::vector<KeyCode> LatchedKeys() {
+        std::vector<KeyCode> keys;
+        for (const LatchedPress& press : latch.Take()) keys.push_back(press.key);
+        return keys;
+    }
+
+    FakeHook hook;
+    KeyLatch latch;
+    KeyboardWatch watch{hook};
+    int stops = 0;
+    int latched = 0;
+};
+
+TEST_F(KeyboardWatchTest, TheProgramsOwnKeysNeverCountOthersDo) {
+    Start();
+    struct Case {
+        const char* what;
+        KeyCode key;
+        bool ours;
+        int stops;
+        std::vector<KeyCode> latched;
+    };
+    const Case cases[] = {
+        // A script's 特殊按键(123), or "{" typed by 按键 (byte 0x7B is F12's code).
+        {"our F12", kF12, true, 0, {}},
+        {"our A", kA, true, 0, {}},
+        // Typed, or injected by another program (a remote-control tool): they count.
+        {"their F12", kF12, false, 1, {}},
+        {"their A", kA, false, 0, {kA}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        stops = 0;
+        EXPECT_EQ(hook.Press(c.key, c.ours), c.stops > 0);  // a stop key used up goes no further
+        hook.Release(c.key, c.ours);
+        watch.Poll();
+        watch.Poll();
+        EXPECT_EQ(stops, c.stops);
+        EXPECT_EQ(LatchedKeys(), c.latched);
+    }
+    EXPECT_EQ(hook.installs, 1);  // nothing looked like a dead hook
+}
+
+TEST_F(KeyboardWatchTest, ARefusedHookLeavesThePollToSeeTheStopKeyAndTheHotkeys) {
+    hook.refuse = true;
+    Start();
+    EXPECT_FALSE(watch.HookInstalled());
+    hook.Press(kF12);
+    watch.Poll();
+    EXPECT_EQ(stops, 1);
+    hook.Release(kF12);
+    watch.Poll();
+    // A hotkey's key, with a modifier pressed before it: latched with it held.
+    hook.Press(keys::kControl);
+    watch.Poll();
+    hook.Press(kA);
+    watch.Poll();
+    const std::vector<LatchedPress> presses = latch.Take();
+    ASSERT_EQ(presses.size(), 2u);
+    EXPECT_EQ(presses[1].key, kA);
+    EXPECT_TRUE(presses[1].heldBefore.test(keys::kControl));
+    EXPECT_EQ(presses[1].focusThread, 7u);
+    // Held, it is one press; released and pressed again, another.
+    watch.Poll();
+    EXPECT_TRUE(latch.Take().empty());
+    hook.Release(kA);
+    watch.Poll();
+    hook.Press(kA);
+    watch.Poll();
+    EXPECT_EQ(LatchedKeys(), std::vector<KeyCode>{kA});
+
+    // The hook is tried again every second; once the system takes it, the hook hears the keys.
+    hook.refuse = false;
+    for (int i = 0; i < KeyboardWatch::kRetryPolls; ++i) watch.Poll();
+    EXPECT_TRUE(watch.HookInstalled());
+    EXPECT_EQ(watch.Reinstalls(), 1);
+    hook.Release(kA);
+    hook.Press(kA);
+    EXPECT_EQ(LatchedKeys(), std::vector<KeyCode>{kA});
+}
+
+TEST_F(KeyboardWatchTest, AHookTheSystemRemovedIsNoticedAndInstalledAgain) {
+    Start();
+    ASSERT_TRUE(watch.HookInstalled());
+    hook.dead = true;  // the system took it away without a word
+    hook.Press(kF12);
+    watch.Poll();
+    // The poll saw the stop key go down without the hook: it stops, and the hook is back.
+    EXPECT_EQ(stops, 1);
+    EXPECT_EQ(hook.installs, 2);
+    EXPECT_FALSE(hook.dead);
+    hook.Release(kF12);
+    watch.Poll();
+    // A hotkey press the dead hook missed is latched by the poll.
+    hook.dead = true;
+    hook.Press(kA);
+    watch.Poll();
+    EXPECT_EQ(LatchedKeys(), std::vector<KeyCode>{kA});
+    EXPECT_EQ(hook.installs, 3);
+    // Positive control: with the hook alive the same presses go through it alone, once.
+    hook.Release(kA);
+    watch.Poll();
+    hook.Press(kA);
+    watch.Poll();
+    watch.Poll();
+    EXPECT_EQ(LatchedKeys(), std::vector<KeyCode>{kA});
+    EXPECT_EQ(hook.installs, 3);
+}
+
+TEST_F(KeyboardWatchTest, KeysHeldAtTheStartAreNoPresses) {
+    hook.down.set(kA);
+    hook.down.set(kF12);
+    Start();
+    watch.Poll();
+    EXPECT_EQ(stops, 0);
+    EXPECT_TRUE(latch.Take().empty());
+    EXPECT_EQ(hook.installs, 1);
+}
+
+}  // namespace
+}  // namespace kavo
