@@ -1,4 +1,4 @@
-// The eleven commands of the script language, entered into the engine at start-up.
+// The commands of the script language, entered into the engine at start-up.
 #pragma once
 
 #include <functional>
@@ -18,7 +18,9 @@ struct CommandServices {
 };
 
 // Adds 信息框, 鼠标, 延时, 鼠标消息, 按键消息, 鼠标移动, 气球提示框, 计次循环, 按键, 运行,
-// 特殊按键, in this order. services must outlive the engine's use of the commands.
+// 特殊按键, in this order, then the words recording writes: 鼠标定位(x,y) (the cursor there at
+// once), 按住(键代码) and 松开(键代码) (a key down or up alone). services must outlive the
+// engine's use of the commands.
 void AddBuiltinCommands(ScriptEngine& engine, const CommandServices& services);
 
 }  // namespace kavo

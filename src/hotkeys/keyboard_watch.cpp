@@ -49,9 +49,35 @@ void KeyboardWatch::WatchKeys(std::vector<KeyCode> keys) {
     watchedKeys_ = std::move(keys);
 }
 
+void KeyboardWatch::SetKeyAction(KeyCode key, std::function<bool()> action) {
+    const std::lock_guard lock(extrasMutex_);
+    std::erase_if(keyActions_, [key](const auto& entry) { return entry.first == key; });
+    if (action) keyActions_.emplace_back(key, std::move(action));
+}
+
+void KeyboardWatch::SetListener(std::function<void(const KeyEvent&)> listener) {
+    const std::lock_guard lock(extrasMutex_);
+    listener_ = std::move(listener);
+}
+
+std::function<bool()> KeyboardWatch::ActionOf(KeyCode key) {
+    const std::lock_guard lock(extrasMutex_);
+    for (const auto& [actionKey, action] : keyActions_)
+        if (actionKey == key) return action;
+    return {};
+}
+
 bool KeyboardWatch::OnKeyEvent(const KeyEvent& event) {
     // Counted whoever pressed it: the poll compares these with the system's view of the keys.
     if (event.down) hookDowns_[event.key].fetch_add(1, std::memory_order_relaxed);
+    {
+        std::function<void(const KeyEvent&)> listener;
+        {
+            const std::lock_guard lock(extrasMutex_);
+            listener = listener_;
+        }
+        if (listener) listener(event);
+    }
     // The program's own keys: a script's 特殊按键(123) or typed "{" (byte 0x7B, F12's code)
     // goes to the focused program like any key, and a script typing its hotkey's key does not
     // start itself again.
@@ -59,6 +85,9 @@ bool KeyboardWatch::OnKeyEvent(const KeyEvent& event) {
     if (event.key == stopKey_) {
         if (event.down && handlers_.stopKeyPressed) return handlers_.stopKeyPressed();
         return false;
+    }
+    if (const std::function<bool()> action = ActionOf(event.key)) {
+        if (event.down && action()) return true;
     }
     KeyLatch* latch = handlers_.latch;
     if (latch == nullptr) return false;

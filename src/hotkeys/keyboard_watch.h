@@ -17,6 +17,8 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
+#include <utility>
 #include <vector>
 
 #include "hotkeys/key_latch.h"
@@ -27,7 +29,8 @@ namespace kavo {
 struct KeyEvent {
     KeyCode key = 0;
     bool down = false;
-    bool ours = false;  // injected by this program (it carries kInjectedInputMark)
+    bool ours = false;         // injected by this program (it carries kInjectedInputMark)
+    std::uint32_t timeMs = 0;  // the system's time stamp of the event
 };
 
 // The system's low-level keyboard hook, on a thread of its own.
@@ -71,6 +74,16 @@ class KeyboardWatch {
     // the mouse buttons are always checked. The poll's thread.
     void WatchKeys(std::vector<KeyCode> keys);
 
+    // Another key that acts from any window, as the stop key does (recording's start and end
+    // key). action runs on the hook's thread when the key goes down, typed or injected by
+    // another program; true keeps the key from other programs. Replaces the key's action given
+    // before; an empty action removes it. Any thread.
+    void SetKeyAction(KeyCode key, std::function<bool()> action);
+
+    // Hears every key event on the hook's thread, the program's own injected ones marked, before
+    // the watch acts on it (a recording). Must return at once. Empty: none. Any thread.
+    void SetListener(std::function<void(const KeyEvent&)> listener);
+
     // Every 50 ms on one thread (the user-interface thread). Stands in for a refused or dead
     // hook: a watched key that went down without the hook reporting it means the hook is gone;
     // it is installed again, the stop key acts, and a missed press is latched.
@@ -86,11 +99,16 @@ class KeyboardWatch {
 
   private:
     bool OnKeyEvent(const KeyEvent& event);
+    // The action of a key other than the stop key; empty when it has none.
+    std::function<bool()> ActionOf(KeyCode key);
     void Install();
     std::vector<KeyCode> PolledKeys() const;
 
     KeyboardHookPort& hook_;
     KeyCode stopKey_ = 0;
+    std::mutex extrasMutex_;  // the hook's thread reads what other threads set
+    std::vector<std::pair<KeyCode, std::function<bool()>>> keyActions_;
+    std::function<void(const KeyEvent&)> listener_;
     Handlers handlers_;
     bool started_ = false;
     std::atomic<bool> installed_{false};

@@ -37,6 +37,8 @@ class InputPort {
     // One mouse event with no movement (mouse_event); x and y go along as the call's
     // coordinates.
     virtual void MouseEvent(MouseButtonChanges changes, int x, int y) = 0;
+    // One turn of the wheel at the cursor, 120 a notch, positive away from the user.
+    virtual void MouseWheel(int turn) = 0;
     // One key event without a scan code (keybd_event).
     virtual void KeybdEvent(KeyCode code, KeyDirection direction) = 0;
     // One keyboard record (SendInput). Every injected event carries kInjectedInputMark.

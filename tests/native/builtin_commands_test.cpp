@@ -62,7 +62,7 @@ class BuiltinCommandsTest : public ::testing::Test {
     CommandServices services_;
 };
 
-TEST_F(BuiltinCommandsTest, EntersTheElevenCommandsInOrderWithTheirArgumentCounts) {
+TEST_F(BuiltinCommandsTest, EntersTheCommandsInOrderWithTheirArgumentCounts) {
     struct Expected {
         const char* gbkName;
         std::int32_t argumentCount;
@@ -80,6 +80,10 @@ TEST_F(BuiltinCommandsTest, EntersTheElevenCommandsInOrderWithTheirArgumentCount
         {"\xB0\xB4\xBC\xFC", 2, false},                          // 按键
         {"\xD4\xCB\xD0\xD0", 1, false},                          // 运行
         {"\xCC\xD8\xCA\xE2\xB0\xB4\xBC\xFC", 1, false},          // 特殊按键
+        // The words recording writes come after the eleven: every earlier position stands.
+        {"\xCA\xF3\xB1\xEA\xB6\xA8\xCE\xBB", 2, false},  // 鼠标定位
+        {"\xB0\xB4\xD7\xA1", 1, false},                  // 按住
+        {"\xCB\xC9\xBF\xAA", 1, false},                  // 松开
     };
     const auto& commands = engine.Commands();
     ASSERT_EQ(commands.size(), std::size(expected));
@@ -91,7 +95,7 @@ TEST_F(BuiltinCommandsTest, EntersTheElevenCommandsInOrderWithTheirArgumentCount
     }
     EXPECT_EQ(engine.FindCommand(Gbk("信息框")), 1);
     EXPECT_EQ(engine.FindCommand(Gbk("特殊按键")), 11);
-    EXPECT_EQ(engine.FindCommand(Gbk("计次循环尾")), 12);
+    EXPECT_EQ(engine.FindCommand(Gbk("计次循环尾")), 15);
 }
 
 TEST_F(BuiltinCommandsTest, EachStatementPerformsItsActionWithItsArgumentsConverted) {
@@ -111,7 +115,17 @@ TEST_F(BuiltinCommandsTest, EachStatementPerformsItsActionWithItsArgumentsConver
         {"鼠标(左键 )", {}},
         {"鼠标( 右键)", {}},
         {"鼠标(左)", {}},
-        {"鼠标(中键)", {}},
+        {"鼠标(中)", {}},
+        // The words recording writes: the middle button, a press and a release apart, the wheel.
+        {"鼠标(中键)",
+         {"GetCursorPos", "GetCursorPos", "SetCursorPos(0,0)",
+          "MouseEvent(MiddleDown+MiddleUp,0,0)", "SetCursorPos(0,0)"}},
+        {"鼠标(左键按下)", {"GetCursorPos", "MouseEvent(LeftDown,0,0)"}},
+        {"鼠标(左键弹起)", {"GetCursorPos", "MouseEvent(LeftUp,0,0)"}},
+        {"鼠标(右键按下)", {"GetCursorPos", "MouseEvent(RightDown,0,0)"}},
+        {"鼠标(中键弹起)", {"GetCursorPos", "MouseEvent(MiddleUp,0,0)"}},
+        {"鼠标(滚轮上)", {"MouseWheel(120)"}},
+        {"鼠标(滚轮下)", {"MouseWheel(-120)"}},
         {"延时(100)", {"Wait(100)"}},
         {"延时(1.5e3)", {"Wait(1500)"}},
         {"延时(abc)", {"Wait(0)"}},
@@ -154,6 +168,13 @@ TEST_F(BuiltinCommandsTest, EachStatementPerformsItsActionWithItsArgumentsConver
         {"运行(notepad.exe a b.txt)", {"StartProcess(notepad.exe a b.txt,1000)"}},
         {"信息框(标题,你好，世界)", {"ShowMessageBox(你好，世界|标题|TaskModal)"}},
         {"信息框(,x)", {"ShowMessageBox(x||TaskModal)"}},
+        {"鼠标定位(40,30)", {"SetCursorPos(40,30)"}},
+        {"按住(17)",
+         {"CharacterOfKey(17)", "ScanCodeOfKey(17)", "GetTickCount",
+          "SendKeyboardInput(vk=17,scan=0,Down,extended,time=1006)"}},
+        {"松开(17)",
+         {"CharacterOfKey(17)", "ScanCodeOfKey(17)", "GetTickCount",
+          "SendKeyboardInput(vk=17,scan=0,Up,extended,time=1007)"}},
     };
     for (const Case& c : cases) {
         Run(c.script);

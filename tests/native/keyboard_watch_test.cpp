@@ -179,6 +179,41 @@ TEST_F(KeyboardWatchTest, AHookTheSystemRemovedIsNoticedAndInstalledAgain) {
     EXPECT_EQ(hook.installs, 3);
 }
 
+TEST_F(KeyboardWatchTest, AnotherKeysActionAndAListenerHearWhatTheyShould) {
+    Start();
+    constexpr KeyCode kF9 = 120;
+    int actions = 0;
+    bool acting = true;
+    watch.SetKeyAction(kF9, [&] {
+        ++actions;
+        return acting;
+    });
+    std::vector<std::pair<KeyCode, bool>> heard;  // key, ours
+    watch.SetListener([&](const KeyEvent& event) {
+        if (event.down) heard.emplace_back(event.key, event.ours);
+    });
+    EXPECT_FALSE(hook.Press(kF9, true));  // the program's own F9 (特殊按键(120)) does not act
+    hook.Release(kF9, true);
+    EXPECT_TRUE(hook.Press(kF9));  // typed: it acts, and the key goes no further
+    hook.Release(kF9);
+    EXPECT_EQ(actions, 1);
+    EXPECT_TRUE(latch.Take().empty());
+    // An action that declines leaves the key as any other key.
+    acting = false;
+    EXPECT_FALSE(hook.Press(kF9));
+    hook.Release(kF9);
+    EXPECT_EQ(LatchedKeys(), std::vector<KeyCode>{kF9});
+    // The listener heard every press, the program's own marked.
+    EXPECT_EQ(heard,
+              (std::vector<std::pair<KeyCode, bool>>{{kF9, true}, {kF9, false}, {kF9, false}}));
+    // Removed, nothing acts or listens any more.
+    watch.SetKeyAction(kF9, nullptr);
+    watch.SetListener(nullptr);
+    hook.Press(kF9);
+    EXPECT_EQ(actions, 2);
+    EXPECT_EQ(heard.size(), 3u);
+}
+
 TEST_F(KeyboardWatchTest, KeysHeldAtTheStartAreNoPresses) {
     hook.down.set(kA);
     hook.down.set(kF12);

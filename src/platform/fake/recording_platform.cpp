@@ -127,6 +127,9 @@ void RecordingPlatform::MouseEvent(MouseButtonChanges changes, int x, int y) {
     Record("MouseEvent(" + FlagNames(changes, kChangeNames, "none") + "," + std::to_string(x) +
            "," + std::to_string(y) + ")");
 }
+void RecordingPlatform::MouseWheel(int turn) {
+    Record("MouseWheel(" + std::to_string(turn) + ")");
+}
 void RecordingPlatform::KeybdEvent(KeyCode code, KeyDirection direction) {
     Record("KeybdEvent(" + Hex(code, 2) + "," + Direction(direction) + ")");
 }

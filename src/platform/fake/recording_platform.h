@@ -4,7 +4,7 @@
 // sequences with ElementsAre. Each line names the port's method. Formats (numbers decimal unless
 // shown as 0x..., hex upper case):
 //   GetCursorPos                      SetCursorPos(x,y)
-//   MouseEvent(LeftDown+LeftUp,x,y)   KeybdEvent(0xCODE2,Down|Up)
+//   MouseEvent(LeftDown+LeftUp,x,y)   MouseWheel(turn)          KeybdEvent(0xCODE2,Down|Up)
 //   SendKeyboardInput(vk=65,scan=30,Down,time=1000)
 //   SendKeyboardInput(vk=20,scan=58,Up,extended,time=1001)
 //   ScanCodeOfKey(code)               CharacterOfKey(code)      GetTickCount
@@ -72,6 +72,7 @@ class RecordingPlatform : public InputPort,
     Point GetCursorPos() override;
     void SetCursorPos(int x, int y) override;
     void MouseEvent(MouseButtonChanges changes, int x, int y) override;
+    void MouseWheel(int turn) override;
     void KeybdEvent(KeyCode code, KeyDirection direction) override;
     void SendKeyboardInput(const KeyboardInput& input) override;
     std::uint32_t ScanCodeOfKey(std::uint32_t code) override;

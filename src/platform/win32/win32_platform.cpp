@@ -104,6 +104,9 @@ void Win32Platform::MouseEvent(MouseButtonChanges changes, int x, int y) {
     ::mouse_event(MouseEventFlags(changes), static_cast<DWORD>(x), static_cast<DWORD>(y), 0,
                   kInjectedInputMark);
 }
+void Win32Platform::MouseWheel(int turn) {
+    ::mouse_event(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(turn), kInjectedInputMark);
+}
 void Win32Platform::KeybdEvent(KeyCode code, KeyDirection direction) {
     ::keybd_event(code, 0, direction == KeyDirection::Up ? KEYEVENTF_KEYUP : 0, kInjectedInputMark);
 }

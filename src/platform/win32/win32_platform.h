@@ -18,6 +18,7 @@ class Win32Platform : public InputPort,
     Point GetCursorPos() override;
     void SetCursorPos(int x, int y) override;
     void MouseEvent(MouseButtonChanges changes, int x, int y) override;
+    void MouseWheel(int turn) override;
     void KeybdEvent(KeyCode code, KeyDirection direction) override;
     void SendKeyboardInput(const KeyboardInput& input) override;
     std::uint32_t ScanCodeOfKey(std::uint32_t code) override;
