@@ -19,9 +19,6 @@
 namespace kavo {
 namespace {
 
-// The id of the notification-area icon the main window adds for itself.
-constexpr UINT kMainWindowTrayIconId = 1;
-
 Utf8Text ControlText(HWND control) {
     return WideToUtf8(ReadWindowText(control));
 }
@@ -144,12 +141,22 @@ void ScriptRunner::RunCurrentScript() {
     if (runs_.Closing()) return;
     RuntimeText script;
     std::optional<ScriptFault> fault;
-    RunOnUiThread([this, &script, &fault] {
+    bool refused = false;
+    RunOnUiThread([this, &script, &fault, &refused] {
+        if (runRefusal_) {
+            const Utf8Text refusal = runRefusal_();
+            if (!refusal.empty()) {
+                refused = true;
+                services_.ShowTrayBalloon("KAVO脚本助手", refusal);
+                return;
+            }
+        }
         script = services_.Editor().ReadText();
         // Checked before anything hides: the fault is shown over the window the user sees.
         fault = engine_.CheckScript(script);
         if (!fault) HideForRun();
     });
+    if (refused) return;
     if (fault) {
         engine_.ReportFault(*fault);
         RunOnUiThread([this, &script, &fault] { SelectLine(script, fault->line); });
@@ -184,7 +191,7 @@ void ScriptRunner::SelectLine(const RuntimeText& text, int line) {
 }
 
 void ScriptRunner::ShowRunState() {
-    NotifyIcon(NIF_TIP, runs_.ActiveRuns() > 0 ? RunningTip(kStopKeyName) : IdleTip(), {}, {});
+    services_.SetTrayTip(runs_.ActiveRuns() > 0 ? RunningTip(kStopKeyName) : IdleTip());
 }
 
 void ScriptRunner::ShowStopped() {
@@ -193,22 +200,9 @@ void ScriptRunner::ShowStopped() {
         const std::lock_guard lock(stoppedMutex_);
         text = stoppedText_;
     }
-    NotifyIcon(NIF_INFO, {}, StoppedTitle(), text);
+    services_.ShowTrayBalloon(StoppedTitle(), text);
 }
 
-void ScriptRunner::NotifyIcon(std::uint32_t flags, const Utf8Text& tip, const Utf8Text& title,
-                              const Utf8Text& text) {
-    NOTIFYICONDATAW data{};
-    data.cbSize = sizeof data;
-    data.hWnd = services_.Window();
-    data.uID = kMainWindowTrayIconId;
-    data.uFlags = flags;
-    lstrcpynW(data.szTip, Utf8ToWide(tip).c_str(), ARRAYSIZE(data.szTip));
-    lstrcpynW(data.szInfoTitle, Utf8ToWide(title).c_str(), ARRAYSIZE(data.szInfoTitle));
-    lstrcpynW(data.szInfo, Utf8ToWide(text).c_str(), ARRAYSIZE(data.szInfo));
-    data.dwInfoFlags = NIIF_INFO;
-    Shell_NotifyIconW(NIM_MODIFY, &data);
-}
 
 void ScriptRunner::ShowBalloonTip(Point where, const Utf8Text& text) {
     RunOnUiThread([this, where, &text] {

@@ -53,6 +53,14 @@ class ScriptRunner : public HotkeyBindingView {
     void ChangeCursorTrackingInterval(
         const std::function<std::uint32_t(std::uint32_t current)>& next) override;
 
+    // For the features that share the keyboard and the runs: the keyboard watch, whether
+    // scripts run, the binding (keys it must refuse), and what may refuse a run (a recording
+    // going on: the refusal's message; empty lets the run go).
+    KeyboardWatch& Keyboard() { return watch_; }
+    int ActiveRuns() const { return runs_.ActiveRuns(); }
+    HotkeyBinding& Binding() { return binding_; }
+    void SetRunRefusal(std::function<Utf8Text()> refusal) { runRefusal_ = std::move(refusal); }
+
   private:
     // A key pressed in the hotkey edit shows the key's name and nothing else: the typed
     // character does not land in the edit.
@@ -78,8 +86,6 @@ class ScriptRunner : public HotkeyBindingView {
     // User-interface thread.
     void ShowRunState();
     void ShowStopped();
-    void NotifyIcon(std::uint32_t flags, const Utf8Text& tip, const Utf8Text& title,
-                    const Utf8Text& text);
 
     MainWindowServices& services_;
     ScriptEngine& engine_;
@@ -100,6 +106,7 @@ class ScriptRunner : public HotkeyBindingView {
     UINT pressLatchedMessage_ = 0;
     std::mutex stoppedMutex_;
     Utf8Text stoppedText_;  // the last stop's balloon text
+    std::function<Utf8Text()> runRefusal_;
 };
 
 }  // namespace kavo

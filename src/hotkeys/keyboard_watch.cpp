@@ -60,6 +60,13 @@ void KeyboardWatch::SetListener(std::function<void(const KeyEvent&)> listener) {
     listener_ = std::move(listener);
 }
 
+bool KeyboardWatch::StopKeyDown() {
+    // The stop key stops the runs, and whatever else it was given to end (a recording).
+    bool used = handlers_.stopKeyPressed && handlers_.stopKeyPressed();
+    if (const std::function<bool()> action = ActionOf(stopKey_)) used = action() || used;
+    return used;
+}
+
 std::function<bool()> KeyboardWatch::ActionOf(KeyCode key) {
     const std::lock_guard lock(extrasMutex_);
     for (const auto& [actionKey, action] : keyActions_)
@@ -82,10 +89,7 @@ bool KeyboardWatch::OnKeyEvent(const KeyEvent& event) {
     // goes to the focused program like any key, and a script typing its hotkey's key does not
     // start itself again.
     if (event.ours) return false;
-    if (event.key == stopKey_) {
-        if (event.down && handlers_.stopKeyPressed) return handlers_.stopKeyPressed();
-        return false;
-    }
+    if (event.key == stopKey_) return event.down && StopKeyDown();
     if (const std::function<bool()> action = ActionOf(event.key)) {
         if (event.down && action()) return true;
     }
@@ -159,7 +163,7 @@ void KeyboardWatch::Poll() {
         for (const KeyCode button : kMouseButtons) latch->SetHeld(button, hook_.IsKeyDown(button));
     for (const Edge& edge : edges) {
         if (edge.key == stopKey_) {
-            if (edge.down && handlers_.stopKeyPressed) handlers_.stopKeyPressed();
+            if (edge.down) StopKeyDown();
             continue;
         }
         if (latch == nullptr || IsMouseButton(edge.key)) continue;

@@ -75,9 +75,10 @@ class KeyboardWatch {
     void WatchKeys(std::vector<KeyCode> keys);
 
     // Another key that acts from any window, as the stop key does (recording's start and end
-    // key). action runs on the hook's thread when the key goes down, typed or injected by
-    // another program; true keeps the key from other programs. Replaces the key's action given
-    // before; an empty action removes it. Any thread.
+    // key); the stop key itself may be given one more thing to do. action runs on the hook's
+    // thread when the key goes down, typed or injected by another program; true keeps the key
+    // from other programs. Replaces the key's action given before; an empty action removes it.
+    // Any thread.
     void SetKeyAction(KeyCode key, std::function<bool()> action);
 
     // Hears every key event on the hook's thread, the program's own injected ones marked, before
@@ -99,8 +100,9 @@ class KeyboardWatch {
 
   private:
     bool OnKeyEvent(const KeyEvent& event);
-    // The action of a key other than the stop key; empty when it has none.
+    // The action of a key; empty when it has none.
     std::function<bool()> ActionOf(KeyCode key);
+    bool StopKeyDown();
     void Install();
     std::vector<KeyCode> PolledKeys() const;
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/fake/recording_platform.h"
+#include "recording/recording_options.h"
 #include "recording/script_writer.h"
 #include "text/encoding.h"
 
@@ -148,6 +150,29 @@ TEST(ScriptWriter, TenMinutesOfPathStayAPageToRead) {
     const auto lines = static_cast<std::size_t>(std::count(written.begin(), written.end(), '\n'));
     EXPECT_LE(lines, 6001u);
     EXPECT_GT(lines, 1000u);
+}
+
+TEST(RecordingSettings, AreKeptInAFileOfTheirOwnAndReadBackWhateverItHolds) {
+    RecordingPlatform files;
+    files.AddFolder("C:\\kavo");
+    EXPECT_EQ(ReadRecordingSettings(files), RecordingSettings{});  // missing: the defaults
+    RecordingSettings chosen;
+    chosen.options.mouse = false;
+    chosen.options.path = true;
+    chosen.options.pathIntervalMs = 250;
+    chosen.options.pauseThresholdMs = 40;
+    chosen.recordKey = 119;  // F8
+    ASSERT_TRUE(WriteRecordingSettings(files, chosen));
+    EXPECT_EQ(ReadRecordingSettings(files), chosen);
+    EXPECT_FALSE(files.HasFile("C:\\kavo\\link.ini"));
+    // A hand-edited file: unknown lines, values out of range or no numbers keep the defaults.
+    files.AddFile(RecordingSettingsPath(files),
+                  Utf8ToGbk("录制鼠标=假\n路径间隔毫秒=0\n停顿阈值毫秒=abc\n录制键代码=999\n"
+                            "别的=1\n录制指针路径=真"));
+    RecordingSettings expected;
+    expected.options.mouse = false;
+    expected.options.path = true;
+    EXPECT_EQ(ReadRecordingSettings(files), expected);
 }
 
 }  // namespace
