@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <set>
 #include <optional>
 #include <string>
@@ -128,8 +129,28 @@ void ScanAndRead(std::string_view script) {
     }
 }
 
+// The platform's own ways, chosen from the input so that a run of an input always meets the same
+// ones: timers that cannot be made or set, no wake event, late timers, waits that end for
+// messages or fail.
+void VaryPlatform(std::string_view script, MeteredPlatform& platform) {
+    const std::size_t bits = std::hash<std::string_view>{}(script);
+    platform.failTimerCreation = (bits & 0x7) == 0;
+    platform.failTimerSetting = ((bits >> 3) & 0x7) == 0;
+    platform.failWakeEventCreation = ((bits >> 6) & 0x7) == 0;
+    constexpr std::uint64_t kLateness[] = {0, 0, 700, 5000};
+    platform.timerLatenessMicroseconds = kLateness[(bits >> 9) & 0x3];
+    constexpr WaitPort::WaitResult kResults[] = {
+        WaitPort::WaitResult::Timer, WaitPort::WaitResult::Messages, WaitPort::WaitResult::Messages,
+        WaitPort::WaitResult::Failed};
+    for (std::size_t k = 0; k < ((bits >> 11) & 0x3); ++k)
+        platform.waitResults.push_back(kResults[(bits >> (13 + 2 * k)) & 0x3]);
+    platform.refuseCursorPlacement = ((bits >> 19) & 0xF) == 0;
+    platform.messageBoxResult = ((bits >> 23) & 0x3) == 0 ? 0 : 1;
+}
+
 void CheckAndRun(std::string_view script) {
     MeteredPlatform platform;
+    VaryPlatform(script, platform);
     std::vector<ScriptFault> reported;
     int statements = 0;
     const CommandServices services{platform, platform, platform, [](Point, const Utf8Text&) {}};
