@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,18 @@ TEST(FindOnCharacterBoundaryTest, NeverMatchesHalfADoubleByteCharacter) {
         EXPECT_EQ(FindOnCharacterBoundary(c.text, c.needle), c.found) << c.what;
     // A later occurrence on a boundary is still found after a false one (D0 CE is 形).
     EXPECT_EQ(FindOnCharacterBoundary(Gbk("中文") + "x\xD0\xCE", "\xD0\xCE"), 5u);
+}
+
+TEST(FindOnCharacterBoundaryTest, ALongLineWithoutAsciiIsWalkedOnce) {
+    // 形 (D0 CE) spans every 中文 pair and no byte below 0x40 marks a boundary on the line, so
+    // each false match once walked back to the line's start: minutes for a page of a megabyte.
+    RuntimeText line;
+    while (line.size() < 256 * 1024) line += Gbk("中文");
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(FindOnCharacterBoundary(line, "\xD0\xCE"), std::string_view::npos);
+    EXPECT_EQ(FindOnCharacterBoundary(line + "\xD0\xCE", "\xD0\xCE"), line.size());
+    EXPECT_EQ(FindOnCharacterBoundary(line, Gbk("文中"), line.size() / 2), line.size() / 2 + 2);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }
 
 TEST(RtfTextTest, ShowsTheDocumentsText) {
