@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <string>
 #include <vector>
 
@@ -73,16 +72,14 @@ TEST(FindOnCharacterBoundaryTest, NeverMatchesHalfADoubleByteCharacter) {
     EXPECT_EQ(FindOnCharacterBoundary(Gbk("中文") + "x\xD0\xCE", "\xD0\xCE"), 5u);
 }
 
-TEST(FindOnCharacterBoundaryTest, ALongLineWithoutAsciiIsWalkedOnce) {
-    // 形 (D0 CE) spans every 中文 pair and no byte below 0x40 marks a boundary on the line, so
-    // each false match once walked back to the line's start: minutes for a page of a megabyte.
+TEST(FindOnCharacterBoundaryTest, ALongLineWithoutAsciiFindsOnlyWholeCharacters) {
+    // 形 (D0 CE) spans every 中文 pair and no byte below 0x40 marks a boundary on the line: every
+    // one of those false matches is passed over (how fast: bench/native, the search benchmark).
     RuntimeText line;
     while (line.size() < 256 * 1024) line += Gbk("中文");
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(FindOnCharacterBoundary(line, "\xD0\xCE"), std::string_view::npos);
     EXPECT_EQ(FindOnCharacterBoundary(line + "\xD0\xCE", "\xD0\xCE"), line.size());
     EXPECT_EQ(FindOnCharacterBoundary(line, Gbk("文中"), line.size() / 2), line.size() / 2 + 2);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }
 
 TEST(RtfTextTest, ShowsTheDocumentsText) {
