@@ -139,6 +139,7 @@ def wait_for(condition, timeout=30.0, interval=0.05, what="condition", until=Non
             value = condition()
         except ProbeTimeout as error:
             slow = error
+            note_slow_look(what, error)
         else:
             answered = True
             last = value
@@ -151,6 +152,17 @@ def wait_for(condition, timeout=30.0, interval=0.05, what="condition", until=Non
             raise WaitTimeout(f"timed out after {time.monotonic() - start:.1f} s waiting for "
                               f"{what} ({looks} looks; {seen})", answered)
         time.sleep(interval)  # between two looks
+
+
+def note_slow_look(what, error):
+    """A look that did not answer is told on stderr and kept in slow-looks.log of the work
+    folder, where it can be found also when the test passed."""
+    line = f"{time.strftime('%H:%M:%S')} {os.path.basename(sys.argv[0])}: while waiting for " \
+           f"{what}: {error}"
+    print(line, file=sys.stderr)
+    if ARGS is not None:
+        with open(os.path.join(ARGS.work, "slow-looks.log"), "a", encoding="utf-8") as log:
+            log.write(line + "\n")
 
 
 def stays(condition, seconds, what, until=None, interval=0.05):
