@@ -1,9 +1,7 @@
 """The main window as a user sees it: layout, menus, panels, the library, running, the tray."""
 
-import unittest
-
 import kavo_gui
-from kavo_gui import Fixture, Kavo, close_menus, menus, wait_for
+from kavo_gui import Fixture, close_menus, wait_for
 
 # Where each control was designed to stand: (left, top, width, height) in its parent.
 DESIGN = {
@@ -35,12 +33,6 @@ LIBRARY = {
 
 
 class MainWindowTest(kavo_gui.SessionTest):
-    def start(self, name, pages=None):
-        self.kavo = Kavo(name, pages=pages)
-        self.kavo.start()
-        self.kavo.activate()
-        return self.kavo
-
     def window(self):
         return self.kavo.visible_windows()[0]
 
@@ -62,8 +54,7 @@ class MainWindowTest(kavo_gui.SessionTest):
         for button, left in [("超级按钮1", 0), ("超级按钮2", 60), ("超级按钮3", 120)]:
             with self.subTest(button=button):
                 window = self.window()
-                kavo.click(button)
-                shown = wait_for(menus, what="a pop-up menu")
+                shown = kavo.open_menu(button, what="a pop-up menu")
                 self.assertEqual(len(shown), 1)
                 _, (x, y, _, height) = shown[0]
                 self.assertEqual((x, y), (window["x"] + left, window["y"] + 55))
@@ -76,27 +67,24 @@ class MainWindowTest(kavo_gui.SessionTest):
 
     def test_right_button_on_the_tree_opens_the_program_menu_at_the_cursor(self):
         kavo = self.start("main-tree-menu", LIBRARY)
-        kavo.click("超级按钮1")
-        _, (_, _, _, program_height) = wait_for(menus, what="the program menu")[0]
+        _, (_, _, _, program_height) = kavo.open_menu("超级按钮1", what="the program menu")[0]
         close_menus()
         tree = kavo.control("树型框1")
         x, y = tree.screen_x + 60, tree.screen_y + 300
         kavo.click_at(x, y, button=3)
-        _, (mx, my, _, height) = wait_for(menus, what="the program menu")[0]
+        _, (mx, my, _, height) = wait_for(kavo_gui.menus, what="the program menu")[0]
         self.assertEqual((mx, my, height), (x, y, program_height))
         close_menus()
 
     def hide_menu_item(self):
-        self.kavo.click("超级按钮1")
-        wait_for(menus, what="the program menu")
         # 隐藏菜单 is the eighth item that can be chosen (separators are skipped).
-        self.kavo.key(*(["Down"] * 8), "Return")
-        wait_for(lambda: not menus(), what="the menu to close")
+        self.kavo.choose_from_menu("超级按钮1", ["Down"] * 8 + ["Return"], what="the program menu")
 
     def test_hide_menu_twice_restores_the_editor(self):
         kavo = self.start("main-hide-menu", LIBRARY)
         self.hide_menu_item()
-        wait_for(lambda: not kavo.control("树型框1").visible, what="the tree to hide")
+        wait_for(lambda: kavo.control("树型框1").visible, until=lambda shown: not shown,
+                 what="the tree to hide")
         self.assertEqual(kavo.control("编辑框_脚本编辑区").rect, (2, 57, 600, 487))
         self.hide_menu_item()
         wait_for(lambda: kavo.control("树型框1").visible, what="the tree to show")
@@ -107,47 +95,41 @@ class MainWindowTest(kavo_gui.SessionTest):
         for header, panel, full in [("超级按钮6", "高级选择夹2", 144), ("超级按钮4", "高级选择夹1", 228)]:
             with self.subTest(panel=panel):
                 kavo.click(header)
-                wait_for(lambda: kavo.control(panel).height == 24, what="the panel to roll up")
+                height = lambda: kavo.control(panel).height
+                wait_for(height, until=lambda h: h == 24, what="the panel to roll up")
                 kavo.click(header)
-                wait_for(lambda: kavo.control(panel).height == full, what="the panel to roll down")
+                wait_for(height, until=lambda h: h == full, what="the panel to roll down")
 
     def test_help_buttons_show_usage_texts(self):
         kavo = self.start("main-help")
         kavo.click("加入鼠标移动")
-        wait_for(lambda: kavo.control("编辑框1").height == 160, what="the short help box")
+        height = lambda: kavo.control("编辑框1").height
+        wait_for(height, until=lambda h: h == 160, what="the short help box")
         self.assertIn("鼠标移动(800,100)", kavo.text("编辑框1"))
         kavo.click("加入延时")
-        wait_for(lambda: kavo.control("编辑框1").height == 200, what="the full help box")
+        wait_for(height, until=lambda h: h == 200, what="the full help box")
         self.assertIn("1000毫秒=1秒", kavo.text("编辑框1"))
 
     def test_library_tree_lists_directories_and_selecting_a_page_shows_it(self):
         pages = dict(LIBRARY)
         pages[".git/x.txt"] = "不应出现"
-        self.kavo = Kavo("main-library", pages=pages, files={"content/root.txt": b"root"})
-        kavo = self.kavo.start()
-        kavo.activate()
+        kavo = self.start("main-library", pages=pages, files={"content/root.txt": b"root"})
         tree = kavo.tree()
         self.assertEqual([(r["level"], r["bold"], r["text"]) for r in tree],
                          [(0, True, "工具"), (1, False, "空页"),
                           (0, True, "示例脚本"), (1, False, "问候"), (1, False, "鼠标")])
-        kavo.click_tree_item("示例脚本", double=True)
-        wait_for(lambda: kavo.tree()[2]["expanded"], what="the directory to open")
-        kavo.click_tree_item("问候")
-        wait_for(lambda: "你好" in kavo.text("编辑框_脚本编辑区"), what="the page in the editor")
+        kavo.open_page("示例脚本", "问候", shows="你好")
         # (the harness reads program output without its CRs)
-        self.assertEqual(kavo.text("编辑框_脚本编辑区"), "信息框(你好,世界)\n延时(100)\n")
+        self.assertEqual(kavo.editor_text(), "信息框(你好,世界)\n延时(100)\n")
         kavo_gui.screenshot(kavo.folder + "/library.png")
 
     def test_run_button_hides_the_window_and_runs_the_editors_text(self):
         self.fixture = Fixture("main-run-fixture")
         script = f"鼠标消息({self.fixture.hwnd},100,200,1,0)\n按键消息({self.fixture.hwnd},65,5)\n"
         kavo = self.start("main-run", {"脚本/运行.txt": script})
-        kavo.click_tree_item("脚本", double=True)
-        wait_for(lambda: kavo.tree()[0]["expanded"], what="the directory to open")
-        kavo.click_tree_item("运行")
-        wait_for(lambda: "鼠标消息" in kavo.text("编辑框_脚本编辑区"), what="the page")
+        kavo.open_page("脚本", "运行", shows="鼠标消息")
         kavo.click("go")
-        wait_for(lambda: not kavo.visible_windows(), what="the window to hide")
+        wait_for(kavo.visible_windows, until=lambda shown: not shown, what="the window to hide")
         kavo_gui.screenshot(kavo.folder + "/after-run.png")
         expected = [kavo_gui.log_line(0x0200, 0x2, 0x00C80064),
                     kavo_gui.log_line(0x0201, 0x1, 0x00C80064),
@@ -155,18 +137,16 @@ class MainWindowTest(kavo_gui.SessionTest):
                     kavo_gui.log_line(0x0100, 65, 0), kavo_gui.log_line(0x0101, 65, 0)]
         # Real pointer moves over the fixture log WM_MOUSEMOVE too; only the posted ones count.
         posted = lambda: [line for line in self.fixture.lines() if line in expected]
-        wait_for(lambda: len(posted()) >= len(expected), what="the posted messages")
+        wait_for(posted, until=lambda lines: len(lines) >= len(expected),
+                 what="the posted messages")
         self.assertEqual(posted(), expected)
         self.assertTrue(kavo.windows())  # hidden, not gone
 
     def test_hide_button_and_tray_icon(self):
         kavo = self.start("main-tray")
         kavo.click("图片框3")
-        wait_for(lambda: not kavo.visible_windows(), what="the window to hide")
-        tray = wait_for(kavo_gui.tray_icon_window, what="the notification area icon")
-        kavo_gui.xdotool("mousemove", "--window", tray, 8, 8)
-        kavo_gui.xdotool("click", 1)
-        window = wait_for(lambda: kavo.visible_windows(), what="the window to come back")[0]
+        wait_for(kavo.visible_windows, until=lambda shown: not shown, what="the window to hide")
+        window = kavo.show_from_tray()[0]
         self.assertEqual((window["x"], window["y"]), ((1280 - 600) // 2, (1024 - 547) // 2))
 
 
