@@ -103,9 +103,10 @@ struct WindowEntry {
     Utf8Text className;
     Utf8Text title;
     bool visible = false;
+    friend bool operator==(const WindowEntry&, const WindowEntry&) = default;
 };
 
-// Processes and top-level windows.
+// Processes, windows and the screen.
 class SystemPort {
   public:
     virtual ~SystemPort() = default;
@@ -116,6 +117,19 @@ class SystemPort {
     virtual std::vector<ProcessEntry> SnapshotProcesses() = 0;
     // EnumWindows order (front to back), hidden windows included with visible = false.
     virtual std::vector<WindowEntry> EnumerateTopLevelWindows() = 0;
+    // Every window below parent, in EnumChildWindows order: each window before its own children.
+    // visible as IsWindowVisible says (a child of a hidden window is hidden). Empty when parent
+    // has none or is gone.
+    virtual std::vector<WindowEntry> EnumerateChildWindows(NativeWindow parent) = 0;
+    // The one window, as the enumerations report it; nothing when it is gone.
+    virtual std::optional<WindowEntry> DescribeWindow(NativeWindow window) = 0;
+    // The deepest visible window under the screen point, children included; 0 when none.
+    virtual NativeWindow WindowAtPoint(Point where) = 0;
+    // The top-level window a window belongs to (itself when it is one); 0 when it is gone.
+    virtual NativeWindow TopLevelWindowOf(NativeWindow window) = 0;
+    // The colour of the screen's pixel as 0x00BBGGRR (a COLORREF, as link.ini keeps colours);
+    // nothing when it cannot be read.
+    virtual std::optional<std::uint32_t> PixelColorAt(Point where) = 0;
     // A message box with an OK button and no owner. Returns the code of the button that closed
     // it (1 for OK), 0 when it could not be shown.
     virtual int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,

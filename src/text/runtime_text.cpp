@@ -1,5 +1,7 @@
 #include "text/runtime_text.h"
 
+#include <algorithm>
+
 namespace kavo {
 
 std::size_t FindText(std::string_view text, std::string_view needle, std::size_t from) {
@@ -122,30 +124,65 @@ RuntimeText UpToFirstZero(std::string_view bytes) {
     return RuntimeText(zero == std::string_view::npos ? bytes : bytes.substr(0, zero));
 }
 
-bool MatchesWildcard(std::string_view name, std::string_view pattern) {
-    if (pattern == "*.*") return true;
-    // Greedy match with one backtracking point for the last star: linear for the usual patterns.
+namespace {
+
+// Greedy match with one backtracking point for the last star: linear for the usual patterns.
+// length gives the bytes of the character at a position; same compares two characters.
+template <typename Length, typename Same>
+bool MatchWildcard(std::string_view text, std::string_view pattern, Length length, Same same) {
+    constexpr std::size_t npos = std::string_view::npos;
     std::size_t n = 0;
     std::size_t p = 0;
-    std::size_t starPattern = std::string_view::npos;
-    std::size_t starName = 0;
-    while (n < name.size()) {
+    std::size_t starPattern = npos;
+    std::size_t starText = 0;
+    while (n < text.size()) {
         if (p < pattern.size() && pattern[p] == '*') {
             starPattern = p++;
-            starName = n;
-        } else if (p < pattern.size() &&
-                   (pattern[p] == '?' || AsciiLowerByte(pattern[p]) == AsciiLowerByte(name[n]))) {
-            ++p;
-            ++n;
-        } else if (starPattern != std::string_view::npos) {
-            p = starPattern + 1;
-            n = ++starName;
-        } else {
-            return false;
+            starText = n;
+            continue;
         }
+        if (p < pattern.size()) {
+            const std::size_t patternLength = length(pattern, p);
+            const std::size_t textLength = length(text, n);
+            if (pattern[p] == '?' ||
+                same(pattern.substr(p, patternLength), text.substr(n, textLength))) {
+                p += patternLength;
+                n += textLength;
+                continue;
+            }
+        }
+        if (starPattern == npos) return false;
+        p = starPattern + 1;
+        starText += length(text, starText);
+        n = starText;
     }
     while (p < pattern.size() && pattern[p] == '*') ++p;
     return p == pattern.size();
+}
+
+// Bytes of the UTF-8 character starting at pos; a stray byte counts as a character of its own.
+std::size_t Utf8LengthAt(std::string_view text, std::size_t pos) {
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    return std::min(length, text.size() - pos);
+}
+
+}  // namespace
+
+bool MatchesWildcard(std::string_view name, std::string_view pattern) {
+    if (pattern == "*.*") return true;
+    return MatchWildcard(
+        name, pattern, [](std::string_view, std::size_t) -> std::size_t { return 1; },
+        [](std::string_view a, std::string_view b) {
+            return AsciiLowerByte(a[0]) == AsciiLowerByte(b[0]);
+        });
+}
+
+bool MatchesUtf8Wildcard(std::string_view text, std::string_view pattern, LetterCase letters) {
+    return MatchWildcard(
+        text, pattern, Utf8LengthAt, [letters](std::string_view a, std::string_view b) {
+            return letters == LetterCase::IgnoreAscii ? EqualIgnoringAsciiCase(a, b) : a == b;
+        });
 }
 
 }  // namespace kavo

@@ -63,6 +63,11 @@ bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix)
 // names; "*.*" matches every name, names without a dot included.
 bool MatchesWildcard(std::string_view name, std::string_view pattern);
 
+enum class LetterCase { Exact, IgnoreAscii };
+// Wildcard match of UTF-8 text (window titles, class and process names): ? stands for one
+// character, however many bytes it takes, * for any run of characters, possibly none.
+bool MatchesUtf8Wildcard(std::string_view text, std::string_view pattern, LetterCase letters);
+
 // Text up to (not including) the first zero byte.
 RuntimeText UpToFirstZero(std::string_view bytes);
 

@@ -1,5 +1,6 @@
 #include "platform/fake/recording_platform.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -268,6 +269,42 @@ std::vector<ProcessEntry> RecordingPlatform::SnapshotProcesses() {
 std::vector<WindowEntry> RecordingPlatform::EnumerateTopLevelWindows() {
     Record("EnumerateTopLevelWindows");
     return windows;
+}
+std::vector<WindowEntry> RecordingPlatform::EnumerateChildWindows(NativeWindow parent) {
+    Record("EnumerateChildWindows(" + std::to_string(parent) + ")");
+    const auto found = childWindows.find(parent);
+    return found == childWindows.end() ? std::vector<WindowEntry>{} : found->second;
+}
+std::optional<WindowEntry> RecordingPlatform::DescribeWindow(NativeWindow window) {
+    Record("DescribeWindow(" + std::to_string(window) + ")");
+    for (const WindowEntry& entry : windows)
+        if (entry.window == window) return entry;
+    for (const auto& [parent, children] : childWindows)
+        for (const WindowEntry& entry : children)
+            if (entry.window == window) return entry;
+    return std::nullopt;
+}
+NativeWindow RecordingPlatform::WindowAtPoint(Point where) {
+    Record("WindowAtPoint(" + std::to_string(where.x) + "," + std::to_string(where.y) + ")");
+    return windowAtPoint(where);
+}
+NativeWindow RecordingPlatform::TopLevelWindowOf(NativeWindow window) {
+    Record("TopLevelWindowOf(" + std::to_string(window) + ")");
+    const auto isTopLevel = [this](NativeWindow candidate) {
+        return std::any_of(windows.begin(), windows.end(), [candidate](const WindowEntry& entry) {
+            return entry.window == candidate;
+        });
+    };
+    if (isTopLevel(window)) return window;
+    for (const auto& [parent, children] : childWindows)
+        if (isTopLevel(parent))
+            for (const WindowEntry& entry : children)
+                if (entry.window == window) return parent;
+    return 0;
+}
+std::optional<std::uint32_t> RecordingPlatform::PixelColorAt(Point where) {
+    Record("PixelColorAt(" + std::to_string(where.x) + "," + std::to_string(where.y) + ")");
+    return pixelColorAt(where);
 }
 int RecordingPlatform::ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
                                       MessageBoxOptions options) {

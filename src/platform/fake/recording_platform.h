@@ -18,6 +18,8 @@
 //   ProcessPendingEvents              BeginPreciseTiming        EndPreciseTiming
 //   CreateWakeEvent  SignalWakeEvent(wake)  CloseWakeEvent(wake)
 //   StartProcess(commandLine,idleMs)  SnapshotProcesses         EnumerateTopLevelWindows
+//   EnumerateChildWindows(parent)     DescribeWindow(window)    TopLevelWindowOf(window)
+//   WindowAtPoint(x,y)                PixelColorAt(x,y)
 //   ShowMessageBox(text|caption|OPTIONS)  OPTIONS: plain, TaskModal, TaskModal+Warning
 //   GetCurrentThreadId                GetWindowThreadId(window)  AttachThreadInput(from,to)
 //   StartWindowlessTimer(id,ms)       GetKeyboardState           StartThread
@@ -120,12 +122,26 @@ class RecordingPlatform : public InputPort,
     std::vector<ProcessEntry> processes;
     bool failSnapshot = false;
     std::vector<WindowEntry> windows;
+    // Every window below a window, in enumeration order, by that window (tests list the
+    // descendants of each window they enumerate from).
+    std::map<NativeWindow, std::vector<WindowEntry>> childWindows;
+    // What lies under a screen point; nothing and unreadable unless a test says otherwise.
+    std::function<NativeWindow(Point)> windowAtPoint = [](Point) -> NativeWindow { return 0; };
+    std::function<std::optional<std::uint32_t>(Point)> pixelColorAt =
+        [](Point) -> std::optional<std::uint32_t> { return std::nullopt; };
     std::function<bool(const Utf8Text&)> processStarts = [](const Utf8Text&) { return true; };
     int messageBoxResult = 1;  // its OK button
 
     bool StartProcess(const Utf8Text& commandLine, std::uint32_t idleWaitMs) override;
     std::vector<ProcessEntry> SnapshotProcesses() override;
     std::vector<WindowEntry> EnumerateTopLevelWindows() override;
+    std::vector<WindowEntry> EnumerateChildWindows(NativeWindow parent) override;
+    // Found in `windows` or in any list of `childWindows`.
+    std::optional<WindowEntry> DescribeWindow(NativeWindow window) override;
+    NativeWindow WindowAtPoint(Point where) override;
+    // Itself for a window of `windows`, else the window of `windows` whose list holds it.
+    NativeWindow TopLevelWindowOf(NativeWindow window) override;
+    std::optional<std::uint32_t> PixelColorAt(Point where) override;
     int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
                        MessageBoxOptions options) override;
 

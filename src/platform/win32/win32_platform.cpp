@@ -289,9 +289,10 @@ std::vector<ProcessEntry> Win32Platform::SnapshotProcesses() {
     return processes;
 }
 namespace {
-// A named CALLBACK function: a lambda would have the wrong calling convention in 32-bit builds.
-BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
-    auto& list = *reinterpret_cast<std::vector<WindowEntry>*>(context);
+HWND AsHwnd(NativeWindow window) {
+    return reinterpret_cast<HWND>(static_cast<INT_PTR>(window));
+}
+WindowEntry EntryOf(HWND window) {
     WindowEntry entry;
     entry.window = reinterpret_cast<INT_PTR>(window);
     DWORD processId = 0;
@@ -303,7 +304,11 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
     entry.className = WideToUtf8(std::wstring_view(buffer, classLength > 0 ? classLength : 0));
     const int titleLength = ::GetWindowTextW(window, buffer, 256);
     entry.title = WideToUtf8(std::wstring_view(buffer, titleLength > 0 ? titleLength : 0));
-    list.push_back(std::move(entry));
+    return entry;
+}
+// A named CALLBACK function: a lambda would have the wrong calling convention in 32-bit builds.
+BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
+    reinterpret_cast<std::vector<WindowEntry>*>(context)->push_back(EntryOf(window));
     return TRUE;
 }
 }  // namespace
@@ -312,6 +317,43 @@ std::vector<WindowEntry> Win32Platform::EnumerateTopLevelWindows() {
     std::vector<WindowEntry> windows;
     ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
     return windows;
+}
+std::vector<WindowEntry> Win32Platform::EnumerateChildWindows(NativeWindow parent) {
+    std::vector<WindowEntry> windows;
+    // EnumChildWindows with no parent would list the top-level windows instead.
+    if (parent == 0 || !::IsWindow(AsHwnd(parent))) return windows;
+    ::EnumChildWindows(AsHwnd(parent), CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+std::optional<WindowEntry> Win32Platform::DescribeWindow(NativeWindow window) {
+    if (window == 0 || !::IsWindow(AsHwnd(window))) return std::nullopt;
+    return EntryOf(AsHwnd(window));
+}
+NativeWindow Win32Platform::WindowAtPoint(Point where) {
+    const POINT screen{where.x, where.y};
+    HWND window = ::WindowFromPoint(screen);
+    // WindowFromPoint passes over disabled children and over those that let the mouse through
+    // (static texts): the spy goes down to the deepest visible child holding the point.
+    for (int depth = 0; window != nullptr && depth < 64; ++depth) {
+        POINT client = screen;
+        ::ScreenToClient(window, &client);
+        HWND child =
+            ::ChildWindowFromPointEx(window, client, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+        if (child == nullptr || child == window) break;
+        window = child;
+    }
+    return reinterpret_cast<INT_PTR>(window);
+}
+NativeWindow Win32Platform::TopLevelWindowOf(NativeWindow window) {
+    if (window == 0 || !::IsWindow(AsHwnd(window))) return 0;
+    return reinterpret_cast<INT_PTR>(::GetAncestor(AsHwnd(window), GA_ROOT));
+}
+std::optional<std::uint32_t> Win32Platform::PixelColorAt(Point where) {
+    const UniqueScreenDc screen(::GetDC(nullptr));
+    if (!screen) return std::nullopt;
+    const COLORREF color = ::GetPixel(screen.get(), where.x, where.y);
+    if (color == CLR_INVALID) return std::nullopt;
+    return static_cast<std::uint32_t>(color);
 }
 int Win32Platform::ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
                                   MessageBoxOptions options) {

@@ -45,6 +45,11 @@ class Win32Platform : public InputPort,
     bool StartProcess(const Utf8Text& commandLine, std::uint32_t idleWaitMs) override;
     std::vector<ProcessEntry> SnapshotProcesses() override;
     std::vector<WindowEntry> EnumerateTopLevelWindows() override;
+    std::vector<WindowEntry> EnumerateChildWindows(NativeWindow parent) override;
+    std::optional<WindowEntry> DescribeWindow(NativeWindow window) override;
+    NativeWindow WindowAtPoint(Point where) override;
+    NativeWindow TopLevelWindowOf(NativeWindow window) override;
+    std::optional<std::uint32_t> PixelColorAt(Point where) override;
     int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
                        MessageBoxOptions options) override;
 
