@@ -1,7 +1,5 @@
 #include "text/runtime_text.h"
 
-#include <algorithm>
-
 namespace kavo {
 
 std::size_t FindText(std::string_view text, std::string_view needle, std::size_t from) {
@@ -160,13 +158,6 @@ bool MatchWildcard(std::string_view text, std::string_view pattern, Length lengt
     return p == pattern.size();
 }
 
-// Bytes of the UTF-8 character starting at pos; a stray byte counts as a character of its own.
-std::size_t Utf8LengthAt(std::string_view text, std::size_t pos) {
-    const auto lead = static_cast<unsigned char>(text[pos]);
-    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    return std::min(length, text.size() - pos);
-}
-
 }  // namespace
 
 bool MatchesWildcard(std::string_view name, std::string_view pattern) {
@@ -180,7 +171,7 @@ bool MatchesWildcard(std::string_view name, std::string_view pattern) {
 
 bool MatchesUtf8Wildcard(std::string_view text, std::string_view pattern, LetterCase letters) {
     return MatchWildcard(
-        text, pattern, Utf8LengthAt, [letters](std::string_view a, std::string_view b) {
+        text, pattern, Utf8CharLengthAt, [letters](std::string_view a, std::string_view b) {
             return letters == LetterCase::IgnoreAscii ? EqualIgnoringAsciiCase(a, b) : a == b;
         });
 }

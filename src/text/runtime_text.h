@@ -30,6 +30,14 @@ inline std::size_t CharLengthAt(std::string_view text, std::size_t pos) {
     return pos + 1 < text.size() && IsLeadByte(static_cast<unsigned char>(text[pos])) ? 2 : 1;
 }
 
+// Bytes taken by the UTF-8 character starting at pos (Utf8Text); a stray byte counts as a
+// character of its own, and a sequence cut short by the end takes what is left.
+inline std::size_t Utf8CharLengthAt(std::string_view text, std::size_t pos) {
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    return length < text.size() - pos ? length : text.size() - pos;
+}
+
 // Cuts text at every separator that starts on a character boundary. Parts between adjacent
 // separators are kept empty, a part after the last separator is dropped when empty, and an
 // empty text gives no parts.
