@@ -123,15 +123,16 @@ inline constexpr ControlPlace kControls[] = {
     {kXLabel, "标签8", "X坐标:", Parent::HelpPanel, 104, 184, 35, 16, Kind::Label},
     {kHelpText, "编辑框1", "帮助", Parent::HelpPanel, 96, 24, 136, 200, Kind::ReadOnlyText},
     // Below the first eight: two more help buttons, and beside and under them what F1 shows of
-    // the window under the pointer, the handle and process in the coordinates' column.
+    // the window under the pointer: its handle and process in the coordinates' column, its
+    // class and title and the pixel's colour in lines of the panel's width.
     {kHelpMouseMessage, "加入鼠标消息", "加入鼠标消息", Parent::HelpPanel, 2, 224, 88, 25,
      Kind::PushButton},
     {kHelpKeyMessage, "加入按键消息", "加入按键消息", Parent::HelpPanel, 2, 249, 88, 25,
      Kind::PushButton},
-    {kSpyHandleLabel, "标签_句柄", "句柄:", Parent::HelpPanel, 104, 232, 35, 16, Kind::Label},
-    {kSpyHandle, "编辑框_句柄", "", Parent::HelpPanel, 144, 232, 88, 16, Kind::ReadOnlyLine},
-    {kSpyProcessLabel, "标签_进程", "进程:", Parent::HelpPanel, 104, 256, 35, 16, Kind::Label},
-    {kSpyProcess, "编辑框_进程", "", Parent::HelpPanel, 144, 256, 88, 16, Kind::ReadOnlyLine},
+    {kSpyHandleLabel, "标签_句柄", "句柄:", Parent::HelpPanel, 100, 232, 32, 16, Kind::Label},
+    {kSpyHandle, "编辑框_句柄", "", Parent::HelpPanel, 134, 232, 98, 16, Kind::ReadOnlyLine},
+    {kSpyProcessLabel, "标签_进程", "进程:", Parent::HelpPanel, 100, 256, 32, 16, Kind::Label},
+    {kSpyProcess, "编辑框_进程", "", Parent::HelpPanel, 134, 256, 98, 16, Kind::ReadOnlyLine},
     {kSpyClassLabel, "标签_类名", "类名:", Parent::HelpPanel, 8, 280, 35, 16, Kind::Label},
     {kSpyClass, "编辑框_类名", "", Parent::HelpPanel, 48, 280, 184, 16, Kind::ReadOnlyLine},
     {kSpyTitleLabel, "标签_标题", "标题:", Parent::HelpPanel, 8, 302, 35, 16, Kind::Label},
