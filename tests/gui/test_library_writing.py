@@ -110,7 +110,9 @@ class LibraryWritingTest(kavo_gui.SessionTest):
         wait_for(lambda: marker in self.kavo.text("编辑框_脚本编辑区"), what=f"page {page}")
 
     def type_in_editor(self, text):
-        self.kavo.click("编辑框_脚本编辑区")
+        # Low on the left: the help panel covers the editor's upper right.
+        editor = self.kavo.control("编辑框_脚本编辑区")
+        self.kavo.click_at(editor.screen_x + 60, editor.screen_y + editor.height - 30)
         self.kavo.key("ctrl+End")
         self.kavo.type_text(text)
         wait_for(lambda: text in self.kavo.text("编辑框_脚本编辑区"), what="the typed text")
