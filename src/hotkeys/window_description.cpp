@@ -1,7 +1,6 @@
 #include "hotkeys/window_description.h"
 
 #include <string>
-#include <unordered_map>
 
 #include "text/encoding.h"
 #include "text/runtime_text.h"
@@ -93,76 +92,77 @@ Utf8Text Quoted(std::string_view gbk) {
     return "“" + GbkToUtf8(gbk) + "”";
 }
 
-// Process names by process id, taken from one snapshot when the first window needs one.
-class ProcessNames {
-  public:
-    explicit ProcessNames(SystemPort& system) : system_(system) {}
-    const Utf8Text* Of(std::uint32_t processId) {
-        if (!taken_) {
-            taken_ = true;
-            // Process id 0 is the idle process, which owns no windows.
-            for (ProcessEntry& process : system_.SnapshotProcesses())
-                if (process.processId != 0) names_.emplace(process.processId, process.exeName);
-        }
-        const auto found = names_.find(processId);
-        return found == names_.end() ? nullptr : &found->second;
-    }
-
-  private:
-    SystemPort& system_;
-    bool taken_ = false;
-    std::unordered_map<std::uint32_t, Utf8Text> names_;
-};
-
+// One lookup. Windows are visited front to back and read field by field, the cheap texts
+// before the process list and the visibility, so that a search asks the system only what it
+// needs of each window and stops at its match: every question is a call into the system
+// (under Wine a round trip to its server).
 class Finder {
   public:
     Finder(SystemPort& system, const WindowDescription& description, const Utf8Text& bound)
         : system_(system), steps_(description.steps), bound_(bound), processes_(system) {}
 
-    // The window of step index among the candidates (a level's windows in enumeration order).
-    std::optional<NativeWindow> Find(const std::vector<WindowEntry>& candidates,
-                                     std::size_t index) {
-        const WindowStep& step = steps_[index];
-        const bool last = index + 1 == steps_.size();
+    std::optional<NativeWindow> Find() {
+        std::optional<NativeWindow> found;
         int matches = 0;
-        for (const WindowEntry& window : candidates) {
-            if (!window.visible || !Meets(window, step)) continue;
-            if (step.ordinal > 0 && ++matches < step.ordinal) continue;
-            if (last) return window.window;
-            if (const auto below = Find(system_.EnumerateChildWindows(window.window), index + 1))
-                return below;
-            // "#n" names one window; without it the next window that matches is tried.
-            if (step.ordinal > 0) return std::nullopt;
-        }
-        return std::nullopt;
+        system_.VisitTopLevelWindows(
+            [&](NativeWindow window) { return Consider(window, 0, matches, found); });
+        return found;
     }
 
   private:
-    bool Meets(const WindowEntry& window, const WindowStep& step) {
-        // The texts first: the process snapshot is taken only when a window gets that far.
+    // A window of level index; false ends that level's visit (found, or "#n" decided).
+    bool Consider(NativeWindow window, std::size_t index, int& matches,
+                  std::optional<NativeWindow>& found) {
+        const WindowStep& step = steps_[index];
+        if (!Meets(window, step)) return true;
+        if (step.ordinal > 0 && ++matches < step.ordinal) return true;
+        if (index + 1 == steps_.size()) {
+            found = window;
+            return false;
+        }
+        found = FindBelow(window, index + 1);
+        // "#n" names one window; without it the next window that matches is tried.
+        return !found && step.ordinal == 0;
+    }
+
+    std::optional<NativeWindow> FindBelow(NativeWindow parent, std::size_t index) {
+        std::optional<NativeWindow> found;
+        int matches = 0;
+        system_.VisitChildWindows(
+            parent, [&](NativeWindow window) { return Consider(window, index, matches, found); });
+        return found;
+    }
+
+    bool Meets(NativeWindow window, const WindowStep& step) {
+        using Kind = WindowCondition::Kind;
+        std::optional<Utf8Text> title;
         for (const WindowCondition& condition : step.conditions) {
-            if (condition.kind == WindowCondition::Kind::Title &&
-                !MatchesUtf8Wildcard(window.title, condition.pattern, LetterCase::Exact))
-                return false;
-            if (condition.kind == WindowCondition::Kind::Class &&
-                !MatchesUtf8Wildcard(window.className, condition.pattern, LetterCase::IgnoreAscii))
+            if (condition.kind != Kind::Title) continue;
+            if (!title) title = system_.ReadWindow(window, WindowField::Title).title;
+            if (!MatchesUtf8Wildcard(*title, condition.pattern, LetterCase::Exact)) return false;
+        }
+        std::optional<std::uint32_t> processId;
+        for (const WindowCondition& condition : step.conditions) {
+            if (condition.kind != Kind::Process && condition.kind != Kind::BoundProcess) continue;
+            // The binding's own rule for 目标: the whole name, ignoring ASCII case, no wildcards.
+            if (condition.kind == Kind::BoundProcess && bound_.empty()) return false;
+            if (!processId) processId = system_.ReadWindow(window, WindowField::Process).processId;
+            const Utf8Text name = processes_.Of(*processId);
+            if (name.empty()) return false;
+            const bool matches =
+                condition.kind == Kind::Process
+                    ? MatchesUtf8Wildcard(name, condition.pattern, LetterCase::IgnoreAscii)
+                    : EqualIgnoringAsciiCase(name, bound_);
+            if (!matches) return false;
+        }
+        std::optional<Utf8Text> className;
+        for (const WindowCondition& condition : step.conditions) {
+            if (condition.kind != Kind::Class) continue;
+            if (!className) className = system_.ReadWindow(window, WindowField::Class).className;
+            if (!MatchesUtf8Wildcard(*className, condition.pattern, LetterCase::IgnoreAscii))
                 return false;
         }
-        for (const WindowCondition& condition : step.conditions) {
-            if (condition.kind == WindowCondition::Kind::Process) {
-                const Utf8Text* name = processes_.Of(window.processId);
-                if (name == nullptr ||
-                    !MatchesUtf8Wildcard(*name, condition.pattern, LetterCase::IgnoreAscii))
-                    return false;
-            }
-            if (condition.kind == WindowCondition::Kind::BoundProcess) {
-                // The binding's own rule: the whole name, ignoring ASCII case, no wildcards.
-                if (bound_.empty()) return false;
-                const Utf8Text* name = processes_.Of(window.processId);
-                if (name == nullptr || !EqualIgnoringAsciiCase(*name, bound_)) return false;
-            }
-        }
-        return true;
+        return system_.ReadWindow(window, WindowField::Visible).visible;
     }
 
     SystemPort& system_;
@@ -172,6 +172,22 @@ class Finder {
 };
 
 }  // namespace
+
+Utf8Text ProcessNames::Of(std::uint32_t processId) {
+    for (const auto& [id, name] : names_)
+        if (id == processId) return name;
+    Utf8Text name = processId == 0 ? Utf8Text() : system_.ProcessName(processId);
+    if (name.empty() && processId != 0) {
+        if (!listed_) {
+            listed_ = true;
+            list_ = system_.SnapshotProcesses();
+        }
+        for (const ProcessEntry& process : list_)
+            if (process.processId == processId) name = process.exeName;
+    }
+    names_.emplace_back(processId, name);
+    return name;
+}
 
 bool IsWindowDescription(std::string_view argument) {
     if (argument == kTargetWord) return true;
@@ -242,7 +258,7 @@ std::optional<NativeWindow> FindDescribedWindow(SystemPort& system,
                                                 const Utf8Text& boundProcess) {
     if (description.steps.empty()) return std::nullopt;
     Finder finder(system, description, boundProcess);
-    return finder.Find(system.EnumerateTopLevelWindows(), 0);
+    return finder.Find();
 }
 
 }  // namespace kavo

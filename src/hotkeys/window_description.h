@@ -16,6 +16,7 @@
 
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -53,6 +54,21 @@ struct ParsedWindowDescription {
     Utf8Text problem;  // what is wrong with it, for the user; empty when it is sound
 };
 ParsedWindowDescription ParseWindowDescription(std::string_view argument);
+
+// Process names by process id for one search: each process is asked once, and only when a
+// process it cannot ask about (a protected one) turns up is the whole process list taken, once.
+class ProcessNames {
+  public:
+    explicit ProcessNames(SystemPort& system) : system_(system) {}
+    // Empty when the process is gone.
+    Utf8Text Of(std::uint32_t processId);
+
+  private:
+    SystemPort& system_;
+    bool listed_ = false;
+    std::vector<ProcessEntry> list_;
+    std::vector<std::pair<std::uint32_t, Utf8Text>> names_;
+};
 
 // The window the description names at this moment; nothing when none does. boundProcess is the
 // process name bound with 热键执行 (empty: nothing bound), which 目标 stands for.

@@ -27,9 +27,7 @@ Utf8Text Shortened(const Utf8Text& text, std::size_t characters) {
 }
 
 Utf8Text ProcessNameOf(SystemPort& system, std::uint32_t processId) {
-    for (const ProcessEntry& process : system.SnapshotProcesses())
-        if (process.processId == processId && processId != 0) return process.exeName;
-    return {};
+    return ProcessNames(system).Of(processId);
 }
 
 // The text as a description's value: every character a GBK page holds and the language does

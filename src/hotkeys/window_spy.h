@@ -33,8 +33,8 @@ class WindowSpy {
   public:
     WindowSpy(InputPort& input, SystemPort& system) : input_(input), system_(system) {}
 
-    // The pointer's point, the window under it and the pixel there. The process list is read
-    // only when the window belongs to another process than the last reading's.
+    // The pointer's point, the window under it and the pixel there. The process's name is
+    // asked only when the window belongs to another process than the last reading's.
     PointerReading Read();
 
   private:

@@ -315,14 +315,15 @@ TEST_F(CursorDisplayTest, ALongTitleIsShortenedOnThePanel) {
     EXPECT_EQ(view.windowLines[0].title, "一二三四五六七八九十一二三四五六七八九十一二三四…");
 }
 
-TEST_F(CursorDisplayTest, TheProcessListIsReadOnlyWhenThePointerReachesAnotherProcess) {
+TEST_F(CursorDisplayTest, AProcessIsAskedItsNameOnlyWhenThePointerReachesAnotherProcess) {
     for (const Point pointer : {Point{150, 100}, Point{160, 100}, Point{150, 300}, Point{10, 10},
                                 Point{20, 10}, Point{150, 100}}) {
         platform.cursor = pointer;
         binding.ShowCursorPosition();
     }
-    // notepad.exe, System, notepad.exe again: three lists for six readings.
-    EXPECT_EQ(platform.CallsStartingWith({"SnapshotProcesses"}).size(), 3u);
+    // notepad.exe, System, notepad.exe again: three questions for six readings, no list.
+    EXPECT_THAT(platform.CallsStartingWith({"ProcessName", "SnapshotProcesses"}),
+                ElementsAre("ProcessName(3000)", "ProcessName(4)", "ProcessName(3000)"));
     ASSERT_EQ(view.windowLines.size(), 6u);
     EXPECT_EQ(view.windowLines[5].process, "notepad.exe");
 }

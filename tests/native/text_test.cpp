@@ -94,7 +94,7 @@ TEST(Utf8Wildcard, QuestionMarksTakeWholeCharactersAndCaseIsAsAsked) {
              Case{"Notepad", "notepad", kIgnore, true},
              Case{"Notepad", "NOTE*", kIgnore, true},
              Case{"Ｎotepad", "ｎotepad", kIgnore, false},  // full-width letters keep their case
-             Case{"😀x", "?x", kExact, true},               // four bytes, one character
+             Case{"😀x", "?x", kExact, true},                // four bytes, one character
              Case{"a", "a*", kExact, true},
              Case{"", "*", kExact, true},
              Case{"", "?", kExact, false},

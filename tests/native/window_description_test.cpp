@@ -233,20 +233,61 @@ TEST_F(WindowMatchTest, LooksEverythingUpAgainEachTime) {
     platform.processes.push_back({1200, 3300, "notepad.exe"});
     platform.ClearCalls();
     EXPECT_EQ(Find("进程:notepad.exe;标题:无标题*"), 90);
-    EXPECT_THAT(platform.calls, ElementsAre("EnumerateTopLevelWindows", "SnapshotProcesses"));
+    EXPECT_THAT(platform.CallsStartingWith({"Visit", "Process", "Snapshot"}),
+                ElementsAre("VisitTopLevelWindows", "ProcessName(3300)"));
 }
 
-TEST_F(WindowMatchTest, TakesNoProcessSnapshotWithoutAProcessPartOrACandidate) {
+TEST_F(WindowMatchTest, AsksOnlyWhatThePartsNeedAndStopsAtTheMatch) {
+    // A title: the titles up to the match, then the match's visibility; nothing else, and no
+    // window behind it is looked at.
+    EXPECT_EQ(Find("标题:a.txt*"), 20);
+    EXPECT_THAT(platform.calls,
+                ElementsAre("VisitTopLevelWindows", "ReadWindow(10,Title)", "ReadWindow(15,Title)",
+                            "ReadWindow(20,Title)", "ReadWindow(20,Visible)"));
+    // Several parts: the title first, the process only for a window whose title matched, the
+    // class after it, the visibility last.
+    platform.ClearCalls();
+    EXPECT_EQ(Find("类:Notepad;进程:notepad.exe;标题:无标题*"), 30);
+    EXPECT_THAT(
+        platform.calls,
+        ElementsAre("VisitTopLevelWindows", "ReadWindow(10,Title)", "ReadWindow(15,Title)",
+                    "ReadWindow(20,Title)", "ReadWindow(30,Title)", "ReadWindow(30,Process)",
+                    "ProcessName(3000)", "ReadWindow(30,Class)", "ReadWindow(30,Visible)"));
+    // Each process is asked its name once in a search, however many windows it has.
+    platform.ClearCalls();
+    EXPECT_EQ(Find("进程:calc.exe"), 40);
+    EXPECT_THAT(platform.CallsStartingWith({"ProcessName", "Snapshot"}),
+                ElementsAre("ProcessName(1200)", "ProcessName(3000)", "ProcessName(3100)"));
+    // A hidden window that matches is passed over after its visibility is read.
+    platform.ClearCalls();
+    EXPECT_EQ(Find("类:Notepad"), 20);
+    EXPECT_THAT(platform.CallsStartingWith({"ReadWindow(15"}),
+                ElementsAre("ReadWindow(15,Class)", "ReadWindow(15,Visible)"));
+}
+
+TEST_F(WindowMatchTest, AsksNoProcessWithoutAProcessPartOrACandidate) {
     EXPECT_EQ(Find("类:Notepad>类:Edit"), 31);
-    EXPECT_THAT(platform.calls, ElementsAre("EnumerateTopLevelWindows", "EnumerateChildWindows(20)",
-                                            "EnumerateChildWindows(30)"));
+    EXPECT_THAT(
+        platform.CallsStartingWith({"Visit", "Process", "Snapshot"}),
+        ElementsAre("VisitTopLevelWindows", "VisitChildWindows(20)", "VisitChildWindows(30)"));
     platform.ClearCalls();
-    EXPECT_EQ(Find("类:Nothing;进程:notepad.exe"), std::nullopt);
-    EXPECT_THAT(platform.calls, ElementsAre("EnumerateTopLevelWindows"));
-    // Positive control: with a window of that class the snapshot is taken, once.
+    EXPECT_EQ(Find("标题:Nothing;进程:notepad.exe"), std::nullopt);
+    EXPECT_THAT(platform.CallsStartingWith({"Process", "Snapshot"}), testing::IsEmpty());
+    // Positive control: with windows of that title their process is asked, once.
     platform.ClearCalls();
-    EXPECT_EQ(Find("类:Notepad;进程:notepad.exe#2"), 30);
-    EXPECT_THAT(platform.calls, ElementsAre("EnumerateTopLevelWindows", "SnapshotProcesses"));
+    EXPECT_EQ(Find("标题:*记事本;进程:notepad.exe#2"), 30);
+    EXPECT_THAT(platform.CallsStartingWith({"Process", "Snapshot"}),
+                ElementsAre("ProcessName(3000)"));
+}
+
+TEST_F(WindowMatchTest, AProcessThatCannotBeAskedIsNamedByTheProcessListTakenOnce) {
+    platform.unaskableProcesses = {3000, 3100};  // protected from this program
+    EXPECT_EQ(Find("进程:calc.exe"), 40);
+    EXPECT_THAT(platform.CallsStartingWith({"Process", "Snapshot"}),
+                ElementsAre("ProcessName(1200)", "ProcessName(3000)", "SnapshotProcesses",
+                            "ProcessName(3100)"));
+    // A window whose process is in no list has no name at all.
+    EXPECT_EQ(Find("进程:*;类:Orphan"), std::nullopt);
 }
 
 }  // namespace

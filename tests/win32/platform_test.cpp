@@ -257,11 +257,22 @@ class WindowTree {
     }
 };
 
-TEST(Win32Platform, ListsAWindowsChildrenDepthFirstWithTheirVisibility) {
+// Every window below the frame, each before its own children, read field by field.
+std::vector<WindowEntry> ChildrenOf(NativeWindow parent) {
+    std::vector<WindowEntry> children;
+    ThePlatform().VisitChildWindows(parent, [&children](NativeWindow window) {
+        children.push_back(ThePlatform().ReadWindow(
+            window,
+            WindowField::Visible | WindowField::Process | WindowField::Class | WindowField::Title));
+        return true;
+    });
+    return children;
+}
+
+TEST(Win32Platform, VisitsAWindowsChildrenDepthFirstAndReadsEachField) {
     WindowTree tree;
     auto& platform = ThePlatform();
-    const std::vector<WindowEntry> children =
-        platform.EnumerateChildWindows(WindowTree::Of(tree.frame.get()));
+    const std::vector<WindowEntry> children = ChildrenOf(WindowTree::Of(tree.frame.get()));
     ASSERT_EQ(children.size(), 3u);
     const DWORD thread = GetCurrentThreadId();
     const DWORD process = GetCurrentProcessId();
@@ -271,10 +282,28 @@ TEST(Win32Platform, ListsAWindowsChildrenDepthFirstWithTheirVisibility) {
                                         "leaf", true}));
     EXPECT_EQ(children[2], (WindowEntry{WindowTree::Of(tree.hidden), process, thread,
                                         "KavoSpyChild", "second", false}));
-    EXPECT_EQ(platform.EnumerateChildWindows(WindowTree::Of(tree.child)).size(), 1u);
-    EXPECT_TRUE(platform.EnumerateChildWindows(WindowTree::Of(tree.leaf)).empty());
+    EXPECT_EQ(ChildrenOf(WindowTree::Of(tree.child)).size(), 1u);
+    EXPECT_TRUE(ChildrenOf(WindowTree::Of(tree.leaf)).empty());
     // No parent is no window: never the list of every top-level window.
-    EXPECT_TRUE(platform.EnumerateChildWindows(0).empty());
+    EXPECT_TRUE(ChildrenOf(0).empty());
+    // A field not asked for is not read.
+    const WindowEntry titleOnly =
+        platform.ReadWindow(WindowTree::Of(tree.child), WindowField::Title);
+    EXPECT_EQ(titleOnly, (WindowEntry{WindowTree::Of(tree.child), 0, 0, "", "first", false}));
+    // A visit stops when told to.
+    int visited = 0;
+    platform.VisitChildWindows(WindowTree::Of(tree.frame.get()), [&visited](NativeWindow) {
+        ++visited;
+        return false;
+    });
+    EXPECT_EQ(visited, 1);
+    // The top-level visit meets the frame, as the full enumeration lists it.
+    bool met = false;
+    platform.VisitTopLevelWindows([&](NativeWindow window) {
+        met = met || window == WindowTree::Of(tree.frame.get());
+        return !met;
+    });
+    EXPECT_TRUE(met);
 }
 
 TEST(Win32Platform, TellsOneWindowAndItsTopLevelWindow) {
@@ -317,6 +346,22 @@ TEST(Win32Platform, FindsTheDeepestVisibleWindowAndThePixelUnderAPoint) {
         [&] { return platform.PixelColorAt(at(300, 180)) == WindowTree::kFrameColor; }));
     EXPECT_TRUE(
         test::WaitFor([&] { return platform.PixelColorAt(at(50, 50)) == WindowTree::kLeafColor; }));
+}
+
+TEST(Win32Platform, AProcessTellsItsExecutablesNameAsTheSnapshotDoes) {
+    test::Fixture fixture;
+    ASSERT_NE(fixture.Window(), nullptr);
+    auto& platform = ThePlatform();
+    EXPECT_EQ(platform.ProcessName(fixture.ProcessId()), "kavo_fixture.exe");
+    for (const auto& process : platform.SnapshotProcesses()) {
+        if (process.processId == GetCurrentProcessId()) {
+            EXPECT_EQ(platform.ProcessName(process.processId), process.exeName);
+        }
+    }
+    EXPECT_EQ(platform.ProcessName(0), "");
+    const DWORD gone = fixture.ProcessId();
+    PostMessageW(fixture.Window(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(test::WaitFor([&] { return platform.ProcessName(gone).empty(); }));
 }
 
 TEST(Win32Platform, FilesKeepTheirBytesAndUnicodeNames) {

@@ -18,8 +18,10 @@
 //   ProcessPendingEvents              BeginPreciseTiming        EndPreciseTiming
 //   CreateWakeEvent  SignalWakeEvent(wake)  CloseWakeEvent(wake)
 //   StartProcess(commandLine,idleMs)  SnapshotProcesses         EnumerateTopLevelWindows
-//   EnumerateChildWindows(parent)     DescribeWindow(window)    TopLevelWindowOf(window)
-//   WindowAtPoint(x,y)                PixelColorAt(x,y)
+//   ProcessName(processId)
+//   VisitTopLevelWindows              VisitChildWindows(parent) DescribeWindow(window)
+//   ReadWindow(window,FIELDS)  FIELDS: Visible, Process, Class, Title joined by "+"
+//   TopLevelWindowOf(window)          WindowAtPoint(x,y)        PixelColorAt(x,y)
 //   ShowMessageBox(text|caption|OPTIONS)  OPTIONS: plain, TaskModal, TaskModal+Warning
 //   GetCurrentThreadId                GetWindowThreadId(window)  AttachThreadInput(from,to)
 //   StartWindowlessTimer(id,ms)       GetKeyboardState           StartThread
@@ -134,9 +136,16 @@ class RecordingPlatform : public InputPort,
 
     bool StartProcess(const Utf8Text& commandLine, std::uint32_t idleWaitMs) override;
     std::vector<ProcessEntry> SnapshotProcesses() override;
+    // The name `processes` gives it, unless the process is one of these.
+    std::set<std::uint32_t> unaskableProcesses;
+    Utf8Text ProcessName(std::uint32_t processId) override;
     std::vector<WindowEntry> EnumerateTopLevelWindows() override;
-    std::vector<WindowEntry> EnumerateChildWindows(NativeWindow parent) override;
+    // The windows of `windows`, or of the parent's list, in order.
+    void VisitTopLevelWindows(const std::function<bool(NativeWindow)>& visit) override;
+    void VisitChildWindows(NativeWindow parent,
+                           const std::function<bool(NativeWindow)>& visit) override;
     // Found in `windows` or in any list of `childWindows`.
+    WindowEntry ReadWindow(NativeWindow window, WindowFields fields) override;
     std::optional<WindowEntry> DescribeWindow(NativeWindow window) override;
     NativeWindow WindowAtPoint(Point where) override;
     // Itself for a window of `windows`, else the window of `windows` whose list holds it.
@@ -200,6 +209,7 @@ class RecordingPlatform : public InputPort,
     static Utf8Text Key(const Utf8Text& path);                    // normalised, lower-case ASCII
     std::map<Utf8Text, std::pair<Utf8Text, std::string>> files_;  // key -> (path as given, bytes)
     std::map<Utf8Text, Utf8Text> folders_;                        // key -> path as given
+    std::optional<WindowEntry> Find(NativeWindow window) const;
     WaitResult TimerWaitResult(TimerHandle timer);
     WaitResult TimeoutWaitResult(std::uint32_t timeoutMs);
     TimerHandle nextTimer_ = 1;

@@ -44,8 +44,12 @@ class Win32Platform : public InputPort,
     // SystemPort
     bool StartProcess(const Utf8Text& commandLine, std::uint32_t idleWaitMs) override;
     std::vector<ProcessEntry> SnapshotProcesses() override;
+    Utf8Text ProcessName(std::uint32_t processId) override;
     std::vector<WindowEntry> EnumerateTopLevelWindows() override;
-    std::vector<WindowEntry> EnumerateChildWindows(NativeWindow parent) override;
+    void VisitTopLevelWindows(const std::function<bool(NativeWindow)>& visit) override;
+    void VisitChildWindows(NativeWindow parent,
+                           const std::function<bool(NativeWindow)>& visit) override;
+    WindowEntry ReadWindow(NativeWindow window, WindowFields fields) override;
     std::optional<WindowEntry> DescribeWindow(NativeWindow window) override;
     NativeWindow WindowAtPoint(Point where) override;
     NativeWindow TopLevelWindowOf(NativeWindow window) override;
