@@ -91,6 +91,19 @@ class DpiTest(kavo_gui.SessionTest):
         location = xdotool("getmouselocation")
         self.assertIn("x:700 y:650", location)
 
+    def test_f1_names_the_window_under_the_pointer_by_its_screen_pixels(self):
+        kavo = self.kavo = Kavo("dpi-spy").start()
+        kavo.activate()
+        kavo.press("F1")
+        # 直接运行 lies well inside the scaled window: a point taken as 96-DPI pixels would miss it.
+        x, y = kavo.control("go").center()
+        xdotool("mousemove", "--sync", x, y)
+        wait_for(lambda: kavo.text("编辑框_标题") == "直接运行", what="the button under the pointer")
+        self.assertEqual(kavo.text("编辑框_类名"), "Button")
+        self.assertEqual(kavo.text("编辑框_进程"), "kavo.exe")
+        self.assertEqual((kavo.text("编辑框4"), kavo.text("编辑框5")), (str(x), str(y)))
+        kavo.press("F1")
+
 
 if __name__ == "__main__":
     kavo_gui.main()
