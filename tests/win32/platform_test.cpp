@@ -358,10 +358,11 @@ TEST(Win32Platform, AProcessTellsItsExecutablesNameAsTheSnapshotDoes) {
             EXPECT_EQ(platform.ProcessName(process.processId), process.exeName);
         }
     }
+    // No process: the idle process's id, and an id no process has.
     EXPECT_EQ(platform.ProcessName(0), "");
-    const DWORD gone = fixture.ProcessId();
-    PostMessageW(fixture.Window(), WM_CLOSE, 0, 0);
-    EXPECT_TRUE(test::WaitFor([&] { return platform.ProcessName(gone).empty(); }));
+    constexpr std::uint32_t unused = 0xFFFFFFFC;
+    for (const auto& process : platform.SnapshotProcesses()) ASSERT_NE(process.processId, unused);
+    EXPECT_EQ(platform.ProcessName(unused), "");
 }
 
 TEST(Win32Platform, FilesKeepTheirBytesAndUnicodeNames) {
