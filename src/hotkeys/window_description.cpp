@@ -1,5 +1,6 @@
 #include "hotkeys/window_description.h"
 
+#include <algorithm>
 #include <string>
 
 #include "text/encoding.h"
@@ -92,10 +93,10 @@ Utf8Text Quoted(std::string_view gbk) {
     return "“" + GbkToUtf8(gbk) + "”";
 }
 
-// One lookup. Windows are visited front to back and read field by field, the cheap texts
-// before the process list and the visibility, so that a search asks the system only what it
-// needs of each window and stops at its match: every question is a call into the system
-// (under Wine a round trip to its server).
+// One lookup. Windows are visited front to back and read field by field (the title, then the
+// process, the class, the visibility last), so that a search asks the system only what it needs
+// of each window and stops at its match: every question is a call into the system, under Wine a
+// round trip to its server.
 class Finder {
   public:
     Finder(SystemPort& system, const WindowDescription& description, const Utf8Text& bound)

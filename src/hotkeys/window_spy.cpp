@@ -32,8 +32,8 @@ Utf8Text ProcessNameOf(SystemPort& system, std::uint32_t processId) {
 
 // The text as a description's value: every character a GBK page holds and the language does
 // not reserve (",", ")" end the argument or statement; ";", ">", "#" and "*" shape the
-// description) stays; others stand as "?", which matches any one character. Names lose no
-// spaces at their ends, which the parser would take away, for the same reason.
+// description) stays; others stand as "?", which matches any one character. So does a space at
+// either end of a name, which the parser would take away.
 Utf8Text PatternOf(const Utf8Text& text, bool isName) {
     Utf8Text pattern;
     std::size_t count = 0;
