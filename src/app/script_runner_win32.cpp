@@ -30,22 +30,21 @@ ScriptRunner::ScriptRunner(MainWindowServices& services, ScriptEngine& engine,
     : services_(services),
       engine_(engine),
       binding_(hotkeys, services.Platform(), services.Platform(), *this),
-      hotkeyEdit_(binding_) {
+      hotkeyEdit_(binding_),
+      cursorDisplay_(
+          services, watch_, [this] { binding_.ShowCursorPosition(); },
+          [this](KeyCode key) { binding_.InsertForKey(key); }) {
     balloon_ = std::make_unique<BalloonTip>(services_.Window());
     services_.Commands().Register(layout::kGo, [this] { RunCurrentScript(); });
     services_.Commands().Register(layout::kBind, [this] { binding_.BindHotkey(); });
     hotkeyEdit_.Subclass(services_.Control(layout::kHotkeyEdit));
-    services_.AddMessageHandler(WM_TIMER, [this](WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
-        if (wParam != kCursorDisplayTimer) return std::nullopt;
-        binding_.ShowCursorPosition();
-        return 0;
-    });
     InstallRunControl();
     // The eleven commands, then the F1 key.
     Win32Platform& platform = services_.Platform();
-    commandServices_ = std::make_unique<CommandServices>(CommandServices{
-        platform, platform, platform,
-        [this](Point where, const Utf8Text& text) { ShowBalloonTip(where, text); }});
+    commandServices_ = std::make_unique<CommandServices>(
+        CommandServices{platform, platform, platform,
+                        [this](Point where, const Utf8Text& text) { ShowBalloonTip(where, text); },
+                        [this] { return binding_.BoundProcessName(); }});
     AddBuiltinCommands(engine_, *commandServices_);
     binding_.RegisterCursorTrackingKey();
 }
@@ -96,6 +95,8 @@ void ScriptRunner::InstallRunControl() {
     handlers.pressLatched = [this, window] { PostMessageW(window, pressLatchedMessage_, 0, 0); };
     // While scripts run the stop key is theirs alone; otherwise the focused program gets it.
     handlers.stopKeyPressed = [this] { return runs_.StopAll() > 0; };
+    // F1's insert keys, while its display runs.
+    handlers.claimedKeyPressed = [this](KeyCode key) { cursorDisplay_.KeyPressed(key); };
     // Hotkeys fire from the latched presses. A refused hook leaves the watch's poll to latch
     // them (and to see the stop key), every 50 ms.
     watch_.Start(static_cast<KeyCode>(kStopKey), std::move(handlers));
@@ -165,16 +166,20 @@ void ScriptRunner::RunCurrentScript() {
     Win32Platform& platform = services_.Platform();
     bool stopped = false;
     int line = 0;
+    Utf8Text reason;
     {
         const ScriptRun run(runs_, platform, platform);
         engine_.RunScript(script);
         stopped = run.StopRequested();
         line = run.Line();
+        reason = run.StopReason();
     }
     if (stopped) {
         {
             const std::lock_guard lock(stoppedMutex_);
-            stoppedText_ = StoppedText(script, line);
+            // A run that stopped itself says why (a window it names is not there); a stop
+            // from outside says where the run was.
+            stoppedText_ = reason.empty() ? StoppedText(script, line) : reason;
         }
         PostMessageW(services_.Window(), runStoppedMessage_, 0, 0);
     }
@@ -223,20 +228,20 @@ void ScriptRunner::SetHotkeyEditText(const Utf8Text& text) {
 }
 
 void ScriptRunner::ShowCursorCoordinates(const Utf8Text& x, const Utf8Text& y) {
-    SetWindowTextW(services_.Control(layout::kXEdit), Utf8ToWide(x).c_str());
-    SetWindowTextW(services_.Control(layout::kYEdit), Utf8ToWide(y).c_str());
+    cursorDisplay_.ShowCoordinates(x, y);
+}
+
+void ScriptRunner::ShowWindowUnderCursor(const SpyLines& lines) {
+    cursorDisplay_.ShowWindowLines(lines);
+}
+
+void ScriptRunner::InsertInEditor(const Utf8Text& text) {
+    cursorDisplay_.InsertInEditor(text);
 }
 
 void ScriptRunner::ChangeCursorTrackingInterval(
     const std::function<std::uint32_t(std::uint32_t current)>& next) {
-    // 时钟3 belongs to the user-interface thread; F1's callback runs on a thread of its own.
-    RunOnUiThread([this, &next] {
-        cursorTrackingInterval_ = next(cursorTrackingInterval_);
-        if (cursorTrackingInterval_ == 0)
-            KillTimer(services_.Window(), kCursorDisplayTimer);
-        else
-            SetTimer(services_.Window(), kCursorDisplayTimer, cursorTrackingInterval_, nullptr);
-    });
+    cursorDisplay_.ChangeInterval(next);
 }
 
 LRESULT ScriptRunner::HotkeyEdit::HandleSubclassMessage(HWND edit, UINT message, WPARAM wParam,

@@ -10,6 +10,9 @@
 #include "commands/mouse_actions.h"
 #include "commands/precise_delay.h"
 #include "commands/run_input.h"
+#include "commands/run_texts.h"
+#include "commands/script_run.h"
+#include "hotkeys/window_description.h"
 #include "text/encoding.h"
 
 namespace kavo {
@@ -83,6 +86,30 @@ std::int32_t Number(const Arguments& arguments, std::size_t index) {
     return TextToNumber(Argument(arguments, index));
 }
 
+// The window a statement posts to: the handle as written, or the window its description
+// names now. Nothing when a description names no window: the run stops there rather than post
+// to another window (the desktop) than the script meant.
+std::optional<NativeWindow> WindowArgument(const CommandServices& s, std::string_view argument) {
+    if (!IsWindowDescription(argument)) return NativeWindow{TextToNumber(argument)};
+    const ParsedWindowDescription parsed = ParseWindowDescription(argument);
+    if (parsed.problem.empty()) {
+        const Utf8Text bound = s.boundProcessName ? s.boundProcessName() : Utf8Text();
+        if (const auto found = FindDescribedWindow(s.system, parsed.description, bound))
+            return found;
+    }
+    if (ScriptRun* run = CurrentRun()) run->StopBecause(WindowNotFoundText(argument, run->Line()));
+    return std::nullopt;
+}
+
+// The script's check of a window argument: a description must be sound.
+std::optional<std::string> CheckWindowArgument(const Arguments& arguments) {
+    const std::string_view window = Argument(arguments, 0);
+    if (!IsWindowDescription(window)) return std::nullopt;
+    Utf8Text problem = ParseWindowDescription(window).problem;
+    if (problem.empty()) return std::nullopt;
+    return problem;
+}
+
 }  // namespace
 
 void AddBuiltinCommands(ScriptEngine& engine, const CommandServices& services) {
@@ -120,20 +147,25 @@ void AddBuiltinCommands(ScriptEngine& engine, const CommandServices& services) {
 
     engine.AddCommand(
         RuntimeText(kMouseMessageName),
-        [input](const Arguments& a) -> std::int32_t {
-            PostMouseMessage(*input, Number(a, 0), Number(a, 1), Number(a, 2), Number(a, 3),
-                             Number(a, 4));
+        [&s, input](const Arguments& a) -> std::int32_t {
+            const std::optional<NativeWindow> window = WindowArgument(s, Argument(a, 0));
+            if (window)
+                PostMouseMessage(*input, *window, Number(a, 1), Number(a, 2), Number(a, 3),
+                                 Number(a, 4));
             return 0;
         },
         5);
+    engine.SetArgumentCheck(kMouseMessageName, CheckWindowArgument);
 
     engine.AddCommand(
         RuntimeText(kKeyMessageName),
-        [input](const Arguments& a) -> std::int32_t {
-            PostKeyMessage(*input, Number(a, 0), Number(a, 1), Number(a, 2));
+        [&s, input](const Arguments& a) -> std::int32_t {
+            const std::optional<NativeWindow> window = WindowArgument(s, Argument(a, 0));
+            if (window) PostKeyMessage(*input, *window, Number(a, 1), Number(a, 2));
             return 0;
         },
         3);
+    engine.SetArgumentCheck(kKeyMessageName, CheckWindowArgument);
 
     engine.AddCommand(
         RuntimeText(kMouseMoveName),

@@ -74,6 +74,11 @@ std::function<bool()> KeyboardWatch::ActionOf(KeyCode key) {
     return {};
 }
 
+void KeyboardWatch::ClaimKeys(std::span<const KeyCode> keys) {
+    for (std::size_t key = 0; key < claimed_.size(); ++key)
+        claimed_[key] = key != stopKey_ && std::find(keys.begin(), keys.end(), key) != keys.end();
+}
+
 bool KeyboardWatch::OnKeyEvent(const KeyEvent& event) {
     // Counted whoever pressed it: the poll compares these with the system's view of the keys.
     if (event.down) hookDowns_[event.key].fetch_add(1, std::memory_order_relaxed);
@@ -91,8 +96,19 @@ bool KeyboardWatch::OnKeyEvent(const KeyEvent& event) {
     if (event.ours) return false;
     if (event.key == stopKey_) return event.down && StopKeyDown();
     if (const std::function<bool()> action = ActionOf(event.key)) {
-        if (event.down && action()) return true;
+        if (event.down && action()) {
+            keptDown_[event.key] = true;
+            return true;
+        }
     }
+    if (event.down && claimed_[event.key].load()) {
+        const bool repeat = keptDown_[event.key].exchange(true);
+        if (!repeat && handlers_.claimedKeyPressed) handlers_.claimedKeyPressed(event.key);
+        return true;
+    }
+    // The release of a press kept back is kept back too, even when the claim ended meanwhile:
+    // the focused program never saw the key go down.
+    if (!event.down && keptDown_[event.key].exchange(false)) return true;
     KeyLatch* latch = handlers_.latch;
     if (latch == nullptr) return false;
     if (!event.down) {
@@ -114,6 +130,9 @@ std::vector<KeyCode> KeyboardWatch::PolledKeys() const {
     std::vector<KeyCode> keys(std::begin(kModifiers), std::end(kModifiers));
     for (const KeyCode key : watchedKeys_)
         if (std::find(keys.begin(), keys.end(), key) == keys.end()) keys.push_back(key);
+    for (std::size_t key = 0; key < claimed_.size(); ++key)
+        if (claimed_[key].load() && std::find(keys.begin(), keys.end(), key) == keys.end())
+            keys.push_back(static_cast<KeyCode>(key));
     if (std::find(keys.begin(), keys.end(), stopKey_) == keys.end()) keys.push_back(stopKey_);
     return keys;
 }
@@ -164,6 +183,10 @@ void KeyboardWatch::Poll() {
     for (const Edge& edge : edges) {
         if (edge.key == stopKey_) {
             if (edge.down) StopKeyDown();
+            continue;
+        }
+        if (claimed_[edge.key].load()) {
+            if (edge.down && handlers_.claimedKeyPressed) handlers_.claimedKeyPressed(edge.key);
             continue;
         }
         if (latch == nullptr || IsMouseButton(edge.key)) continue;

@@ -11,6 +11,11 @@
 // Keys the program injects itself carry kInjectedInputMark: they never count as the stop key, a
 // hotkey or any other key the watch looks for. Keys injected by other programs (remote-control
 // tools) count like typed ones.
+//
+// For a while the program may claim keys (F1's display claims its insert keys): a claimed key's
+// press is the program's from whichever window has the focus, and the hook keeps it and its
+// release from every other program. Standing in for a refused hook, the poll still reports the
+// press but cannot keep it back.
 #pragma once
 
 #include <array>
@@ -19,6 +24,7 @@
 #include <functional>
 #include <mutex>
 #include <utility>
+#include <span>
 #include <vector>
 
 #include "hotkeys/key_latch.h"
@@ -58,6 +64,9 @@ class KeyboardWatch {
         // Hook thread (or the poll's), when the stop key goes down; returns true when the key is
         // used up and goes no further.
         std::function<bool()> stopKeyPressed;
+        // Hook thread (or the poll's), when a claimed key goes down (not when it repeats while
+        // held); must return at once.
+        std::function<void(KeyCode)> claimedKeyPressed;
     };
 
     explicit KeyboardWatch(KeyboardHookPort& hook) : hook_(hook) {}
@@ -84,6 +93,10 @@ class KeyboardWatch {
     // Hears every key event on the hook's thread, the program's own injected ones marked, before
     // the watch acts on it (a recording). Must return at once. Empty: none. Any thread.
     void SetListener(std::function<void(const KeyEvent&)> listener);
+    // The keys claimed from now on, in place of those claimed before (none: no claim). The stop
+    // key cannot be claimed. The poll's thread.
+    void ClaimKeys(std::span<const KeyCode> keys);
+    bool Claims(KeyCode key) const { return claimed_[key].load(); }
 
     // Every 50 ms on one thread (the user-interface thread). Stands in for a refused or dead
     // hook: a watched key that went down without the hook reporting it means the hook is gone;
@@ -117,6 +130,9 @@ class KeyboardWatch {
     int pollsSinceTry_ = 0;
     int reinstalls_ = 0;
     std::vector<KeyCode> watchedKeys_;
+    std::array<std::atomic<bool>, 256> claimed_{};
+    // Claimed keys whose press the hook kept back and whose release it has not seen yet.
+    std::array<std::atomic<bool>, 256> keptDown_{};
     // Per key: the downs the hook reported (hook thread), and the poll's last readings.
     std::array<std::atomic<std::uint32_t>, 256> hookDowns_{};
     std::array<std::uint32_t, 256> hookDownsAtPoll_{};

@@ -561,18 +561,24 @@ class Kavo:
 
 
 class Fixture:
-    """The logging target window (kavo_fixture.exe) in a process of its own."""
+    """The logging target window (kavo_fixture.exe) in a process of its own; with children, it
+    holds two child windows of class KavoFixtureChild that log on their own."""
 
-    def __init__(self, name, title="KavoFixture"):
+    def __init__(self, name, title="KavoFixture", children=False):
         self.log = os.path.join(ARGS.work, name + ".log")
-        for path in (self.log, self.log + ".hwnd"):
-            if os.path.exists(path):
-                os.remove(path)
+        for suffix in ("", ".hwnd", ".children", ".child1", ".child2"):
+            if os.path.exists(self.log + suffix):
+                os.remove(self.log + suffix)
         self.title = title
-        self.process = spawn(["wine", ARGS.fixture, self.log, title])
+        self.process = spawn(["wine", ARGS.fixture, self.log, title] +
+                             (["--children"] if children else []))
         wait_for(self._hwnd_written, timeout=90, what="the fixture's window handle file")
         with open(self.log + ".hwnd") as f:
             self.hwnd = int(f.read().strip())
+        self.children = []
+        if children:
+            with open(self.log + ".children") as f:
+                self.children = [int(line) for line in f.read().split()]
 
     def _hwnd_written(self):
         code = self.process.poll()
@@ -580,11 +586,13 @@ class Fixture:
             raise AssertionError(f"the fixture ended with exit code {code} before it showed")
         return os.path.exists(self.log + ".hwnd")
 
-    def lines(self, *messages):
-        """Log lines "0xMSG 0xWPARAM 0xLPARAM", only those of the given messages if any."""
-        if not os.path.exists(self.log):
+    def lines(self, *messages, child=0):
+        """Log lines "0xMSG 0xWPARAM 0xLPARAM", only those of the given messages if any; of the
+        child window numbered child (1 or 2) when given."""
+        log = self.log + (f".child{child}" if child else "")
+        if not os.path.exists(log):
             return []
-        with open(self.log) as f:
+        with open(log) as f:
             lines = [line.strip() for line in f if line.strip()]
         if messages:
             wanted = {f"0x{m:04X}" for m in messages}

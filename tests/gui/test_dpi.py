@@ -15,7 +15,7 @@ DESIGN = {
     "超级按钮2": (60, 30, 60, 25),
     "树型框1": (-1, 57, 150, 487),
     "编辑框_脚本编辑区": (150, 57, 450, 487),
-    "高级选择夹1": (360, 32, 240, 228),
+    "高级选择夹1": (360, 32, 240, 344),
     "高级选择夹2": (193, 32, 152, 144),
     "go": (31, 88, 96, 40),
     "编辑框4": (144, 184, 64, 16),
@@ -82,6 +82,19 @@ class DpiTest(kavo_gui.SessionTest):
         # The inspector reads Windows' cursor; X's pointer is the same screen pixel.
         location = xdotool("getmouselocation")
         self.assertIn("x:700 y:650", location)
+
+    def test_f1_names_the_window_under_the_pointer_by_its_screen_pixels(self):
+        kavo = self.kavo = Kavo("dpi-spy").start()
+        kavo.activate()
+        kavo.press("F1")
+        # 直接运行 lies well inside the scaled window: a point taken as 96-DPI pixels would miss it.
+        x, y = kavo.control("go").center()
+        xdotool("mousemove", "--sync", x, y)
+        wait_for(lambda: kavo.text("编辑框_标题") == "直接运行", what="the button under the pointer")
+        self.assertEqual(kavo.text("编辑框_类名"), "Button")
+        self.assertEqual(kavo.text("编辑框_进程"), "kavo.exe")
+        self.assertEqual((kavo.text("编辑框4"), kavo.text("编辑框5")), (str(x), str(y)))
+        kavo.press("F1")
 
 
 if __name__ == "__main__":

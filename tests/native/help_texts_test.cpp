@@ -40,7 +40,8 @@ TEST(HelpTextsTest, EachTopicHasItsTextAndHeight) {
          200},
         {HelpTopic::Move,
          "使用格式\r\n例如： 鼠标移动(800,100)\r\n其中80为横坐标   "
-         "100为纵坐标\r\n按F1获取横纵坐标！",
+         "100为纵坐标\r\n按F1获取横纵坐标！\r\nF1开启时按 PageUp "
+         "把鼠标移动(横坐标,纵坐标)插入脚本。",
          160},
         {HelpTopic::MessageBox,
          "使用格式\r\n例如： 信息框（你好,我是脚本编辑器,）\r\n"
@@ -56,8 +57,25 @@ TEST(HelpTextsTest, EachTopicHasItsTextAndHeight) {
     // One entry per topic, nothing else.
     std::set<HelpTopic> topics;
     for (const auto& help : HelpTexts()) topics.insert(help.topic);
-    EXPECT_EQ(topics.size(), 8u);
-    EXPECT_EQ(HelpTexts().size(), 8u);
+    EXPECT_EQ(topics.size(), 10u);
+    EXPECT_EQ(HelpTexts().size(), 10u);
+}
+
+// The two posting commands tell every form of the window argument, and the key that writes a
+// description; 鼠标移动 names the key that writes its statement.
+TEST(HelpTextsTest, ThePostingCommandsShowTheWindowForms) {
+    for (const HelpTopic topic : {HelpTopic::MouseMessage, HelpTopic::KeyMessage}) {
+        const auto help = FindHelpText(topic);
+        ASSERT_TRUE(help.has_value());
+        const std::string text = help->text;
+        for (const char* form : {"进程:", "标题:", "类:", "目标", "Insert", "句柄"})
+            EXPECT_NE(text.find(form), std::string::npos) << form << " in " << text;
+        EXPECT_EQ(help->boxHeight, 200);
+    }
+    const std::string mouse = FindHelpText(HelpTopic::MouseMessage)->text;
+    for (const char* form : {";", ">类:Edit", "#2", "* 和 ?", "0代表桌面", "哪一行"})
+        EXPECT_NE(mouse.find(form), std::string::npos) << form;
+    EXPECT_NE(std::string(FindHelpText(HelpTopic::Move)->text).find("PageUp"), std::string::npos);
 }
 
 }  // namespace
