@@ -208,7 +208,6 @@ void ScriptRunner::ShowStopped() {
     services_.ShowTrayBalloon(StoppedTitle(), text);
 }
 
-
 void ScriptRunner::ShowBalloonTip(Point where, const Utf8Text& text) {
     RunOnUiThread([this, where, &text] {
         if (balloon_) balloon_->Show({where.x, where.y}, Utf8ToWide(text));

@@ -198,7 +198,7 @@ TEST_F(KeyboardWatchTest, AnotherKeysActionAndAListenerHearWhatTheyShould) {
     });
     EXPECT_FALSE(hook.Press(kF9, true));  // the program's own F9 (特殊按键(120)) does not act
     hook.Release(kF9, true);
-    EXPECT_TRUE(hook.Press(kF9));  // typed: it acts, and the key goes no further
+    EXPECT_TRUE(hook.Press(kF9));    // typed: it acts, and the key goes no further
     EXPECT_TRUE(hook.Release(kF9));  // nor its release: no program sees half a key
     EXPECT_EQ(actions, 1);
     EXPECT_TRUE(latch.Take().empty());
