@@ -19,6 +19,7 @@ import shutil
 import signal
 import subprocess
 import sys
+import tempfile
 import time
 import unittest
 
@@ -191,11 +192,21 @@ def run(command, timeout=60, check=False):
     ProbeTimeout (an AssertionError) names it and how long it ran."""
     command = [str(a) for a in command]
     start = time.monotonic()
-    try:
-        completed = subprocess.run(command, capture_output=True, timeout=timeout)
-    except subprocess.TimeoutExpired:
-        raise ProbeTimeout(f"`{describe(command)}` did not return within {timeout} s "
-                           f"(killed after {time.monotonic() - start:.1f} s)") from None
+    # Output goes to files, not pipes: a wine command may start Wine's desktop process, which
+    # inherits the pipes and keeps them open long after the command ended, so reading a pipe to
+    # its end would wait for the desktop to go.
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+        try:
+            returncode = process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+            raise ProbeTimeout(f"`{describe(command)}` did not return within {timeout} s "
+                               f"(killed after {time.monotonic() - start:.1f} s)") from None
+        out.seek(0)
+        err.seek(0)
+        completed = subprocess.CompletedProcess(command, returncode, out.read(), err.read())
     if check and completed.returncode != 0:
         raise AssertionError(f"`{describe(command)}` failed with exit code "
                              f"{completed.returncode}: {completed.stderr!r}")
