@@ -40,6 +40,12 @@ void HotkeyBinding::BindHotkey() {
         system_.ShowMessageBox(kStopKeyRefusedText, kNoConditionCaption, MessageBoxOptions{});
         return;
     }
+    if (keyRefusal_) {
+        if (const Utf8Text refusal = keyRefusal_(key); !refusal.empty()) {
+            system_.ShowMessageBox(refusal, kNoConditionCaption, MessageBoxOptions{});
+            return;
+        }
+    }
     boundKey_ = key;
     {
         const std::lock_guard lock(boundProcessMutex_);

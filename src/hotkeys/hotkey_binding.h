@@ -76,6 +76,12 @@ class HotkeyBinding {
     // User-interface thread. Needs a process name (else a failure message and nothing more);
     // then binds the key named in the hotkey edit to RunBoundScript for that process's front
     // window and confirms, also when the key name or the window was not found.
+    // Keys that do something else from any window (recording's start and end key): refusal
+    // gives the message that refuses binding such a key, or an empty text for a key that may be
+    // bound. UI thread.
+    void SetKeyRefusal(std::function<Utf8Text(int key)> refusal) {
+        keyRefusal_ = std::move(refusal);
+    }
     void BindHotkey();
 
     // Hotkey threads. The id is not used.
@@ -103,6 +109,7 @@ class HotkeyBinding {
     InputPort& input_;
     HotkeyBindingView& view_;
     WindowSpy spy_;
+    std::function<Utf8Text(int key)> keyRefusal_;
     int boundKey_ = 0;
     mutable std::mutex boundProcessMutex_;  // runs of hotkey threads read it
     Utf8Text boundProcess_;

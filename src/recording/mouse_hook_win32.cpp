@@ -89,7 +89,8 @@ LRESULT CALLBACK Win32MouseHook::HookProcedure(int code, WPARAM wParam, LPARAM l
         if (wParam == WM_MBUTTONDOWN || wParam == WM_MBUTTONUP) event.button = MouseButton::Middle;
         // Moves are not checked against the program's windows: they cost nothing to drop later,
         // and the check is the one call here that asks the window system.
-        const bool ownWindow = known && event.kind != RecordedKind::Move && PointOnOwnWindow(data.pt);
+        const bool ownWindow =
+            known && event.kind != RecordedKind::Move && PointOnOwnWindow(data.pt);
         if (known && !ours && !ownWindow) {
             try {
                 hook->sink_(event);

@@ -61,7 +61,8 @@ RecordingSettings ReadRecordingSettings(FilePort& files) {
             settings.options.pauseThresholdMs =
                 Number(value, 1, 60000).value_or(settings.options.pauseThresholdMs);
         if (name == kRecordKey)
-            settings.recordKey = static_cast<KeyCode>(Number(value, 1, 254).value_or(settings.recordKey));
+            settings.recordKey = static_cast<KeyCode>(
+                Number(value, kFirstRecordKey, kLastRecordKey).value_or(settings.recordKey));
     }
     return settings;
 }

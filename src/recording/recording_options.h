@@ -9,6 +9,13 @@ namespace kavo {
 
 // The key that starts and ends a recording unless the user chose another: F9.
 inline constexpr KeyCode kDefaultRecordKey = 120;
+// The keys a user may choose for it: F2 to F11. F1 shows the pointer's coordinates and F12
+// stops runs; letters, digits and the like are typed into what is being recorded.
+inline constexpr KeyCode kFirstRecordKey = 113;
+inline constexpr KeyCode kLastRecordKey = 122;
+inline bool IsRecordKeyChoice(int key) {
+    return key >= kFirstRecordKey && key <= kLastRecordKey;
+}
 
 struct RecordingSettings {
     RecordingOptions options;

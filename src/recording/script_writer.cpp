@@ -59,6 +59,8 @@ class Writer {
         for (std::size_t i = 0; i < events_.size(); ++i) {
             if (consumed_.count(i) != 0) continue;
             const RecordedEvent& event = events_[i];
+            if (event.kind != RecordedKind::KeyDown && event.kind != RecordedKind::KeyUp)
+                lastPoint_ = event.point;
             switch (event.kind) {
                 case RecordedKind::KeyDown:
                     OnKeyDown(i);
@@ -70,9 +72,7 @@ class Writer {
                     OnButtonDown(i);
                     break;
                 case RecordedKind::ButtonUp:
-                    MoveTo(event.point, event.timeMs);
-                    Emit(std::string("鼠标(") + ButtonWord(event.button) + "弹起)", event.timeMs,
-                         0);
+                    OnButtonUp(event);
                     break;
                 case RecordedKind::Wheel:
                     MoveTo(event.point, event.timeMs);
@@ -86,6 +86,7 @@ class Writer {
             }
         }
         FlushTyping();
+        ReleaseWhatIsStillHeld();
         return text_;
     }
 
@@ -184,6 +185,30 @@ class Writer {
             return;
         }
         Emit(std::string("鼠标(") + ButtonWord(down.button) + "按下)", down.timeMs, 0);
+        buttonsHeld_.push_back(down.button);
+    }
+
+    void OnButtonUp(const RecordedEvent& event) {
+        const auto found = std::find(buttonsHeld_.begin(), buttonsHeld_.end(), event.button);
+        if (found == buttonsHeld_.end()) return;  // pressed before the recording began
+        buttonsHeld_.erase(found);
+        MoveTo(event.point, event.timeMs);
+        Emit(std::string("鼠标(") + ButtonWord(event.button) + "弹起)", event.timeMs, 0);
+    }
+
+    // A recording ended with a key or a button still down (Ctrl pressed with the end key, a drag
+    // cut short): playback lets go of it at the end, as the user did after, so that nothing
+    // stays held once the page has run.
+    void ReleaseWhatIsStillHeld() {
+        const std::uint64_t end = events_.empty() ? 0 : events_.back().timeMs;
+        while (!held_.empty()) {
+            Emit("松开(" + std::to_string(held_.back()) + ")", end, 0);
+            held_.pop_back();
+        }
+        if (!buttonsHeld_.empty() && lastPoint_) MoveTo(*lastPoint_, end);
+        for (const MouseButton button : buttonsHeld_)
+            Emit(std::string("鼠标(") + ButtonWord(button) + "弹起)", end, 0);
+        buttonsHeld_.clear();
     }
 
     void OnMove(const RecordedEvent& event) {
@@ -242,9 +267,11 @@ class Writer {
     std::string text_;
     std::set<std::size_t> consumed_;
     std::vector<KeyCode> held_;
+    std::vector<MouseButton> buttonsHeld_;
     std::string typing_;
     std::vector<std::uint64_t> typingTimes_;
     std::optional<Point> pointer_;
+    std::optional<Point> lastPoint_;  // where the pointer was last heard of
     std::optional<std::uint64_t> lastPathMs_;
     std::uint64_t playedUntil_ = 0;
     bool started_ = false;  // no pause before the first statement

@@ -153,6 +153,19 @@ TEST_F(HotkeyBindingTest, TheStopKeyIsRefusedWithAMessageAndBindsNothing) {
     EXPECT_EQ(monitor.Records().size(), 2u);
 }
 
+TEST_F(HotkeyBindingTest, AKeyReservedForSomethingElseIsRefusedWithItsMessage) {
+    binding.SetKeyRefusal([](int key) { return key == 120 ? Utf8Text("F9 录制") : Utf8Text(); });
+    Bind("notepad.exe", "a");
+    platform.ClearCalls();
+    Bind("notepad.exe", "F9");
+    EXPECT_THAT(platform.calls, ElementsAre("ShowMessageBox(F9 录制|失败|plain)"));
+    EXPECT_EQ(binding.BoundKey(), 65);
+    // Positive control: the key beside it binds.
+    Bind("notepad.exe", "F8");
+    EXPECT_THAT(platform.calls, Contains(kSuccessBox));
+    EXPECT_EQ(binding.BoundKey(), 119);
+}
+
 TEST_F(HotkeyBindingTest, WithNoMatchingWindowTheKeyStillRunsTheScript) {
     Bind("wordpad.exe", "F5");
     EXPECT_THAT(platform.calls, Contains("GetWindowThreadId(-1)"));

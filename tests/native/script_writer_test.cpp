@@ -103,6 +103,16 @@ TEST(ScriptWriter, EachKindOfInputBecomesTheStatementsThatPlayItBack) {
         {"a key down before the recording began is let go of without a word",
          {Up(17, 0), Down('X', 200), Up('X', 240)},
          "按键(x,0)\r\n"},
+        {"so is a button pressed before it began",
+         {Release(40, 40, 0), Press(300, 200, 1000), Release(300, 200, 1080)},
+         "鼠标移动(300,200)\r\n鼠标(左键)\r\n"},
+        {"a key still held at the end (Ctrl pressed with the end key) is let go of at the end",
+         {Down('A', 0), Up('A', 40), Down(17, 500)},
+         "按键(a,0)\r\n延时(500)\r\n按住(17)\r\n松开(17)\r\n"},
+        {"a drag cut short by the end lets the button go where it was",
+         {Press(10, 10, 0), Move(200, 10, 400)},
+         "鼠标移动(10,10)\r\n鼠标(左键按下)\r\n延时(210)\r\n鼠标移动(200,10)\r\n"
+         "鼠标(左键弹起)\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -173,6 +183,16 @@ TEST(RecordingSettings, AreKeptInAFileOfTheirOwnAndReadBackWhateverItHolds) {
     expected.options.mouse = false;
     expected.options.path = true;
     EXPECT_EQ(ReadRecordingSettings(files), expected);
+    // Only F2 to F11 start a recording: F12 stops runs, a letter would be typed.
+    for (const auto& [line, key] :
+         std::vector<std::pair<const char*, KeyCode>>{{"录制键代码=123", kDefaultRecordKey},
+                                                      {"录制键代码=65", kDefaultRecordKey},
+                                                      {"录制键代码=113", 113},
+                                                      {"录制键代码=122", 122}}) {
+        SCOPED_TRACE(line);
+        files.AddFile(RecordingSettingsPath(files), Utf8ToGbk(line));
+        EXPECT_EQ(ReadRecordingSettings(files).recordKey, key);
+    }
 }
 
 }  // namespace
