@@ -84,8 +84,7 @@ class DpiTest(kavo_gui.SessionTest):
         self.assertIn("x:700 y:650", location)
 
     def test_f1_names_the_window_under_the_pointer_by_its_screen_pixels(self):
-        kavo = self.kavo = Kavo("dpi-spy").start()
-        kavo.activate()
+        kavo = self.start("dpi-spy")
         kavo.press("F1")
         # 直接运行 lies well inside the scaled window: a point taken as 96-DPI pixels would miss it.
         x, y = kavo.control("go").center()
