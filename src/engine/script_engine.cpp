@@ -188,6 +188,16 @@ std::optional<ScriptFault> ScriptEngine::CheckScript(std::string_view script) co
     return CheckCompiled(statements, Compile(statements));
 }
 
+std::vector<ScriptFault> ScriptEngine::FindFaults(std::string_view script) const {
+    const std::vector<ScannedStatement> statements = ScanStatements(script);
+    std::vector<ScriptFault> faults;
+    VisitFaults(statements, Compile(statements), [&faults](ScriptFault fault) {
+        faults.push_back(std::move(fault));
+        return true;
+    });
+    return faults;
+}
+
 bool ScriptEngine::ExecuteRange(const CompiledScript& script, std::size_t begin, std::size_t end) {
     constexpr std::size_t npos = std::string_view::npos;
     // The blocks being run, innermost last: each runs its body [next, end) round after round.
@@ -266,49 +276,86 @@ bool ScriptEngine::ExecuteRange(const CompiledScript& script, std::size_t begin,
 // that a script that passes can never reach the executor's fallbacks.
 std::optional<ScriptFault> ScriptEngine::CheckCompiled(
     const std::vector<ScannedStatement>& statements, const CompiledScript& compiled) const {
+    std::optional<ScriptFault> first;
+    VisitFaults(statements, compiled, [&first](ScriptFault fault) {
+        first = std::move(fault);
+        return false;
+    });
+    return first;
+}
+
+void ScriptEngine::VisitFaults(const std::vector<ScannedStatement>& statements,
+                               const CompiledScript& compiled,
+                               const std::function<bool(ScriptFault)>& visit) const {
+    // A statement's fault is passed on; visit returns false to end the walk there.
+    auto report = [&visit](const ScannedStatement& statement, const std::string& problem) {
+        return visit(Fault(statement, problem));
+    };
     for (std::size_t index = 0; index < statements.size(); ++index) {
         const CompiledScript::Step& step = compiled.steps[index];
         if (step.closesBlock) continue;
         const ScannedStatement& statement = statements[index];
         if (step.command == nullptr) {
             const RuntimeText name(NameWithoutSpaces(statement.rawName));
-            if (name == kBlockEnd)
-                return Fault(statement,
-                             "这个计次循环尾没有与之配对的计次循环。计次循环尾前面不能有空格或"
-                             "其他文字，括号里的编号必须与对应计次循环的第二个参数完全相同。");
-            if (name.empty()) return Fault(statement, "括号前面没有命令名。" + CommandList());
-            return Fault(statement, "“" + GbkToUtf8(name) + "”不是命令。" + CommandList());
+            if (name == kBlockEnd) {
+                if (!report(statement,
+                            "这个计次循环尾没有与之配对的计次循环。计次循环尾前面不能有空格或"
+                            "其他文字，括号里的编号必须与对应计次循环的第二个参数完全相同。"))
+                    return;
+                continue;
+            }
+            if (name.empty()) {
+                if (!report(statement, "括号前面没有命令名。" + CommandList())) return;
+                continue;
+            }
+            {
+                if (!report(statement, "“" + GbkToUtf8(name) + "”不是命令。" + CommandList()))
+                    return;
+                continue;
+            }
         }
         const CommandEntry& entry = *step.command;
         const std::size_t given = CountArguments(statement.arguments);
         if (!entry.isLoop) {
-            if (entry.argumentCount > 0 && given < static_cast<std::size_t>(entry.argumentCount))
-                return Fault(statement, GbkToUtf8(entry.name) + "需要" +
-                                            std::to_string(entry.argumentCount) +
-                                            "个参数，这里只有" + std::to_string(given) + "个。");
+            if (entry.argumentCount > 0 && given < static_cast<std::size_t>(entry.argumentCount)) {
+                if (!report(statement, GbkToUtf8(entry.name) + "需要" +
+                                           std::to_string(entry.argumentCount) +
+                                           "个参数，这里只有" + std::to_string(given) + "个。"))
+                    return;
+                continue;
+            }
             if (entry.check) {
                 // The texts the handler will be given, cut the way the run cuts them.
                 std::vector<RuntimeText> arguments = SplitArguments(statement.arguments);
                 if (entry.argumentCount >= 0)
                     arguments.resize(static_cast<std::size_t>(entry.argumentCount));
-                if (std::optional<std::string> problem = entry.check(arguments))
-                    return Fault(statement, *problem);
+                if (std::optional<std::string> problem = entry.check(arguments)) {
+                    if (!report(statement, *problem)) return;
+                    continue;
+                }
             }
             continue;
         }
-        if (given < 2)
-            return Fault(statement, GbkToUtf8(entry.name) +
-                                        "需要两个参数：重复次数和循环编号，例如“" +
-                                        GbkToUtf8(entry.name) + "(3,1)”。");
+        if (given < 2) {
+            if (!report(statement, GbkToUtf8(entry.name) +
+                                       "需要两个参数：重复次数和循环编号，例如“" +
+                                       GbkToUtf8(entry.name) + "(3,1)”。"))
+                return;
+            continue;
+        }
         // The body is checked even when the count makes it run no time: a typo is a typo.
         if (step.close == std::string_view::npos) {
             const std::string_view id = NthArgument(statement.arguments, 2);
-            return Fault(statement, "这个计次循环没有配对的结束语句“" + GbkToUtf8(kBlockEnd) + "(" +
-                                        GbkToUtf8(id) +
-                                        ")”。结束语句前面不能有空格或其他文字，编号必须完全相同。");
+            {
+                if (!report(statement,
+                            "这个计次循环没有配对的结束语句“" + GbkToUtf8(kBlockEnd) + "(" +
+                                GbkToUtf8(id) +
+                                ")”。结束语句前面不能有空格或其他文字，编号必须完全相同。"))
+                    return;
+                continue;
+            }
         }
     }
-    return std::nullopt;
 }
 
 ScriptFault ScriptEngine::Fault(const ScannedStatement& statement, const std::string& problem) {

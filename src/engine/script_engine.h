@@ -70,6 +70,8 @@ class ScriptEngine {
 
     // The first fault of the script, if any.
     std::optional<ScriptFault> CheckScript(std::string_view script) const;
+    // Every fault of the script, in text order: the same rules, going on past each fault.
+    std::vector<ScriptFault> FindFaults(std::string_view script) const;
     // Shows a fault the way a faulty run does (for a check made before a run).
     void ReportFault(const ScriptFault& fault) const {
         if (reporter_) reporter_(fault);
@@ -101,6 +103,9 @@ class ScriptEngine {
     bool ExecuteRange(const CompiledScript& script, std::size_t begin, std::size_t end);
     std::optional<ScriptFault> CheckCompiled(const std::vector<ScannedStatement>& statements,
                                              const CompiledScript& compiled) const;
+    void VisitFaults(const std::vector<ScannedStatement>& statements,
+                     const CompiledScript& compiled,
+                     const std::function<bool(ScriptFault)>& visit) const;
     static ScriptFault Fault(const ScannedStatement& statement, const std::string& problem);
     std::string CommandList() const;
 
