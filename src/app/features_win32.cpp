@@ -10,6 +10,7 @@ Features::Features(MainWindowServices& services, const ProgramState& program)
       libraryLoading(services),
       dpiChange(services),
       editorCommands(services),
+      scriptColours(services, program.engine),
       appearance(services) {}
 
 }  // namespace kavo

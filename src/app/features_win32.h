@@ -8,6 +8,7 @@
 #include "appearance/appearance_win32.h"
 #include "editor/editor_commands_win32.h"
 #include "editor/help_panel_win32.h"
+#include "editor/script_colours_win32.h"
 #include "library/library_commands_win32.h"
 #include "library/library_loading_win32.h"
 #include "library/library_view_win32.h"
@@ -45,6 +46,7 @@ struct Features {
     LibraryLoading libraryLoading;
     DpiChange dpiChange;
     EditorCommands editorCommands;
+    ScriptColours scriptColours;
     Appearance appearance;
 };
 

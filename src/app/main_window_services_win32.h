@@ -31,6 +31,7 @@ enum MainWindowTimer : UINT_PTR {
     kCursorDisplayTimer = 3,  // 时钟3: F1's display of the cursor's coordinates
     kStartListingTimer,       // once: the rest of a big library is listed after the window shows
     kKeyboardWatchTimer,      // every 50 ms: the keyboard watch checks its hook and stands in
+    kScriptCheckTimer,        // once, after typing pauses: the script is checked and coloured
 };
 
 // Answers a message of the main window before the main window does; nullopt lets it through to

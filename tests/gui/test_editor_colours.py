@@ -1,0 +1,59 @@
+"""The script editor colours what is typed and marks a faulty statement without being asked."""
+
+import os
+
+import kavo_gui
+from kavo_gui import wait_for
+
+
+def red_share(path, control):
+    """Share of clearly red pixels in the editor's part below the roll-up panels."""
+    crop = f"{control.width - 30}x{control.height - 230}+{control.screen_x + 5}+{control.screen_y + 220}"
+    out = kavo_gui.run(["convert", path, "-crop", crop, "-fx", "r>0.6&&g<0.4&&b<0.4",
+                        "-format", "%[fx:mean]", "info:"], check=True).stdout.decode()
+    return float(out)
+
+
+def coloured_share(path, control):
+    """Share of pixels of a clear colour (not grey) in the same part."""
+    crop = f"{control.width - 30}x{control.height - 230}+{control.screen_x + 5}+{control.screen_y + 220}"
+    out = kavo_gui.run(["convert", path, "-crop", crop, "-colorspace", "HSL", "-channel", "G",
+                        "-separate", "-threshold", "50%", "-format", "%[fx:mean]", "info:"],
+                       check=True).stdout.decode()
+    return float(out)
+
+
+class EditorColoursTest(kavo_gui.SessionTest):
+    def test_a_faulty_line_is_marked_as_typed_and_the_mark_goes_when_mended(self):
+        # Blank lines first: the page's text shows below the panels over the editor's top.
+        text = "\n" * 16 + "延时(100)\n鼠标(左键)"
+        kavo = self.start("editor-colours", {"测试/颜色.txt": text})
+        kavo.open_page("测试", "颜色")
+        kavo.wait_text(kavo_gui.EDITOR, text, what="the page")
+        editor = kavo.control(kavo_gui.EDITOR)
+        below_text = (editor.screen_x + editor.width // 2, editor.screen_y + editor.height - 20)
+        shot = os.path.join(kavo.folder, "shot.png")
+
+        def red():
+            return red_share(kavo_gui.screenshot(shot), editor)
+
+        # The sound page is coloured, and nothing of it is red.
+        wait_for(lambda: coloured_share(kavo_gui.screenshot(shot), editor),
+                 until=lambda share: share > 0.0005, what="the page's statements in colour")
+        self.assertEqual(red(), 0.0)
+
+        kavo.click_at(*below_text)  # the caret goes to the end
+        kavo.key("End")
+        kavo.key("Return")
+        kavo.type_text("跳舞(1)")
+        # Nothing pressed after the typing: the check runs by itself.
+        wait_for(red, until=lambda share: share > 0.0003, what="the faulty line marked red",
+                 timeout=10)
+        kavo_gui.screenshot(os.path.join(kavo.folder, "marked.png"))
+
+        # Mended: the name becomes a command and the mark goes.
+        kavo.key("Home")
+        kavo.key("shift+Right", "shift+Right")
+        kavo.type_text("延时")
+        wait_for(red, until=lambda share: share == 0.0, what="the mark to go", timeout=10)
+        self.assertEqual(kavo.editor_text(), text + "\n延时(1)")
