@@ -49,7 +49,8 @@ class EditorColoursTest(kavo_gui.SessionTest):
         # Nothing pressed after the typing: the check runs by itself.
         wait_for(red, until=lambda share: share > 0.0003, what="the faulty line marked red",
                  timeout=10)
-        kavo_gui.screenshot(os.path.join(kavo.folder, "marked.png"))
+        # Kept beside the sessions' folders, to be looked at.
+        kavo_gui.screenshot(os.path.join(kavo_gui.ARGS.work, "editor-colours-marked.png"))
 
         # Mended: the name becomes a command and the mark goes.
         kavo.key("Home")

@@ -64,5 +64,13 @@ TEST_F(ScriptColoursTest, ColouringShowsAndLeavesUndoSelectionAndChangedStateAlo
     EXPECT_EQ(Text(), "延时(1)");
 }
 
+// The control beside the test above: formatting made without the scope is a step of the undo
+// history, which the first undo takes back before the typing.
+TEST_F(ScriptColoursTest, FormattingOutsideTheScopeWouldBeAnUndoStep) {
+    FormatForDisplay(edit_, 0, 2, RGB(0, 0, 170), false, false);
+    SendMessageW(edit_, EM_UNDO, 0, 0);
+    EXPECT_EQ(Text(), "延时(1)X");
+}
+
 }  // namespace
 }  // namespace kavo
