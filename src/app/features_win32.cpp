@@ -4,12 +4,16 @@ namespace kavo {
 
 Features::Features(MainWindowServices& services, const ProgramState& program)
     : runner(services, program.engine, program.hotkeys),
+      recorder(services, runner.Keyboard(), runner.Binding(),
+               [this] { return runner.ActiveRuns(); }),
       libraryView(services),
       helpPanel(services),
       libraryCommands(services),
       libraryLoading(services),
       dpiChange(services),
       editorCommands(services),
-      appearance(services) {}
+      appearance(services) {
+    runner.SetRunRefusal([this] { return recorder.RunRefusal(); });
+}
 
 }  // namespace kavo

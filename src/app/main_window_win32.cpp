@@ -96,6 +96,10 @@ void MainWindow::SetTrayTip(const Utf8Text& tip) {
     });
 }
 
+void MainWindow::RestoreWindow() {
+    titleBar_.RestoreFromTray();
+}
+
 void MainWindow::ShowTrayBalloon(const Utf8Text& title, const Utf8Text& text) {
     RunOnUiThread([this, &title, &text] {
         if (trayIcon_) trayIcon_->ShowBalloon(Utf8ToWide(title), Utf8ToWide(text));
@@ -261,7 +265,7 @@ bool MainWindow::OnSetCursor(HWND over) {
 void MainWindow::OnTrayEvent(UINT mouseMessage) {
     if (mouseMessage == WM_LBUTTONUP || mouseMessage == WM_LBUTTONDBLCLK ||
         mouseMessage == WM_RBUTTONUP)
-        titleBar_.RestoreFromTray();
+        RestoreWindow();
 }
 
 }  // namespace kavo
