@@ -200,14 +200,6 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_ERASEBKGND:
             painter_.EraseBackground(Handle(), reinterpret_cast<HDC>(wParam));
             return 1;
-        case WM_NCHITTEST:
-            return titleBar_.HitTest(DefaultProcedure(message, wParam, lParam), lParam);
-        case WM_NCLBUTTONDBLCLK:
-            if (wParam == HTCAPTION) {
-                titleBar_.ToggleMaximized();
-                return 0;
-            }
-            return DefaultProcedure(message, wParam, lParam);
         case WM_SETCURSOR:
             if (OnSetCursor(reinterpret_cast<HWND>(wParam))) return TRUE;
             return DefaultProcedure(message, wParam, lParam);

@@ -37,7 +37,7 @@ class StartupTest(unittest.TestCase):
 
     def test_second_start_while_hidden_starts_a_second_instance(self):
         first = self.start("startup-hidden-first")
-        first.click("图片框3")  # hides the main window to the notification area
+        first.click("最小化")  # hides the main window to the notification area
         wait_for(lambda: not first.visible_windows(), what="the first window to hide")
         second = self.start("startup-hidden-second")
         windows = second.windows()
