@@ -114,6 +114,8 @@ LRESULT MainWindow::OnCreate() {
     commands_.Register(layout::kMenuSettings, [this] {
         menus_.PopUpBelow(MainMenu::Settings, Handle(), layout::kMenuSettings);
     });
+    painter_.TrackMenuButtons({Control(layout::kMenuProgram), Control(layout::kMenuEdit),
+                               Control(layout::kMenuSettings)});
     commands_.Register(layout::kHelpToggle, [this] { helpPanel_.Toggle(); });
     commands_.Register(layout::kRunToggle, [this] { runPanel_.Toggle(); });
 

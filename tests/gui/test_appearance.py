@@ -305,6 +305,76 @@ class SettingsWindowTest(AppearanceTest):
         self.assertEqual(lines[14], b"")
 
 
+class MenuButtonsTest(AppearanceTest):
+    """程序, 操作 and 设置 at rest take the menu colours of link.ini; under the pointer they show
+    0xC0C0C0 with black text, pressed 0xE9E9E9 with black text."""
+
+    WHITE = colorref(0xFFFFFF)
+    BLUE = colorref(0xFF0000)
+    BLACK = (0, 0, 0)
+    BUTTONS = (("程序", 0), ("操作", 60), ("设置", 120))
+
+    def looks(self, screen=None):
+        """Per button: its corner's colour and the set of colours it shows, from one shot."""
+        screen = screen or Screen()
+        x, y, _, _ = self.main_rect()
+        result = {}
+        for name, left in self.BUTTONS:
+            colours = {screen.pixel(x + left + dx, y + 30 + dy)
+                       for dx in range(60) for dy in range(25)}
+            result[name] = (screen.pixel(x + left + 1, y + 31), colours)
+        return result
+
+    def at_rest(self, look):
+        corner, colours = look
+        return corner == self.WHITE and self.BLUE in colours and self.BLACK not in colours
+
+    def lit(self, look, background):
+        corner, colours = look
+        return (corner == colorref(background) and self.BLACK in colours
+                and self.BLUE not in colours)
+
+    def test_menu_buttons_light_up_under_the_pointer_and_when_pressed(self):
+        lines = list(DEFAULTS)
+        lines[8] = b"16777215"  # the menu bar and its buttons at rest: white
+        lines[9] = b"16711680"  # their text at rest: blue
+        self.start("menu_buttons", files={"link.ini": link_ini(lines)})
+        xdotool("mousemove", "--sync", 5, 1000)
+        wait_for(lambda: all(self.at_rest(look) for look in self.looks().values()), timeout=15,
+                 what="the menu buttons at rest")
+        x, y, _, _ = self.main_rect()
+        for name, left in self.BUTTONS:
+            xdotool("mousemove", "--sync", x + left + 30, y + 42)
+
+            def lit_under_pointer():
+                now = self.looks()
+                return now if self.lit(now[name], 0xC0C0C0) else None
+
+            looks = wait_for(lit_under_pointer, timeout=15, what=f"{name} under the pointer")
+            # Only the button under the pointer lights up; the others stay at rest in the same
+            # screenshot.
+            for other, _ in self.BUTTONS:
+                if other != name:
+                    self.assertTrue(self.at_rest(looks[other]), other)
+        xdotool("mousemove", "--sync", x + 300, y + 300)
+        wait_for(lambda: all(self.at_rest(look) for look in self.looks().values()), timeout=15,
+                 what="the menu buttons at rest after the pointer left")
+
+        # Pressed: the button is held down; releasing it pops its menu up.
+        xdotool("mousemove", "--sync", x + 60 + 30, y + 42)
+        xdotool("mousedown", 1)
+        try:
+            wait_for(lambda: self.lit(self.looks()["操作"], 0xE9E9E9), timeout=15,
+                     what="操作 pressed")
+        finally:
+            xdotool("mouseup", 1)
+        wait_for(menus, timeout=15, what="the 操作 menu")
+        kavo_gui.close_menus()
+        xdotool("mousemove", "--sync", x + 300, y + 300)
+        wait_for(lambda: self.at_rest(self.looks()["操作"]), timeout=15,
+                 what="操作 at rest after its menu")
+
+
 class AlwaysOnTopTest(AppearanceTest):
     def above_others(self):
         window = self.kavo.x_window()
