@@ -58,6 +58,9 @@ HWND Child(HWND parent, const std::wstring& className, const std::wstring& text 
 
 class SearchWindowsTest : public ::testing::Test {
   protected:
+    static constexpr int kPromptId = 102;           // 标签2 of either window
+    static constexpr int kRowMenuFindNextId = 203;  // the list's 右键 ▸ 下一个
+
     static void SetUpTestSuite() { StartUiThreadDispatcher(); }
 
     void SetUp() override {
@@ -165,6 +168,9 @@ class SearchWindowsTest : public ::testing::Test {
         SendMessageW(search_->Handle(), WM_NOTIFY, activate.hdr.idFrom,
                      reinterpret_cast<LPARAM>(&activate));
     }
+
+    // The prompt above the search box.
+    static std::wstring Prompt(HWND window) { return Text(GetDlgItem(window, kPromptId)); }
 
     CHARRANGE Selection() {
         CHARRANGE range{};
@@ -279,15 +285,17 @@ TEST_F(SearchWindowsTest, GlobalSearchListsPagesAndRowsOpenThemAfterARebuild) {
     EXPECT_EQ(Rows(), (RowList{{L"4", L"one"}, {L"6", L"split"}}));
 
     // A character GBK cannot hold is in no page; it must not become the '?' a page may hold.
+    // The search is refused at once: no rows, no summary, the prompt says why.
     AddPage(L"B\\question.txt", L"why?");
     RebuildLibraryTree(*library_);
     Search(L"\x0E01");  // Thai
-    ASSERT_TRUE(WaitFor([&] { return SearchEnded(); }));
     EXPECT_TRUE(Rows().empty());
-    EXPECT_NE(Status().find(L"已搜索 6 页，找到 0 页"), std::wstring::npos) << WideToUtf8(Status());
+    EXPECT_FALSE(SearchEnded()) << WideToUtf8(Status());
+    EXPECT_NE(Prompt(search_->Handle()).find(L"\x0E01"), std::wstring::npos);
     Search(L"?");  // positive control
     ASSERT_TRUE(WaitFor([&] { return SearchEnded(); }));
     EXPECT_EQ(Rows(), (RowList{{L"5", L"question"}}));
+    EXPECT_EQ(Prompt(search_->Handle()), L"请输入你要搜索的文本！");
     ASSERT_TRUE(ThePlatform().RemoveFile(library_->contentRoot + "B\\question.txt"));
     RebuildLibraryTree(*library_);
     Search(L"文");
@@ -319,6 +327,66 @@ TEST_F(SearchWindowsTest, GlobalSearchListsPagesAndRowsOpenThemAfterARebuild) {
     DoubleClickRow(1);
     EXPECT_EQ(tree_->SelectedIndex(), -1);
     EXPECT_EQ(Text(editHwnd_), L"unchanged");
+}
+
+TEST_F(SearchWindowsTest, BothWindowsRefuseATextGbkCannotHoldWithTheSameMessage) {
+    AddPage(L"A\\question.txt", L"why?");
+    RebuildLibraryTree(*library_);
+    SetWindowTextW(editHwnd_, L"why? because");
+    find_ = std::make_unique<FindTextWindow>(editHwnd_);
+    find_->Open(window_.get());
+    OpenSearch();
+    HWND findBox = Child(find_->Handle(), MSFTEDIT_CLASS);
+    const auto findButton = [&](const wchar_t* caption) {
+        SendMessageW(Child(find_->Handle(), L"Button", caption), BM_CLICK, 0, 0);
+    };
+
+    // Typed texts with a character GBK cannot hold, alone, among others and outside the
+    // basic plane; the prompt names the first such character.
+    struct Case {
+        const wchar_t* typed;
+        const wchar_t* named;
+    };
+    const Case cases[] = {
+        {L"\x0E01", L"\x0E01"},               // Thai
+        {L"wh\x0E01y?\x0E02", L"\x0E01"},     // among characters GBK holds
+        {L"\xD83D\xDE00?", L"\xD83D\xDE00"},  // an emoji, two UTF-16 units
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(WideToUtf8(c.typed));
+        CHARRANGE caret{7, 7};
+        SendMessageW(editHwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+        SetWindowTextW(findBox, c.typed);
+        for (const wchar_t* button : {L"搜索", L"下一个"}) {
+            findButton(button);
+            // Nothing was searched: no '?' was found and selected.
+            EXPECT_EQ(Selection().cpMin, 7);
+            EXPECT_EQ(Selection().cpMax, 7);
+            EXPECT_EQ(GetFocus(), findBox);
+        }
+        const std::wstring refusal = Prompt(find_->Handle());
+        EXPECT_NE(refusal.find(std::wstring(L"“") + c.named + L"”"), std::wstring::npos)
+            << WideToUtf8(refusal);
+        Search(c.typed);
+        EXPECT_TRUE(Rows().empty());
+        EXPECT_FALSE(SearchEnded());
+        EXPECT_EQ(Prompt(search_->Handle()), refusal);
+        // The list's 右键 ▸ 下一个 searches the editor with the same text: refused too.
+        SendMessageW(search_->Handle(), WM_COMMAND, kRowMenuFindNextId, 0);
+        EXPECT_EQ(Selection().cpMin, 7);
+        EXPECT_EQ(Selection().cpMax, 7);
+    }
+
+    // Positive control: the '?' itself is searched in both, and the prompts ask again.
+    SetWindowTextW(findBox, L"?");
+    findButton(L"搜索");
+    EXPECT_EQ(Selection().cpMin, 3);
+    EXPECT_EQ(Selection().cpMax, 4);
+    EXPECT_EQ(Prompt(find_->Handle()), L"请输入你要搜索的文本！");
+    Search(L"?");
+    ASSERT_TRUE(WaitFor([&] { return SearchEnded(); }));
+    EXPECT_EQ(Rows().size(), 1u);
+    EXPECT_EQ(Prompt(search_->Handle()), L"请输入你要搜索的文本！");
 }
 
 TEST_F(SearchWindowsTest, ClosingOrSearchingAgainCancelsARunningSearch) {
