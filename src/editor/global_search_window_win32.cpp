@@ -106,7 +106,8 @@ void GlobalSearchWindow::OnSearch() {
     auto run = std::make_shared<SearchRun>();
     run_ = run;
     SetStatus(L"文本输出信息：  正在搜索……");
-    std::thread([this, run, pages = std::move(pages), text, &files = files_] {
+    std::thread([this, run, pages = std::move(pages), text, &files = files_,
+                 &cache = library_.pageTexts] {
         auto lastBatch = std::chrono::steady_clock::now();
         auto handOver = [this, &run] {
             RunOnUiThread([this, &run] {
@@ -114,7 +115,7 @@ void GlobalSearchWindow::OnSearch() {
             });
         };
         const SearchSummary summary =
-            SearchPages(files, pages, text, run->cancel, [&](const SearchPage& page) {
+            SearchPages(files, cache, pages, text, run->cancel, [&](const SearchPage& page) {
                 {
                     const std::lock_guard lock(run->mutex);
                     run->pending.push_back(page);

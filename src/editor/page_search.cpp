@@ -106,9 +106,15 @@ std::vector<SearchPage> PagesToSearch(const Library& library) {
     return pages;
 }
 
-SearchSummary SearchPages(FilePort& files, const std::vector<SearchPage>& pages,
-                          std::string_view text, const std::atomic<bool>& cancel,
-                          const std::function<void(const SearchPage&)>& onHit) {
+namespace {
+
+// Calls onHit for each page whose shown text holds text. shownText(page) gives something that
+// points to the page's text, empty when the page cannot be read.
+template <typename ShownText>
+SearchSummary SearchEach(const std::vector<SearchPage>& pages, std::string_view text,
+                         const std::atomic<bool>& cancel,
+                         const std::function<void(const SearchPage&)>& onHit,
+                         ShownText&& shownText) {
     SearchSummary summary;
     for (const auto& page : pages) {
         if (cancel.load(std::memory_order_relaxed)) {
@@ -117,20 +123,41 @@ SearchSummary SearchPages(FilePort& files, const std::vector<SearchPage>& pages,
         }
         ++summary.searched;
         if (text.empty()) continue;
-        const auto bytes = files.ReadWholeFile(page.path);
-        if (!bytes) continue;
-        std::string_view shown(*bytes);
-        const void* zero = std::memchr(shown.data(), 0, shown.size());
-        if (zero != nullptr) shown = shown.substr(0, static_cast<const char*>(zero) - shown.data());
-        RuntimeText rtfText;
-        if (IsRtfDocument(shown)) {
-            rtfText = RtfDisplayText(shown);
-            shown = rtfText;
-        }
-        if (FindOnCharacterBoundary(shown, text) == std::string_view::npos) continue;
+        const auto shown = shownText(page);
+        if (!shown || FindOnCharacterBoundary(*shown, text) == std::string_view::npos) continue;
         ++summary.found;
         onHit(page);
     }
+    return summary;
+}
+
+}  // namespace
+
+SearchSummary SearchPages(FilePort& files, const std::vector<SearchPage>& pages,
+                          std::string_view text, const std::atomic<bool>& cancel,
+                          const std::function<void(const SearchPage&)>& onHit) {
+    return SearchEach(pages, text, cancel, onHit,
+                      [&files](const SearchPage& page) -> std::optional<RuntimeText> {
+                          std::optional<std::string> bytes = files.ReadWholeFile(page.path);
+                          if (!bytes) return std::nullopt;
+                          const std::size_t zero = bytes->find('\0');
+                          if (zero != std::string::npos) bytes->resize(zero);
+                          if (IsRtfDocument(*bytes)) return RtfDisplayText(*bytes);
+                          return std::move(*bytes);
+                      });
+}
+
+SearchSummary SearchPages(FilePort& files, PageTextCache& cache,
+                          const std::vector<SearchPage>& pages, std::string_view text,
+                          const std::atomic<bool>& cancel,
+                          const std::function<void(const SearchPage&)>& onHit) {
+    if (text.empty()) return SearchPages(files, pages, text, cancel, onHit);
+    const PageTextCache::TextOfFile textOf = SearchableText;
+    cache.BeginSearch(files);
+    const SearchSummary summary = SearchEach(
+        pages, text, cancel, onHit,
+        [&](const SearchPage& page) { return cache.PageText(files, page.path, textOf); });
+    cache.EndSearch(!summary.cancelled);
     return summary;
 }
 

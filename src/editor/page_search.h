@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "library/library_tree.h"
+#include "library/page_text_cache.h"
 #include "platform/platform.h"
 #include "text/runtime_text.h"
 
@@ -53,6 +54,11 @@ struct SearchSummary {
 // Stops early, with cancelled set, when cancel becomes true.
 SearchSummary SearchPages(FilePort& files, const std::vector<SearchPage>& pages,
                           std::string_view text, const std::atomic<bool>& cancel,
+                          const std::function<void(const SearchPage&)>& onHit);
+// The same, with the texts the cache kept of unchanged pages instead of their files.
+SearchSummary SearchPages(FilePort& files, PageTextCache& cache,
+                          const std::vector<SearchPage>& pages, std::string_view text,
+                          const std::atomic<bool>& cancel,
                           const std::function<void(const SearchPage&)>& onHit);
 
 // The tree item showing the page stored at path now (after any rebuild); -1 when the page is

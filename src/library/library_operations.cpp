@@ -89,6 +89,17 @@ std::string PageBytesFor(const RuntimeText& editorText, const RuntimeText& basel
 
 }  // namespace
 
+namespace {
+
+// Every page and directory command ends here, whether it changed anything or not: names and
+// places may have changed, so the search lets go of what it kept, and the tree is built again.
+void AfterOperation(Library& library) {
+    library.pageTexts.ForgetAll();
+    RebuildLibraryTree(library);
+}
+
+}  // namespace
+
 void NewPage(Library& library, LibraryUserInterface& ui) {
     if (const auto selection = Selected(library)) {
         const Utf8Text folder = library.contentRoot + selection->directory + "\\";
@@ -101,7 +112,7 @@ void NewPage(Library& library, LibraryUserInterface& ui) {
                 ui.ShowMessage("无法创建页面“" + *name + "”。");
         }
     }
-    RebuildLibraryTree(library);
+    AfterOperation(library);
 }
 
 void NewDirectory(Library& library, LibraryUserInterface& ui) {
@@ -113,7 +124,7 @@ void NewDirectory(Library& library, LibraryUserInterface& ui) {
         else if (!library.files.CreateDirectories(path + "\\"))
             ui.ShowMessage("无法创建目录“" + *name + "”。");
     }
-    RebuildLibraryTree(library);
+    AfterOperation(library);
 }
 
 void DeletePage(Library& library, LibraryUserInterface& ui) {
@@ -127,7 +138,7 @@ void DeletePage(Library& library, LibraryUserInterface& ui) {
                 AfterLoadedPageDeleted(library, ui);
         }
     }
-    RebuildLibraryTree(library);
+    AfterOperation(library);
 }
 
 void DeleteDirectory(Library& library, LibraryUserInterface& ui) {
@@ -146,7 +157,7 @@ void DeleteDirectory(Library& library, LibraryUserInterface& ui) {
                                "”未能完全删除，其中有文件正被使用或无权删除。");
         }
     }
-    RebuildLibraryTree(library);
+    AfterOperation(library);
 }
 
 void RenamePage(Library& library, LibraryUserInterface& ui) {
@@ -169,7 +180,7 @@ void RenamePage(Library& library, LibraryUserInterface& ui) {
             }
         }
     }
-    RebuildLibraryTree(library);
+    AfterOperation(library);
 }
 
 void RenameDirectory(Library& library, LibraryUserInterface& ui) {
@@ -191,7 +202,7 @@ void RenameDirectory(Library& library, LibraryUserInterface& ui) {
             }
         }
     }
-    RebuildLibraryTree(library);
+    AfterOperation(library);
 }
 
 bool PageChanged(Library& library) {
@@ -226,6 +237,7 @@ bool SaveAsNewPage(Library& library, LibraryUserInterface& ui) {
         ui.ShowMessage("保存失败：页面“" + PageLabel(library, path) + "”未能写入。");
         return false;
     }
+    library.pageTexts.Forget(path);
     state.loadedPagePath = path;
     state.editsWithoutPage = false;
     state.loadedBytes = text;
@@ -291,6 +303,7 @@ bool SavePage(Library& library, LibraryUserInterface& ui) {
                        "”未能写入，原来的内容保持不变。");
         return false;
     }
+    library.pageTexts.Forget(path);
     state.loadedBytes = bytes;
     state.pageRead = true;
     state.baselineText = UpToFirstZero(bytes);

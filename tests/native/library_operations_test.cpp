@@ -1,11 +1,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "editor/page_search.h"
 #include "library/library_operations.h"
 #include "library/page_names.h"
 #include "native/library_fakes.h"
@@ -414,6 +417,49 @@ TEST_F(LibraryOperationsTest, SaveWritesTheLoadedPageWhateverIsSelectedSince) {
     EXPECT_EQ(disk.FileBytes(kRoot + "A\\a1.txt"), "again");
     EXPECT_EQ(disk.FileBytes(kRoot + "A\\a2.txt"), "a2");
     EXPECT_FALSE(disk.HasFile(kRoot + "A.txt"));
+}
+
+TEST_F(LibraryOperationsTest, SavesAndOperationsLetTheSearchForgetWhatTheyChange) {
+    disk.AddFile(kRoot + "A\\a1.txt", "a1");
+    disk.AddFile(kRoot + "A\\a2.txt", "a2");
+    Start();
+    const auto searchAll = [&] {
+        const std::atomic<bool> cancel{false};
+        SearchPages(disk, library.pageTexts, PagesToSearch(library), "a", cancel,
+                    [](const SearchPage&) {});
+    };
+    searchAll();
+    ASSERT_EQ(library.pageTexts.HeldPages(), 2u);
+
+    SelectText("a1");
+    editor.text = "new a1";
+    EXPECT_TRUE(SavePage(library, ui));
+    EXPECT_EQ(library.pageTexts.HeldPages(), 1u);  // a2 is still kept
+    searchAll();
+    ASSERT_EQ(library.pageTexts.HeldPages(), 2u);
+
+    // Any of the six commands, whatever it did: a cancelled one as well as one that changed
+    // something.
+    const std::function<void()> commands[] = {
+        [&] { NewPage(library, ui); },    [&] { NewDirectory(library, ui); },
+        [&] { DeletePage(library, ui); }, [&] { DeleteDirectory(library, ui); },
+        [&] { RenamePage(library, ui); }, [&] { RenameDirectory(library, ui); },
+    };
+    for (const auto& command : commands) {
+        searchAll();
+        ASSERT_EQ(library.pageTexts.HeldPages(), 2u);
+        ui.texts.clear();
+        ui.confirms.clear();
+        command();
+        EXPECT_EQ(library.pageTexts.HeldPages(), 0u);
+    }
+    // Positive control of the commands above: a rename that went through.
+    searchAll();
+    SelectText("a2");
+    ui.texts = {Utf8Text("b2")};
+    RenamePage(library, ui);
+    EXPECT_TRUE(disk.HasFile(kRoot + "A\\b2.txt"));
+    EXPECT_EQ(library.pageTexts.HeldPages(), 0u);
 }
 
 TEST_F(LibraryOperationsTest, SaveBeforeAnyPageOrAfterItsDeletionWritesNothing) {

@@ -389,6 +389,31 @@ TEST_F(SearchWindowsTest, BothWindowsRefuseATextGbkCannotHoldWithTheSameMessage)
     EXPECT_EQ(Prompt(search_->Handle()), L"请输入你要搜索的文本！");
 }
 
+TEST_F(SearchWindowsTest, ASearchAgainKeepsThePagesAndSeesWhatChangedOnTheDiskMeanwhile) {
+    AddPage(L"A\\one.txt", L"needle");
+    AddPage(L"A\\two.txt", L"hay");
+    AddPage(L"B\\one.txt", L"needle");
+    RebuildLibraryTree(*library_);
+    OpenSearch();
+    using RowList = std::vector<std::pair<std::wstring, std::wstring>>;
+    Search(L"needle");
+    ASSERT_TRUE(WaitFor([&] { return SearchEnded(); }));
+    EXPECT_EQ(Rows(), (RowList{{L"1", L"one"}, {L"4", L"one"}}));
+    EXPECT_EQ(library_->pageTexts.HeldPages(), 3u);
+
+    // Changed by another program, searched again at once.
+    AddPage(L"A\\two.txt", L"a needle now");
+    AddPage(L"B\\one.txt", L"no more");
+    Search(L"needle");
+    ASSERT_TRUE(WaitFor([&] { return SearchEnded(); }));
+    EXPECT_EQ(Rows(), (RowList{{L"1", L"one"}, {L"2", L"two"}}));
+    EXPECT_EQ(library_->pageTexts.HeldPages(), 3u);
+    // Positive control beside the unchanged rows: the search reads what it kept.
+    Search(L"no more");
+    ASSERT_TRUE(WaitFor([&] { return SearchEnded(); }));
+    EXPECT_EQ(Rows(), (RowList{{L"4", L"one"}}));
+}
+
 TEST_F(SearchWindowsTest, ClosingOrSearchingAgainCancelsARunningSearch) {
     for (int i = 0; i < 400; ++i)
         AddPage(L"A\\p" + std::to_wstring(1000 + i) + L".txt",
