@@ -103,6 +103,9 @@ void GlobalSearchWindow::OnSearch() {
         return;
     }
     std::vector<SearchPage> pages = PagesToSearch(library_);
+    // Here, not on the search's thread: the watches the cache makes and renews belong to the
+    // thread that does it, and the search's thread ends with the search.
+    BeginCachedSearch(files_, library_.pageTexts, pages);
     auto run = std::make_shared<SearchRun>();
     run_ = run;
     SetStatus(L"文本输出信息：  正在搜索……");

@@ -5,17 +5,21 @@
 // A kept text is used only while its file is unchanged. Each folder the cache holds pages of is
 // watched (FilePort::WatchFolder): a search checks the watches first, and where one tells of a
 // change (or no watch could be made) the pages of that folder are checked by their size and
-// write time before they are used, and read again when those changed. Checking every page's
-// size and time at every search would cost nearly as much as grep takes to read them all; the
-// watches make that check rare. The program's own saves and library operations let go of what
-// they change at once.
+// write time before they are used, and read again when those changed; a page whose size and time
+// were not taken yet (its folder was watched when it was read) is read again. Checking every
+// page's size and time at every search would cost nearly as much as grep takes to read them all;
+// the watches make that check rare. The program's own saves and library operations let go of
+// what they change at once.
 //
 // The texts kept are bounded (64 MiB unless told otherwise): pages beyond the bound are read at
 // every search. A search that went through every page lets go of pages it did not ask for (they
 // were deleted or renamed).
 //
 // Any thread: a search runs on a thread of its own while the user-interface thread saves, and a
-// cancelled search may still be ending while the next one begins.
+// cancelled search may still be ending while the next one begins. Only BeginSearch wants a
+// thread that outlives the search (the user-interface thread): the watches are made and renewed
+// there, and a thread's pending notifications end with it (every watch would then tell of a
+// change at every search).
 #pragma once
 
 #include <cstddef>
@@ -23,8 +27,11 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/platform.h"
 #include "text/runtime_text.h"
@@ -37,14 +44,16 @@ class PageTextCache {
     using Text = std::shared_ptr<const RuntimeText>;
     // What is kept of a page: its text made from the file's bytes (the same function at every
     // call).
-    using TextOfFile = std::function<RuntimeText(std::string_view fileBytes)>;
+    using TextOfFile = std::function<RuntimeText(std::string fileBytes)>;
 
     explicit PageTextCache(std::size_t byteLimit = kDefaultByteLimit) : byteLimit_(byteLimit) {}
     PageTextCache(const PageTextCache&) = delete;
     PageTextCache& operator=(const PageTextCache&) = delete;
 
-    // Before a search: the watches tell which folders' pages must be checked again.
-    void BeginSearch(FilePort& files);
+    // Before a search of pages in these folders (paths without the last separator): folders
+    // not watched yet are watched from now on, and the watches tell which folders' pages must be
+    // checked again.
+    void BeginSearch(FilePort& files, const std::vector<Utf8Text>& folders);
     // The page's text, kept or read now; nullptr when its file cannot be read.
     Text PageText(FilePort& files, const Utf8Text& path, const TextOfFile& textOf);
     // After a search; one that went through every page lets go of the pages it did not ask for.
@@ -59,25 +68,44 @@ class PageTextCache {
     std::size_t HeldPages() const;
 
   private:
+    // Paths name the same file whatever the letter case of their ASCII letters; looked up
+    // without making a key, as a search looks up every page.
+    struct PathHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view path) const;
+    };
+    struct PathEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const {
+            return EqualIgnoringAsciiCase(a, b);
+        }
+    };
+    template <typename Value>
+    using PathMap = std::unordered_map<Utf8Text, Value, PathHash, PathEqual>;
+
+    struct Folder {
+        Utf8Text path;                       // as first given, without the last separator
+        std::unique_ptr<FolderWatch> watch;  // nullptr: none could be made
+        std::size_t pages = 0;
+        bool changed = false;  // told at the last BeginSearch, or could not tell
+    };
     struct Page {
-        FileStamp stamp;
+        Folder* folder = nullptr;
+        // Taken where the folder has no watch, or told of a change: a page of a watched folder
+        // is read again when its folder changes, until then its stamp is not needed.
+        std::optional<FileStamp> stamp;
         Text text;
-        bool checked = false;  // known unchanged since the folder's watch last told of nothing
+        bool checked = false;  // known unchanged since its folder's watch last told of nothing
         std::uint64_t lastSearch = 0;
     };
-    struct Folder {
-        Utf8Text path;                             // as first given, without the last separator
-        std::unique_ptr<FolderWatch> watch;        // nullptr: none could be made
-        std::unordered_map<Utf8Text, Page> pages;  // by file name
-    };
 
-    void Drop(Folder& folder, std::unordered_map<Utf8Text, Page>::iterator page);
+    void Drop(PathMap<Page>::iterator page);
 
     const std::size_t byteLimit_;
     mutable std::mutex mutex_;
-    std::unordered_map<Utf8Text, Folder> folders_;  // by path, as a key
+    PathMap<Folder> folders_;  // by path, without the last separator
+    PathMap<Page> pages_;      // by path
     std::size_t heldBytes_ = 0;
-    std::size_t heldPages_ = 0;
     std::uint64_t search_ = 0;
     // Counts the program's own changes, so that a text read while one was made is not kept.
     std::uint64_t forgets_ = 0;

@@ -425,8 +425,9 @@ TEST_F(LibraryOperationsTest, SavesAndOperationsLetTheSearchForgetWhatTheyChange
     Start();
     const auto searchAll = [&] {
         const std::atomic<bool> cancel{false};
-        SearchPages(disk, library.pageTexts, PagesToSearch(library), "a", cancel,
-                    [](const SearchPage&) {});
+        const std::vector<SearchPage> pages = PagesToSearch(library);
+        BeginCachedSearch(disk, library.pageTexts, pages);
+        SearchPages(disk, library.pageTexts, pages, "a", cancel, [](const SearchPage&) {});
     };
     searchAll();
     ASSERT_EQ(library.pageTexts.HeldPages(), 2u);

@@ -7,7 +7,9 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -55,6 +57,52 @@ HWND Child(HWND parent, const std::wstring& className, const std::wstring& text 
         reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
+
+// The real files, counting how often pages are read and checked.
+class CountingFiles : public FilePort {
+  public:
+    std::atomic<int> reads{0};
+    std::atomic<int> stamps{0};
+
+    std::vector<DirectoryEntry> ListDirectory(const Utf8Text& folder,
+                                              const Utf8Text& pattern) override {
+        return disk_.ListDirectory(folder, pattern);
+    }
+    std::optional<std::string> ReadWholeFile(const Utf8Text& path) override {
+        ++reads;
+        return disk_.ReadWholeFile(path);
+    }
+    bool WriteWholeFile(const Utf8Text& path, const std::string& bytes) override {
+        return disk_.WriteWholeFile(path, bytes);
+    }
+    bool IsDirectory(const Utf8Text& path) override { return disk_.IsDirectory(path); }
+    bool CreateDirectories(const Utf8Text& path) override { return disk_.CreateDirectories(path); }
+    bool RenamePath(const Utf8Text& from, const Utf8Text& to) override {
+        return disk_.RenamePath(from, to);
+    }
+    bool RemoveFile(const Utf8Text& path) override { return disk_.RemoveFile(path); }
+    bool RemoveDirectoryTree(const Utf8Text& path) override {
+        return disk_.RemoveDirectoryTree(path);
+    }
+    bool PathExists(const Utf8Text& path) override { return disk_.PathExists(path); }
+    bool CreateNewEmptyFile(const Utf8Text& path) override {
+        return disk_.CreateNewEmptyFile(path);
+    }
+    bool ReplaceFileAtomically(const Utf8Text& path, const std::string& bytes) override {
+        return disk_.ReplaceFileAtomically(path, bytes);
+    }
+    Utf8Text ExecutableFolder() override { return disk_.ExecutableFolder(); }
+    std::optional<FileStamp> StampOf(const Utf8Text& path) override {
+        ++stamps;
+        return disk_.StampOf(path);
+    }
+    std::unique_ptr<FolderWatch> WatchFolder(const Utf8Text& folder) override {
+        return disk_.WatchFolder(folder);
+    }
+
+  private:
+    Win32Platform& disk_ = ThePlatform();
+};
 
 class SearchWindowsTest : public ::testing::Test {
   protected:
@@ -108,7 +156,7 @@ class SearchWindowsTest : public ::testing::Test {
     }
 
     HWND OpenSearch() {
-        search_ = std::make_unique<GlobalSearchWindow>(editHwnd_, *library_, ThePlatform());
+        search_ = std::make_unique<GlobalSearchWindow>(editHwnd_, *library_, files_);
         search_->Open(window_.get());
         EXPECT_TRUE(search_->IsOpen());
         return search_->Handle();
@@ -178,6 +226,7 @@ class SearchWindowsTest : public ::testing::Test {
         return range;
     }
 
+    CountingFiles files_;
     std::unique_ptr<Win32TreeWidget> tree_;
     std::unique_ptr<Win32EditorWidget> editor_;
     std::unique_ptr<Library> library_;
@@ -400,6 +449,16 @@ TEST_F(SearchWindowsTest, ASearchAgainKeepsThePagesAndSeesWhatChangedOnTheDiskMe
     ASSERT_TRUE(WaitFor([&] { return SearchEnded(); }));
     EXPECT_EQ(Rows(), (RowList{{L"1", L"one"}, {L"4", L"one"}}));
     EXPECT_EQ(library_->pageTexts.HeldPages(), 3u);
+    EXPECT_EQ(files_.reads.exchange(0), 3);  // positive control of the counts below
+
+    // Each search runs on a thread of its own that ends with it; the watches must outlive it.
+    for (int again = 0; again < 2; ++again) {
+        Search(L"needle");
+        ASSERT_TRUE(WaitFor([&] { return SearchEnded(); }));
+        EXPECT_EQ(Rows(), (RowList{{L"1", L"one"}, {L"4", L"one"}}));
+        EXPECT_EQ(files_.reads.exchange(0), 0);
+        EXPECT_EQ(files_.stamps.exchange(0), 0);
+    }
 
     // Changed by another program, searched again at once.
     AddPage(L"A\\two.txt", L"a needle now");
