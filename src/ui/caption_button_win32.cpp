@@ -280,7 +280,8 @@ void CaptionButton::Draw(const DRAWITEMSTRUCT& item) const {
                    close ? RGB(255, 255, 255) : GlyphColorOn(highlight, colors.text), dpi);
     BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(255 * (kInvisible - transparency) / 100),
                         0};
-    AlphaBlend(dc, rect.left, rect.top, width, height, memory.get(), 0, 0, width, height, blend);
+    // gdi32's own form: msimg32, where AlphaBlend lives, is not loaded for it.
+    GdiAlphaBlend(dc, rect.left, rect.top, width, height, memory.get(), 0, 0, width, height, blend);
 }
 
 }  // namespace kavo

@@ -1,7 +1,6 @@
 #include "platform/win32/win32_platform.h"
 
 #include <windows.h>
-#include <mmsystem.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 #include <mutex>
 #include <utility>
 
+#include "platform/win32/late_function_win32.h"
 #include "platform/win32/unique_handle.h"
 #include "text/wide.h"
 
@@ -249,12 +249,12 @@ void Win32Platform::BeginPreciseTiming() {
     const std::lock_guard lock(g_preciseTimingMutex);
     if (g_preciseTimingUsers++ == 0) {
         OptOutOfTimerThrottling();
-        ::timeBeginPeriod(1);
+        BeginTimerPeriod(1);
     }
 }
 void Win32Platform::EndPreciseTiming() {
     const std::lock_guard lock(g_preciseTimingMutex);
-    if (g_preciseTimingUsers > 0 && --g_preciseTimingUsers == 0) ::timeEndPeriod(1);
+    if (g_preciseTimingUsers > 0 && --g_preciseTimingUsers == 0) EndTimerPeriod(1);
 }
 
 // --- SystemPort ---
