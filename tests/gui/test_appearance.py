@@ -443,31 +443,47 @@ class TitleBarTest(AppearanceTest):
         xdotool("mousemove", "--sync", x + 300, y + 300)
         self.wait_main_pixel(corner, 0xECECEC, "最小化 at rest")
 
-    def border_window(self):
-        """The X window of the border, found by its size and place around the main window
-        (2 pixels wider on every side); None when there is none. Once a window manager has
-        taken it, the tree gives its place inside the manager's frame, then on the screen."""
-        x, y, w, h = self.main_rect()
-        size = f"{w + 4}x{h + 4}+"
-        place = f"+{x - 2}+{y - 2}"
+    @staticmethod
+    def x_windows():
+        """(id, "WxH+..." size, "+X+Y" place) of every X window. Once a window manager has
+        taken a window, the tree gives its place inside the manager's frame, then on the
+        screen."""
         tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True,
                               timeout=30).stdout
-        for line in tree.splitlines():
-            fields = line.split()
-            if (fields and fields[0].startswith("0x") and len(fields) >= 2
-                    and fields[-2].startswith(size) and fields[-1] == place):
-                return fields[0]
-        return None
+        return [(fields[0], fields[-2], fields[-1]) for fields in map(str.split, tree.splitlines())
+                if len(fields) >= 2 and fields[0].startswith("0x")]
+
+    def border_sides(self):
+        """The X windows of the border's four sides (top, bottom, left, right), found by their
+        sizes and places around the main window (the band is 2 pixels wide); None unless all
+        four are there."""
+        x, y, w, h = self.main_rect()
+        wanted = ((w + 4, 2, x - 2, y - 2), (w + 4, 2, x - 2, y + h), (2, h, x - 2, y),
+                  (2, h, x + w, y))
+        windows = self.x_windows()
+        sides = []
+        for width, height, left, top in wanted:
+            side = next((window for window, size, place in windows
+                         if size.startswith(f"{width}x{height}+") and place == f"+{left}+{top}"),
+                        None)
+            if side is None:
+                return None
+            sides.append(side)
+        return sides
+
+    def border_shown(self):
+        sides = self.border_sides()
+        return bool(sides) and all(self.viewable(side) for side in sides)
+
+    def border_hidden_anywhere(self):
+        """No side of the 600 × 547 window's border is shown, wherever it is."""
+        return not self.viewable_of_size(604, 2) and not self.viewable_of_size(2, 547)
 
     @classmethod
     def viewable_of_size(cls, width, height):
         """X windows of that size that are shown, wherever they are."""
-        tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True,
-                              timeout=30).stdout
-        found = [line.split()[0] for line in tree.splitlines()
-                 if len(line.split()) >= 2 and line.split()[0].startswith("0x")
-                 and line.split()[-2].startswith(f"{width}x{height}+")]
-        return [window for window in found if cls.viewable(window)]
+        return [window for window, size, _ in cls.x_windows()
+                if size.startswith(f"{width}x{height}+") and cls.viewable(window)]
 
     @staticmethod
     def viewable(x_window):
@@ -493,8 +509,7 @@ class TitleBarTest(AppearanceTest):
 
     def test_the_border_is_a_band_two_pixels_wide_around_the_window(self):
         self.start_over_backdrop("border_shape")
-        border = wait_for(lambda: self.border_window(), timeout=15, what="the border")
-        wait_for(lambda: self.viewable(border), timeout=15, what="the border shown")
+        wait_for(self.border_shown, timeout=15, what="the border shown")
         x, y, w, h = self.main_rect()
         screen = Screen()
         self.save_screenshot("appearance_main_window")
@@ -522,16 +537,14 @@ class TitleBarTest(AppearanceTest):
         self.start("border")
         # Layered windows are not blended under Wine: the border is checked by its shape and
         # place, not by its shading.
-        border = wait_for(lambda: self.border_window(), timeout=15, what="the border")
-        wait_for(lambda: self.viewable(border), timeout=15, what="the border shown")
+        wait_for(self.border_shown, timeout=15, what="the border shown")
+        self.assertFalse(self.border_hidden_anywhere())  # positive control of the check below
         self.toggle_maximized()
         wait_for(lambda: self.main_rect()[2] >= 1280, timeout=15, what="the window maximised")
-        wait_for(lambda: not self.viewable_of_size(604, 551), timeout=15,
-                 what="the border hidden")
+        wait_for(self.border_hidden_anywhere, timeout=15, what="the border hidden")
         self.toggle_maximized()
         wait_for(lambda: self.main_rect()[2] == 600, timeout=15, what="the window restored")
-        wait_for(lambda: self.border_window() and self.viewable(self.border_window()),
-                 timeout=15, what="the border back around the main window")
+        wait_for(self.border_shown, timeout=15, what="the border back around the main window")
 
     def test_a_double_click_on_the_title_strip_restores_a_maximised_window(self):
         # Maximising by a double click cannot be shown under Wine: the window manager takes a
@@ -554,21 +567,19 @@ class TitleBarTest(AppearanceTest):
 
     def test_hidden_to_the_tray_and_back_with_the_border_and_the_hide_button_at_rest(self):
         self.start("tray")
-        border = wait_for(lambda: self.border_window(), timeout=15, what="the border")
-        wait_for(lambda: self.viewable(border), timeout=15, what="the border shown")
+        wait_for(self.border_shown, timeout=15, what="the border shown")
         x, y, _, _ = self.main_rect()
         # 图片框3 hides the window to the notification area; the pointer was over it.
         xdotool("mousemove", "--sync", x + PICTURE3_COLUMN, y + 15)
         self.wait_main_pixel(PICTURE3_POINT, 0x131313, "the hover colour of 图片框3")
         xdotool("click", 1)
         wait_for(lambda: not self.kavo.visible_windows(), timeout=15, what="the window hidden")
-        self.assertFalse(self.viewable_of_size(604, 551))
+        self.assertTrue(self.border_hidden_anywhere())
         tray = wait_for(tray_icon_window, timeout=15, what="the tray window")
         xdotool("mousemove", "--window", tray, 8, 8)
         xdotool("click", 1)
         wait_for(lambda: self.kavo.visible_windows(), timeout=15, what="the window back")
-        wait_for(lambda: self.border_window() and self.viewable(self.border_window()),
-                 timeout=15, what="the border back")
+        wait_for(self.border_shown, timeout=15, what="the border back")
         # Back at rest although the pointer left 图片框3 while the window was hidden.
         self.wait_main_pixel(PICTURE3_POINT, 0xECECEC, "图片框3 at rest")
 
