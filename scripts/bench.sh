@@ -38,6 +38,11 @@ if [ -d "$search_pages/content" ]; then
     rm -rf "$search_pages"
 fi
 
+# Resident memory at rest, read from outside: kavo.exe with the example library beside Wine's
+# notepad, both started as `wine PROGRAM`.
+python3 "$KAVO_ROOT/bench/resident_memory.py" --kavo "$KAVO_ROOT/build/windows/kavo.exe" \
+    --examples "$KAVO_ROOT/examples/content"
+
 # Hotkey latency (key press to the callback's thread) is measured by the Win32 test of the
 # monitor, which has the focused window and key injection it needs.
 hotkey_test="$KAVO_ROOT/build/windows/tests/hotkey_monitor_test.exe"
