@@ -148,6 +148,8 @@ void DeleteDirectory(Library& library, LibraryUserInterface& ui) {
         // Only a folder directly inside the content folder, never the content folder itself.
         if (LiesInside(library.contentRoot, path) &&
             selection->directory.find('\\') == Utf8Text::npos && library.files.IsDirectory(path)) {
+            // The search's watches hold folders open; a watched folder is not removed at once.
+            library.pageTexts.ForgetAll();
             const bool removed = library.files.RemoveDirectoryTree(path);
             if (IsBelow(path, library.state.loadedPagePath) &&
                 !library.files.PathExists(library.state.loadedPagePath))
@@ -195,6 +197,7 @@ void RenameDirectory(Library& library, LibraryUserInterface& ui) {
                 ui.ShowMessage("“" + *name + "”已经存在，请换一个名称。");
             } else if (from != to) {
                 Utf8Text& loaded = library.state.loadedPagePath;
+                library.pageTexts.ForgetAll();  // its watches hold the folders open
                 if (!library.files.RenamePath(from, to))
                     ui.ShowMessage("无法重命名目录“" + selection->directory + "”。");
                 else if (IsBelow(from, loaded))

@@ -463,6 +463,36 @@ TEST_F(LibraryOperationsTest, SavesAndOperationsLetTheSearchForgetWhatTheyChange
     EXPECT_EQ(library.pageTexts.HeldPages(), 0u);
 }
 
+// The search watches the folders it read pages of; a watched folder is kept until its watch is
+// closed (as Windows does), so the directory commands let go of the watches first.
+TEST_F(LibraryOperationsTest, DirectoriesTheSearchWatchesAreRenamedAndDeleted) {
+    disk.AddFile(kRoot + "A\\a1.txt", "a1");
+    disk.AddFile(kRoot + "B\\b1.txt", "b1");
+    Start();
+    const auto searchAll = [&] {
+        const std::atomic<bool> cancel{false};
+        const std::vector<SearchPage> pages = PagesToSearch(library);
+        BeginCachedSearch(disk, library.pageTexts, pages);
+        SearchPages(disk, library.pageTexts, pages, "1", cancel, [](const SearchPage&) {});
+    };
+    searchAll();
+    // Positive control: while the search watches it, the folder cannot be renamed.
+    EXPECT_FALSE(disk.RenamePath(kRoot + "A", kRoot + "Z"));
+
+    SelectText("A");
+    ui.texts = {Utf8Text("C")};
+    RenameDirectory(library, ui);
+    EXPECT_TRUE(disk.HasFile(kRoot + "C\\a1.txt"));
+    EXPECT_THAT(ui.messages, IsEmpty());
+
+    searchAll();
+    SelectText("B");
+    ui.confirms = {true};
+    DeleteDirectory(library, ui);
+    EXPECT_FALSE(disk.HasFolder(kRoot + "B"));
+    EXPECT_THAT(ui.messages, IsEmpty());
+}
+
 TEST_F(LibraryOperationsTest, SaveBeforeAnyPageOrAfterItsDeletionWritesNothing) {
     disk.AddFile(kRoot + "A\\a1.txt", "a1");
     Start();

@@ -418,7 +418,7 @@ bool RecordingPlatform::RenamePath(const Utf8Text& from, const Utf8Text& to) {
         FolderChanged(Parent(toKey));
         return true;
     }
-    if (!folders_.count(fromKey)) return false;
+    if (!folders_.count(fromKey) || Watched(fromKey)) return false;
     FolderChanged(fromKey, true);
     FolderChanged(Parent(fromKey));
     FolderChanged(Parent(toKey));
@@ -464,7 +464,7 @@ bool RecordingPlatform::RemoveDirectoryTree(const Utf8Text& path) {
     Record("RemoveDirectoryTree(" + path + ")");
     if (unwritablePaths.count(path)) return false;
     const Utf8Text key = Key(path);
-    if (!folders_.count(key)) return false;
+    if (!folders_.count(key) || Watched(key)) return false;
     FolderChanged(key, true);
     FolderChanged(Parent(key));
     for (auto it = folders_.begin(); it != folders_.end();)
@@ -512,8 +512,16 @@ std::optional<FileStamp> RecordingPlatform::StampOf(const Utf8Text& path) {
 namespace {
 class FakeFolderWatch : public FolderWatch {
   public:
-    FakeFolderWatch(const std::map<Utf8Text, std::uint64_t>& changes, Utf8Text key)
-        : changes_(changes), key_(std::move(key)), seen_(Now()) {}
+    FakeFolderWatch(const std::map<Utf8Text, std::uint64_t>& changes,
+                    std::map<Utf8Text, int>& watching, Utf8Text key)
+        : changes_(changes), watching_(watching), key_(std::move(key)), seen_(Now()) {
+        ++watching_[key_];
+    }
+    ~FakeFolderWatch() override {
+        if (--watching_[key_] == 0) watching_.erase(key_);
+    }
+    FakeFolderWatch(const FakeFolderWatch&) = delete;
+    FakeFolderWatch& operator=(const FakeFolderWatch&) = delete;
     bool Changed() override {
         const std::uint64_t now = Now();
         return std::exchange(seen_, now) != now;
@@ -525,6 +533,7 @@ class FakeFolderWatch : public FolderWatch {
         return found == changes_.end() ? 0 : found->second;
     }
     const std::map<Utf8Text, std::uint64_t>& changes_;
+    std::map<Utf8Text, int>& watching_;
     Utf8Text key_;
     std::uint64_t seen_;
 };
@@ -534,7 +543,12 @@ std::unique_ptr<FolderWatch> RecordingPlatform::WatchFolder(const Utf8Text& fold
     Record("WatchFolder(" + folder + ")");
     const Utf8Text key = Key(folder);
     if (!foldersWatchable || !folders_.count(key)) return nullptr;
-    return std::make_unique<FakeFolderWatch>(folderChanges_, key);
+    return std::make_unique<FakeFolderWatch>(folderChanges_, watched_, key);
+}
+bool RecordingPlatform::Watched(const Utf8Text& key) const {
+    for (const auto& [folder, count] : watched_)
+        if (folder == key || folder.rfind(key + "\\", 0) == 0) return true;
+    return false;
 }
 void RecordingPlatform::ChangeFileUnseen(const Utf8Text& path, const std::string& bytes) {
     if (const auto found = files_.find(Key(path)); found != files_.end())

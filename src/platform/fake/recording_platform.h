@@ -177,7 +177,8 @@ class RecordingPlatform : public InputPort,
     std::optional<FileStamp> StampOf(const Utf8Text& path) override;
     // Each watch tells of every change the fake's own operations make directly in its folder
     // (for a folder renamed or removed, in it and below it). Folders cannot be watched while
-    // foldersWatchable is false.
+    // foldersWatchable is false. As on Windows, which keeps a watched folder until its watch is
+    // closed, a folder that is watched (or holds one that is) cannot be renamed or removed.
     std::unique_ptr<FolderWatch> WatchFolder(const Utf8Text& folder) override;
     bool foldersWatchable = true;
     // A change neither a stamp nor a watch sees (same size, same write time, no notice), as a
@@ -204,6 +205,8 @@ class RecordingPlatform : public InputPort,
     std::map<Utf8Text, std::uint64_t> writeTimes_;  // file key -> write time
     std::uint64_t fileClock_ = 0;
     std::map<Utf8Text, std::uint64_t> folderChanges_;  // folder key -> changes told so far
+    std::map<Utf8Text, int> watched_;                  // folder key -> watches open on it
+    bool Watched(const Utf8Text& key) const;           // the folder or one below it
     WaitResult TimerWaitResult(TimerHandle timer);
     WaitResult TimeoutWaitResult(std::uint32_t timeoutMs);
     TimerHandle nextTimer_ = 1;
