@@ -43,6 +43,9 @@ fi
 python3 "$KAVO_ROOT/bench/resident_memory.py" --kavo "$KAVO_ROOT/build/windows/kavo.exe" \
     --examples "$KAVO_ROOT/examples/content"
 
+# F1's display: processor time of kavo.exe and of the Wine and X servers, read from /proc.
+python3 "$KAVO_ROOT/bench/cursor_display_cpu.py" "$KAVO_ROOT/build/windows/kavo.exe"
+
 # Hotkey latency (key press to the callback's thread) is measured by the Win32 test of the
 # monitor, which has the focused window and key injection it needs.
 hotkey_test="$KAVO_ROOT/build/windows/tests/hotkey_monitor_test.exe"

@@ -7,9 +7,12 @@ KAVO_PIDS=()
 
 kavo_log() { printf '[kavo] %s\n' "$*" >&2; }
 
-# Installs what is missing (Debian packages, as root), quietly when all is there.
+# Installs what is missing (Debian packages, as root), quietly when all is there. The first
+# argument (default yes) asks for Wine and the MinGW cross compilers, the second (default no)
+# for Clang and its libFuzzer runtime.
 kavo_install_deps() {
     local want_wine="${1:-yes}"
+    local want_fuzz="${2:-no}"
     local missing=()
     local -A checks=(
         [cmake]=cmake [ninja]=ninja-build [g++]=g++ [pkg-config]=pkg-config
@@ -30,6 +33,7 @@ kavo_install_deps() {
         )
         pkg_files+=([fonts-wqy-microhei]=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc)
     fi
+    if [ "$want_fuzz" = yes ]; then checks+=([clang++]=clang); fi
     local cmd pkg
     for cmd in "${!checks[@]}"; do
         command -v "$cmd" >/dev/null 2>&1 || missing+=("${checks[$cmd]}")
@@ -38,6 +42,10 @@ kavo_install_deps() {
         [ -e "${pkg_files[$pkg]}" ] || missing+=("$pkg")
     done
     if [ "$want_wine" = yes ] && ! dpkg -s wine64 >/dev/null 2>&1; then missing+=(wine64); fi
+    # libFuzzer and the sanitizer runtimes of Debian 12's Clang.
+    if [ "$want_fuzz" = yes ] && ! dpkg -s libclang-rt-14-dev >/dev/null 2>&1; then
+        missing+=(libclang-rt-14-dev)
+    fi
     if [ ${#missing[@]} -eq 0 ]; then return 0; fi
     # ImageMagick is checked by its import command: some machines carry a stand-in convert.
     mapfile -t missing < <(printf '%s\n' "${missing[@]}" | sort -u)

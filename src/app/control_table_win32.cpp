@@ -24,6 +24,7 @@ const KindLook kLooks[] = {
     {layout::Kind::Edit, WC_EDITW, WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL},
     {layout::Kind::ReadOnlyText, WC_EDITW,
      WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL},
+    {layout::Kind::ReadOnlyLine, WC_EDITW, WS_BORDER | ES_AUTOHSCROLL | ES_READONLY},
     {layout::Kind::Tree, WC_TREEVIEWW,
      WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS},
     {layout::Kind::RichEdit, MSFTEDIT_CLASS,

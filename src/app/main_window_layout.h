@@ -11,6 +11,7 @@ enum class Kind {
     Label,          // a static text that lets the mouse through (the title bar drags)
     Edit,           // a one-line edit box
     ReadOnlyText,   // the help box: a multi-line read-only edit
+    ReadOnlyLine,   // a one-line read-only edit: shown, selectable, not typed into
     Tree,           // the library tree
     RichEdit,       // the script editor
     FlatButton,     // a drawn button with a text
@@ -55,6 +56,19 @@ enum ControlId : int {
     kYEdit,           // 编辑框5
     kXLabel,          // 标签8
     kHelpText,        // 编辑框1
+    // Added since: the posting commands' help, and F1's lines for the window under the pointer.
+    kHelpMouseMessage,  // 加入鼠标消息
+    kHelpKeyMessage,    // 加入按键消息
+    kSpyHandleLabel,    // 标签_句柄
+    kSpyHandle,         // 编辑框_句柄
+    kSpyProcessLabel,   // 标签_进程
+    kSpyProcess,        // 编辑框_进程
+    kSpyClassLabel,     // 标签_类名
+    kSpyClass,          // 编辑框_类名
+    kSpyTitleLabel,     // 标签_标题
+    kSpyTitle,          // 编辑框_标题
+    kSpyColorLabel,     // 标签_颜色
+    kSpyColor,          // 编辑框_颜色
 };
 
 struct ControlPlace {
@@ -80,7 +94,7 @@ inline constexpr ControlPlace kControls[] = {
     {kMenuSettings, "超级按钮3", "设置", Parent::Window, 120, 30, 60, 25, Kind::FlatButton},
     {kCloseBox, "图片框1", "", Parent::Window, 570, 0, 30, 30, Kind::PictureButton},
     {kHideBox, "图片框3", "", Parent::Window, 535, 0, 30, 30, Kind::PictureButton},
-    {kHelpPanel, "高级选择夹1", "", Parent::Window, 360, 32, 240, 228, Kind::Panel},
+    {kHelpPanel, "高级选择夹1", "", Parent::Window, 360, 32, 240, 344, Kind::Panel},
     {kHelpToggle, "超级按钮4", "帮助", Parent::HelpPanel, 1, 0, 53, 24, Kind::FlatButton},
     {kHelpSpecialKey, "加入特殊按键", "加入特殊按键", Parent::HelpPanel, 2, 99, 88, 25,
      Kind::PushButton},
@@ -108,6 +122,23 @@ inline constexpr ControlPlace kControls[] = {
     {kYEdit, "编辑框5", "", Parent::HelpPanel, 144, 208, 64, 16, Kind::Edit},
     {kXLabel, "标签8", "X坐标:", Parent::HelpPanel, 104, 184, 35, 16, Kind::Label},
     {kHelpText, "编辑框1", "帮助", Parent::HelpPanel, 96, 24, 136, 200, Kind::ReadOnlyText},
+    // Below the first eight: two more help buttons, and beside and under them what F1 shows of
+    // the window under the pointer: its handle and process in the coordinates' column, its
+    // class and title and the pixel's colour in lines of the panel's width.
+    {kHelpMouseMessage, "加入鼠标消息", "加入鼠标消息", Parent::HelpPanel, 2, 224, 88, 25,
+     Kind::PushButton},
+    {kHelpKeyMessage, "加入按键消息", "加入按键消息", Parent::HelpPanel, 2, 249, 88, 25,
+     Kind::PushButton},
+    {kSpyHandleLabel, "标签_句柄", "句柄:", Parent::HelpPanel, 100, 232, 32, 16, Kind::Label},
+    {kSpyHandle, "编辑框_句柄", "", Parent::HelpPanel, 134, 232, 98, 16, Kind::ReadOnlyLine},
+    {kSpyProcessLabel, "标签_进程", "进程:", Parent::HelpPanel, 100, 256, 32, 16, Kind::Label},
+    {kSpyProcess, "编辑框_进程", "", Parent::HelpPanel, 134, 256, 98, 16, Kind::ReadOnlyLine},
+    {kSpyClassLabel, "标签_类名", "类名:", Parent::HelpPanel, 8, 280, 35, 16, Kind::Label},
+    {kSpyClass, "编辑框_类名", "", Parent::HelpPanel, 48, 280, 184, 16, Kind::ReadOnlyLine},
+    {kSpyTitleLabel, "标签_标题", "标题:", Parent::HelpPanel, 8, 302, 35, 16, Kind::Label},
+    {kSpyTitle, "编辑框_标题", "", Parent::HelpPanel, 48, 302, 184, 16, Kind::ReadOnlyLine},
+    {kSpyColorLabel, "标签_颜色", "颜色:", Parent::HelpPanel, 8, 324, 35, 16, Kind::Label},
+    {kSpyColor, "编辑框_颜色", "", Parent::HelpPanel, 48, 324, 184, 16, Kind::ReadOnlyLine},
 };
 
 inline constexpr int kWindowWidth = 600;

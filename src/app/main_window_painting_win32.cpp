@@ -83,10 +83,20 @@ std::optional<LRESULT> MainWindowPainter::ControlColor(HDC dc, HWND control) con
         SetBkColor(dc, RGB(0xA0, 0xA0, 0xA0));
         return reinterpret_cast<LRESULT>(GetStockObject(GRAY_BRUSH));
     }
-    if (id == layout::kProcessLabel || id == layout::kXLabel || id == layout::kYLabel) {
+    if (id == layout::kProcessLabel || id == layout::kXLabel || id == layout::kYLabel ||
+        id == layout::kSpyHandleLabel || id == layout::kSpyProcessLabel ||
+        id == layout::kSpyClassLabel || id == layout::kSpyTitleLabel ||
+        id == layout::kSpyColorLabel) {
         SetTextColor(dc, RGB(0, 0, 0));
         SetBkMode(dc, TRANSPARENT);
         return reinterpret_cast<LRESULT>(windowBrush_.get());
+    }
+    // F1's read-only lines look like the coordinate edits beside them.
+    if (id == layout::kSpyHandle || id == layout::kSpyProcess || id == layout::kSpyClass ||
+        id == layout::kSpyTitle || id == layout::kSpyColor) {
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
     }
     return std::nullopt;
 }

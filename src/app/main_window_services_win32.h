@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "appearance/main_window_colors.h"
+#include "platform/platform.h"
 #include "ui/menu_commands.h"
 
 namespace kavo {
@@ -57,6 +58,9 @@ class MainWindowServices {
     // Steps that run after every closing step, just before the window (and with it the process)
     // ends, in the order they were added.
     virtual void AddLastClosingStep(std::function<void()> step) = 0;
+    // The notification-area icon's tip, and a balloon at the icon (UTF-8). From any thread.
+    virtual void SetTrayTip(const Utf8Text& tip) = 0;
+    virtual void ShowTrayBalloon(const Utf8Text& title, const Utf8Text& text) = 0;
     // The interface colours; ApplyColors repaints the main window with what Colors() holds.
     virtual MainWindowColors& Colors() = 0;
     virtual void ApplyColors() = 0;

@@ -11,8 +11,10 @@
 #include "app/single_instance_win32.h"
 #include "platform/win32/dpi_win32.h"
 #include "platform/win32/win32_platform.h"
+#include "text/wide.h"
 #include "ui/gdi_win32.h"
 #include "ui/small_window_win32.h"
+#include "ui/ui_thread_win32.h"
 
 namespace kavo {
 namespace {
@@ -86,6 +88,18 @@ bool MainWindow::TranslateShortcut(MSG& message) {
 
 HWND MainWindow::Control(int id) {
     return FindMainWindowControl(Handle(), helpPanel_.Handle(), runPanel_.Handle(), id);
+}
+
+void MainWindow::SetTrayTip(const Utf8Text& tip) {
+    RunOnUiThread([this, &tip] {
+        if (trayIcon_) trayIcon_->SetTip(Utf8ToWide(tip));
+    });
+}
+
+void MainWindow::ShowTrayBalloon(const Utf8Text& title, const Utf8Text& text) {
+    RunOnUiThread([this, &title, &text] {
+        if (trayIcon_) trayIcon_->ShowBalloon(Utf8ToWide(title), Utf8ToWide(text));
+    });
 }
 
 void MainWindow::ApplyColors() {

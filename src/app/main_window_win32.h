@@ -65,6 +65,8 @@ class MainWindow : public WindowBase<MainWindow>, public MainWindowServices {
     void AddLastClosingStep(std::function<void()> step) override {
         lastClosingSteps_.push_back(std::move(step));
     }
+    void SetTrayTip(const Utf8Text& tip) override;
+    void ShowTrayBalloon(const Utf8Text& title, const Utf8Text& text) override;
     MainWindowColors& Colors() override { return painter_.Colors(); }
     void ApplyColors() override;
 

@@ -19,9 +19,6 @@
 namespace kavo {
 namespace {
 
-// The id of the notification-area icon the main window adds for itself.
-constexpr UINT kMainWindowTrayIconId = 1;
-
 Utf8Text ControlText(HWND control) {
     return WideToUtf8(ReadWindowText(control));
 }
@@ -33,22 +30,21 @@ ScriptRunner::ScriptRunner(MainWindowServices& services, ScriptEngine& engine,
     : services_(services),
       engine_(engine),
       binding_(hotkeys, services.Platform(), services.Platform(), *this),
-      hotkeyEdit_(binding_) {
+      hotkeyEdit_(binding_),
+      cursorDisplay_(
+          services, watch_, [this] { binding_.ShowCursorPosition(); },
+          [this](KeyCode key) { binding_.InsertForKey(key); }) {
     balloon_ = std::make_unique<BalloonTip>(services_.Window());
     services_.Commands().Register(layout::kGo, [this] { RunCurrentScript(); });
     services_.Commands().Register(layout::kBind, [this] { binding_.BindHotkey(); });
     hotkeyEdit_.Subclass(services_.Control(layout::kHotkeyEdit));
-    services_.AddMessageHandler(WM_TIMER, [this](WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
-        if (wParam != kCursorDisplayTimer) return std::nullopt;
-        binding_.ShowCursorPosition();
-        return 0;
-    });
     InstallRunControl();
     // The eleven commands, then the F1 key.
     Win32Platform& platform = services_.Platform();
-    commandServices_ = std::make_unique<CommandServices>(CommandServices{
-        platform, platform, platform,
-        [this](Point where, const Utf8Text& text) { ShowBalloonTip(where, text); }});
+    commandServices_ = std::make_unique<CommandServices>(
+        CommandServices{platform, platform, platform,
+                        [this](Point where, const Utf8Text& text) { ShowBalloonTip(where, text); },
+                        [this] { return binding_.BoundProcessName(); }});
     AddBuiltinCommands(engine_, *commandServices_);
     binding_.RegisterCursorTrackingKey();
 }
@@ -99,6 +95,8 @@ void ScriptRunner::InstallRunControl() {
     handlers.pressLatched = [this, window] { PostMessageW(window, pressLatchedMessage_, 0, 0); };
     // While scripts run the stop key is theirs alone; otherwise the focused program gets it.
     handlers.stopKeyPressed = [this] { return runs_.StopAll() > 0; };
+    // F1's insert keys, while its display runs.
+    handlers.claimedKeyPressed = [this](KeyCode key) { cursorDisplay_.KeyPressed(key); };
     // Hotkeys fire from the latched presses. A refused hook leaves the watch's poll to latch
     // them (and to see the stop key), every 50 ms.
     watch_.Start(static_cast<KeyCode>(kStopKey), std::move(handlers));
@@ -144,12 +142,22 @@ void ScriptRunner::RunCurrentScript() {
     if (runs_.Closing()) return;
     RuntimeText script;
     std::optional<ScriptFault> fault;
-    RunOnUiThread([this, &script, &fault] {
+    bool refused = false;
+    RunOnUiThread([this, &script, &fault, &refused] {
+        if (runRefusal_) {
+            const Utf8Text refusal = runRefusal_();
+            if (!refusal.empty()) {
+                refused = true;
+                services_.ShowTrayBalloon("KAVO脚本助手", refusal);
+                return;
+            }
+        }
         script = services_.Editor().ReadText();
         // Checked before anything hides: the fault is shown over the window the user sees.
         fault = engine_.CheckScript(script);
         if (!fault) HideForRun();
     });
+    if (refused) return;
     if (fault) {
         engine_.ReportFault(*fault);
         RunOnUiThread([this, &script, &fault] { SelectLine(script, fault->line); });
@@ -158,16 +166,20 @@ void ScriptRunner::RunCurrentScript() {
     Win32Platform& platform = services_.Platform();
     bool stopped = false;
     int line = 0;
+    Utf8Text reason;
     {
         const ScriptRun run(runs_, platform, platform);
         engine_.RunScript(script);
         stopped = run.StopRequested();
         line = run.Line();
+        reason = run.StopReason();
     }
     if (stopped) {
         {
             const std::lock_guard lock(stoppedMutex_);
-            stoppedText_ = StoppedText(script, line);
+            // A run that stopped itself says why (a window it names is not there); a stop
+            // from outside says where the run was.
+            stoppedText_ = reason.empty() ? StoppedText(script, line) : reason;
         }
         PostMessageW(services_.Window(), runStoppedMessage_, 0, 0);
     }
@@ -184,7 +196,7 @@ void ScriptRunner::SelectLine(const RuntimeText& text, int line) {
 }
 
 void ScriptRunner::ShowRunState() {
-    NotifyIcon(NIF_TIP, runs_.ActiveRuns() > 0 ? RunningTip(kStopKeyName) : IdleTip(), {}, {});
+    services_.SetTrayTip(runs_.ActiveRuns() > 0 ? RunningTip(kStopKeyName) : IdleTip());
 }
 
 void ScriptRunner::ShowStopped() {
@@ -193,21 +205,7 @@ void ScriptRunner::ShowStopped() {
         const std::lock_guard lock(stoppedMutex_);
         text = stoppedText_;
     }
-    NotifyIcon(NIF_INFO, {}, StoppedTitle(), text);
-}
-
-void ScriptRunner::NotifyIcon(std::uint32_t flags, const Utf8Text& tip, const Utf8Text& title,
-                              const Utf8Text& text) {
-    NOTIFYICONDATAW data{};
-    data.cbSize = sizeof data;
-    data.hWnd = services_.Window();
-    data.uID = kMainWindowTrayIconId;
-    data.uFlags = flags;
-    lstrcpynW(data.szTip, Utf8ToWide(tip).c_str(), ARRAYSIZE(data.szTip));
-    lstrcpynW(data.szInfoTitle, Utf8ToWide(title).c_str(), ARRAYSIZE(data.szInfoTitle));
-    lstrcpynW(data.szInfo, Utf8ToWide(text).c_str(), ARRAYSIZE(data.szInfo));
-    data.dwInfoFlags = NIIF_INFO;
-    Shell_NotifyIconW(NIM_MODIFY, &data);
+    services_.ShowTrayBalloon(StoppedTitle(), text);
 }
 
 void ScriptRunner::ShowBalloonTip(Point where, const Utf8Text& text) {
@@ -229,20 +227,20 @@ void ScriptRunner::SetHotkeyEditText(const Utf8Text& text) {
 }
 
 void ScriptRunner::ShowCursorCoordinates(const Utf8Text& x, const Utf8Text& y) {
-    SetWindowTextW(services_.Control(layout::kXEdit), Utf8ToWide(x).c_str());
-    SetWindowTextW(services_.Control(layout::kYEdit), Utf8ToWide(y).c_str());
+    cursorDisplay_.ShowCoordinates(x, y);
+}
+
+void ScriptRunner::ShowWindowUnderCursor(const SpyLines& lines) {
+    cursorDisplay_.ShowWindowLines(lines);
+}
+
+void ScriptRunner::InsertInEditor(const Utf8Text& text) {
+    cursorDisplay_.InsertInEditor(text);
 }
 
 void ScriptRunner::ChangeCursorTrackingInterval(
     const std::function<std::uint32_t(std::uint32_t current)>& next) {
-    // 时钟3 belongs to the user-interface thread; F1's callback runs on a thread of its own.
-    RunOnUiThread([this, &next] {
-        cursorTrackingInterval_ = next(cursorTrackingInterval_);
-        if (cursorTrackingInterval_ == 0)
-            KillTimer(services_.Window(), kCursorDisplayTimer);
-        else
-            SetTimer(services_.Window(), kCursorDisplayTimer, cursorTrackingInterval_, nullptr);
-    });
+    cursorDisplay_.ChangeInterval(next);
 }
 
 LRESULT ScriptRunner::HotkeyEdit::HandleSubclassMessage(HWND edit, UINT message, WPARAM wParam,

@@ -1,11 +1,11 @@
 // Running the editor's script: 直接运行 on the user-interface thread, and a bound hotkey's run on
-// the hotkey's thread. Also the run panel's binding controls and F1's cursor display, which the
-// hotkey binding reads and writes through this view, and the engine's eleven commands, whose
-// balloon tip this room shows.
+// the hotkey's thread. Also the run panel's binding controls and F1's cursor display (its own
+// room, cursor_display_win32), which the hotkey binding reads and writes through this view, and
+// the engine's eleven commands, whose balloon tip this room shows.
 //
 // Every run is under the user's control: the stop key (F12) stops every run from any window,
 // a faulty script is reported before anything hides, and the notification-area icon tells
-// that a script runs and where a stopped one was.
+// that a script runs and where a stopped one was, or why it stopped itself.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 
+#include "app/cursor_display_win32.h"
 #include "app/main_window_services_win32.h"
 #include "commands/balloon_tip_win32.h"
 #include "commands/builtin_commands.h"
@@ -50,8 +51,18 @@ class ScriptRunner : public HotkeyBindingView {
     Utf8Text HotkeyEditText() override;
     void SetHotkeyEditText(const Utf8Text& text) override;
     void ShowCursorCoordinates(const Utf8Text& x, const Utf8Text& y) override;
+    void ShowWindowUnderCursor(const SpyLines& lines) override;
+    void InsertInEditor(const Utf8Text& text) override;
     void ChangeCursorTrackingInterval(
         const std::function<std::uint32_t(std::uint32_t current)>& next) override;
+
+    // For the features that share the keyboard and the runs: the keyboard watch, whether
+    // scripts run, the binding (keys it must refuse), and what may refuse a run (a recording
+    // going on: the refusal's message; empty lets the run go).
+    KeyboardWatch& Keyboard() { return watch_; }
+    int ActiveRuns() const { return runs_.ActiveRuns(); }
+    HotkeyBinding& Binding() { return binding_; }
+    void SetRunRefusal(std::function<Utf8Text()> refusal) { runRefusal_ = std::move(refusal); }
 
   private:
     // A key pressed in the hotkey edit shows the key's name and nothing else: the typed
@@ -78,8 +89,6 @@ class ScriptRunner : public HotkeyBindingView {
     // User-interface thread.
     void ShowRunState();
     void ShowStopped();
-    void NotifyIcon(std::uint32_t flags, const Utf8Text& tip, const Utf8Text& title,
-                    const Utf8Text& text);
 
     MainWindowServices& services_;
     ScriptEngine& engine_;
@@ -87,19 +96,20 @@ class ScriptRunner : public HotkeyBindingView {
     HotkeyEdit hotkeyEdit_;
     // What the commands act through; they keep a reference to it.
     std::unique_ptr<CommandServices> commandServices_;
-    std::unique_ptr<BalloonTip> balloon_;       // 气球提示框1
-    std::uint32_t cursorTrackingInterval_ = 0;  // 时钟3; 0 while stopped
+    std::unique_ptr<BalloonTip> balloon_;  // 气球提示框1
 
     RunRegistry runs_;
     KeyLatch latch_;
     Win32KeyboardHook hook_;
     KeyboardWatch watch_{hook_};
+    CursorDisplay cursorDisplay_;  // F1
     // Messages of the main window that carry work from other threads without waiting for it.
     UINT runsChangedMessage_ = 0;
     UINT runStoppedMessage_ = 0;
     UINT pressLatchedMessage_ = 0;
     std::mutex stoppedMutex_;
-    Utf8Text stoppedText_;  // the last stop's balloon text
+    Utf8Text stoppedText_;  // the last stop's balloon text: the line, or why the run stopped
+    std::function<Utf8Text()> runRefusal_;
 };
 
 }  // namespace kavo

@@ -36,6 +36,29 @@ bool TrayIcon::Add() {
     return Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
 }
 
+void TrayIcon::SetTip(const std::wstring& tip) {
+    tip_ = tip;
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = owner_;
+    data.uID = kTrayIconId;
+    data.uFlags = NIF_TIP;
+    lstrcpynW(data.szTip, tip_.c_str(), ARRAYSIZE(data.szTip));
+    Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
+void TrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& text) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = owner_;
+    data.uID = kTrayIconId;
+    data.uFlags = NIF_INFO;
+    lstrcpynW(data.szInfoTitle, title.c_str(), ARRAYSIZE(data.szInfoTitle));
+    lstrcpynW(data.szInfo, text.c_str(), ARRAYSIZE(data.szInfo));
+    data.dwInfoFlags = NIIF_INFO;
+    Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
 bool TrayIcon::HandleTaskbarCreated(UINT message) {
     if (taskbarCreatedMessage_ == 0 || message != taskbarCreatedMessage_) return false;
     added_ = Add();

@@ -19,6 +19,11 @@ class TrayIcon {
     // The owner passes every message here; true when it was the taskbar's re-creation.
     bool HandleTaskbarCreated(UINT message);
 
+    // The tip shown while the pointer rests on the icon.
+    void SetTip(const std::wstring& tip);
+    // A balloon at the icon (an information one), replacing one still shown.
+    void ShowBalloon(const std::wstring& title, const std::wstring& text);
+
   private:
     bool Add();
 

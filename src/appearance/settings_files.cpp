@@ -1,5 +1,6 @@
 #include "appearance/settings_files.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <string>
@@ -40,25 +41,35 @@ struct LineSpan {
 };
 
 // As SplitText cuts: a last line without a line end counts only when it is not empty.
-std::vector<LineSpan> Lines(std::string_view text) {
-    std::vector<LineSpan> lines;
+// Calls visit(LineSpan) for each line in order, without gathering them first.
+template <typename Visit>
+void ForEachLine(std::string_view text, Visit&& visit) {
     std::size_t begin = 0;
-    for (std::size_t pos = 0; pos < text.size(); ++pos) {
-        if (text[pos] != '\r' && text[pos] != '\n') continue;
+    const std::size_t size = text.size();
+    for (std::size_t pos = begin; pos < size; ++pos) {
+        const char byte = text[pos];
+        if (byte != '\r' && byte != '\n') continue;
         const std::size_t next =
-            text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n' ? pos + 2 : pos + 1;
-        lines.push_back({begin, pos, next});
+            byte == '\r' && pos + 1 < size && text[pos + 1] == '\n' ? pos + 2 : pos + 1;
+        visit(LineSpan{begin, pos, next});
         begin = next;
         pos = next - 1;
     }
-    if (begin < text.size()) lines.push_back({begin, text.size(), text.size()});
+    if (begin < size) visit(LineSpan{begin, size, size});
+}
+
+std::vector<LineSpan> Lines(std::string_view text) {
+    std::vector<LineSpan> lines;
+    ForEachLine(text, [&](const LineSpan& line) { lines.push_back(line); });
     return lines;
 }
 
 std::vector<RuntimeText> LineTexts(std::string_view text) {
     std::vector<RuntimeText> texts;
-    for (const LineSpan& line : Lines(text))
+    texts.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+    ForEachLine(text, [&](const LineSpan& line) {
         texts.emplace_back(text.substr(line.begin, line.end - line.begin));
+    });
     return texts;
 }
 

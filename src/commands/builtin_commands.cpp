@@ -3,11 +3,16 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "commands/keyboard_actions.h"
 #include "commands/mouse_actions.h"
 #include "commands/precise_delay.h"
 #include "commands/run_input.h"
+#include "commands/run_texts.h"
+#include "commands/script_run.h"
+#include "hotkeys/window_description.h"
 #include "text/encoding.h"
 
 namespace kavo {
@@ -27,10 +32,49 @@ constexpr std::string_view kTypeKeysName = "\xB0\xB4\xBC\xFC";                  
 constexpr std::string_view kRunName = "\xD4\xCB\xD0\xD0";                          // 运行
 constexpr std::string_view kSpecialKeyName = "\xCC\xD8\xCA\xE2\xB0\xB4\xBC\xFC";   // 特殊按键
 
-constexpr std::string_view kLeftButton = "\xD7\xF3\xBC\xFC";   // 左键
-constexpr std::string_view kRightButton = "\xD3\xD2\xBC\xFC";  // 右键
-
 constexpr std::uint32_t kStartIdleWaitMs = 1000;
+
+// What 鼠标 does with each of its words. 左键 and 右键 click, as they always have; the others
+// came with recording (the middle button, a drag's press and release, the wheel). Any other
+// word does nothing, as before.
+struct MouseWord {
+    const char* utf8;
+    enum class Act { Click, Press, Release, Wheel } act;
+    MouseButton button;
+    int notches;
+};
+constexpr MouseWord kMouseWords[] = {
+    {"左键", MouseWord::Act::Click, MouseButton::Left, 0},
+    {"右键", MouseWord::Act::Click, MouseButton::Right, 0},
+    {"中键", MouseWord::Act::Click, MouseButton::Middle, 0},
+    {"左键按下", MouseWord::Act::Press, MouseButton::Left, 0},
+    {"左键弹起", MouseWord::Act::Release, MouseButton::Left, 0},
+    {"右键按下", MouseWord::Act::Press, MouseButton::Right, 0},
+    {"右键弹起", MouseWord::Act::Release, MouseButton::Right, 0},
+    {"中键按下", MouseWord::Act::Press, MouseButton::Middle, 0},
+    {"中键弹起", MouseWord::Act::Release, MouseButton::Middle, 0},
+    {"滚轮上", MouseWord::Act::Wheel, MouseButton::Middle, 1},
+    {"滚轮下", MouseWord::Act::Wheel, MouseButton::Middle, -1},
+};
+
+void DoMouseWord(InputPort& input, const MouseWord& word) {
+    switch (word.act) {
+        case MouseWord::Act::Click:
+            ClickAtCursor(input, word.button == MouseButton::Left    ? ClickKind::Left
+                                 : word.button == MouseButton::Right ? ClickKind::Right
+                                                                     : ClickKind::Middle);
+            break;
+        case MouseWord::Act::Press:
+            PressButtonAtCursor(input, word.button, KeyDirection::Down);
+            break;
+        case MouseWord::Act::Release:
+            PressButtonAtCursor(input, word.button, KeyDirection::Up);
+            break;
+        case MouseWord::Act::Wheel:
+            TurnWheel(input, word.notches);
+            break;
+    }
+}
 
 using Arguments = std::vector<RuntimeText>;
 
@@ -40,6 +84,30 @@ std::string_view Argument(const Arguments& arguments, std::size_t index) {
 }
 std::int32_t Number(const Arguments& arguments, std::size_t index) {
     return TextToNumber(Argument(arguments, index));
+}
+
+// The window a statement posts to: the handle as written, or the window its description
+// names now. Nothing when a description names no window: the run stops there rather than post
+// to another window (the desktop) than the script meant.
+std::optional<NativeWindow> WindowArgument(const CommandServices& s, std::string_view argument) {
+    if (!IsWindowDescription(argument)) return NativeWindow{TextToNumber(argument)};
+    const ParsedWindowDescription parsed = ParseWindowDescription(argument);
+    if (parsed.problem.empty()) {
+        const Utf8Text bound = s.boundProcessName ? s.boundProcessName() : Utf8Text();
+        if (const auto found = FindDescribedWindow(s.system, parsed.description, bound))
+            return found;
+    }
+    if (ScriptRun* run = CurrentRun()) run->StopBecause(WindowNotFoundText(argument, run->Line()));
+    return std::nullopt;
+}
+
+// The script's check of a window argument: a description must be sound.
+std::optional<std::string> CheckWindowArgument(const Arguments& arguments) {
+    const std::string_view window = Argument(arguments, 0);
+    if (!IsWindowDescription(window)) return std::nullopt;
+    Utf8Text problem = ParseWindowDescription(window).problem;
+    if (problem.empty()) return std::nullopt;
+    return problem;
 }
 
 }  // namespace
@@ -60,12 +128,15 @@ void AddBuiltinCommands(ScriptEngine& engine, const CommandServices& services) {
         },
         2);
 
+    // The words in GBK, made once: the handler compares bytes.
+    auto mouseWords = std::make_shared<std::vector<std::pair<RuntimeText, MouseWord>>>();
+    for (const MouseWord& word : kMouseWords) mouseWords->emplace_back(Utf8ToGbk(word.utf8), word);
     engine.AddCommand(
         RuntimeText(kMouseName),
-        [input](const Arguments& a) -> std::int32_t {
-            const std::string_view button = Argument(a, 0);
-            if (button == kLeftButton) ClickAtCursor(*input, ClickKind::Left);
-            if (button == kRightButton) ClickAtCursor(*input, ClickKind::Right);
+        [input, mouseWords](const Arguments& a) -> std::int32_t {
+            const std::string_view said = Argument(a, 0);
+            for (const auto& [gbk, word] : *mouseWords)
+                if (said == gbk) DoMouseWord(*input, word);
             return 0;
         },
         1);
@@ -76,20 +147,25 @@ void AddBuiltinCommands(ScriptEngine& engine, const CommandServices& services) {
 
     engine.AddCommand(
         RuntimeText(kMouseMessageName),
-        [input](const Arguments& a) -> std::int32_t {
-            PostMouseMessage(*input, Number(a, 0), Number(a, 1), Number(a, 2), Number(a, 3),
-                             Number(a, 4));
+        [&s, input](const Arguments& a) -> std::int32_t {
+            const std::optional<NativeWindow> window = WindowArgument(s, Argument(a, 0));
+            if (window)
+                PostMouseMessage(*input, *window, Number(a, 1), Number(a, 2), Number(a, 3),
+                                 Number(a, 4));
             return 0;
         },
         5);
+    engine.SetArgumentCheck(kMouseMessageName, CheckWindowArgument);
 
     engine.AddCommand(
         RuntimeText(kKeyMessageName),
-        [input](const Arguments& a) -> std::int32_t {
-            PostKeyMessage(*input, Number(a, 0), Number(a, 1), Number(a, 2));
+        [&s, input](const Arguments& a) -> std::int32_t {
+            const std::optional<NativeWindow> window = WindowArgument(s, Argument(a, 0));
+            if (window) PostKeyMessage(*input, *window, Number(a, 1), Number(a, 2));
             return 0;
         },
         3);
+    engine.SetArgumentCheck(kKeyMessageName, CheckWindowArgument);
 
     engine.AddCommand(
         RuntimeText(kMouseMoveName),
@@ -132,6 +208,29 @@ void AddBuiltinCommands(ScriptEngine& engine, const CommandServices& services) {
         RuntimeText(kSpecialKeyName),
         [&s, input](const Arguments& a) -> std::int32_t {
             PressSpecialKey(*input, s.wait, TextToInteger(Argument(a, 0)));
+            return 0;
+        },
+        1);
+
+    // The words recording brought, after the eleven so that every earlier position stands.
+    engine.AddCommand(
+        Utf8ToGbk("鼠标定位"),
+        [input](const Arguments& a) -> std::int32_t {
+            MoveCursor(*input, Number(a, 0), Number(a, 1));
+            return 0;
+        },
+        2);
+    engine.AddCommand(
+        Utf8ToGbk("按住"),
+        [input](const Arguments& a) -> std::int32_t {
+            PressKeyAlone(*input, TextToInteger(Argument(a, 0)), KeyDirection::Down);
+            return 0;
+        },
+        1);
+    engine.AddCommand(
+        Utf8ToGbk("松开"),
+        [input](const Arguments& a) -> std::int32_t {
+            PressKeyAlone(*input, TextToInteger(Argument(a, 0)), KeyDirection::Up);
             return 0;
         },
         1);

@@ -1,4 +1,4 @@
-// The eleven commands of the script language, entered into the engine at start-up.
+// The commands of the script language, entered into the engine at start-up.
 #pragma once
 
 #include <functional>
@@ -15,10 +15,20 @@ struct CommandServices {
     // Shows a balloon tip with the text at a screen point and returns at once; callable from
     // any thread (the window that owns the tip lives on the user-interface thread).
     std::function<void(Point where, const Utf8Text& text)> showBalloonTip;
+    // The process name bound with 热键执行, which the window description 目标 stands for (empty:
+    // none); callable from any thread.
+    std::function<Utf8Text()> boundProcessName;
 };
 
 // Adds 信息框, 鼠标, 延时, 鼠标消息, 按键消息, 鼠标移动, 气球提示框, 计次循环, 按键, 运行,
-// 特殊按键, in this order. services must outlive the engine's use of the commands.
+// 特殊按键, in this order, then the words recording writes: 鼠标定位(x,y) (the cursor there at
+// once), 按住(键代码) and 松开(键代码) (a key down or up alone). services must outlive the
+// engine's use of the commands.
+//
+// The window argument of 鼠标消息 and 按键消息 is a handle in decimal (0: the desktop) or a
+// window description (hotkeys/window_description.h), looked up each time the statement runs.
+// A description that is not sound is refused by the script's check; one that names no window
+// posts nothing and stops the run, which then tells why.
 void AddBuiltinCommands(ScriptEngine& engine, const CommandServices& services);
 
 }  // namespace kavo

@@ -63,15 +63,31 @@ void TypeKeys(InputPort& input, WaitPort& wait, std::string_view text, int pause
     }
 }
 
-void PressSpecialKey(InputPort& input, WaitPort& wait, int code) {
+namespace {
+
+// The key's keyboard record as 特殊按键 sends it. Keys that give no character (arrows, Home,
+// Caps Lock, F-keys...) are sent as extended keys.
+KeyboardInput KeyRecord(InputPort& input, int code) {
     const auto key = static_cast<std::uint32_t>(code);
-    // Keys that give no character (arrows, Home, Caps Lock, F-keys...) are sent as extended keys.
     const bool extended = input.CharacterOfKey(key) == 0;
     KeyboardInput record;
     record.virtualKey = static_cast<std::uint16_t>(key);
     record.scanCode = static_cast<std::uint16_t>(input.ScanCodeOfKey(key));
     record.extended = extended;
     record.time = input.GetTickCount();
+    return record;
+}
+
+}  // namespace
+
+void PressKeyAlone(InputPort& input, int code, KeyDirection direction) {
+    KeyboardInput record = KeyRecord(input, code);
+    record.direction = direction;
+    input.SendKeyboardInput(record);
+}
+
+void PressSpecialKey(InputPort& input, WaitPort& wait, int code) {
+    KeyboardInput record = KeyRecord(input, code);
     input.SendKeyboardInput(record);
     PreciseDelay(wait, kSpecialKeyHoldMs, DelayVariant::EarlyReturn);
     record.direction = KeyDirection::Up;

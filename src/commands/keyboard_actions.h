@@ -13,6 +13,9 @@ namespace kavo {
 void TypeKeys(InputPort& input, WaitPort& wait, std::string_view text, int pauseMs);
 // Down, 50 ms, up, 50 ms, through SendInput.
 void PressSpecialKey(InputPort& input, WaitPort& wait, int code);
+// The key goes down, or up, alone, and stays so (a key held for others: Ctrl for Ctrl+C). A run
+// lets go of what it still holds when it ends.
+void PressKeyAlone(InputPort& input, int code, KeyDirection direction);
 // Mode 1 a character, 2 and 3 a key down, 4 a key up, 5 down then up; other modes post nothing.
 void PostKeyMessage(InputPort& input, NativeWindow window, int code, int mode);
 

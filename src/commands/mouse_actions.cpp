@@ -11,6 +11,8 @@ namespace {
 constexpr MouseButtonChanges kLeftClick = MouseButtonChange::LeftDown | MouseButtonChange::LeftUp;
 constexpr MouseButtonChanges kRightClick =
     MouseButtonChange::RightDown | MouseButtonChange::RightUp;
+constexpr MouseButtonChanges kMiddleClick =
+    MouseButtonChange::MiddleDown | MouseButtonChange::MiddleUp;
 
 // One notch of the wheel, sent with the middle button reported held.
 constexpr std::int16_t kWheelNotch = 120;
@@ -73,9 +75,27 @@ void ClickAtCursor(InputPort& input, ClickKind kind) {
     const Point restore = input.GetCursorPos();
     MoveCursor(input, click.x, click.y);
     // Press and release in one event with no movement: the click lands where the cursor is.
-    input.MouseEvent(kind == ClickKind::Left ? kLeftClick : kRightClick, click.x, click.y);
+    const MouseButtonChanges changes = kind == ClickKind::Left    ? kLeftClick
+                                       : kind == ClickKind::Right ? kRightClick
+                                                                  : kMiddleClick;
+    input.MouseEvent(changes, click.x, click.y);
     // The click's target may have moved the cursor.
     MoveCursor(input, restore.x, restore.y);
+}
+
+void PressButtonAtCursor(InputPort& input, MouseButton button, KeyDirection direction) {
+    const bool down = direction == KeyDirection::Down;
+    MouseButtonChange change = down ? MouseButtonChange::LeftDown : MouseButtonChange::LeftUp;
+    if (button == MouseButton::Right)
+        change = down ? MouseButtonChange::RightDown : MouseButtonChange::RightUp;
+    if (button == MouseButton::Middle)
+        change = down ? MouseButtonChange::MiddleDown : MouseButtonChange::MiddleUp;
+    const Point at = input.GetCursorPos();
+    input.MouseEvent(change, at.x, at.y);
+}
+
+void TurnWheel(InputPort& input, int notches) {
+    if (notches != 0) input.MouseWheel(notches * kWheelNotch);
 }
 
 void MoveCursor(InputPort& input, int x, int y) {

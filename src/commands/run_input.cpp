@@ -55,6 +55,11 @@ void RunInput::MouseEvent(MouseButtonChanges changes, int x, int y) {
     }
 }
 
+void RunInput::MouseWheel(int turn) {
+    if (CurrentRunStopped()) return;
+    real_.MouseWheel(turn);
+}
+
 void RunInput::KeybdEvent(KeyCode code, KeyDirection direction) {
     ScriptRun* run = CurrentRun();
     const bool release = direction == KeyDirection::Up;

@@ -16,6 +16,7 @@ class RunInput : public InputPort {
     Point GetCursorPos() override { return real_.GetCursorPos(); }
     void SetCursorPos(int x, int y) override;
     void MouseEvent(MouseButtonChanges changes, int x, int y) override;
+    void MouseWheel(int turn) override;
     void KeybdEvent(KeyCode code, KeyDirection direction) override;
     void SendKeyboardInput(const KeyboardInput& input) override;
     std::uint32_t ScanCodeOfKey(std::uint32_t code) override { return real_.ScanCodeOfKey(code); }

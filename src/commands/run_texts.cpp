@@ -11,6 +11,16 @@ namespace {
 // The balloon holds 255 characters; a long statement is cut on a character boundary.
 constexpr std::size_t kShownStatementBytes = 120;
 
+// GBK text as the balloon shows it.
+Utf8Text Shown(std::string_view gbk) {
+    std::size_t kept = 0;
+    while (kept < gbk.size() && kept + CharLengthAt(gbk, kept) <= kShownStatementBytes)
+        kept += CharLengthAt(gbk, kept);
+    Utf8Text text = GbkToUtf8(gbk.substr(0, kept));
+    if (kept < gbk.size()) text += "…";
+    return text;
+}
+
 }  // namespace
 
 Utf8Text RunningTip(std::string_view stopKeyName) {
@@ -37,12 +47,11 @@ Utf8Text StoppedText(std::string_view script, int line) {
         written.remove_suffix(1);
     while (!written.empty() && (written.front() == ' ' || written.front() == '\t'))
         written.remove_prefix(1);
-    std::size_t kept = 0;
-    while (kept < written.size() && kept + CharLengthAt(written, kept) <= kShownStatementBytes)
-        kept += CharLengthAt(written, kept);
-    Utf8Text text = "停在第 " + std::to_string(line) + " 行：" + GbkToUtf8(written.substr(0, kept));
-    if (kept < written.size()) text += "…";
-    return text;
+    return "停在第 " + std::to_string(line) + " 行：" + Shown(written);
+}
+
+Utf8Text WindowNotFoundText(std::string_view description, int line) {
+    return "找不到窗口：" + Shown(description) + "（第 " + std::to_string(line) + " 行）";
 }
 
 std::optional<EditorSpan> LineSpan(std::string_view gbk, int line) {

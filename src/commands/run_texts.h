@@ -18,6 +18,9 @@ Utf8Text IdleTip();
 // when it had not reached any) with that line as written (GBK script, CR LF line ends).
 Utf8Text StoppedTitle();
 Utf8Text StoppedText(std::string_view script, int line);
+// The balloon's text after a run stopped because no window matched a description (GBK, as
+// written) on the line (from 1).
+Utf8Text WindowNotFoundText(std::string_view description, int line);
 
 // Positions in an editor that counts every character, double-byte ones included, as one, and a
 // line break (CR LF, or LF or CR alone) as one.

@@ -63,6 +63,20 @@ void ScriptRun::RequestStop() {
     wait_.SignalWakeEvent(wake_);
 }
 
+void ScriptRun::StopBecause(Utf8Text why) {
+    {
+        const std::lock_guard lock(reasonMutex_);
+        if (StopRequested()) return;
+        reason_ = std::move(why);
+    }
+    RequestStop();
+}
+
+Utf8Text ScriptRun::StopReason() const {
+    const std::lock_guard lock(reasonMutex_);
+    return reason_;
+}
+
 namespace {
 // A key pressed one way and released another is released all the same.
 bool SameInput(const HeldInput& a, const HeldInput& b) {

@@ -54,6 +54,11 @@ class ScriptRun {
     // Any thread. Ends the run's waits at once and makes its next statement its last.
     void RequestStop();
     bool StopRequested() const { return stopped_.load(std::memory_order_acquire); }
+    // The run's thread: the run cannot go on (a window it names is not there) and stops; why
+    // is what the user is told (UTF-8). A run stopped before keeps no reason of its own.
+    void StopBecause(Utf8Text why);
+    // Why the run stopped itself; empty when it was stopped from outside, or not at all.
+    Utf8Text StopReason() const;
     // Ended by a stop while it was waiting or between statements: the line it was on (from 1;
     // 0 before the first statement).
     int Line() const { return line_.load(std::memory_order_relaxed); }
@@ -93,6 +98,8 @@ class ScriptRun {
     ScriptRun* outer_ = nullptr;  // the run this one nests in on the same thread
     std::atomic<bool> stopped_{false};
     std::atomic<int> line_{0};
+    mutable std::mutex reasonMutex_;
+    Utf8Text reason_;
     mutable std::mutex heldMutex_;  // the process may close from another thread
     std::vector<HeldInput> held_;
     std::vector<std::pair<NativeWindow, std::uint8_t>> leadBytes_;

@@ -14,10 +14,16 @@ struct HelpButton {
 };
 
 constexpr HelpButton kHelpButtons[] = {
-    {layout::kHelpLoop, HelpTopic::Loop},   {layout::kHelpDelay, HelpTopic::Delay},
-    {layout::kHelpRun, HelpTopic::Run},     {layout::kHelpSpecialKey, HelpTopic::SpecialKey},
-    {layout::kHelpClick, HelpTopic::Click}, {layout::kHelpTyping, HelpTopic::Typing},
-    {layout::kHelpMove, HelpTopic::Move},   {layout::kHelpMessageBox, HelpTopic::MessageBox},
+    {layout::kHelpLoop, HelpTopic::Loop},
+    {layout::kHelpDelay, HelpTopic::Delay},
+    {layout::kHelpRun, HelpTopic::Run},
+    {layout::kHelpSpecialKey, HelpTopic::SpecialKey},
+    {layout::kHelpClick, HelpTopic::Click},
+    {layout::kHelpTyping, HelpTopic::Typing},
+    {layout::kHelpMove, HelpTopic::Move},
+    {layout::kHelpMessageBox, HelpTopic::MessageBox},
+    {layout::kHelpMouseMessage, HelpTopic::MouseMessage},
+    {layout::kHelpKeyMessage, HelpTopic::KeyMessage},
 };
 
 void ShowHelpText(MainWindowServices& services, HelpTopic topic) {

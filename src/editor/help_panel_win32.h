@@ -1,4 +1,4 @@
-// The help panel's eight buttons: each shows its command's usage text in the help box, at the
+// The help panel's ten buttons: each shows its command's usage text in the help box, at the
 // box height that text wants.
 #pragma once
 

@@ -1,4 +1,4 @@
-// The usage texts of the help panel's eight buttons, and the help box's height for each.
+// The usage texts of the help panel's ten buttons, and the help box's height for each.
 #pragma once
 
 #include <optional>
@@ -6,7 +6,18 @@
 
 namespace kavo {
 
-enum class HelpTopic { Loop, Delay, Run, SpecialKey, Click, Typing, Move, MessageBox };
+enum class HelpTopic {
+    Loop,
+    Delay,
+    Run,
+    SpecialKey,
+    Click,
+    Typing,
+    Move,
+    MessageBox,
+    MouseMessage,
+    KeyMessage,
+};
 
 struct HelpText {
     HelpTopic topic;

@@ -23,15 +23,12 @@ std::size_t CharacterLength(std::string_view text, std::size_t pos) {
     return 1;
 }
 
-// No byte below 0x40 can end a double-byte character, so a character starts at it: walking
-// forward from the nearest such byte finds the boundaries around pos without reading the text
-// from its start.
-bool StartsCharacter(std::string_view text, std::size_t pos) {
+// A character start at or before pos. No byte below 0x40 can end a double-byte character, so a
+// character starts at it: the nearest such byte is found without reading the text from its start.
+std::size_t CharacterStartBefore(std::string_view text, std::size_t pos) {
     std::size_t walk = pos;
     while (walk > 0 && static_cast<unsigned char>(text[walk - 1]) >= 0x40) --walk;
-    if (walk > 0) --walk;
-    while (walk < pos) walk += CharacterLength(text, walk);
-    return walk == pos;
+    return walk > 0 ? walk - 1 : 0;
 }
 
 bool EqualPaths(const Utf8Text& a, const Utf8Text& b) {
@@ -102,11 +99,16 @@ std::size_t FindBytes(std::string_view text, std::string_view needle, std::size_
 std::size_t FindOnCharacterBoundary(std::string_view text, std::string_view needle,
                                     std::size_t from) {
     if (needle.empty() || needle.size() > text.size()) return std::string_view::npos;
+    // The walk over character starts goes on from one match to the next: walking back from each
+    // match would read a long line without ASCII again for every match on it.
+    std::size_t start = std::string_view::npos;
     for (std::size_t pos = FindBytes(text, needle, from); pos != std::string_view::npos;
          pos = FindBytes(text, needle, pos + 1)) {
+        if (start == std::string_view::npos) start = CharacterStartBefore(text, pos);
+        while (start < pos) start += CharacterLength(text, start);
+        if (start != pos) continue;
         // A match that begins on a character must also end on one: its last byte may be the
         // lead byte of a character that goes on.
-        if (!StartsCharacter(text, pos)) continue;
         const std::size_t end = pos + needle.size();
         std::size_t walk = pos;
         while (walk < end) walk += CharacterLength(text, walk);

@@ -55,6 +55,14 @@ void ScriptEngine::AddCommand(RuntimeText name, CommandHandler handler, std::int
     commands_.push_back(CommandEntry{std::move(name), std::move(handler), argumentCount, isLoop});
 }
 
+void ScriptEngine::SetArgumentCheck(std::string_view name, ArgumentCheck check) {
+    for (CommandEntry& entry : commands_)
+        if (SameBytes(entry.name, name)) {
+            entry.check = std::move(check);
+            return;
+        }
+}
+
 std::int32_t ScriptEngine::FindCommand(std::string_view name) const {
     std::int32_t position = 1;
     for (const CommandEntry& entry : commands_) {
@@ -278,6 +286,14 @@ std::optional<ScriptFault> ScriptEngine::CheckCompiled(
                 return Fault(statement, GbkToUtf8(entry.name) + "需要" +
                                             std::to_string(entry.argumentCount) +
                                             "个参数，这里只有" + std::to_string(given) + "个。");
+            if (entry.check) {
+                // The texts the handler will be given, cut the way the run cuts them.
+                std::vector<RuntimeText> arguments = SplitArguments(statement.arguments);
+                if (entry.argumentCount >= 0)
+                    arguments.resize(static_cast<std::size_t>(entry.argumentCount));
+                if (std::optional<std::string> problem = entry.check(arguments))
+                    return Fault(statement, *problem);
+            }
             continue;
         }
         if (given < 2)

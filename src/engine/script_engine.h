@@ -21,11 +21,17 @@ struct ScannedStatement;
 // engine.
 using CommandHandler = std::function<std::int32_t(const std::vector<RuntimeText>& arguments)>;
 
+// Looks at a statement's arguments (the texts its handler would receive) before the script
+// runs; returns what is wrong with them (UTF-8, for the user), nothing when they are sound.
+using ArgumentCheck =
+    std::function<std::optional<std::string>(const std::vector<RuntimeText>& arguments)>;
+
 struct CommandEntry {
     RuntimeText name;
     CommandHandler handler;
     std::int32_t argumentCount = 0;
     bool isLoop = false;
+    ArgumentCheck check;  // none: any texts will do
 };
 
 // A fault found in a script before it runs. line counts from 1; statement is the statement as
@@ -45,6 +51,10 @@ class ScriptEngine {
 
     virtual void AddCommand(RuntimeText name, CommandHandler handler, std::int32_t argumentCount,
                             bool isLoop = false);
+    // Gives the command of that name a check of its arguments, made with the script's check:
+    // a faulty argument stops the script before it runs, as a missing one does. Nothing
+    // happens when no command has that name.
+    void SetArgumentCheck(std::string_view name, ArgumentCheck check);
     // 1-based position of the first entry named exactly so; the table's length + 1 when none.
     virtual std::int32_t FindCommand(std::string_view name) const;
     // Calls handler with the first count texts of arguments.

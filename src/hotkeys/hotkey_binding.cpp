@@ -22,7 +22,7 @@ constexpr const char* kStopKeyRefusedText =
 
 HotkeyBinding::HotkeyBinding(HotkeyMonitor& monitor, SystemPort& system, InputPort& input,
                              HotkeyBindingView& view)
-    : monitor_(monitor), system_(system), input_(input), view_(view) {}
+    : monitor_(monitor), system_(system), input_(input), view_(view), spy_(input, system) {}
 
 void HotkeyBinding::RegisterCursorTrackingKey() {
     monitor_.RegisterHotkey([this](std::int32_t id) { ToggleCursorTracking(id); }, kF1, 0);
@@ -40,7 +40,17 @@ void HotkeyBinding::BindHotkey() {
         system_.ShowMessageBox(kStopKeyRefusedText, kNoConditionCaption, MessageBoxOptions{});
         return;
     }
+    if (keyRefusal_) {
+        if (const Utf8Text refusal = keyRefusal_(key); !refusal.empty()) {
+            system_.ShowMessageBox(refusal, kNoConditionCaption, MessageBoxOptions{});
+            return;
+        }
+    }
     boundKey_ = key;
+    {
+        const std::lock_guard lock(boundProcessMutex_);
+        boundProcess_ = processName;
+    }
     const TargetWindow target = FindTargetWindow(system_, processName, {}, {});
     // A target of kNoMatch still goes to the monitor: the attachment fails, the key stays bound.
     monitor_.RegisterHotkey([this](std::int32_t id) { RunBoundScript(id); }, boundKey_, 0, target);
@@ -52,14 +62,32 @@ void HotkeyBinding::RunBoundScript(std::int32_t /*id*/) {
 }
 
 void HotkeyBinding::ToggleCursorTracking(std::int32_t /*id*/) {
-    // 1 ms: the shortest period the platform's timer gives; 0 stops the timer.
-    view_.ChangeCursorTrackingInterval(
-        [](std::uint32_t current) -> std::uint32_t { return current == 0 ? 1 : 0; });
+    // 0 stops the timer.
+    view_.ChangeCursorTrackingInterval([](std::uint32_t current) -> std::uint32_t {
+        return current == 0 ? kCursorDisplayIntervalMs : 0;
+    });
 }
 
 void HotkeyBinding::ShowCursorPosition() {
-    const Point cursor = input_.GetCursorPos();
-    view_.ShowCursorCoordinates(std::to_string(cursor.x), std::to_string(cursor.y));
+    const PointerReading reading = spy_.Read();
+    view_.ShowCursorCoordinates(std::to_string(reading.point.x), std::to_string(reading.point.y));
+    view_.ShowWindowUnderCursor(LinesOf(reading));
+}
+
+void HotkeyBinding::InsertForKey(KeyCode key) {
+    const Point point = input_.GetCursorPos();
+    if (key == kInsertMoveKey) {
+        view_.InsertInEditor(MoveStatementText(point));
+        return;
+    }
+    if (key != kInsertDescriptionKey) return;
+    const Utf8Text description = DescriptionOf(system_, system_.WindowAtPoint(point));
+    if (!description.empty()) view_.InsertInEditor(description);
+}
+
+Utf8Text HotkeyBinding::BoundProcessName() const {
+    const std::lock_guard lock(boundProcessMutex_);
+    return boundProcess_;
 }
 
 void HotkeyBinding::ShowHotkeyName(int keyCode) {

@@ -66,6 +66,7 @@ LRESULT CALLBACK Win32KeyboardHook::HookProcedure(int code, WPARAM wParam, LPARA
         key.key = static_cast<KeyCode>(event.vkCode & 0xFF);
         key.down = wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN;
         key.ours = (event.flags & LLKHF_INJECTED) != 0 && event.dwExtraInfo == kInjectedInputMark;
+        key.timeMs = event.time;
         try {
             if (hook->onKey_(key)) return 1;
         } catch (...) {

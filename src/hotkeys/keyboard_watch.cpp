@@ -49,17 +49,66 @@ void KeyboardWatch::WatchKeys(std::vector<KeyCode> keys) {
     watchedKeys_ = std::move(keys);
 }
 
+void KeyboardWatch::SetKeyAction(KeyCode key, std::function<bool()> action) {
+    const std::lock_guard lock(extrasMutex_);
+    std::erase_if(keyActions_, [key](const auto& entry) { return entry.first == key; });
+    if (action) keyActions_.emplace_back(key, std::move(action));
+}
+
+void KeyboardWatch::SetListener(std::function<void(const KeyEvent&)> listener) {
+    const std::lock_guard lock(extrasMutex_);
+    listener_ = std::move(listener);
+}
+
+bool KeyboardWatch::StopKeyDown() {
+    // The stop key stops the runs, and whatever else it was given to end (a recording).
+    bool used = handlers_.stopKeyPressed && handlers_.stopKeyPressed();
+    if (const std::function<bool()> action = ActionOf(stopKey_)) used = action() || used;
+    return used;
+}
+
+std::function<bool()> KeyboardWatch::ActionOf(KeyCode key) {
+    const std::lock_guard lock(extrasMutex_);
+    for (const auto& [actionKey, action] : keyActions_)
+        if (actionKey == key) return action;
+    return {};
+}
+
+void KeyboardWatch::ClaimKeys(std::span<const KeyCode> keys) {
+    for (std::size_t key = 0; key < claimed_.size(); ++key)
+        claimed_[key] = key != stopKey_ && std::find(keys.begin(), keys.end(), key) != keys.end();
+}
+
 bool KeyboardWatch::OnKeyEvent(const KeyEvent& event) {
     // Counted whoever pressed it: the poll compares these with the system's view of the keys.
     if (event.down) hookDowns_[event.key].fetch_add(1, std::memory_order_relaxed);
+    {
+        std::function<void(const KeyEvent&)> listener;
+        {
+            const std::lock_guard lock(extrasMutex_);
+            listener = listener_;
+        }
+        if (listener) listener(event);
+    }
     // The program's own keys: a script's 特殊按键(123) or typed "{" (byte 0x7B, F12's code)
     // goes to the focused program like any key, and a script typing its hotkey's key does not
     // start itself again.
     if (event.ours) return false;
-    if (event.key == stopKey_) {
-        if (event.down && handlers_.stopKeyPressed) return handlers_.stopKeyPressed();
-        return false;
+    if (event.key == stopKey_) return event.down && StopKeyDown();
+    if (const std::function<bool()> action = ActionOf(event.key)) {
+        if (event.down && action()) {
+            keptDown_[event.key] = true;
+            return true;
+        }
     }
+    if (event.down && claimed_[event.key].load()) {
+        const bool repeat = keptDown_[event.key].exchange(true);
+        if (!repeat && handlers_.claimedKeyPressed) handlers_.claimedKeyPressed(event.key);
+        return true;
+    }
+    // The release of a press kept back is kept back too, even when the claim ended meanwhile:
+    // the focused program never saw the key go down.
+    if (!event.down && keptDown_[event.key].exchange(false)) return true;
     KeyLatch* latch = handlers_.latch;
     if (latch == nullptr) return false;
     if (!event.down) {
@@ -81,6 +130,9 @@ std::vector<KeyCode> KeyboardWatch::PolledKeys() const {
     std::vector<KeyCode> keys(std::begin(kModifiers), std::end(kModifiers));
     for (const KeyCode key : watchedKeys_)
         if (std::find(keys.begin(), keys.end(), key) == keys.end()) keys.push_back(key);
+    for (std::size_t key = 0; key < claimed_.size(); ++key)
+        if (claimed_[key].load() && std::find(keys.begin(), keys.end(), key) == keys.end())
+            keys.push_back(static_cast<KeyCode>(key));
     if (std::find(keys.begin(), keys.end(), stopKey_) == keys.end()) keys.push_back(stopKey_);
     return keys;
 }
@@ -130,7 +182,11 @@ void KeyboardWatch::Poll() {
         for (const KeyCode button : kMouseButtons) latch->SetHeld(button, hook_.IsKeyDown(button));
     for (const Edge& edge : edges) {
         if (edge.key == stopKey_) {
-            if (edge.down && handlers_.stopKeyPressed) handlers_.stopKeyPressed();
+            if (edge.down) StopKeyDown();
+            continue;
+        }
+        if (claimed_[edge.key].load()) {
+            if (edge.down && handlers_.claimedKeyPressed) handlers_.claimedKeyPressed(edge.key);
             continue;
         }
         if (latch == nullptr || IsMouseButton(edge.key)) continue;

@@ -316,6 +316,25 @@ bool SavePage(Library& library, LibraryUserInterface& ui) {
     return true;
 }
 
+bool PrepareForInsertedText(Library& library) {
+    LibraryState& state = library.state;
+    if (state.pageLoaded && state.editsWithoutPage) return false;
+    if (state.pageLoaded && state.pageRead && !state.loadedPagePath.empty() &&
+        state.baselineText.size() == state.loadedBytes.size() &&
+        library.files.PathExists(state.loadedPagePath))
+        return true;
+    state.pageLoaded = true;
+    state.editsWithoutPage = true;
+    state.pageRead = false;
+    state.loadedPagePath.clear();
+    state.loadedBytes.clear();
+    state.baselineText.clear();
+    state.shownText.clear();
+    state.outsideVersionTold.reset();
+    state.vanishedTold = false;
+    return false;
+}
+
 void CheckPageOnDisk(Library& library, LibraryUserInterface& ui) {
     LibraryState& state = library.state;
     if (!state.pageLoaded || !state.pageRead || state.loadedPagePath.empty()) return;

@@ -68,6 +68,13 @@ bool PageChanged(Library& library);
 // when the page holds the editor's text afterwards.
 bool SavePage(Library& library, LibraryUserInterface& ui);
 
+// Text the program writes into the editor for the user (a recording) belongs to the loaded page
+// when that page can be saved with it. Otherwise (no page loaded, one that could not be read or
+// that shows only up to a zero byte, one no longer on disk) the editor's text is first made to
+// belong to no page, keeping what it holds: 保存 then stores it as a new page, never over a page
+// whose content was not seen. True when the loaded page takes the text.
+bool PrepareForInsertedText(Library& library);
+
 // When the main window comes back to the front: a loaded page changed by another program is
 // offered for reloading, one that vanished is reported; each version once.
 void CheckPageOnDisk(Library& library, LibraryUserInterface& ui);

@@ -38,6 +38,8 @@ class InputPort {
     // One mouse event with no movement (mouse_event); x and y go along as the call's
     // coordinates.
     virtual void MouseEvent(MouseButtonChanges changes, int x, int y) = 0;
+    // One turn of the wheel at the cursor, 120 a notch, positive away from the user.
+    virtual void MouseWheel(int turn) = 0;
     // One key event without a scan code (keybd_event).
     virtual void KeybdEvent(KeyCode code, KeyDirection direction) = 0;
     // One keyboard record (SendInput). Every injected event carries kInjectedInputMark.
@@ -97,6 +99,13 @@ struct ProcessEntry {
     Utf8Text exeName;  // bare file name, as the snapshot reports it
 };
 
+// What ReadWindow reads of a window: each field costs a call of its own.
+enum class WindowField : std::uint8_t { Visible = 1, Process = 2, Class = 4, Title = 8 };
+using WindowFields = FlagSet<WindowField>;
+constexpr WindowFields operator|(WindowField a, WindowField b) {
+    return WindowFields(a) | b;
+}
+
 struct WindowEntry {
     NativeWindow window = 0;
     std::uint32_t processId = 0;
@@ -104,9 +113,10 @@ struct WindowEntry {
     Utf8Text className;
     Utf8Text title;
     bool visible = false;
+    friend bool operator==(const WindowEntry&, const WindowEntry&) = default;
 };
 
-// Processes and top-level windows.
+// Processes, windows and the screen.
 class SystemPort {
   public:
     virtual ~SystemPort() = default;
@@ -115,8 +125,31 @@ class SystemPort {
     virtual bool StartProcess(const Utf8Text& commandLine, std::uint32_t idleWaitMs) = 0;
     // Toolhelp snapshot, in snapshot order; empty when no snapshot could be taken.
     virtual std::vector<ProcessEntry> SnapshotProcesses() = 0;
+    // The file name of the process's executable (as the snapshot names it), asked of the one
+    // process; empty when it cannot be asked (gone, or protected from this program).
+    virtual Utf8Text ProcessName(std::uint32_t processId) = 0;
     // EnumWindows order (front to back), hidden windows included with visible = false.
     virtual std::vector<WindowEntry> EnumerateTopLevelWindows() = 0;
+    // The same top-level windows, handed to visit one by one until it returns false, so that a
+    // search reads only what it needs of each and stops at its match.
+    virtual void VisitTopLevelWindows(const std::function<bool(NativeWindow)>& visit) = 0;
+    // Every window below parent, in EnumChildWindows order (each window before its own
+    // children), until visit returns false; none when parent is 0 or gone.
+    virtual void VisitChildWindows(NativeWindow parent,
+                                   const std::function<bool(NativeWindow)>& visit) = 0;
+    // Only the asked fields of one window (the others stay empty), one call each; visible as
+    // IsWindowVisible says (a child of a hidden window is hidden). A window that is gone reads
+    // as hidden, with empty texts and process 0.
+    virtual WindowEntry ReadWindow(NativeWindow window, WindowFields fields) = 0;
+    // The one window, as the enumerations report it; nothing when it is gone.
+    virtual std::optional<WindowEntry> DescribeWindow(NativeWindow window) = 0;
+    // The deepest visible window under the screen point, children included; 0 when none.
+    virtual NativeWindow WindowAtPoint(Point where) = 0;
+    // The top-level window a window belongs to (itself when it is one); 0 when it is gone.
+    virtual NativeWindow TopLevelWindowOf(NativeWindow window) = 0;
+    // The colour of the screen's pixel as 0x00BBGGRR (a COLORREF, as link.ini keeps colours);
+    // nothing when it cannot be read.
+    virtual std::optional<std::uint32_t> PixelColorAt(Point where) = 0;
     // A message box with an OK button and no owner. Returns the code of the button that closed
     // it (1 for OK), 0 when it could not be shown.
     virtual int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,

@@ -122,30 +122,58 @@ RuntimeText UpToFirstZero(std::string_view bytes) {
     return RuntimeText(zero == std::string_view::npos ? bytes : bytes.substr(0, zero));
 }
 
-bool MatchesWildcard(std::string_view name, std::string_view pattern) {
-    if (pattern == "*.*") return true;
-    // Greedy match with one backtracking point for the last star: linear for the usual patterns.
+namespace {
+
+// Greedy match with one backtracking point for the last star: linear for the usual patterns.
+// length gives the bytes of the character at a position; same compares two characters.
+template <typename Length, typename Same>
+bool MatchWildcard(std::string_view text, std::string_view pattern, Length length, Same same) {
+    constexpr std::size_t npos = std::string_view::npos;
     std::size_t n = 0;
     std::size_t p = 0;
-    std::size_t starPattern = std::string_view::npos;
-    std::size_t starName = 0;
-    while (n < name.size()) {
+    std::size_t starPattern = npos;
+    std::size_t starText = 0;
+    while (n < text.size()) {
         if (p < pattern.size() && pattern[p] == '*') {
             starPattern = p++;
-            starName = n;
-        } else if (p < pattern.size() &&
-                   (pattern[p] == '?' || AsciiLowerByte(pattern[p]) == AsciiLowerByte(name[n]))) {
-            ++p;
-            ++n;
-        } else if (starPattern != std::string_view::npos) {
-            p = starPattern + 1;
-            n = ++starName;
-        } else {
-            return false;
+            starText = n;
+            continue;
         }
+        if (p < pattern.size()) {
+            const std::size_t patternLength = length(pattern, p);
+            const std::size_t textLength = length(text, n);
+            if (pattern[p] == '?' ||
+                same(pattern.substr(p, patternLength), text.substr(n, textLength))) {
+                p += patternLength;
+                n += textLength;
+                continue;
+            }
+        }
+        if (starPattern == npos) return false;
+        p = starPattern + 1;
+        starText += length(text, starText);
+        n = starText;
     }
     while (p < pattern.size() && pattern[p] == '*') ++p;
     return p == pattern.size();
+}
+
+}  // namespace
+
+bool MatchesWildcard(std::string_view name, std::string_view pattern) {
+    if (pattern == "*.*") return true;
+    return MatchWildcard(
+        name, pattern, [](std::string_view, std::size_t) -> std::size_t { return 1; },
+        [](std::string_view a, std::string_view b) {
+            return AsciiLowerByte(a[0]) == AsciiLowerByte(b[0]);
+        });
+}
+
+bool MatchesUtf8Wildcard(std::string_view text, std::string_view pattern, LetterCase letters) {
+    return MatchWildcard(
+        text, pattern, Utf8CharLengthAt, [letters](std::string_view a, std::string_view b) {
+            return letters == LetterCase::IgnoreAscii ? EqualIgnoringAsciiCase(a, b) : a == b;
+        });
 }
 
 }  // namespace kavo

@@ -30,6 +30,14 @@ inline std::size_t CharLengthAt(std::string_view text, std::size_t pos) {
     return pos + 1 < text.size() && IsLeadByte(static_cast<unsigned char>(text[pos])) ? 2 : 1;
 }
 
+// Bytes taken by the UTF-8 character starting at pos (Utf8Text); a stray byte counts as a
+// character of its own, and a sequence cut short by the end takes what is left.
+inline std::size_t Utf8CharLengthAt(std::string_view text, std::size_t pos) {
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    return length < text.size() - pos ? length : text.size() - pos;
+}
+
 // Cuts text at every separator that starts on a character boundary. Parts between adjacent
 // separators are kept empty, a part after the last separator is dropped when empty, and an
 // empty text gives no parts.
@@ -62,6 +70,11 @@ bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix)
 // Wildcard match of * and ? ignoring ASCII letter case, as the platform matches long file
 // names; "*.*" matches every name, names without a dot included.
 bool MatchesWildcard(std::string_view name, std::string_view pattern);
+
+enum class LetterCase { Exact, IgnoreAscii };
+// Wildcard match of UTF-8 text (window titles, class and process names): ? stands for one
+// character, however many bytes it takes, * for any run of characters, possibly none.
+bool MatchesUtf8Wildcard(std::string_view text, std::string_view pattern, LetterCase letters);
 
 // Text up to (not including) the first zero byte.
 RuntimeText UpToFirstZero(std::string_view bytes);

@@ -2,11 +2,9 @@
 and schemes, the hover colours of the title bar and the shadow border."""
 
 import os
-import subprocess
-import unittest
 
 import kavo_gui
-from kavo_gui import Fixture, Kavo, inspect, menus, tray_icon_window, wait_for, xdotool
+from kavo_gui import Fixture, menus, settled_window, wait_for, windows_titled, xdotool
 
 SETTINGS_TITLE = "软件设置"
 YES = "真".encode("gbk")
@@ -69,8 +67,8 @@ class Screen:
     """One screenshot of the whole display, read pixel by pixel."""
 
     def __init__(self):
-        completed = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
-                                   capture_output=True, timeout=60, check=True)
+        completed = kavo_gui.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
+                                 check=True)
         self.data = completed.stdout
         self.width = 1280
 
@@ -80,21 +78,16 @@ class Screen:
 
 
 def top_window(title):
-    rows = [line.split("\t") for line in inspect("windows", title).splitlines()]
-    rows = [r for r in rows if r[0] == "window" and r[2] == "1"]
-    if not rows:
-        return None
-    x, y, w, h = (int(v) for v in rows[-1][3:7])
-    return {"x": x, "y": y, "width": w, "height": h, "hwnd": int(rows[-1][1])}
+    """The last visible window titled title, or None."""
+    rows = windows_titled(title)
+    return rows[-1] if rows else None
+
+
+def x_windows_tree():
+    return kavo_gui.output(["xwininfo", "-root", "-tree"], timeout=30)
 
 
 class AppearanceTest(kavo_gui.SessionTest):
-    def start(self, name, files=None):
-        self.kavo = Kavo(name, files=files)
-        self.kavo.start()
-        self.kavo.activate()
-        return self.kavo
-
     def main_rect(self):
         # A reading of the window list can come back empty while Wine is busy; the window
         # itself must still be there.
@@ -106,8 +99,8 @@ class AppearanceTest(kavo_gui.SessionTest):
         return (screen or Screen()).pixel(x + point[0], y + point[1])
 
     def wait_main_pixel(self, point, color, what):
-        return wait_for(lambda: self.main_pixel(point) == colorref(color), timeout=15,
-                        what=what)
+        return wait_for(lambda: self.main_pixel(point), until=lambda seen: seen == colorref(color),
+                        timeout=15, what=f"{what} {colorref(color)} at {point}")
 
     def file(self, name):
         path = os.path.join(self.kavo.folder, name)
@@ -128,15 +121,7 @@ class AppearanceTest(kavo_gui.SessionTest):
         window = wait_for(lambda: top_window(SETTINGS_TITLE), timeout=30,
                           what="the settings window")
         # It glides in for about half a second; wait until it stands still.
-        last = [None]
-
-        def settled():
-            now = top_window(SETTINGS_TITLE)
-            done = now is not None and last[0] == (now["x"], now["y"])
-            last[0] = None if now is None else (now["x"], now["y"])
-            return done
-
-        wait_for(settled, timeout=20, interval=0.3, what="the settings window to settle")
+        settled_window(SETTINGS_TITLE, timeout=20)
         return window
 
     def settings_click(self, point):
@@ -148,10 +133,13 @@ class AppearanceTest(kavo_gui.SessionTest):
         return top_window(SETTINGS_TITLE) is None
 
     def move_settings_aside(self):
-        found = xdotool("search", "--onlyvisible", "--name", "^" + SETTINGS_TITLE + "$")
-        xdotool("windowmove", found.split()[0], *SETTINGS_ASIDE)
-        wait_for(lambda: (top_window(SETTINGS_TITLE)["x"], top_window(SETTINGS_TITLE)["y"])
-                 == SETTINGS_ASIDE, timeout=15, what="the settings window moved aside")
+        found = wait_for(lambda: kavo_gui.x_window_titled(SETTINGS_TITLE),
+                         what="the X window of the settings window")
+        xdotool("windowmove", found, *SETTINGS_ASIDE)
+        wait_for(lambda: top_window(SETTINGS_TITLE),
+                 until=lambda window: window is not None
+                 and (window["x"], window["y"]) == SETTINGS_ASIDE, timeout=15,
+                 what="the settings window moved aside")
 
     def show_interface_page(self):
         self.settings_click(ROLL_UP_INTERFACE)
@@ -184,8 +172,7 @@ class LinkIniColoursTest(AppearanceTest):
         lines[12] = b"65535"      # editor: yellow
         lines[13] = b"-1"         # window: white after masking
         self.start("link_colours", files={"link.ini": link_ini(lines)})
-        wait_for(lambda: self.main_pixel(TITLE_POINT) == colorref(255), timeout=15,
-                 what="the title bar in red")
+        self.wait_main_pixel(TITLE_POINT, 255, "the title bar in red")
         screen = Screen()
         self.assertEqual(self.main_pixel(MENU_BAR_POINT, screen), colorref(65280))
         self.assertEqual(self.main_pixel(MENU_BUTTON_POINT, screen), colorref(65280))
@@ -246,7 +233,8 @@ class SettingsWindowTest(AppearanceTest):
         self.pick_color(PICKER_MENU_COLOR, 0, 255, 0)
         self.wait_main_pixel(MENU_BAR_POINT, 0x00FF00, "the menu bar in green")
         self.settings_click(APPLY_BUTTON)
-        wait_for(lambda: self.file("link.ini").split(b"\r\n")[8] == b"65280", timeout=15,
+        wait_for(lambda: self.file("link.ini"),
+                 until=lambda data: data.split(b"\r\n")[8] == b"65280", timeout=15,
                  what="the applied menu colour in link.ini")
         self.assertTrue(self.file("link.ini").endswith(b"\r\n"))
         self.pick_color(PICKER_MENU_COLOR, 0, 0, 255)
@@ -268,14 +256,14 @@ class SettingsWindowTest(AppearanceTest):
         self.settings_click(STORE_BUTTON)
         first = "新建配色".encode("gbk") + b"=" + default_code + b"\r\n"
         second = b"B=" + default_code + b"\r\n"
-        wait_for(lambda: self.file("color.ini") == first + second + second, timeout=15,
-                 what="three schemes, two of the same name")
+        wait_for(lambda: self.file("color.ini"), until=lambda data: data == first + second + second,
+                 timeout=15, what="three schemes, two of the same name")
         # The first item chosen and deleted: only that line goes.
         self.settings_click(SCHEME_LIST)
         xdotool("key", "Home", "Return")
         self.settings_click(DELETE_BUTTON)
-        wait_for(lambda: self.file("color.ini") == second + second, timeout=15,
-                 what="the chosen scheme deleted")
+        wait_for(lambda: self.file("color.ini"), until=lambda data: data == second + second,
+                 timeout=15, what="the chosen scheme deleted")
         self.settings_click(CANCEL_BUTTON)
 
     def test_a_pasted_code_and_synchronise_recolour_the_main_window(self):
@@ -380,8 +368,7 @@ class AlwaysOnTopTest(AppearanceTest):
         window = self.kavo.x_window()
         if window is None:  # between two states of the X window
             return False
-        state = subprocess.run(["xprop", "-id", window, "_NET_WM_STATE"],
-                               capture_output=True, text=True, timeout=30).stdout
+        state = kavo_gui.output(["xprop", "-id", window, "_NET_WM_STATE"], timeout=30)
         return "_NET_WM_STATE_ABOVE" in state
 
     def test_line_one_at_start_off_while_settings_are_open_and_set_again_by_ok(self):
@@ -404,8 +391,8 @@ class AlwaysOnTopTest(AppearanceTest):
         self.open_settings()
         self.settings_click(ALWAYS_ON_TOP_BOX)
         self.settings_click(APPLY_BUTTON)
-        wait_for(lambda: self.file("link.ini").split(b"\r\n")[0] == YES, timeout=15,
-                 what="line 1 saved by 应用")
+        wait_for(lambda: self.file("link.ini"), until=lambda data: data.split(b"\r\n")[0] == YES,
+                 timeout=15, what="line 1 saved by 应用")
         self.assertFalse(self.above_others())
         self.settings_click(OK_BUTTON)
         wait_for(self.above_others, timeout=15, what="always-on-top set by 确定")
@@ -448,9 +435,8 @@ class TitleBarTest(AppearanceTest):
         """(id, "WxH+..." size, "+X+Y" place) of every X window. Once a window manager has
         taken a window, the tree gives its place inside the manager's frame, then on the
         screen."""
-        tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True,
-                              timeout=30).stdout
-        return [(fields[0], fields[-2], fields[-1]) for fields in map(str.split, tree.splitlines())
+        rows = map(str.split, x_windows_tree().splitlines())
+        return [(fields[0], fields[-2], fields[-1]) for fields in rows
                 if len(fields) >= 2 and fields[0].startswith("0x")]
 
     def border_sides(self):
@@ -487,9 +473,7 @@ class TitleBarTest(AppearanceTest):
 
     @staticmethod
     def viewable(x_window):
-        info = subprocess.run(["xwininfo", "-id", x_window], capture_output=True, text=True,
-                              timeout=30).stdout
-        return "IsViewable" in info
+        return "IsViewable" in kavo_gui.output(["xwininfo", "-id", x_window], timeout=30)
 
     def toggle_maximized(self):
         # The middle of 最大化's glyph. (A double click on the title strip of a window that is
@@ -529,9 +513,9 @@ class TitleBarTest(AppearanceTest):
         # The middle is the window itself, not the band.
         self.assertEqual(self.main_pixel(TITLE_POINT, screen), colorref(0xECECEC))
         # The band stays with its window: another window brought in front covers it.
-        xdotool("windowactivate", "--sync", self.fixture.x_window())
-        wait_for(lambda: Screen().pixel(x - 1, y + 200) == backdrop, timeout=15,
-                 what="the backdrop in front of the band")
+        self.fixture.activate()
+        wait_for(lambda: Screen().pixel(x - 1, y + 200), until=lambda seen: seen == backdrop,
+                 timeout=15, what="the backdrop in front of the band")
 
     def test_maximising_hides_the_border_and_restoring_shows_it(self):
         self.start("border")
@@ -540,10 +524,12 @@ class TitleBarTest(AppearanceTest):
         wait_for(self.border_shown, timeout=15, what="the border shown")
         self.assertFalse(self.border_hidden_anywhere())  # positive control of the check below
         self.toggle_maximized()
-        wait_for(lambda: self.main_rect()[2] >= 1280, timeout=15, what="the window maximised")
+        wait_for(self.main_rect, until=lambda rect: rect[2] >= 1280, timeout=15,
+                 what="the window maximised")
         wait_for(self.border_hidden_anywhere, timeout=15, what="the border hidden")
         self.toggle_maximized()
-        wait_for(lambda: self.main_rect()[2] == 600, timeout=15, what="the window restored")
+        wait_for(self.main_rect, until=lambda rect: rect[2] == 600, timeout=15,
+                 what="the window restored")
         wait_for(self.border_shown, timeout=15, what="the border back around the main window")
 
     def test_a_double_click_on_the_title_strip_restores_a_maximised_window(self):
@@ -552,7 +538,8 @@ class TitleBarTest(AppearanceTest):
         # tests of the title bar show both ways.
         self.start("title_double_click")
         self.toggle_maximized()
-        wait_for(lambda: self.main_rect()[2] >= 1280, timeout=15, what="the window maximised")
+        wait_for(self.main_rect, until=lambda rect: rect[2] >= 1280, timeout=15,
+                 what="the window maximised")
         x, y, _, _ = self.main_rect()
         # Below the strip (the menu bar's empty part) a double click changes nothing: once the
         # pointer's next move has lit 最小化 up, the double click has been handled.
@@ -563,7 +550,8 @@ class TitleBarTest(AppearanceTest):
         self.assertGreaterEqual(self.main_rect()[2], 1280)
         xdotool("mousemove", "--sync", x + 300, y + 15)
         xdotool("click", "--repeat", 2, "--delay", 80, 1)
-        wait_for(lambda: self.main_rect()[2] == 600, timeout=15, what="the window restored")
+        wait_for(self.main_rect, until=lambda rect: rect[2] == 600, timeout=15,
+                 what="the window restored")
 
     def test_hidden_to_the_tray_and_back_with_the_border_and_the_hide_button_at_rest(self):
         self.start("tray")
@@ -573,12 +561,10 @@ class TitleBarTest(AppearanceTest):
         xdotool("mousemove", "--sync", x + PICTURE3_COLUMN, y + 15)
         self.wait_main_pixel(PICTURE3_POINT, 0x131313, "the hover colour of 图片框3")
         xdotool("click", 1)
-        wait_for(lambda: not self.kavo.visible_windows(), timeout=15, what="the window hidden")
+        wait_for(self.kavo.visible_windows, until=lambda shown: not shown, timeout=15,
+                 what="the window hidden")
         self.assertTrue(self.border_hidden_anywhere())
-        tray = wait_for(tray_icon_window, timeout=15, what="the tray window")
-        xdotool("mousemove", "--window", tray, 8, 8)
-        xdotool("click", 1)
-        wait_for(lambda: self.kavo.visible_windows(), timeout=15, what="the window back")
+        self.kavo.show_from_tray()
         wait_for(self.border_shown, timeout=15, what="the border back")
         # Back at rest although the pointer left 图片框3 while the window was hidden.
         self.wait_main_pixel(PICTURE3_POINT, 0xECECEC, "图片框3 at rest")

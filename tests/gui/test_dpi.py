@@ -2,11 +2,9 @@
 coordinates F1 shows and a script uses are the screen's own pixels."""
 
 import os
-import subprocess
-import unittest
 
 import kavo_gui
-from kavo_gui import Kavo, wait_for, xdotool
+from kavo_gui import wait_for, xdotool
 
 # Where Wine keeps the DPI it reports; both are set, as Wine's own settings dialog does.
 DPI_KEYS = [r"HKCU\Control Panel\Desktop", r"HKCU\Software\Wine\Fonts"]
@@ -17,7 +15,7 @@ DESIGN = {
     "超级按钮2": (60, 30, 60, 25),
     "树型框1": (-1, 57, 150, 487),
     "编辑框_脚本编辑区": (150, 57, 450, 487),
-    "高级选择夹1": (360, 32, 240, 228),
+    "高级选择夹1": (360, 32, 240, 344),
     "高级选择夹2": (193, 32, 152, 144),
     "go": (31, 88, 96, 40),
     "编辑框4": (144, 184, 64, 16),
@@ -26,8 +24,7 @@ DESIGN = {
 
 
 def read_dpi(key):
-    found = subprocess.run(["wine", "reg", "query", key, "/v", "LogPixels"],
-                           capture_output=True, timeout=60).stdout.decode("utf-8", "replace")
+    found = kavo_gui.wine(["reg", "query", key, "/v", "LogPixels"])
     for line in found.splitlines():
         if "LogPixels" in line:
             return int(line.split()[-1], 16)
@@ -36,28 +33,29 @@ def read_dpi(key):
 
 def write_dpi(key, value):
     if value is None:
-        subprocess.run(["wine", "reg", "delete", key, "/v", "LogPixels", "/f"],
-                       capture_output=True, timeout=60)
+        kavo_gui.run(["wine", "reg", "delete", key, "/v", "LogPixels", "/f"])
     else:
-        subprocess.run(["wine", "reg", "add", key, "/v", "LogPixels", "/t", "REG_DWORD", "/d",
-                        str(value), "/f"], capture_output=True, timeout=60, check=True)
+        kavo_gui.run(["wine", "reg", "add", key, "/v", "LogPixels", "/t", "REG_DWORD", "/d",
+                      value, "/f"], check=True)
+
+
+def restore_dpi(saved):
+    for key, value in saved.items():
+        write_dpi(key, value)
 
 
 class DpiTest(kavo_gui.SessionTest):
     @classmethod
     def setUpClass(cls):
-        # The prefix is shared with the other GUI tests: its DPI is put back afterwards.
-        cls.saved = {key: read_dpi(key) for key in DPI_KEYS}
+        # The prefix is shared with the other GUI tests: its DPI is put back afterwards, also
+        # when setting it fails half-way.
+        saved = {key: read_dpi(key) for key in DPI_KEYS}
+        cls.addClassCleanup(restore_dpi, saved)
         for key in DPI_KEYS:
             write_dpi(key, 144)
 
-    @classmethod
-    def tearDownClass(cls):
-        for key, value in cls.saved.items():
-            write_dpi(key, value)
-
     def test_the_window_and_its_controls_are_one_and_a_half_times_their_design(self):
-        kavo = self.kavo = Kavo("dpi-layout", pages={"示例/页.txt": "延时(1)\n"}).start()
+        kavo = self.start("dpi-layout", pages={"示例/页.txt": "延时(1)\n"}, activate=False)
         window = kavo.visible_windows()[0]
         self.assertAlmostEqual(window["width"], 900, delta=2)
         self.assertAlmostEqual(window["height"], 820, delta=2)
@@ -71,25 +69,31 @@ class DpiTest(kavo_gui.SessionTest):
         kavo_gui.screenshot(os.path.join(kavo.folder, "dpi-144.png"))
 
     def test_f1_and_a_script_use_the_screens_own_pixels(self):
-        kavo = self.kavo = Kavo("dpi-coordinates", pages={"示例/移动.txt": "鼠标移动(700,650)\n"})
-        kavo.start()
-        kavo.activate()
+        kavo = self.start("dpi-coordinates", pages={"示例/移动.txt": "鼠标移动(700,650)\n"})
         kavo.press("F1")
         xdotool("mousemove", "--sync", 1001, 702)
-        wait_for(lambda: (kavo.text("编辑框4"), kavo.text("编辑框5")) == ("1001", "702"),
-                 what="F1's display to show the pointer's screen position")
+        kavo.wait_coordinates(1001, 702, what="F1's display to show the pointer's screen position")
         kavo.press("F1")
 
-        kavo.click_tree_item("示例", double=True)
-        wait_for(lambda: kavo.tree()[0]["expanded"], what="the directory to open")
-        kavo.click_tree_item("移动")
-        wait_for(lambda: "鼠标移动" in kavo.text("编辑框_脚本编辑区"), what="the page")
+        kavo.open_page("示例", "移动", shows="鼠标移动")
         kavo.click("go")
-        wait_for(lambda: kavo_gui.cursor_position() == (700, 650),
+        wait_for(kavo_gui.cursor_position, until=lambda where: where == (700, 650),
                  what="the glide to end at screen pixel (700, 650)")
         # The inspector reads Windows' cursor; X's pointer is the same screen pixel.
         location = xdotool("getmouselocation")
         self.assertIn("x:700 y:650", location)
+
+    def test_f1_names_the_window_under_the_pointer_by_its_screen_pixels(self):
+        kavo = self.start("dpi-spy")
+        kavo.press("F1")
+        # 直接运行 lies well inside the scaled window: a point taken as 96-DPI pixels would miss it.
+        x, y = kavo.control("go").center()
+        xdotool("mousemove", "--sync", x, y)
+        wait_for(lambda: kavo.text("编辑框_标题") == "直接运行", what="the button under the pointer")
+        self.assertEqual(kavo.text("编辑框_类名"), "Button")
+        self.assertEqual(kavo.text("编辑框_进程"), "kavo.exe")
+        self.assertEqual((kavo.text("编辑框4"), kavo.text("编辑框5")), (str(x), str(y)))
+        kavo.press("F1")
 
 
 if __name__ == "__main__":

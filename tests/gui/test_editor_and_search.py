@@ -2,36 +2,17 @@
 
 import os
 import shutil
-import subprocess
-import time
 
 import kavo_gui
-from kavo_gui import Kavo, inspect, menus, wait_for, xdotool
+from kavo_gui import Kavo, menus, settled_window, wait_for, windows_titled, xdotool
 
 EXAMPLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples",
                         "content")
 
 
-def settled_window(title):
-    """(x, y, width, height) of the visible window titled title once its opening animation has
-    ended (two readings in a row agree)."""
-    last = [None]
-
-    def still():
-        rows = [line.split("\t") for line in inspect("windows", title).splitlines()]
-        shown = [row for row in rows if row[0] == "window" and row[2] == "1"]
-        rect = tuple(int(v) for v in shown[0][3:7]) if shown else None
-        if rect is not None and rect == last[0]:
-            return rect
-        last[0] = rect
-        return None
-
-    return wait_for(still, interval=0.25, what=f"the window {title} to settle")
-
-
-def client_point(rect, x, y):
+def client_point(window, x, y):
     """A point of a small window's client area (its border is one pixel)."""
-    return rect[0] + 1 + x, rect[1] + 1 + y
+    return window["x"] + 1 + x, window["y"] + 1 + y
 
 
 def dark_share(path, control):
@@ -52,25 +33,17 @@ def red_share(path, control):
 
 
 class EditorAndSearchTest(kavo_gui.SessionTest):
-    def start(self, name, pages=None):
-        self.kavo = Kavo(name, pages=pages)
-        self.kavo.start()
-        self.kavo.activate()
-        return self.kavo
+    def wait_editor(self, check, what):
+        return self.kavo.wait_text(kavo_gui.EDITOR, check, what=what)
 
-    def open_page(self, directory, page):
-        kavo = self.kavo
-        row = next(r for r in kavo.tree() if r["text"] == directory)
-        if not row["expanded"]:
-            kavo.click_tree_item(directory, double=True)
-            wait_for(lambda: next(r for r in kavo.tree() if r["text"] == directory)["expanded"],
-                     what="the directory to open")
-        kavo.click_tree_item(page)
-        wait_for(lambda: next(r for r in kavo.tree() if r["text"] == page)["selected"],
-                 what=f"the page {page} to be selected")
-
-    def editor_text(self):
-        return self.kavo.text("编辑框_脚本编辑区")
+    def open_page_below_the_panels(self, name, directory, page, text):
+        """Starts with one page and shows it; returns the editor and a point in the editor below
+        the page's text."""
+        kavo = self.start(name, {f"{directory}/{page}.txt": text})
+        kavo.open_page(directory, page)
+        self.wait_editor(text, what="the page")
+        editor = kavo.control(kavo_gui.EDITOR)
+        return editor, (editor.screen_x + editor.width // 2, editor.screen_y + editor.height - 20)
 
     def test_help_buttons_show_each_usage_text_with_its_height(self):
         kavo = self.start("editor-help")
@@ -80,46 +53,49 @@ class EditorAndSearchTest(kavo_gui.SessionTest):
             "加入延时": ("使用格式\n例如： 延时(100)\n100代表100毫秒 1000毫秒=1秒", 200),
             "加入运行": ("使用格式\n例如： 运行(notepad.exe)\nnotepad.exe 代表文件路径", 200),
             "加入特殊按键": ("使用格式\n例如： 特殊按键(20)\n20代表键代码 括号里应输入数字（键代码） "
-                       "键代码在设置菜单里查看。", 200),
-            "加入鼠标单击": ("使用格式\n例如： 鼠标(左键)\n例如： 鼠标(右键)", 200),
+                       "键代码在设置菜单里查看。\n按住(17) 按下一个键不放，松开(17) 再放开它；"
+                       "例如 按住(17) 特殊按键(67) 松开(17) 就是 Ctrl+C。脚本结束时还按着的键会自动放开。",
+                       200),
+            "加入鼠标单击": ("使用格式\n例如： 鼠标(左键)\n例如： 鼠标(右键)\n还可用： 鼠标(中键)  "
+                       "鼠标(左键按下)  鼠标(左键弹起)  鼠标(右键按下)  鼠标(右键弹起)  "
+                       "鼠标(中键按下)  鼠标(中键弹起)  鼠标(滚轮上)  鼠标(滚轮下)\n"
+                       "例如： 鼠标定位(800,100)  光标立即到达该点（鼠标移动是每毫秒一像素地滑过去）",
+                       200),
             "加入普通按键": ("使用格式\n例如： 按键(fhjshfkj,50)\n其中fhjshfkj代表需要输入的键\n"
                        "50代表输入的速度", 200),
             "加入鼠标移动": ("使用格式\n例如： 鼠标移动(800,100)\n其中80为横坐标   100为纵坐标\n"
-                       "按F1获取横纵坐标！", 160),
+                       "按F1获取横纵坐标！\nF1开启时按 PageUp 把鼠标移动(横坐标,纵坐标)插入脚本。", 160),
             "加入信息框": ("使用格式\n例如： 信息框（你好,我是脚本编辑器,）\n"
                       "其中你好为信息框标题   我是脚本编辑器是信息框内容", 200),
         }
         for button, (text, height) in texts.items():
             with self.subTest(button=button):
                 kavo.click(button)
-                wait_for(lambda: kavo.text("编辑框1") == text, what=f"the help of {button}")
+                kavo.wait_text("编辑框1", text, what=f"the help of {button}")
                 self.assertEqual(kavo.control("编辑框1").height, height)
         # The short box leaves the coordinate rows below it in sight.
         kavo.click("加入鼠标移动")
-        wait_for(lambda: kavo.control("编辑框1").height == 160, what="the short help box")
+        wait_for(lambda: kavo.control("编辑框1").height, until=lambda h: h == 160,
+                 what="the short help box")
         self.assertTrue(kavo.control("编辑框4").visible)
 
     def test_bold_shows_but_is_not_saved(self):
         # Blank lines first: the page's text shows below the panels over the editor's top.
         text = "\n" * 16 + "鼠标(左键)\n延时(100)"
-        kavo = self.start("editor-bold", {"测试/粗体.txt": text})
-        self.open_page("测试", "粗体")
-        wait_for(lambda: self.editor_text() == text, what="the page")
-        editor = kavo.control("编辑框_脚本编辑区")
-        below_text = (editor.screen_x + editor.width // 2, editor.screen_y + editor.height - 20)
+        editor, below_text = self.open_page_below_the_panels("editor-bold", "测试", "粗体", text)
+        kavo = self.kavo
         kavo.click_at(*below_text)  # the caret goes to the end; nothing is selected
         plain = dark_share(kavo_gui.screenshot(kavo.folder + "/plain.png"), editor)
         self.assertGreater(plain, 0.001)
 
         kavo.key("ctrl+a")
-        kavo.click("超级按钮2")  # 操作
-        wait_for(menus, what="the 操作 menu")
         # 设置字体 is the eighth item that can be chosen; 置粗体 the second of its sub-menu.
-        kavo.key(*(["Down"] * 8), "Right", "Down", "Return")
-        wait_for(lambda: not menus(), what="the menu to close")
+        kavo.choose_from_menu("超级按钮2", ["Down"] * 8 + ["Right", "Down", "Return"],
+                              what="the 操作 menu")
         kavo.click_at(*below_text)
         bold = lambda: dark_share(kavo_gui.screenshot(kavo.folder + "/bold.png"), editor)
-        wait_for(lambda: bold() > plain * 1.15, what="the text to show bold")
+        wait_for(bold, until=lambda share: share > plain * 1.15,
+                 what=f"the text to show bold (dark share above {plain * 1.15:.4f})")
 
         kavo.type_text("1")
         kavo.key("ctrl+s")
@@ -133,28 +109,23 @@ class EditorAndSearchTest(kavo_gui.SessionTest):
         wait_for(saved, what="the page to be saved as plain text")
         # Loaded again, the page shows what was saved, without the bold.
         kavo.click_tree_item("测试")
-        self.open_page("测试", "粗体")
-        wait_for(lambda: self.editor_text() == text + "1", what="the page again")
+        kavo.open_page("测试", "粗体")
+        self.wait_editor(text + "1", what="the page again")
         kavo.click_at(*below_text)
         reloaded = dark_share(kavo_gui.screenshot(kavo.folder + "/reloaded.png"), editor)
         self.assertLess(reloaded, plain * 1.1)
 
     def test_colour_items_colour_the_selection_and_a_cancelled_colour_question_changes_nothing(self):
         text = "\n" * 16 + "鼠标(左键)\n延时(100)"
-        kavo = self.start("editor-colour", {"测试/颜色.txt": text})
-        self.open_page("测试", "颜色")
-        wait_for(lambda: self.editor_text() == text, what="the page")
-        editor = kavo.control("编辑框_脚本编辑区")
-        below_text = (editor.screen_x + editor.width // 2, editor.screen_y + editor.height - 20)
+        editor, below_text = self.open_page_below_the_panels("editor-colour", "测试", "颜色", text)
+        kavo = self.kavo
 
         def colour_item(downs):
-            kavo.click("编辑框_脚本编辑区")
+            kavo.click(kavo_gui.EDITOR)
             kavo.key("ctrl+a")
-            kavo.click("超级按钮2")  # 操作
-            wait_for(menus, what="the 操作 menu")
             # 设置颜色 is the ninth item that can be chosen; 白色 opens its sub-menu.
-            kavo.key(*(["Down"] * 9), "Right", *(["Down"] * downs), "Return")
-            wait_for(lambda: not menus(), what="the menu to close")
+            kavo.choose_from_menu("超级按钮2", ["Down"] * 9 + ["Right"] + ["Down"] * downs
+                                  + ["Return"], what="the 操作 menu")
 
         def red():
             kavo.click_at(*below_text)
@@ -162,44 +133,43 @@ class EditorAndSearchTest(kavo_gui.SessionTest):
 
         self.assertEqual(red(), 0.0)
         colour_item(2)  # 红色: red is the low byte of the colour value
-        wait_for(lambda: red() > 0.0003, what="the text to turn red")
+        wait_for(red, until=lambda share: share > 0.0003, what="the text to turn red")
         colour_item(5)  # 选择颜色, then 取消 with Escape
         settled_window("温馨提示")
         kavo.key("Escape")
-        wait_for(lambda: not [line for line in inspect("windows", "温馨提示").splitlines()
-                              if line.split("\t")[2:3] == ["1"]], what="the colour question to close")
+        wait_for(lambda: windows_titled("温馨提示"), until=lambda rows: not rows,
+                 what="the colour question to close")
         self.assertGreater(red(), 0.0003)
         colour_item(1)  # 黑色
-        wait_for(lambda: red() == 0.0, what="the text to turn black")
+        wait_for(red, until=lambda share: share == 0.0, what="the text to turn black")
 
     def test_ctrl_f_finds_and_next_moves_on(self):
         kavo = self.start("editor-find", {"测试/查找.txt": "abc abc"})
-        self.open_page("测试", "查找")
-        wait_for(lambda: self.editor_text() == "abc abc", what="the page")
+        kavo.open_page("测试", "查找")
+        self.wait_editor("abc abc", what="the page")
 
         kavo.key("ctrl+f")
-        rect = settled_window("温馨提示")
+        window = settled_window("温馨提示")
         kavo.type_text("abc")
-        search = client_point(rect, 32 + 48, 123 + 12)
-        after = client_point(rect, 152 + 48, 123 + 12)
+        search = client_point(window, 32 + 48, 123 + 12)
+        after = client_point(window, 152 + 48, 123 + 12)
         kavo.click_at(*search)
         kavo.click_at(*after)  # 下一个: the second abc
         kavo.click_at(*after)  # 下一个 again: there is no third, the selection stays
         kavo.activate()
         kavo.type_text("X")  # replaces the selection
-        wait_for(lambda: self.editor_text() == "abc X", what="the second abc to be replaced")
+        self.wait_editor("abc X", what="the second abc to be replaced")
 
         kavo.key("ctrl+f")  # the open window comes forward
-        self.assertEqual(settled_window("温馨提示"), rect)
+        self.assertEqual(kavo_gui.rect_of(settled_window("温馨提示")), kavo_gui.rect_of(window))
         kavo.click_at(*search)
         kavo.activate()
         kavo.type_text("Y")
-        wait_for(lambda: self.editor_text() == "Y X", what="the first abc to be replaced")
+        self.wait_editor("Y X", what="the first abc to be replaced")
 
     def open_global_search(self):
-        self.kavo.click("超级按钮1")  # 程序
-        wait_for(menus, what="the 程序 menu")
-        self.kavo.key(*(["Down"] * 9), "Return")  # 全局搜索
+        # 全局搜索 is the ninth item of 程序.
+        self.kavo.choose_from_menu("超级按钮1", ["Down"] * 9 + ["Return"], what="the 程序 menu")
         return settled_window("全局搜索")
 
     def test_global_search_lists_the_pages_and_a_double_click_loads_one(self):
@@ -207,15 +177,15 @@ class EditorAndSearchTest(kavo_gui.SessionTest):
         shutil.copytree(EXAMPLES, os.path.join(self.kavo.folder, "content"))
         kavo = self.kavo.start()
         kavo.activate()
-        rect = self.open_global_search()
-        list_top = rect[1] + 1 + 176
-        row = lambda i: (rect[0] + 1 + 19 + 60, list_top + 25 + 15 * i)
+        window = self.open_global_search()
+        list_top = window["y"] + 1 + 176
+        row = lambda i: (window["x"] + 1 + 19 + 60, list_top + 25 + 15 * i)
 
         def search(text):
-            kavo.click_at(*client_point(rect, 19 + 100, 82 + 12))
+            kavo.click_at(*client_point(window, 19 + 100, 82 + 12))
             kavo.key("ctrl+a", "BackSpace")
             kavo.type_text(text)
-            kavo.click_at(*client_point(rect, 67 + 48, 123 + 12))
+            kavo.click_at(*client_point(window, 67 + 48, 123 + 12))
 
         def open_row(i):
             x, y = row(i)
@@ -229,18 +199,18 @@ class EditorAndSearchTest(kavo_gui.SessionTest):
 
         def opened(i, start):
             open_row(i)
-            return self.editor_text().startswith(start)
+            return self.kavo.editor_text().startswith(start)
 
         wait_for(lambda: opened(1, notepad), what="the second row to load its page")
         self.assertTrue(next(r for r in kavo.tree() if r["text"] == "2 记事本打字")["selected"])
         wait_for(lambda: opened(0, welcome), what="the first row to load its page")
         open_row(2)  # below the last row: nothing opens
-        self.assertTrue(self.editor_text().startswith(welcome))
+        self.assertTrue(self.kavo.editor_text().startswith(welcome))
         # Letter case counts: kavo is in no page, the list stays empty and opens nothing.
         wait_for(lambda: opened(1, notepad), what="the second row again")
         search("kavo")
         open_row(0)
-        self.assertTrue(self.editor_text().startswith(notepad))
+        self.assertTrue(self.kavo.editor_text().startswith(notepad))
         search("KAVO")  # positive control: the same search in the right case lists the rows
         wait_for(lambda: opened(0, welcome), what="the rows of a new search")
         kavo_gui.screenshot(kavo.folder + "/search.png")
@@ -250,11 +220,11 @@ class EditorAndSearchTest(kavo_gui.SessionTest):
         xdotool("click", 3)
         wait_for(menus, what="the row menu")
         kavo.key("Down", "Down", "Return")  # 到此页面, 寻找文本
-        wait_for(lambda: not menus(), what="the menu to close")
-        wait_for(lambda: self.editor_text().startswith(notepad), what="the row's page")
+        wait_for(menus, until=lambda shown: not shown, what="the menu to close")
+        self.wait_editor(lambda text: text.startswith(notepad), what="the row's page")
         kavo.activate()
         kavo.type_text("Z")  # replaces the selected KAVO
-        wait_for(lambda: "按键(HELLO Z,100)" in self.editor_text(), what="KAVO to be replaced")
+        self.wait_editor(lambda text: "按键(HELLO Z,100)" in text, what="KAVO to be replaced")
 
     def test_only_web_links_are_handed_to_the_shell(self):
         work = os.path.join(kavo_gui.ARGS.work, "editor-links-shell")
@@ -279,19 +249,19 @@ class EditorAndSearchTest(kavo_gui.SessionTest):
                 "链接/程序.txt": "file:///Z:" + program,
                 "链接/网页.txt": "http://example.com/kavo-link-test",
             })
-            editor = kavo.control("编辑框_脚本编辑区")
+            editor = kavo.control(kavo_gui.EDITOR)
             on_link = (editor.screen_x + 30, editor.screen_y + 10)
 
-            self.open_page("链接", "程序")
-            wait_for(lambda: self.editor_text().startswith("file:"), what="the program link")
+            kavo.open_page("链接", "程序")
+            self.wait_editor(lambda text: text.startswith("file:"), what="the program link")
             xdotool("mousemove", "--sync", *on_link)
             xdotool("click", "--repeat", 2, "--delay", 80, 1)
             xdotool("keydown", "ctrl")
             xdotool("click", 1)
             xdotool("keyup", "ctrl")
 
-            self.open_page("链接", "网页")
-            wait_for(lambda: self.editor_text().startswith("http:"), what="the web link")
+            kavo.open_page("链接", "网页")
+            self.wait_editor(lambda text: text.startswith("http:"), what="the web link")
             xdotool("mousemove", "--sync", *on_link)
             xdotool("click", 1)  # a plain click only places the caret
             xdotool("keydown", "ctrl")
@@ -304,9 +274,10 @@ class EditorAndSearchTest(kavo_gui.SessionTest):
                 with open(record) as f:
                     return f.read().split()
 
-            wait_for(lambda: lines(), what="the web link to reach the browser")
+            wait_for(lines, what="the web link to reach the browser")
             xdotool("click", "--repeat", 2, "--delay", 80, 1)
-            wait_for(lambda: len(lines()) == 2, what="the double click to open it again")
+            wait_for(lines, until=lambda opened: len(opened) == 2,
+                     what="the double click to open it again")
             self.assertEqual(lines(), ["http://example.com/kavo-link-test"] * 2)
             self.assertFalse(os.path.exists(marker))
         finally:

@@ -7,25 +7,22 @@ import threading
 import time
 
 import kavo_gui
-from kavo_gui import Fixture, Kavo, inspect, wait_for, xdotool
+from kavo_gui import Fixture, answer, inspect, wait_for, windows_titled, xdotool
 
 WM_KEYDOWN, WM_KEYUP, WM_CHAR = 0x0100, 0x0101, 0x0102
-
-
-def message_box(caption):
-    """The visible top-level windows titled caption."""
-    rows = []
-    for line in inspect("windows", caption).splitlines():
-        parts = line.split("\t")
-        if parts[0] == "window" and parts[2] == "1":
-            rows.append(int(parts[1]))
-    return rows
 
 
 def tip_texts():
     """Texts of the visible tooltips (the notification-area icon's tip and balloon among them)."""
     return [line.split("\t", 4)[4] for line in inspect("tooltips").splitlines()
             if line.count("\t") >= 4]
+
+
+def hover_tray_icon():
+    """The pointer onto the notification area icon and a pixel on, so that its tip shows."""
+    tray = wait_for(kavo_gui.tray_icon_window, what="the notification area icon")
+    xdotool("mousemove", "--window", tray, 8, 8)
+    xdotool("mousemove", "--window", tray, 10, 9)
 
 
 def settled(count, quiet=0.4, timeout=10.0):
@@ -35,8 +32,8 @@ def settled(count, quiet=0.4, timeout=10.0):
     last, changed = count(), start
     while time.monotonic() - changed < quiet:
         if time.monotonic() - start > timeout:
-            raise AssertionError("the count kept growing")
-        time.sleep(0.005)
+            raise AssertionError(f"the count kept changing for {timeout} s (last {last})")
+        time.sleep(0.005)  # between two looks
         value = count()
         if value != last:
             last, changed = value, time.monotonic()
@@ -44,71 +41,40 @@ def settled(count, quiet=0.4, timeout=10.0):
 
 
 class RunControlTest(kavo_gui.SessionTest):
-    def open_page(self, kavo, page, marker):
-        kavo.click_tree_item("脚本", double=True)
-        wait_for(lambda: kavo.tree()[0]["expanded"], what="the directory to open")
-        wait_for(lambda: any(row["text"] == page and row["rect"][2] > 0 for row in kavo.tree()),
-                 what="the page in the tree")
-        kavo.click_tree_item(page)
-        wait_for(lambda: marker in kavo.text("编辑框_脚本编辑区"), what="the page")
-
-    def start(self, name, pages):
-        self.kavo = Kavo(name, pages=pages)
-        self.kavo.start()
-        self.kavo.activate()
-        return self.kavo
-
-    def posted_keys(self):
-        # Posted key messages carry lParam 0; typed ones never do.
-        return [line for line in self.fixture.lines(WM_KEYDOWN) if line.endswith("0x00000000")]
-
     def stop_with_f12_in_the_fixture(self):
-        xdotool("windowactivate", "--sync", self.fixture.x_window())
-        before = len(self.posted_keys())
+        self.fixture.activate()
+        before = len(self.fixture.posted_keys())
         xdotool("key", "F12")
-        count, quiet_after = settled(lambda: len(self.posted_keys()))
+        count, quiet_after = settled(lambda: len(self.fixture.posted_keys()))
         return before, count, quiet_after
-
-    def bind(self, kavo, key_name, xdotool_key):
-        kavo.click("编辑框2")
-        kavo.type_text("KAVO_FIXTURE.EXE")
-        kavo.click("编辑框_启动热键")
-        kavo.key(xdotool_key)
-        wait_for(lambda: kavo.text("编辑框_启动热键") == key_name, what="the key's name")
-        kavo.click("按钮2")
-
-    def confirm(self, caption):
-        wait_for(lambda: message_box(caption), what=f"the message box {caption}")
-        xdotool("key", "Return")
-        wait_for(lambda: not message_box(caption), what="the message box to close")
 
     def test_f12_stops_a_direct_run_and_the_program_lives_on(self):
         self.fixture = Fixture("stop-direct-fixture")
         hwnd = self.fixture.hwnd
         kavo = self.start("stop-direct", {
             "脚本/长.txt": f"计次循环(100000,1)\n按键消息({hwnd},65,2)\n延时(20)\n计次循环尾(1)\n"})
-        self.open_page(kavo, "长", "计次循环")
+        kavo.open_page("脚本", "长", shows="计次循环")
         kavo.click("go")
-        wait_for(lambda: not kavo.visible_windows(), what="the window to hide")
-        wait_for(lambda: len(self.posted_keys()) >= 5, what="the run's first key messages")
+        wait_for(kavo.visible_windows, until=lambda shown: not shown, what="the window to hide")
+        wait_for(self.fixture.posted_keys, until=lambda keys: len(keys) >= 5,
+                 what="the run's first key messages")
         # The icon's tip tells a script runs and how to stop it.
-        tray = wait_for(kavo_gui.tray_icon_window, what="the notification area icon")
-        xdotool("mousemove", "--window", tray, 8, 8)
-        xdotool("mousemove", "--window", tray, 10, 9)
-        wait_for(lambda: "KAVO脚本助手 - 运行中，按 F12 停止" in tip_texts(), what="the running tip")
+        hover_tray_icon()
+        wait_for(tip_texts, until=lambda tips: "KAVO脚本助手 - 运行中，按 F12 停止" in tips,
+                 what="the running tip")
         before, after, quiet_after = self.stop_with_f12_in_the_fixture()
         # One post every 20 ms: a run that went on would have added dozens in the quiet time.
         self.assertLessEqual(after - before, 3)
         self.assertLess(quiet_after, 0.5)
         # The icon's balloon names the line the run was on (its title, 脚本已停止, is drawn
         # inside the balloon; the window's text is the message).
-        wait_for(lambda: "停在第 3 行：延时(20)" in inspect("tooltips"), what="the stop balloon")
+        wait_for(lambda: inspect("tooltips"), until=lambda tips: "停在第 3 行：延时(20)" in tips,
+                 what="the stop balloon")
         kavo_gui.screenshot(kavo.folder + "/stopped.png")
         # With no run left the tip is the program's name again.
         xdotool("mousemove", 600, 900)
-        xdotool("mousemove", "--window", tray, 8, 8)
-        xdotool("mousemove", "--window", tray, 10, 9)
-        wait_for(lambda: "KAVO脚本助手" in tip_texts(), what="the tip without a run")
+        hover_tray_icon()
+        wait_for(tip_texts, until=lambda tips: "KAVO脚本助手" in tips, what="the tip without a run")
         self.assertIsNone(kavo.process.poll())
         self.assertTrue(kavo.windows())  # hidden, not gone
         # F12 went no further than the stop while the script ran; with no run it reaches the
@@ -117,15 +83,13 @@ class RunControlTest(kavo_gui.SessionTest):
                              if line.split()[1] == "0x0000007B"]
         self.assertEqual(f12_downs(), [])
         xdotool("key", "F12")
-        wait_for(lambda: len(f12_downs()) == 1, what="F12 to reach the fixture")
+        wait_for(f12_downs, until=lambda downs: len(downs) == 1, what="F12 to reach the fixture")
         # The program still runs scripts: bring the window back and run again.
-        tray = wait_for(kavo_gui.tray_icon_window, what="the notification area icon")
-        xdotool("mousemove", "--window", tray, 8, 8)
-        xdotool("click", 1)
-        wait_for(lambda: kavo.visible_windows(), what="the window to come back")
+        kavo.show_from_tray()
         kavo.activate()
         kavo.click("go")
-        wait_for(lambda: len(self.posted_keys()) >= after + 3, what="a second run")
+        wait_for(self.fixture.posted_keys, until=lambda keys: len(keys) >= after + 3,
+                 what="a second run")
         self.stop_with_f12_in_the_fixture()
 
     def test_f12_stops_a_hotkey_run(self):
@@ -133,12 +97,13 @@ class RunControlTest(kavo_gui.SessionTest):
         hwnd = self.fixture.hwnd
         kavo = self.start("stop-hotkey", {
             "脚本/长.txt": f"计次循环(100000,1)\n按键消息({hwnd},66,2)\n延时(20)\n计次循环尾(1)\n"})
-        self.open_page(kavo, "长", "计次循环")
-        self.bind(kavo, "K", "k")
-        self.confirm("成功")
-        xdotool("windowactivate", "--sync", self.fixture.x_window())
+        kavo.open_page("脚本", "长", shows="计次循环")
+        kavo.bind_hotkey("k", "K", process="KAVO_FIXTURE.EXE")
+        answer("成功", what="the message box 成功")
+        self.fixture.activate()
         kavo_gui.press("k")
-        wait_for(lambda: len(self.posted_keys()) >= 5, what="the hotkey's run")
+        wait_for(self.fixture.posted_keys, until=lambda keys: len(keys) >= 5,
+                 what="the hotkey's run")
         before, after, quiet_after = self.stop_with_f12_in_the_fixture()
         self.assertLessEqual(after - before, 3)
         self.assertLess(quiet_after, 0.5)
@@ -147,37 +112,34 @@ class RunControlTest(kavo_gui.SessionTest):
     def test_f12_cannot_be_bound(self):
         self.fixture = Fixture("stop-bind-fixture")
         kavo = self.start("stop-bind", {"脚本/一.txt": f"按键消息({self.fixture.hwnd},66,2)\n"})
-        self.open_page(kavo, "一", "按键消息")
-        self.bind(kavo, "F12", "F12")
-        self.confirm("失败")
+        kavo.open_page("脚本", "一", shows="按键消息")
+        kavo.bind_hotkey("F12", "F12", process="KAVO_FIXTURE.EXE")
+        answer("失败", what="the message box 失败")
         # Positive control: F11 binds.
-        kavo.click("编辑框_启动热键")
-        kavo.key("F11")
-        wait_for(lambda: kavo.text("编辑框_启动热键") == "F11", what="the key's name")
-        kavo.click("按钮2")
-        self.confirm("成功")
+        kavo.bind_hotkey("F11", "F11")
+        answer("成功", what="the message box 成功")
 
     def test_a_stopped_run_leaves_no_key_down(self):
         self.fixture = Fixture("stop-held-fixture")
         # 特殊按键 holds its key 50 ms of every 100: a stop lands inside a hold about half the
         # time, so several stops are tried.
         kavo = self.start("stop-held", {"脚本/按住.txt": "计次循环(100000,1)\n特殊按键(65)\n计次循环尾(1)\n"})
-        self.open_page(kavo, "按住", "特殊按键")
+        kavo.open_page("脚本", "按住", shows="特殊按键")
         typed = lambda: [line for line in self.fixture.lines(WM_KEYDOWN, WM_KEYUP)
                          if line.split()[1] == "0x00000041" and not line.endswith("0x00000000")]
         for attempt in range(4):
             if attempt:
-                tray = wait_for(kavo_gui.tray_icon_window, what="the notification area icon")
-                xdotool("mousemove", "--window", tray, 8, 8)
-                xdotool("click", 1)
-                wait_for(lambda: kavo.visible_windows(), what="the window to come back")
+                kavo.show_from_tray()
                 kavo.activate()
             kavo.click("go")
-            wait_for(lambda: not kavo.visible_windows(), what="the window to hide")
-            xdotool("windowactivate", "--sync", self.fixture.x_window())
+            wait_for(kavo.visible_windows, until=lambda shown: not shown,
+                     what="the window to hide")
+            self.fixture.activate()
             start = len(typed())
-            wait_for(lambda: len(typed()) >= start + 4, what="the run's key presses")
-            time.sleep(0.013 * attempt)  # a different phase of the hold each time
+            wait_for(typed, until=lambda lines: len(lines) >= start + 4,
+                     what="the run's key presses")
+            # The person's F12 comes at a different phase of the hold each time.
+            time.sleep(0.013 * attempt)
             xdotool("key", "F12")
             settled(lambda: len(typed()))
             lines = typed()
@@ -192,50 +154,52 @@ class RunControlTest(kavo_gui.SessionTest):
     def test_a_short_tap_of_the_bound_key_fires_once_at_the_press(self):
         self.fixture = Fixture("tap-fixture")
         kavo = self.start("tap", {"脚本/一.txt": f"按键消息({self.fixture.hwnd},67,2)\n"})
-        self.open_page(kavo, "一", "按键消息")
-        self.bind(kavo, "J", "j")
-        self.confirm("成功")
+        kavo.open_page("脚本", "一", shows="按键消息")
+        kavo.bind_hotkey("j", "J", process="KAVO_FIXTURE.EXE")
+        answer("成功", what="the message box 成功")
         latencies = []
         for tap in range(8):
-            xdotool("windowactivate", "--sync", self.fixture.x_window())
-            before = len(self.posted_keys())
+            self.fixture.activate()
+            before = len(self.fixture.posted_keys())
             # The release follows 15 ms after the press, while this thread watches the log.
             release = threading.Timer(0.015, lambda: xdotool("keyup", "j"))
             start = time.monotonic()
             xdotool("keydown", "j")
             release.start()
-            wait_for(lambda: len(self.posted_keys()) > before, interval=0.001,
-                     what="the tap's run")
+            wait_for(self.fixture.posted_keys, until=lambda keys: len(keys) > before,
+                     interval=0.001, what="the tap's run")
             latencies.append((time.monotonic() - start) * 1000)
             release.join()
-            settled(lambda: len(self.posted_keys()), quiet=0.3)
-            self.assertEqual(len(self.posted_keys()), before + 1, f"tap {tap}")
+            settled(lambda: len(self.fixture.posted_keys()), quiet=0.3)
+            self.assertEqual(len(self.fixture.posted_keys()), before + 1, f"tap {tap}")
         print(f"15 ms tap, press to the run's message: median {statistics.median(latencies):.1f} ms "
               f"(of {[round(x, 1) for x in latencies]}; xdotool's own start included)")
 
     def test_a_faulty_script_is_shown_before_anything_hides_and_its_line_selected(self):
         kavo = self.start("fault", {"脚本/错.txt": "延时(1)\n延时(2)\n鼠标动(1,1)\n延时(3)\n"})
-        self.open_page(kavo, "错", "鼠标动")
+        kavo.open_page("脚本", "错", shows="鼠标动")
         kavo.click("go")
-        wait_for(lambda: message_box("脚本错误"), what="the fault's message box")
+        wait_for(lambda: windows_titled("脚本错误"), what="the fault's message box")
         self.assertTrue(kavo.visible_windows())  # nothing hid
         kavo_gui.screenshot(kavo.folder + "/fault-box.png")
         xdotool("key", "Return")
-        wait_for(lambda: not message_box("脚本错误"), what="the box to close")
+        wait_for(lambda: windows_titled("脚本错误"), until=lambda rows: not rows,
+                 what="the box to close")
         self.assertTrue(kavo.visible_windows())
         # Typing replaces the selection: exactly the faulty line was selected, in the editor.
         kavo.key("x")
-        wait_for(lambda: kavo.text("编辑框_脚本编辑区") == "延时(1)\n延时(2)\nx\n延时(3)\n",
-                 what="the faulty line replaced by what was typed")
+        kavo.wait_text(kavo_gui.EDITOR, "延时(1)\n延时(2)\nx\n延时(3)\n",
+                       what="the faulty line replaced by what was typed")
 
     def test_gbk_bytes_posted_one_by_one_arrive_as_one_character(self):
         self.fixture = Fixture("gbk-fixture")
         hwnd = self.fixture.hwnd
         kavo = self.start("gbk", {"脚本/信.txt": f"按键消息({hwnd},208,1)\n按键消息({hwnd},197,1)\n"
                                                f"按键消息({hwnd},65,1)\n"})
-        self.open_page(kavo, "信", "208")
+        kavo.open_page("脚本", "信", shows="208")
         kavo.click("go")
-        wait_for(lambda: len(self.fixture.lines(WM_CHAR)) >= 2, what="the characters")
+        wait_for(lambda: self.fixture.lines(WM_CHAR), until=lambda lines: len(lines) >= 2,
+                 what="the characters")
         self.assertEqual(self.fixture.lines(WM_CHAR), [kavo_gui.log_line(WM_CHAR, 0x4FE1, 0),
                                                         kavo_gui.log_line(WM_CHAR, 65, 0)])
 

@@ -1,23 +1,12 @@
 """Start-up: one main window, the single-instance rule, the exit code."""
 
-import unittest
-
 import kavo_gui
 from kavo_gui import Kavo, wait_for
 
 
-class StartupTest(unittest.TestCase):
-    def setUp(self):
-        self.sessions = []
-
-    def tearDown(self):
-        for session in self.sessions:
-            session.stop()
-
+class StartupTest(kavo_gui.SessionTest):
     def start(self, name):
-        session = Kavo(name)
-        self.sessions.append(session)
-        return session.start()
+        return super().start(name, activate=False)
 
     def test_one_window_with_the_exact_title_and_size(self):
         kavo = self.start("startup-one")
@@ -29,7 +18,6 @@ class StartupTest(unittest.TestCase):
     def test_second_start_while_visible_exits_with_zero(self):
         first = self.start("startup-first")
         second = Kavo("startup-second")
-        self.sessions.append(second)
         second.start(wait=False)
         self.assertEqual(second.wait_exit(timeout=60), 0)
         self.assertEqual(len(first.visible_windows()), 1)
@@ -38,7 +26,8 @@ class StartupTest(unittest.TestCase):
     def test_second_start_while_hidden_starts_a_second_instance(self):
         first = self.start("startup-hidden-first")
         first.click("最小化")  # hides the main window to the notification area
-        wait_for(lambda: not first.visible_windows(), what="the first window to hide")
+        wait_for(first.visible_windows, until=lambda shown: not shown,
+                 what="the first window to hide")
         second = self.start("startup-hidden-second")
         windows = second.windows()
         self.assertEqual(len(windows), 2)

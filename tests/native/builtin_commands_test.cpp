@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "commands/script_run.h"
 #include "engine/script_engine.h"
 #include "native/input_calls.h"
 #include "platform/fake/recording_platform.h"
@@ -30,9 +31,11 @@ struct BalloonCall {
 class BuiltinCommandsTest : public ::testing::Test {
   protected:
     BuiltinCommandsTest()
-        : services_{platform, platform, platform, [this](Point where, const Utf8Text& text) {
+        : services_{platform, platform, platform,
+                    [this](Point where, const Utf8Text& text) {
                         balloons.push_back({where, text});
-                    }} {
+                    },
+                    [this] { return boundProcess; }} {
         AddBuiltinCommands(engine, services_);
         engine.SetFaultReporter([this](const ScriptFault& fault) { faults.push_back(fault); });
     }
@@ -55,6 +58,7 @@ class BuiltinCommandsTest : public ::testing::Test {
 
     RecordingPlatform platform;
     ScriptEngine engine;
+    Utf8Text boundProcess;
     std::vector<BalloonCall> balloons;
     std::vector<ScriptFault> faults;
 
@@ -62,7 +66,7 @@ class BuiltinCommandsTest : public ::testing::Test {
     CommandServices services_;
 };
 
-TEST_F(BuiltinCommandsTest, EntersTheElevenCommandsInOrderWithTheirArgumentCounts) {
+TEST_F(BuiltinCommandsTest, EntersTheCommandsInOrderWithTheirArgumentCounts) {
     struct Expected {
         const char* gbkName;
         std::int32_t argumentCount;
@@ -80,6 +84,10 @@ TEST_F(BuiltinCommandsTest, EntersTheElevenCommandsInOrderWithTheirArgumentCount
         {"\xB0\xB4\xBC\xFC", 2, false},                          // 按键
         {"\xD4\xCB\xD0\xD0", 1, false},                          // 运行
         {"\xCC\xD8\xCA\xE2\xB0\xB4\xBC\xFC", 1, false},          // 特殊按键
+        // The words recording writes come after the eleven: every earlier position stands.
+        {"\xCA\xF3\xB1\xEA\xB6\xA8\xCE\xBB", 2, false},  // 鼠标定位
+        {"\xB0\xB4\xD7\xA1", 1, false},                  // 按住
+        {"\xCB\xC9\xBF\xAA", 1, false},                  // 松开
     };
     const auto& commands = engine.Commands();
     ASSERT_EQ(commands.size(), std::size(expected));
@@ -91,7 +99,7 @@ TEST_F(BuiltinCommandsTest, EntersTheElevenCommandsInOrderWithTheirArgumentCount
     }
     EXPECT_EQ(engine.FindCommand(Gbk("信息框")), 1);
     EXPECT_EQ(engine.FindCommand(Gbk("特殊按键")), 11);
-    EXPECT_EQ(engine.FindCommand(Gbk("计次循环尾")), 12);
+    EXPECT_EQ(engine.FindCommand(Gbk("计次循环尾")), 15);
 }
 
 TEST_F(BuiltinCommandsTest, EachStatementPerformsItsActionWithItsArgumentsConverted) {
@@ -111,7 +119,17 @@ TEST_F(BuiltinCommandsTest, EachStatementPerformsItsActionWithItsArgumentsConver
         {"鼠标(左键 )", {}},
         {"鼠标( 右键)", {}},
         {"鼠标(左)", {}},
-        {"鼠标(中键)", {}},
+        {"鼠标(中)", {}},
+        // The words recording writes: the middle button, a press and a release apart, the wheel.
+        {"鼠标(中键)",
+         {"GetCursorPos", "GetCursorPos", "SetCursorPos(0,0)",
+          "MouseEvent(MiddleDown+MiddleUp,0,0)", "SetCursorPos(0,0)"}},
+        {"鼠标(左键按下)", {"GetCursorPos", "MouseEvent(LeftDown,0,0)"}},
+        {"鼠标(左键弹起)", {"GetCursorPos", "MouseEvent(LeftUp,0,0)"}},
+        {"鼠标(右键按下)", {"GetCursorPos", "MouseEvent(RightDown,0,0)"}},
+        {"鼠标(中键弹起)", {"GetCursorPos", "MouseEvent(MiddleUp,0,0)"}},
+        {"鼠标(滚轮上)", {"MouseWheel(120)"}},
+        {"鼠标(滚轮下)", {"MouseWheel(-120)"}},
         {"延时(100)", {"Wait(100)"}},
         {"延时(1.5e3)", {"Wait(1500)"}},
         {"延时(abc)", {"Wait(0)"}},
@@ -154,6 +172,13 @@ TEST_F(BuiltinCommandsTest, EachStatementPerformsItsActionWithItsArgumentsConver
         {"运行(notepad.exe a b.txt)", {"StartProcess(notepad.exe a b.txt,1000)"}},
         {"信息框(标题,你好，世界)", {"ShowMessageBox(你好，世界|标题|TaskModal)"}},
         {"信息框(,x)", {"ShowMessageBox(x||TaskModal)"}},
+        {"鼠标定位(40,30)", {"SetCursorPos(40,30)"}},
+        {"按住(17)",
+         {"CharacterOfKey(17)", "ScanCodeOfKey(17)", "GetTickCount",
+          "SendKeyboardInput(vk=17,scan=0,Down,extended,time=1006)"}},
+        {"松开(17)",
+         {"CharacterOfKey(17)", "ScanCodeOfKey(17)", "GetTickCount",
+          "SendKeyboardInput(vk=17,scan=0,Up,extended,time=1007)"}},
     };
     for (const Case& c : cases) {
         Run(c.script);
@@ -200,6 +225,154 @@ TEST_F(BuiltinCommandsTest, StatementsRunInOrder) {
     EXPECT_THAT(test::InputCalls(platform),
                 ElementsAre("GetCursorPos", "Wait(1)", "SetCursorPos(6,5)", "Wait(20)",
                             "PostWindowMessage(3,KeyUp,0x0000000D,0x00000000)"));
+}
+
+// --- windows named by a description ---
+
+// The posted messages of the calls, the window lookups left out.
+Calls Posts(const RecordingPlatform& platform) {
+    return platform.CallsStartingWith({"PostWindowMessage", "GetDesktopWindow"});
+}
+
+class WindowDescriptionCommandsTest : public BuiltinCommandsTest {
+  protected:
+    WindowDescriptionCommandsTest() {
+        platform.processes = {{4, 3000, "notepad.exe"}, {4, 3100, "kavo_fixture.exe"}};
+        platform.windows = {{20, 3000, 2, "Notepad", "无标题 - 记事本", true},
+                            {30, 3100, 3, "KavoFixtureWindow", "测试窗口", true}};
+        platform.childWindows[30] = {{31, 3100, 3, "KavoFixtureChild", "子窗口1", true},
+                                     {32, 3100, 3, "KavoFixtureChild", "子窗口2", true}};
+        engine.SetStatementGate(CurrentRunMayGoOn);
+    }
+
+    // Runs the script as a run of its own, the way the program runs it; returns its stop reason.
+    Utf8Text RunAsRun(const char* utf8Script, bool* stopped = nullptr) {
+        platform.ClearCalls();
+        ScriptRun run(registry, platform, platform);
+        engine.RunScript(Gbk(utf8Script));
+        if (stopped != nullptr) *stopped = run.StopRequested();
+        return run.StopReason();
+    }
+
+    RunRegistry registry;
+};
+
+TEST_F(WindowDescriptionCommandsTest, ADescriptionPostsExactlyWhatItsHandleWould) {
+    struct Case {
+        const char* byDescription;
+        const char* byHandle;
+    };
+    for (const Case& c : {
+             Case{"按键消息(进程:kavo_fixture.exe,66,5)", "按键消息(30,66,5)"},
+             Case{"按键消息(进程：KAVO_FIXTURE.EXE,66,2)", "按键消息(30,66,2)"},
+             Case{"按键消息(标题:测试窗口,200,1)", "按键消息(30,200,1)"},
+             Case{"按键消息(标题:*记事本,65,1)", "按键消息(20,65,1)"},
+             Case{"按键消息(类:notepad,13,4)", "按键消息(20,13,4)"},
+             Case{"按键消息(进程:kavo_fixture.exe>类:KavoFixtureChild#2,66,5)",
+                  "按键消息(32,66,5)"},
+             Case{"鼠标消息(进程:kavo_fixture.exe,10,20,0,1)", "鼠标消息(30,10,20,0,1)"},
+             Case{"鼠标消息(进程:kavo_fixture.exe;标题:测试*,10,20,2,2)", "鼠标消息(30,10,20,2,2)"},
+             Case{"鼠标消息(进程:kavo_fixture.exe>类:KavoFixtureChild,5,6,4,0)",
+                  "鼠标消息(31,5,6,4,0)"},
+             // A GBK character's two bytes go to the same window, found twice.
+             Case{"按键消息(标题:测试窗口,208,1)按键消息(标题:测试窗口,197,1)",
+                  "按键消息(30,208,1)按键消息(30,197,1)"},
+         }) {
+        bool stopped = true;
+        EXPECT_EQ(RunAsRun(c.byHandle), "");
+        const Calls expected = Posts(platform);
+        ASSERT_FALSE(expected.empty()) << c.byHandle;
+        EXPECT_EQ(RunAsRun(c.byDescription, &stopped), "") << c.byDescription;
+        EXPECT_FALSE(stopped) << c.byDescription;
+        EXPECT_EQ(Posts(platform), expected) << c.byDescription;
+        EXPECT_THAT(faults, IsEmpty());
+    }
+}
+
+TEST_F(WindowDescriptionCommandsTest, EachRunOfTheStatementLooksTheWindowUpAgain) {
+    // The fixture "restarts" after the first round: the second round reaches its new window.
+    int rounds = 0;
+    engine.SetEventPump([] {});
+    platform.onProcessPendingEvents = [&] {
+        if (++rounds == 1) platform.windows[1].window = 77;
+    };
+    RunAsRun("计次循环(2,1)\r\n按键消息(进程:kavo_fixture.exe,66,2)\r\n延时(1)\r\n计次循环尾(1)");
+    EXPECT_THAT(Posts(platform),
+                ElementsAre("PostWindowMessage(30,KeyDown,0x00000042,0x00000000)",
+                            "PostWindowMessage(77,KeyDown,0x00000042,0x00000000)"));
+}
+
+TEST_F(WindowDescriptionCommandsTest, ANameThatMatchesNothingPostsNothingAndStopsTheRun) {
+    // Positive control: the right name posts, and the statements after it run.
+    bool stopped = true;
+    EXPECT_EQ(RunAsRun("延时(1)\r\n按键消息(进程:notepad.exe,66,2)\r\n按键消息(9,67,2)", &stopped),
+              "");
+    EXPECT_FALSE(stopped);
+    EXPECT_THAT(Posts(platform), ElementsAre("PostWindowMessage(20,KeyDown,0x00000042,0x00000000)",
+                                             "PostWindowMessage(9,KeyDown,0x00000043,0x00000000)"));
+    for (const char* wrong : {"进程:notpad.exe", "标题:无标题", "类:Notepad>类:Edit",
+                              "进程:kavo_fixture.exe>类:KavoFixtureChild#3"}) {
+        for (const char* command : {"按键消息", "鼠标消息"}) {
+            const std::string statement =
+                std::string(command) + "(" + wrong +
+                (std::string(command) == "按键消息" ? ",66,2)" : ",1,2,0,1)");
+            const std::string script = "延时(1)\r\n" + statement + "\r\n按键消息(9,67,2)";
+            EXPECT_EQ(RunAsRun(script.c_str(), &stopped),
+                      std::string("找不到窗口：") + wrong + "（第 2 行）")
+                << statement;
+            EXPECT_TRUE(stopped) << statement;
+            EXPECT_THAT(Posts(platform), IsEmpty()) << statement;  // not to the desktop either
+        }
+    }
+}
+
+TEST_F(WindowDescriptionCommandsTest, TheTargetIsTheBoundProcesssWindowFoundAgain) {
+    bool stopped = false;
+    EXPECT_EQ(RunAsRun("按键消息(目标,66,2)", &stopped), "找不到窗口：目标（第 1 行）");
+    EXPECT_TRUE(stopped);
+    EXPECT_THAT(Posts(platform), IsEmpty());
+    boundProcess = "KAVO_fixture.exe";
+    EXPECT_EQ(RunAsRun("按键消息(目标,66,2)\r\n按键消息(目标>类:KavoFixtureChild,66,2)"), "");
+    EXPECT_THAT(Posts(platform),
+                ElementsAre("PostWindowMessage(30,KeyDown,0x00000042,0x00000000)",
+                            "PostWindowMessage(31,KeyDown,0x00000042,0x00000000)"));
+    platform.windows[1].window = 88;  // the bound program started again
+    RunAsRun("按键消息(目标,66,2)");
+    EXPECT_THAT(Posts(platform),
+                ElementsAre("PostWindowMessage(88,KeyDown,0x00000042,0x00000000)"));
+}
+
+TEST_F(WindowDescriptionCommandsTest, AnUnsoundDescriptionIsAScriptErrorOfTheCheck) {
+    struct Case {
+        const char* script;
+        int line;
+        const char* problem;
+    };
+    for (const Case& c : {
+             Case{"延时(1)\r\n按键消息(进程:notepad.exe;窗口:x,66,2)", 2, "“窗口”不是关键词"},
+             Case{"鼠标消息(进程:,1,2,0,1)", 1, "“进程:”后面没有内容"},
+             Case{"延时(1)\r\n延时(1)\r\n鼠标消息(进程:a.exe>,1,2,0,1)", 3, "空的部分"},
+         }) {
+        faults.clear();
+        platform.ClearCalls();
+        engine.RunScript(Gbk(c.script));
+        EXPECT_THAT(test::InputCalls(platform), IsEmpty()) << c.script;  // nothing ran
+        ASSERT_EQ(faults.size(), 1u) << c.script;
+        EXPECT_EQ(faults[0].line, c.line) << c.script;
+        EXPECT_THAT(faults[0].message, ::testing::HasSubstr(c.problem)) << c.script;
+    }
+    // Arguments that are no description mean what they always did: a handle (0: as 0 for
+    // keys, the desktop for the mouse).
+    faults.clear();
+    Run("按键消息(进程,66,2)\r\n按键消息(目标 ,66,2)\r\n按键消息(1234,66,2)\r\n"
+        "鼠标消息(窗口:x,1,2,0,3)");
+    EXPECT_THAT(
+        Posts(platform),
+        ElementsAre("PostWindowMessage(0,KeyDown,0x00000042,0x00000000)",
+                    "PostWindowMessage(0,KeyDown,0x00000042,0x00000000)",
+                    "PostWindowMessage(1234,KeyDown,0x00000042,0x00000000)", "GetDesktopWindow",
+                    "PostWindowMessage(65552,MouseMove,held=Right,0x00020001)",
+                    "PostWindowMessage(65552,LeftButtonDown,held=Left,0x00020001)"));
 }
 
 }  // namespace

@@ -429,6 +429,38 @@ TEST_F(EngineTest, TheFaultMessageNamesLineStatementProblemAndTheCommands) {
               "鼠标移动、气球提示框、计次循环、按键、运行、特殊按键。\n\n脚本没有运行。");
 }
 
+TEST_F(EngineTest, ACommandsArgumentCheckRefusesTheScriptBeforeAnythingRuns) {
+    std::vector<std::vector<std::string>> checked;
+    engine.SetArgumentCheck(
+        G("按键消息"),
+        [&checked](const std::vector<RuntimeText>& arguments) -> std::optional<std::string> {
+            std::vector<std::string> texts;
+            for (const RuntimeText& argument : arguments) texts.push_back(GbkToUtf8(argument));
+            checked.push_back(texts);
+            if (GbkToUtf8(arguments[0]) == "坏") return "“坏”不是窗口。";
+            return std::nullopt;
+        });
+    // Positive control: sound arguments pass, every statement of the command is looked at with
+    // the texts its handler gets (cut at commas, as many as it takes), and the script runs.
+    Run("按键消息(好,1,2)\r\n延时(1)\r\n按键消息(好,3,4,5)");
+    EXPECT_THAT(faults, IsEmpty());
+    EXPECT_THAT(log, ElementsAre("按键消息(好|1|2)", "延时(1)", "按键消息(好|3|4)"));
+    EXPECT_THAT(checked, ElementsAre(ElementsAre("好", "1", "2"), ElementsAre("好", "3", "4")));
+    log.clear();
+    Run("延时(1)\r\n计次循环(2,1)\r\n按键消息(坏,1,2)\r\n计次循环尾(1)");
+    EXPECT_THAT(log, IsEmpty());
+    ASSERT_EQ(faults.size(), 1u);
+    EXPECT_EQ(faults[0].line, 3);
+    EXPECT_EQ(faults[0].message, "第3行：按键消息(坏,1,2)\n“坏”不是窗口。\n\n脚本没有运行。");
+    // Other commands are not looked at; a missing argument is reported before the check.
+    faults.clear();
+    checked.clear();
+    Run("鼠标消息(坏,1,2,0,1)\r\n按键消息(坏)");
+    ASSERT_EQ(faults.size(), 1u);
+    EXPECT_THAT(faults[0].message, HasSubstr("需要3个参数"));
+    EXPECT_THAT(checked, IsEmpty());
+}
+
 TEST_F(EngineTest, WithoutAReporterAFaultyScriptStillDoesNotRun) {
     engine.SetFaultReporter(nullptr);
     Run("鼠标(左键)\r\n鼠票(左键)");

@@ -25,15 +25,23 @@ TEST(HelpTextsTest, EachTopicHasItsTextAndHeight) {
         {HelpTopic::Run, "使用格式\r\n例如： 运行(notepad.exe)\r\nnotepad.exe 代表文件路径", 200},
         {HelpTopic::SpecialKey,
          "使用格式\r\n例如： 特殊按键(20)\r\n20代表键代码 括号里应输入数字（键代码） "
-         "键代码在设置菜单里查看。",
+         "键代码在设置菜单里查看。\r\n"
+         "按住(17) 按下一个键不放，松开(17) 再放开它；例如 按住(17) 特殊按键(67) 松开(17) "
+         "就是 Ctrl+C。脚本结束时还按着的键会自动放开。",
          200},
-        {HelpTopic::Click, "使用格式\r\n例如： 鼠标(左键)\r\n例如： 鼠标(右键)", 200},
+        {HelpTopic::Click,
+         "使用格式\r\n例如： 鼠标(左键)\r\n例如： 鼠标(右键)\r\n"
+         "还可用： 鼠标(中键)  鼠标(左键按下)  鼠标(左键弹起)  鼠标(右键按下)  鼠标(右键弹起)  "
+         "鼠标(中键按下)  鼠标(中键弹起)  鼠标(滚轮上)  鼠标(滚轮下)\r\n"
+         "例如： 鼠标定位(800,100)  光标立即到达该点（鼠标移动是每毫秒一像素地滑过去）",
+         200},
         {HelpTopic::Typing,
          "使用格式\r\n例如： 按键(fhjshfkj,50)\r\n其中fhjshfkj代表需要输入的键\r\n50代表输入的速度",
          200},
         {HelpTopic::Move,
          "使用格式\r\n例如： 鼠标移动(800,100)\r\n其中80为横坐标   "
-         "100为纵坐标\r\n按F1获取横纵坐标！",
+         "100为纵坐标\r\n按F1获取横纵坐标！\r\nF1开启时按 PageUp "
+         "把鼠标移动(横坐标,纵坐标)插入脚本。",
          160},
         {HelpTopic::MessageBox,
          "使用格式\r\n例如： 信息框（你好,我是脚本编辑器,）\r\n"
@@ -49,8 +57,25 @@ TEST(HelpTextsTest, EachTopicHasItsTextAndHeight) {
     // One entry per topic, nothing else.
     std::set<HelpTopic> topics;
     for (const auto& help : HelpTexts()) topics.insert(help.topic);
-    EXPECT_EQ(topics.size(), 8u);
-    EXPECT_EQ(HelpTexts().size(), 8u);
+    EXPECT_EQ(topics.size(), 10u);
+    EXPECT_EQ(HelpTexts().size(), 10u);
+}
+
+// The two posting commands tell every form of the window argument, and the key that writes a
+// description; 鼠标移动 names the key that writes its statement.
+TEST(HelpTextsTest, ThePostingCommandsShowTheWindowForms) {
+    for (const HelpTopic topic : {HelpTopic::MouseMessage, HelpTopic::KeyMessage}) {
+        const auto help = FindHelpText(topic);
+        ASSERT_TRUE(help.has_value());
+        const std::string text = help->text;
+        for (const char* form : {"进程:", "标题:", "类:", "目标", "Insert", "句柄"})
+            EXPECT_NE(text.find(form), std::string::npos) << form << " in " << text;
+        EXPECT_EQ(help->boxHeight, 200);
+    }
+    const std::string mouse = FindHelpText(HelpTopic::MouseMessage)->text;
+    for (const char* form : {";", ">类:Edit", "#2", "* 和 ?", "0代表桌面", "哪一行"})
+        EXPECT_NE(mouse.find(form), std::string::npos) << form;
+    EXPECT_NE(std::string(FindHelpText(HelpTopic::Move)->text).find("PageUp"), std::string::npos);
 }
 
 }  // namespace

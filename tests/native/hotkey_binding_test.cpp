@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "hotkeys/hotkey_binding.h"
+#include "hotkeys/key_names.h"
 #include "platform/fake/recording_platform.h"
 
 namespace kavo {
@@ -55,6 +56,10 @@ class FakeView : public HotkeyBindingView {
     void ShowCursorCoordinates(const Utf8Text& x, const Utf8Text& y) override {
         calls.push_back("ShowCursorCoordinates(" + x + "," + y + ")");
     }
+    std::vector<SpyLines> windowLines;  // what the spy lines showed, tick by tick
+    void ShowWindowUnderCursor(const SpyLines& lines) override { windowLines.push_back(lines); }
+    std::vector<Utf8Text> inserted;  // what went into the editor at its caret
+    void InsertInEditor(const Utf8Text& text) override { inserted.push_back(text); }
     void RunCurrentScript() override { scriptsRun.push_back(editorText); }
     void ChangeCursorTrackingInterval(
         const std::function<std::uint32_t(std::uint32_t)>& next) override {
@@ -148,6 +153,19 @@ TEST_F(HotkeyBindingTest, TheStopKeyIsRefusedWithAMessageAndBindsNothing) {
     EXPECT_EQ(monitor.Records().size(), 2u);
 }
 
+TEST_F(HotkeyBindingTest, AKeyReservedForSomethingElseIsRefusedWithItsMessage) {
+    binding.SetKeyRefusal([](int key) { return key == 120 ? Utf8Text("F9 录制") : Utf8Text(); });
+    Bind("notepad.exe", "a");
+    platform.ClearCalls();
+    Bind("notepad.exe", "F9");
+    EXPECT_THAT(platform.calls, ElementsAre("ShowMessageBox(F9 录制|失败|plain)"));
+    EXPECT_EQ(binding.BoundKey(), 65);
+    // Positive control: the key beside it binds.
+    Bind("notepad.exe", "F8");
+    EXPECT_THAT(platform.calls, Contains(kSuccessBox));
+    EXPECT_EQ(binding.BoundKey(), 119);
+}
+
 TEST_F(HotkeyBindingTest, WithNoMatchingWindowTheKeyStillRunsTheScript) {
     Bind("wordpad.exe", "F5");
     EXPECT_THAT(platform.calls, Contains("GetWindowThreadId(-1)"));
@@ -188,11 +206,11 @@ TEST_F(HotkeyBindingTest, F1TogglesTheCursorDisplay) {
     EXPECT_EQ(monitor.Records()[0].key, 112);
     EXPECT_EQ(monitor.Records()[0].modifiers, 0u);
     Press(112);
-    EXPECT_EQ(view.trackingInterval, 1u);
+    EXPECT_EQ(view.trackingInterval, HotkeyBinding::kCursorDisplayIntervalMs);
     Press(112);
     EXPECT_EQ(view.trackingInterval, 0u);
     Press(112);
-    EXPECT_EQ(view.trackingInterval, 1u);
+    EXPECT_EQ(view.trackingInterval, HotkeyBinding::kCursorDisplayIntervalMs);
     EXPECT_THAT(view.scriptsRun, IsEmpty());
 }
 
@@ -244,6 +262,101 @@ TEST_F(HotkeyBindingTest, AShownNameBindsItsKey) {
     binding.BindHotkey();
     EXPECT_EQ(binding.BoundKey(), 32);
     EXPECT_THAT(platform.calls, Not(Contains(kFailureBox)));
+}
+
+TEST_F(HotkeyBindingTest, TheDisplayReadsAtMostTwentyTimesASecond) {
+    EXPECT_LE(1000 / HotkeyBinding::kCursorDisplayIntervalMs, 20u);
+    EXPECT_GE(1000 / HotkeyBinding::kCursorDisplayIntervalMs, 10u);  // still follows a hand
+}
+
+TEST_F(HotkeyBindingTest, ABindRemembersItsProcessForTheTarget) {
+    EXPECT_EQ(binding.BoundProcessName(), "");
+    Bind("NOTEPAD.exe", "a");
+    EXPECT_EQ(binding.BoundProcessName(), "NOTEPAD.exe");
+    Bind("calc.exe", "");  // no key, but the bind goes through
+    EXPECT_EQ(binding.BoundProcessName(), "calc.exe");
+    Bind("", "a");  // refused: the bound process stays
+    Bind("other.exe", "F12");
+    EXPECT_EQ(binding.BoundProcessName(), "calc.exe");
+}
+
+// The pointer over a notepad: its frame, its edit, or the desktop's bare pixels.
+class CursorDisplayTest : public HotkeyBindingTest {
+  protected:
+    CursorDisplayTest() {
+        platform.windows.push_back({50, 4, 5, "Progman", "Program Manager", true});
+        platform.childWindows[20] = {{21, 3000, 77, "Edit", "", true}};
+        platform.windowAtPoint = [](Point where) -> NativeWindow {
+            if (where.x >= 100 && where.x < 500) return where.y < 200 ? 20 : 21;
+            return where.x >= 0 ? 50 : 0;
+        };
+        platform.pixelColorAt = [](Point where) -> std::optional<std::uint32_t> {
+            if (where.x < 0) return std::nullopt;
+            return 0x00FF8000u;  // blue 255, green 128, red 0
+        };
+    }
+};
+
+TEST_F(CursorDisplayTest, ShowsTheWindowAndPixelUnderThePointer) {
+    struct Case {
+        Point pointer;
+        SpyLines lines;
+    };
+    for (const Case& c : {
+             Case{{150, 100},
+                  {"20", "Notepad", "Untitled - Notepad", "notepad.exe", "16744448 #0080FF"}},
+             Case{{150, 300}, {"21", "Edit", "", "notepad.exe", "16744448 #0080FF"}},
+             Case{{10, 10}, {"50", "Progman", "Program Manager", "System", "16744448 #0080FF"}},
+             Case{{-5, 10}, {"", "", "", "", ""}},  // nothing there, nothing readable
+         }) {
+        platform.cursor = c.pointer;
+        view.windowLines.clear();
+        binding.ShowCursorPosition();
+        ASSERT_EQ(view.windowLines.size(), 1u);
+        EXPECT_EQ(view.windowLines[0], c.lines) << c.pointer.x << "," << c.pointer.y;
+    }
+    EXPECT_THAT(view.calls,
+                ElementsAre("ShowCursorCoordinates(150,100)", "ShowCursorCoordinates(150,300)",
+                            "ShowCursorCoordinates(10,10)", "ShowCursorCoordinates(-5,10)"));
+}
+
+TEST_F(CursorDisplayTest, ALongTitleIsShortenedOnThePanel) {
+    platform.windows[0].title = "一二三四五六七八九十一二三四五六七八九十一二三四五六七八九十";
+    platform.cursor = {150, 100};
+    binding.ShowCursorPosition();
+    ASSERT_EQ(view.windowLines.size(), 1u);
+    EXPECT_EQ(view.windowLines[0].title, "一二三四五六七八九十一二三四五六七八九十一二三四…");
+}
+
+TEST_F(CursorDisplayTest, AProcessIsAskedItsNameOnlyWhenThePointerReachesAnotherProcess) {
+    for (const Point pointer : {Point{150, 100}, Point{160, 100}, Point{150, 300}, Point{10, 10},
+                                Point{20, 10}, Point{150, 100}}) {
+        platform.cursor = pointer;
+        binding.ShowCursorPosition();
+    }
+    // notepad.exe, System, notepad.exe again: three questions for six readings, no list.
+    EXPECT_THAT(platform.CallsStartingWith({"ProcessName", "SnapshotProcesses"}),
+                ElementsAre("ProcessName(3000)", "ProcessName(4)", "ProcessName(3000)"));
+    ASSERT_EQ(view.windowLines.size(), 6u);
+    EXPECT_EQ(view.windowLines[5].process, "notepad.exe");
+}
+
+TEST_F(CursorDisplayTest, TheInsertKeysPutADescriptionOrAMoveIntoTheEditor) {
+    platform.cursor = {150, 300};
+    binding.InsertForKey(HotkeyBinding::kInsertDescriptionKey);
+    platform.cursor = {150, 100};
+    binding.InsertForKey(HotkeyBinding::kInsertDescriptionKey);
+    binding.InsertForKey(HotkeyBinding::kInsertMoveKey);
+    binding.InsertForKey(0x2E);  // Delete: not an insert key
+    binding.InsertForKey(65);
+    platform.cursor = {-5, 10};
+    binding.InsertForKey(HotkeyBinding::kInsertDescriptionKey);  // nothing under the pointer
+    EXPECT_THAT(view.inserted,
+                ElementsAre("进程:notepad.exe;标题:Untitled - Notepad>类:Edit",
+                            "进程:notepad.exe;标题:Untitled - Notepad", "鼠标移动(150,100)\r\n"));
+    // Neither insert key is a name a hotkey can be bound to.
+    for (const KeyCode key : HotkeyBinding::kCursorDisplayKeys)
+        EXPECT_EQ(KeyNameFromCode(key), "") << int(key);
 }
 
 }  // namespace

@@ -37,15 +37,17 @@ class FakeHook : public KeyboardHookPort {
     std::uint32_t FocusThread() override { return focusThread; }
 
     // A key event as the system makes it: the hook hears of it first (unless it is dead or
-    // refused), then the system's view changes. Returns whether the hook kept it.
+    // refused), then the system's view changes, unless the hook kept the event from every
+    // program. Returns whether the hook kept it.
     bool Press(KeyCode key, bool ours = false) {
         const bool kept = Deliver({key, true, ours});
-        down.set(key);
+        if (!kept) down.set(key);
         return kept;
     }
-    void Release(KeyCode key, bool ours = false) {
-        Deliver({key, false, ours});
-        down.reset(key);
+    bool Release(KeyCode key, bool ours = false) {
+        const bool kept = Deliver({key, false, ours});
+        if (!kept) down.reset(key);
+        return kept;
     }
 
   private:
@@ -66,6 +68,7 @@ class KeyboardWatchTest : public ::testing::Test {
             ++stops;
             return true;
         };
+        handlers.claimedKeyPressed = [this](KeyCode key) { claimedPresses.push_back(key); };
         watch.Start(kF12, handlers);
         watch.WatchKeys({kA});
         watch.Poll();  // learns what is held at the start
@@ -81,6 +84,7 @@ class KeyboardWatchTest : public ::testing::Test {
     KeyboardWatch watch{hook};
     int stops = 0;
     int latched = 0;
+    std::vector<KeyCode> claimedPresses;
 };
 
 TEST_F(KeyboardWatchTest, TheProgramsOwnKeysNeverCountOthersDo) {
@@ -179,6 +183,41 @@ TEST_F(KeyboardWatchTest, AHookTheSystemRemovedIsNoticedAndInstalledAgain) {
     EXPECT_EQ(hook.installs, 3);
 }
 
+TEST_F(KeyboardWatchTest, AnotherKeysActionAndAListenerHearWhatTheyShould) {
+    Start();
+    constexpr KeyCode kF9 = 120;
+    int actions = 0;
+    bool acting = true;
+    watch.SetKeyAction(kF9, [&] {
+        ++actions;
+        return acting;
+    });
+    std::vector<std::pair<KeyCode, bool>> heard;  // key, ours
+    watch.SetListener([&](const KeyEvent& event) {
+        if (event.down) heard.emplace_back(event.key, event.ours);
+    });
+    EXPECT_FALSE(hook.Press(kF9, true));  // the program's own F9 (特殊按键(120)) does not act
+    hook.Release(kF9, true);
+    EXPECT_TRUE(hook.Press(kF9));    // typed: it acts, and the key goes no further
+    EXPECT_TRUE(hook.Release(kF9));  // nor its release: no program sees half a key
+    EXPECT_EQ(actions, 1);
+    EXPECT_TRUE(latch.Take().empty());
+    // An action that declines leaves the key as any other key.
+    acting = false;
+    EXPECT_FALSE(hook.Press(kF9));
+    EXPECT_FALSE(hook.Release(kF9));
+    EXPECT_EQ(LatchedKeys(), std::vector<KeyCode>{kF9});
+    // The listener heard every press, the program's own marked.
+    EXPECT_EQ(heard,
+              (std::vector<std::pair<KeyCode, bool>>{{kF9, true}, {kF9, false}, {kF9, false}}));
+    // Removed, nothing acts or listens any more.
+    watch.SetKeyAction(kF9, nullptr);
+    watch.SetListener(nullptr);
+    hook.Press(kF9);
+    EXPECT_EQ(actions, 2);
+    EXPECT_EQ(heard.size(), 3u);
+}
+
 TEST_F(KeyboardWatchTest, KeysHeldAtTheStartAreNoPresses) {
     hook.down.set(kA);
     hook.down.set(kF12);
@@ -187,6 +226,75 @@ TEST_F(KeyboardWatchTest, KeysHeldAtTheStartAreNoPresses) {
     EXPECT_EQ(stops, 0);
     EXPECT_TRUE(latch.Take().empty());
     EXPECT_EQ(hook.installs, 1);
+}
+
+constexpr KeyCode kInsert = 0x2D;
+constexpr KeyCode kPageUp = 0x21;
+constexpr KeyCode kClaimed[] = {kInsert, kPageUp};
+
+TEST_F(KeyboardWatchTest, AClaimedKeyIsTheProgramsAndNoOtherProgramSeesIt) {
+    Start();
+    // Positive control: unclaimed, Insert goes on to the focused program and is latched.
+    EXPECT_FALSE(hook.Press(kInsert));
+    EXPECT_FALSE(hook.Release(kInsert));
+    EXPECT_EQ(LatchedKeys(), std::vector<KeyCode>{kInsert});
+    EXPECT_TRUE(claimedPresses.empty());
+
+    watch.ClaimKeys(kClaimed);
+    EXPECT_TRUE(watch.Claims(kInsert));
+    EXPECT_TRUE(hook.Press(kInsert));    // kept from every program
+    EXPECT_TRUE(hook.Press(kInsert));    // held: the system repeats it, still kept, not counted
+    EXPECT_TRUE(hook.Release(kInsert));  // its release too
+    EXPECT_TRUE(hook.Press(kPageUp));
+    EXPECT_TRUE(hook.Release(kPageUp));
+    EXPECT_FALSE(hook.Press(kA));  // other keys as before
+    hook.Release(kA);
+    watch.Poll();
+    watch.Poll();
+    EXPECT_EQ(claimedPresses, (std::vector<KeyCode>{kInsert, kPageUp}));
+    EXPECT_EQ(LatchedKeys(), std::vector<KeyCode>{kA});
+    EXPECT_EQ(hook.installs, 1);  // the kept presses do not look like a dead hook
+
+    // The program's own Insert (a script's 特殊按键(45)) goes on like any key of its own.
+    EXPECT_FALSE(hook.Press(kInsert, true));
+    EXPECT_FALSE(hook.Release(kInsert, true));
+    EXPECT_EQ(claimedPresses.size(), 2u);
+}
+
+TEST_F(KeyboardWatchTest, AReleaseIsKeptBackWhenItsPressWasEvenAfterTheClaimEnds) {
+    Start();
+    watch.ClaimKeys(kClaimed);
+    EXPECT_TRUE(hook.Press(kInsert));
+    watch.ClaimKeys({});
+    EXPECT_FALSE(watch.Claims(kInsert));
+    EXPECT_TRUE(hook.Release(kInsert));
+    // Afterwards Insert is an ordinary key again.
+    EXPECT_FALSE(hook.Press(kInsert));
+    EXPECT_FALSE(hook.Release(kInsert));
+    EXPECT_EQ(claimedPresses, std::vector<KeyCode>{kInsert});
+}
+
+TEST_F(KeyboardWatchTest, WithoutAHookThePollReportsAClaimedPressItCannotKeepBack) {
+    hook.refuse = true;
+    Start();
+    watch.ClaimKeys(kClaimed);
+    hook.Press(kPageUp);
+    watch.Poll();
+    watch.Poll();  // held: one press
+    hook.Release(kPageUp);
+    watch.Poll();
+    EXPECT_EQ(claimedPresses, std::vector<KeyCode>{kPageUp});
+    EXPECT_TRUE(LatchedKeys().empty());
+}
+
+TEST_F(KeyboardWatchTest, TheStopKeyCannotBeClaimed) {
+    Start();
+    const KeyCode keys[] = {kF12, kInsert};
+    watch.ClaimKeys(keys);
+    EXPECT_FALSE(watch.Claims(kF12));
+    hook.Press(kF12);
+    EXPECT_EQ(stops, 1);
+    EXPECT_TRUE(claimedPresses.empty());
 }
 
 }  // namespace

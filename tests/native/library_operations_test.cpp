@@ -610,6 +610,65 @@ TEST_F(LibraryOperationsTest, UnreadablePageIsNotOverwrittenByItsEmptyShowing) {
     EXPECT_EQ(ui.messages.size(), 1u);
 }
 
+TEST_F(LibraryOperationsTest, InsertedTextGoesToThePageOnlyWhereThatPageCanBeSavedWithIt) {
+    const Utf8Text page = kRoot + "A\\p.txt";
+    const Utf8Text newPage = kRoot + "A\\recorded.txt";
+    struct Case {
+        const char* what;
+        std::function<void()> load;
+        bool pageTakesIt;
+    };
+    const Case cases[] = {
+        {"positive control: a page read whole", [this] { SelectText("p"); }, true},
+        {"no page loaded, its directory selected", [this] { SelectText("A"); }, false},
+        {"a page that could not be read",
+         [&] {
+             disk.unreadablePaths.insert(page);
+             SelectText("p");
+         },
+         false},
+        {"a page shown up to a zero byte",
+         [&] {
+             disk.AddFile(page, std::string("p\0z", 3));
+             SelectText("p");
+         },
+         false},
+        {"a page removed by another program",
+         [&] {
+             SelectText("p");
+             disk.RemoveFile(page);
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        disk.unreadablePaths.clear();
+        disk.RemoveFile(newPage);
+        disk.AddFile(page, "p");
+        library.state = LibraryState{};
+        editor.text.clear();
+        Start();
+        c.load();
+        const std::string before = disk.FileBytes(page);
+        const RuntimeText shownBefore = editor.text;
+        EXPECT_EQ(PrepareForInsertedText(library), c.pageTakesIt);
+        editor.text += "鼠标(左键)\r\n";
+        ui.asked.clear();
+        ui.texts = {Utf8Text("recorded")};
+        EXPECT_TRUE(SavePage(library, ui));
+        if (c.pageTakesIt) {
+            EXPECT_EQ(disk.FileBytes(page), shownBefore + "鼠标(左键)\r\n");
+            EXPECT_TRUE(ui.asked.empty());
+            continue;
+        }
+        // Stored as a new page under a name asked for, what the editor held kept with it; the
+        // page it was shown over stays as it was.
+        EXPECT_THAT(ui.asked, ElementsAre(Utf8Text(kSaveAsNewPageTitle) + "|" + kNewPagePrompt));
+        EXPECT_EQ(disk.FileBytes(newPage), shownBefore + "鼠标(左键)\r\n");
+        EXPECT_EQ(disk.FileBytes(page), before);
+    }
+}
+
 // --- leaving a changed page, and closing ---
 
 TEST_F(LibraryOperationsTest, LeavingAChangedPageAsksOrSavesAsSet) {

@@ -98,6 +98,16 @@ TEST(FindBytesTest, FindsWhatStringFindFindsAtEveryPlaceAndLength) {
     EXPECT_EQ(FindBytes("ab", "abc"), std::string_view::npos);
 }
 
+TEST(FindOnCharacterBoundaryTest, ALongLineWithoutAsciiFindsOnlyWholeCharacters) {
+    // 形 (D0 CE) spans every 中文 pair and no byte below 0x40 marks a boundary on the line: every
+    // one of those false matches is passed over (how fast: bench/native, the search benchmark).
+    RuntimeText line;
+    while (line.size() < 256 * 1024) line += Gbk("中文");
+    EXPECT_EQ(FindOnCharacterBoundary(line, "\xD0\xCE"), std::string_view::npos);
+    EXPECT_EQ(FindOnCharacterBoundary(line + "\xD0\xCE", "\xD0\xCE"), line.size());
+    EXPECT_EQ(FindOnCharacterBoundary(line, Gbk("文中"), line.size() / 2), line.size() / 2 + 2);
+}
+
 TEST(RtfTextTest, ShowsTheDocumentsText) {
     const std::string rtf =
         "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}"

@@ -151,6 +151,24 @@ TEST_F(RunningScripts, AStopEndsALongBlockWithoutWaitsBetweenTwoStatements) {
     EXPECT_EQ(line, 2);
 }
 
+TEST_F(RunningScripts, ARunThatCannotGoOnStopsWithItsReasonAndAStopFromOutsideHasNone) {
+    {
+        ScriptRun run(registry, platform, platform);
+        EXPECT_EQ(run.StopReason(), "");
+        run.StopBecause("找不到窗口");
+        EXPECT_TRUE(run.StopRequested());
+        EXPECT_EQ(run.StopReason(), "找不到窗口");
+        EXPECT_FALSE(CurrentRunMayGoOn(2));  // the next statement does not run
+    }
+    {
+        ScriptRun run(registry, platform, platform);
+        registry.StopAll();  // F12 first: the stop is the user's
+        run.StopBecause("找不到窗口");
+        EXPECT_TRUE(run.StopRequested());
+        EXPECT_EQ(run.StopReason(), "");
+    }
+}
+
 TEST_F(RunningScripts, AStopReachesOnlyTheRunsGoingOn) {
     registry.StopAll();  // nothing runs: nothing to stop, and nothing stays stopped
     Run("延时(5)");
@@ -421,6 +439,14 @@ TEST(RunTexts, TheStopBalloonNamesTheLineAsWritten) {
     EXPECT_LT(shown.size(), 200u);
     EXPECT_EQ(shown.substr(shown.size() - 3), "…");
     EXPECT_EQ(RunningTip("F12"), "KAVO脚本助手 - 运行中，按 F12 停止");
+}
+
+TEST(RunTexts, AWindowNotFoundNamesTheDescriptionAndTheLine) {
+    EXPECT_EQ(WindowNotFoundText(Utf8ToGbk("进程:notepad.exe"), 3),
+              "找不到窗口：进程:notepad.exe（第 3 行）");
+    const Utf8Text shown = WindowNotFoundText(Utf8ToGbk("标题:" + std::string(300, 'x')), 12);
+    EXPECT_LT(shown.size(), 200u);
+    EXPECT_THAT(shown, testing::EndsWith("…（第 12 行）"));
 }
 
 TEST(RunTexts, ALineSpanCountsEachCharacterAndEachLineBreakAsOne) {

@@ -74,6 +74,40 @@ TEST(AsciiCase, LeavesDoubleByteCharactersAlone) {
     EXPECT_EQ(AsciiToLower("NOTEPAD.EXE"), "notepad.exe");
 }
 
+TEST(Utf8Wildcard, QuestionMarksTakeWholeCharactersAndCaseIsAsAsked) {
+    struct Case {
+        const char* text;
+        const char* pattern;
+        LetterCase letters;
+        bool matches;
+    };
+    constexpr LetterCase kExact = LetterCase::Exact;
+    constexpr LetterCase kIgnore = LetterCase::IgnoreAscii;
+    for (const Case& c : {
+             Case{"无标题 - 记事本", "无标题 - 记事本", kExact, true},
+             Case{"无标题 - 记事本", "*记事本", kExact, true},
+             Case{"无标题 - 记事本", "??? - ???", kExact, true},  // 3 bytes each, one ? each
+             Case{"无标题 - 记事本", "?? - ???", kExact, false},
+             Case{"无标题 - 记事本", "无*题*本", kExact, true},
+             Case{"无标题 - 记事本", "*记事", kExact, false},
+             Case{"Notepad", "notepad", kExact, false},
+             Case{"Notepad", "notepad", kIgnore, true},
+             Case{"Notepad", "NOTE*", kIgnore, true},
+             Case{"Ｎotepad", "ｎotepad", kIgnore, false},  // full-width letters keep their case
+             Case{"😀x", "?x", kExact, true},                // four bytes, one character
+             Case{"a", "a*", kExact, true},
+             Case{"", "*", kExact, true},
+             Case{"", "?", kExact, false},
+             Case{"ab", "", kExact, false},
+             Case{"a*b", "a*b", kExact, true},
+             Case{"aXbXc", "a*b*c", kExact, true},
+             Case{"aXbX", "a*b*c", kExact, false},
+         }) {
+        EXPECT_EQ(MatchesUtf8Wildcard(c.text, c.pattern, c.letters), c.matches)
+            << c.text << " / " << c.pattern;
+    }
+}
+
 TEST(UpToFirstZero, CutsAtTheFirstZeroByte) {
     EXPECT_EQ(UpToFirstZero(std::string("ab\0cd", 5)), "ab");
     EXPECT_EQ(UpToFirstZero("abc"), "abc");

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_platform.h"
 #include "text/encoding.h"
 #include "text/wide.h"
@@ -208,6 +209,160 @@ TEST(Win32Platform, FindsTheFixtureAmongTopLevelWindowsAndProcesses) {
             EXPECT_EQ(process.exeName, "kavo_fixture.exe");
         }
     EXPECT_TRUE(processFound);
+}
+
+// A frame of this thread with two children, the first holding a leaf, the second hidden; each
+// painted in a colour of its own.
+class WindowTree {
+  public:
+    static constexpr COLORREF kFrameColor = RGB(10, 200, 30);
+    static constexpr COLORREF kLeafColor = RGB(200, 20, 140);
+
+    WindowTree() {
+        Register(L"KavoSpyFrame", kFrameColor);
+        Register(L"KavoSpyChild", RGB(250, 250, 250));
+        Register(L"KavoSpyLeaf", kLeafColor);
+        frame.reset(CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"KavoSpyFrame",
+                                    L"Kavo \x7A97\x53E3 frame", WS_POPUP | WS_VISIBLE, 200, 150,
+                                    320, 200, nullptr, nullptr, GetModuleHandleW(nullptr),
+                                    nullptr));
+        child = Child(L"KavoSpyChild", L"first", frame.get(), 10, 10, 120, 100, true);
+        leaf = Child(L"KavoSpyLeaf", L"leaf", child, 20, 20, 60, 40, true);
+        hidden = Child(L"KavoSpyChild", L"second", frame.get(), 160, 10, 120, 100, false);
+        UpdateWindow(frame.get());
+        test::PumpMessagesFor(std::chrono::milliseconds(200));
+    }
+    static NativeWindow Of(HWND window) { return reinterpret_cast<INT_PTR>(window); }
+
+    UniqueWindow frame;
+    HWND child = nullptr;
+    HWND leaf = nullptr;
+    HWND hidden = nullptr;
+
+  private:
+    static void Register(const wchar_t* name, COLORREF color) {
+        WNDCLASSW windowClass{};
+        if (GetClassInfoW(GetModuleHandleW(nullptr), name, &windowClass)) return;
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = name;
+        // The class owns its brush from here on: the system deletes it with the class.
+        windowClass.hbrBackground = CreateSolidBrush(color);
+        RegisterClassW(&windowClass);
+    }
+    static HWND Child(const wchar_t* windowClass, const wchar_t* title, HWND parent, int x, int y,
+                      int width, int height, bool visible) {
+        return CreateWindowExW(0, windowClass, title, WS_CHILD | (visible ? WS_VISIBLE : 0), x, y,
+                               width, height, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+    }
+};
+
+// Every window below the frame, each before its own children, read field by field.
+std::vector<WindowEntry> ChildrenOf(NativeWindow parent) {
+    std::vector<WindowEntry> children;
+    ThePlatform().VisitChildWindows(parent, [&children](NativeWindow window) {
+        children.push_back(ThePlatform().ReadWindow(
+            window,
+            WindowField::Visible | WindowField::Process | WindowField::Class | WindowField::Title));
+        return true;
+    });
+    return children;
+}
+
+TEST(Win32Platform, VisitsAWindowsChildrenDepthFirstAndReadsEachField) {
+    WindowTree tree;
+    auto& platform = ThePlatform();
+    const std::vector<WindowEntry> children = ChildrenOf(WindowTree::Of(tree.frame.get()));
+    ASSERT_EQ(children.size(), 3u);
+    const DWORD thread = GetCurrentThreadId();
+    const DWORD process = GetCurrentProcessId();
+    EXPECT_EQ(children[0], (WindowEntry{WindowTree::Of(tree.child), process, thread, "KavoSpyChild",
+                                        "first", true}));
+    EXPECT_EQ(children[1], (WindowEntry{WindowTree::Of(tree.leaf), process, thread, "KavoSpyLeaf",
+                                        "leaf", true}));
+    EXPECT_EQ(children[2], (WindowEntry{WindowTree::Of(tree.hidden), process, thread,
+                                        "KavoSpyChild", "second", false}));
+    EXPECT_EQ(ChildrenOf(WindowTree::Of(tree.child)).size(), 1u);
+    EXPECT_TRUE(ChildrenOf(WindowTree::Of(tree.leaf)).empty());
+    // No parent is no window: never the list of every top-level window.
+    EXPECT_TRUE(ChildrenOf(0).empty());
+    // A field not asked for is not read.
+    const WindowEntry titleOnly =
+        platform.ReadWindow(WindowTree::Of(tree.child), WindowField::Title);
+    EXPECT_EQ(titleOnly, (WindowEntry{WindowTree::Of(tree.child), 0, 0, "", "first", false}));
+    // A visit stops when told to.
+    int visited = 0;
+    platform.VisitChildWindows(WindowTree::Of(tree.frame.get()), [&visited](NativeWindow) {
+        ++visited;
+        return false;
+    });
+    EXPECT_EQ(visited, 1);
+    // The top-level visit meets the frame, as the full enumeration lists it.
+    bool met = false;
+    platform.VisitTopLevelWindows([&](NativeWindow window) {
+        met = met || window == WindowTree::Of(tree.frame.get());
+        return !met;
+    });
+    EXPECT_TRUE(met);
+}
+
+TEST(Win32Platform, TellsOneWindowAndItsTopLevelWindow) {
+    WindowTree tree;
+    auto& platform = ThePlatform();
+    const std::optional<WindowEntry> frame =
+        platform.DescribeWindow(WindowTree::Of(tree.frame.get()));
+    ASSERT_TRUE(frame.has_value());
+    EXPECT_EQ(frame->className, "KavoSpyFrame");
+    EXPECT_EQ(frame->title, "Kavo \xE7\xAA\x97\xE5\x8F\xA3 frame");
+    EXPECT_EQ(frame->processId, GetCurrentProcessId());
+    EXPECT_TRUE(frame->visible);
+    EXPECT_EQ(platform.TopLevelWindowOf(WindowTree::Of(tree.leaf)),
+              WindowTree::Of(tree.frame.get()));
+    EXPECT_EQ(platform.TopLevelWindowOf(WindowTree::Of(tree.frame.get())),
+              WindowTree::Of(tree.frame.get()));
+    const NativeWindow gone = WindowTree::Of(tree.leaf);
+    DestroyWindow(tree.leaf);
+    EXPECT_FALSE(platform.DescribeWindow(gone).has_value());
+    EXPECT_EQ(platform.TopLevelWindowOf(gone), 0);
+    EXPECT_FALSE(platform.DescribeWindow(0).has_value());
+}
+
+TEST(Win32Platform, FindsTheDeepestVisibleWindowAndThePixelUnderAPoint) {
+    WindowTree tree;
+    auto& platform = ThePlatform();
+    RECT frame{};
+    GetWindowRect(tree.frame.get(), &frame);
+    const auto at = [&](int x, int y) { return Point{frame.left + x, frame.top + y}; };
+    struct Case {
+        Point where;
+        HWND window;
+    };
+    for (const Case& c : {Case{at(50, 50), tree.leaf}, Case{at(15, 15), tree.child},
+                          Case{at(300, 180), tree.frame.get()},
+                          Case{at(200, 50), tree.frame.get()}})  // the hidden child's place
+        EXPECT_EQ(platform.WindowAtPoint(c.where), WindowTree::Of(c.window))
+            << c.where.x << "," << c.where.y;
+    EXPECT_TRUE(test::WaitFor(
+        [&] { return platform.PixelColorAt(at(300, 180)) == WindowTree::kFrameColor; }));
+    EXPECT_TRUE(
+        test::WaitFor([&] { return platform.PixelColorAt(at(50, 50)) == WindowTree::kLeafColor; }));
+}
+
+TEST(Win32Platform, AProcessTellsItsExecutablesNameAsTheSnapshotDoes) {
+    test::Fixture fixture;
+    ASSERT_NE(fixture.Window(), nullptr);
+    auto& platform = ThePlatform();
+    EXPECT_EQ(platform.ProcessName(fixture.ProcessId()), "kavo_fixture.exe");
+    for (const auto& process : platform.SnapshotProcesses()) {
+        if (process.processId == GetCurrentProcessId()) {
+            EXPECT_EQ(platform.ProcessName(process.processId), process.exeName);
+        }
+    }
+    // No process: the idle process's id, and an id no process has.
+    EXPECT_EQ(platform.ProcessName(0), "");
+    constexpr std::uint32_t unused = 0xFFFFFFFC;
+    for (const auto& process : platform.SnapshotProcesses()) ASSERT_NE(process.processId, unused);
+    EXPECT_EQ(platform.ProcessName(unused), "");
 }
 
 TEST(Win32Platform, FilesKeepTheirBytesAndUnicodeNames) {

@@ -88,6 +88,8 @@ class TitleBarHost : public MainWindowServices {
     }
     void AddClosingStep(std::function<void()>) override {}
     void AddLastClosingStep(std::function<void()>) override {}
+    void SetTrayTip(const Utf8Text&) override {}
+    void ShowTrayBalloon(const Utf8Text&, const Utf8Text&) override {}
     MainWindowColors& Colors() override { return colors_; }
     void ApplyColors() override {}
 

@@ -1,5 +1,6 @@
 #include "platform/fake/recording_platform.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -44,6 +45,10 @@ constexpr std::pair<MouseButtonChange, const char*> kChangeNames[] = {
 };
 constexpr std::pair<MouseButton, const char*> kButtonNames[] = {
     {MouseButton::Left, "Left"}, {MouseButton::Right, "Right"}, {MouseButton::Middle, "Middle"}};
+constexpr std::pair<WindowField, const char*> kFieldNames[] = {{WindowField::Visible, "Visible"},
+                                                               {WindowField::Process, "Process"},
+                                                               {WindowField::Class, "Class"},
+                                                               {WindowField::Title, "Title"}};
 constexpr std::pair<MessageBoxOption, const char*> kOptionNames[] = {
     {MessageBoxOption::TaskModal, "TaskModal"}, {MessageBoxOption::Warning, "Warning"}};
 
@@ -126,6 +131,9 @@ void RecordingPlatform::SetCursorPos(int x, int y) {
 void RecordingPlatform::MouseEvent(MouseButtonChanges changes, int x, int y) {
     Record("MouseEvent(" + FlagNames(changes, kChangeNames, "none") + "," + std::to_string(x) +
            "," + std::to_string(y) + ")");
+}
+void RecordingPlatform::MouseWheel(int turn) {
+    Record("MouseWheel(" + std::to_string(turn) + ")");
 }
 void RecordingPlatform::KeybdEvent(KeyCode code, KeyDirection direction) {
     Record("KeybdEvent(" + Hex(code, 2) + "," + Direction(direction) + ")");
@@ -265,9 +273,82 @@ std::vector<ProcessEntry> RecordingPlatform::SnapshotProcesses() {
     if (failSnapshot) return {};
     return processes;
 }
+Utf8Text RecordingPlatform::ProcessName(std::uint32_t processId) {
+    Record("ProcessName(" + std::to_string(processId) + ")");
+    if (unaskableProcesses.count(processId) != 0) return {};
+    for (const ProcessEntry& process : processes)
+        if (process.processId == processId && processId != 0) return process.exeName;
+    return {};
+}
 std::vector<WindowEntry> RecordingPlatform::EnumerateTopLevelWindows() {
     Record("EnumerateTopLevelWindows");
     return windows;
+}
+void RecordingPlatform::VisitTopLevelWindows(const std::function<bool(NativeWindow)>& visit) {
+    Record("VisitTopLevelWindows");
+    // A copy: a visit may change the list, as windows come and go while a search runs.
+    const std::vector<WindowEntry> list = windows;
+    for (const WindowEntry& entry : list)
+        if (!visit(entry.window)) return;
+}
+void RecordingPlatform::VisitChildWindows(NativeWindow parent,
+                                          const std::function<bool(NativeWindow)>& visit) {
+    Record("VisitChildWindows(" + std::to_string(parent) + ")");
+    const auto found = childWindows.find(parent);
+    if (found == childWindows.end()) return;
+    const std::vector<WindowEntry> list = found->second;
+    for (const WindowEntry& entry : list)
+        if (!visit(entry.window)) return;
+}
+WindowEntry RecordingPlatform::ReadWindow(NativeWindow window, WindowFields fields) {
+    Record("ReadWindow(" + std::to_string(window) + "," + FlagNames(fields, kFieldNames, "none") +
+           ")");
+    WindowEntry read;
+    read.window = window;
+    const std::optional<WindowEntry> entry = Find(window);
+    if (!entry) return read;
+    if (fields.Has(WindowField::Visible)) read.visible = entry->visible;
+    if (fields.Has(WindowField::Process)) {
+        read.processId = entry->processId;
+        read.threadId = entry->threadId;
+    }
+    if (fields.Has(WindowField::Class)) read.className = entry->className;
+    if (fields.Has(WindowField::Title)) read.title = entry->title;
+    return read;
+}
+std::optional<WindowEntry> RecordingPlatform::Find(NativeWindow window) const {
+    for (const WindowEntry& entry : windows)
+        if (entry.window == window) return entry;
+    for (const auto& [parent, children] : childWindows)
+        for (const WindowEntry& entry : children)
+            if (entry.window == window) return entry;
+    return std::nullopt;
+}
+std::optional<WindowEntry> RecordingPlatform::DescribeWindow(NativeWindow window) {
+    Record("DescribeWindow(" + std::to_string(window) + ")");
+    return Find(window);
+}
+NativeWindow RecordingPlatform::WindowAtPoint(Point where) {
+    Record("WindowAtPoint(" + std::to_string(where.x) + "," + std::to_string(where.y) + ")");
+    return windowAtPoint(where);
+}
+NativeWindow RecordingPlatform::TopLevelWindowOf(NativeWindow window) {
+    Record("TopLevelWindowOf(" + std::to_string(window) + ")");
+    const auto isTopLevel = [this](NativeWindow candidate) {
+        return std::any_of(windows.begin(), windows.end(), [candidate](const WindowEntry& entry) {
+            return entry.window == candidate;
+        });
+    };
+    if (isTopLevel(window)) return window;
+    for (const auto& [parent, children] : childWindows)
+        if (isTopLevel(parent))
+            for (const WindowEntry& entry : children)
+                if (entry.window == window) return parent;
+    return 0;
+}
+std::optional<std::uint32_t> RecordingPlatform::PixelColorAt(Point where) {
+    Record("PixelColorAt(" + std::to_string(where.x) + "," + std::to_string(where.y) + ")");
+    return pixelColorAt(where);
 }
 int RecordingPlatform::ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
                                       MessageBoxOptions options) {

@@ -4,7 +4,7 @@
 // sequences with ElementsAre. Each line names the port's method. Formats (numbers decimal unless
 // shown as 0x..., hex upper case):
 //   GetCursorPos                      SetCursorPos(x,y)
-//   MouseEvent(LeftDown+LeftUp,x,y)   KeybdEvent(0xCODE2,Down|Up)
+//   MouseEvent(LeftDown+LeftUp,x,y)   MouseWheel(turn)          KeybdEvent(0xCODE2,Down|Up)
 //   SendKeyboardInput(vk=65,scan=30,Down,time=1000)
 //   SendKeyboardInput(vk=20,scan=58,Up,extended,time=1001)
 //   ScanCodeOfKey(code)               CharacterOfKey(code)      GetTickCount
@@ -18,6 +18,10 @@
 //   ProcessPendingEvents              BeginPreciseTiming        EndPreciseTiming
 //   CreateWakeEvent  SignalWakeEvent(wake)  CloseWakeEvent(wake)
 //   StartProcess(commandLine,idleMs)  SnapshotProcesses         EnumerateTopLevelWindows
+//   ProcessName(processId)
+//   VisitTopLevelWindows              VisitChildWindows(parent) DescribeWindow(window)
+//   ReadWindow(window,FIELDS)  FIELDS: Visible, Process, Class, Title joined by "+"
+//   TopLevelWindowOf(window)          WindowAtPoint(x,y)        PixelColorAt(x,y)
 //   ShowMessageBox(text|caption|OPTIONS)  OPTIONS: plain, TaskModal, TaskModal+Warning
 //   GetCurrentThreadId                GetWindowThreadId(window)  AttachThreadInput(from,to)
 //   StartWindowlessTimer(id,ms)       GetKeyboardState           StartThread
@@ -75,6 +79,7 @@ class RecordingPlatform : public InputPort,
     Point GetCursorPos() override;
     void SetCursorPos(int x, int y) override;
     void MouseEvent(MouseButtonChanges changes, int x, int y) override;
+    void MouseWheel(int turn) override;
     void KeybdEvent(KeyCode code, KeyDirection direction) override;
     void SendKeyboardInput(const KeyboardInput& input) override;
     std::uint32_t ScanCodeOfKey(std::uint32_t code) override;
@@ -123,12 +128,33 @@ class RecordingPlatform : public InputPort,
     std::vector<ProcessEntry> processes;
     bool failSnapshot = false;
     std::vector<WindowEntry> windows;
+    // Every window below a window, in enumeration order, by that window (tests list the
+    // descendants of each window they enumerate from).
+    std::map<NativeWindow, std::vector<WindowEntry>> childWindows;
+    // What lies under a screen point; nothing and unreadable unless a test says otherwise.
+    std::function<NativeWindow(Point)> windowAtPoint = [](Point) -> NativeWindow { return 0; };
+    std::function<std::optional<std::uint32_t>(Point)> pixelColorAt =
+        [](Point) -> std::optional<std::uint32_t> { return std::nullopt; };
     std::function<bool(const Utf8Text&)> processStarts = [](const Utf8Text&) { return true; };
     int messageBoxResult = 1;  // its OK button
 
     bool StartProcess(const Utf8Text& commandLine, std::uint32_t idleWaitMs) override;
     std::vector<ProcessEntry> SnapshotProcesses() override;
+    // The name `processes` gives it, unless the process is one of these.
+    std::set<std::uint32_t> unaskableProcesses;
+    Utf8Text ProcessName(std::uint32_t processId) override;
     std::vector<WindowEntry> EnumerateTopLevelWindows() override;
+    // The windows of `windows`, or of the parent's list, in order.
+    void VisitTopLevelWindows(const std::function<bool(NativeWindow)>& visit) override;
+    void VisitChildWindows(NativeWindow parent,
+                           const std::function<bool(NativeWindow)>& visit) override;
+    // Found in `windows` or in any list of `childWindows`.
+    WindowEntry ReadWindow(NativeWindow window, WindowFields fields) override;
+    std::optional<WindowEntry> DescribeWindow(NativeWindow window) override;
+    NativeWindow WindowAtPoint(Point where) override;
+    // Itself for a window of `windows`, else the window of `windows` whose list holds it.
+    NativeWindow TopLevelWindowOf(NativeWindow window) override;
+    std::optional<std::uint32_t> PixelColorAt(Point where) override;
     int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
                        MessageBoxOptions options) override;
 
@@ -207,6 +233,7 @@ class RecordingPlatform : public InputPort,
     std::map<Utf8Text, std::uint64_t> folderChanges_;  // folder key -> changes told so far
     std::map<Utf8Text, int> watched_;                  // folder key -> watches open on it
     bool Watched(const Utf8Text& key) const;           // the folder or one below it
+    std::optional<WindowEntry> Find(NativeWindow window) const;
     WaitResult TimerWaitResult(TimerHandle timer);
     WaitResult TimeoutWaitResult(std::uint32_t timeoutMs);
     TimerHandle nextTimer_ = 1;

@@ -104,6 +104,9 @@ void Win32Platform::MouseEvent(MouseButtonChanges changes, int x, int y) {
     ::mouse_event(MouseEventFlags(changes), static_cast<DWORD>(x), static_cast<DWORD>(y), 0,
                   kInjectedInputMark);
 }
+void Win32Platform::MouseWheel(int turn) {
+    ::mouse_event(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(turn), kInjectedInputMark);
+}
 void Win32Platform::KeybdEvent(KeyCode code, KeyDirection direction) {
     ::keybd_event(code, 0, direction == KeyDirection::Up ? KEYEVENTF_KEYUP : 0, kInjectedInputMark);
 }
@@ -276,7 +279,9 @@ bool Win32Platform::StartProcess(const Utf8Text& commandLine, std::uint32_t idle
 }
 std::vector<ProcessEntry> Win32Platform::SnapshotProcesses() {
     std::vector<ProcessEntry> processes;
-    const UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPALL, 0));
+    // Processes only: the threads, modules and heaps of a full snapshot would cost more than
+    // the list itself and are never read.
+    const UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return processes;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
@@ -288,23 +293,59 @@ std::vector<ProcessEntry> Win32Platform::SnapshotProcesses() {
     }
     return processes;
 }
+Utf8Text Win32Platform::ProcessName(std::uint32_t processId) {
+    if (processId == 0) return {};
+    const UniqueHandleKernel process(
+        ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process) return {};
+    std::wstring path(32768, L'\0');
+    DWORD length = static_cast<DWORD>(path.size());
+    if (!::QueryFullProcessImageNameW(process.get(), 0, path.data(), &length)) return {};
+    path.resize(length);
+    const std::size_t slash = path.find_last_of(L"\\/");
+    return WideToUtf8(slash == std::wstring::npos ? path : path.substr(slash + 1));
+}
 namespace {
-// A named CALLBACK function: a lambda would have the wrong calling convention in 32-bit builds.
-BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
-    auto& list = *reinterpret_cast<std::vector<WindowEntry>*>(context);
+HWND AsHwnd(NativeWindow window) {
+    return reinterpret_cast<HWND>(static_cast<INT_PTR>(window));
+}
+WindowEntry EntryOf(HWND window, WindowFields fields) {
     WindowEntry entry;
     entry.window = reinterpret_cast<INT_PTR>(window);
-    DWORD processId = 0;
-    entry.threadId = ::GetWindowThreadProcessId(window, &processId);
-    entry.processId = processId;
-    entry.visible = ::IsWindowVisible(window) != FALSE;
+    if (fields.Has(WindowField::Process)) {
+        DWORD processId = 0;
+        entry.threadId = ::GetWindowThreadProcessId(window, &processId);
+        entry.processId = processId;
+    }
+    if (fields.Has(WindowField::Visible)) {
+        // A window that is no child is visible by its own style bit (its parent is the desktop),
+        // which takes one question where IsWindowVisible asks about the parents too: searches
+        // read it of every candidate, and under Wine each question is a round trip.
+        const LONG style = ::GetWindowLongW(window, GWL_STYLE);
+        entry.visible = (style & WS_VISIBLE) != 0 &&
+                        ((style & WS_CHILD) == 0 || ::IsWindowVisible(window) != FALSE);
+    }
     wchar_t buffer[256];
-    const int classLength = ::GetClassNameW(window, buffer, 256);
-    entry.className = WideToUtf8(std::wstring_view(buffer, classLength > 0 ? classLength : 0));
-    const int titleLength = ::GetWindowTextW(window, buffer, 256);
-    entry.title = WideToUtf8(std::wstring_view(buffer, titleLength > 0 ? titleLength : 0));
-    list.push_back(std::move(entry));
+    if (fields.Has(WindowField::Class)) {
+        const int length = ::GetClassNameW(window, buffer, 256);
+        entry.className = WideToUtf8(std::wstring_view(buffer, length > 0 ? length : 0));
+    }
+    if (fields.Has(WindowField::Title)) {
+        const int length = ::GetWindowTextW(window, buffer, 256);
+        entry.title = WideToUtf8(std::wstring_view(buffer, length > 0 ? length : 0));
+    }
+    return entry;
+}
+constexpr WindowFields kAllFields =
+    WindowField::Visible | WindowField::Process | WindowField::Class | WindowField::Title;
+// Named CALLBACK functions: a lambda would have the wrong calling convention in 32-bit builds.
+BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
+    reinterpret_cast<std::vector<WindowEntry>*>(context)->push_back(EntryOf(window, kAllFields));
     return TRUE;
+}
+BOOL CALLBACK VisitWindow(HWND window, LPARAM context) {
+    const auto& visit = *reinterpret_cast<const std::function<bool(NativeWindow)>*>(context);
+    return visit(reinterpret_cast<INT_PTR>(window)) ? TRUE : FALSE;
 }
 }  // namespace
 
@@ -312,6 +353,48 @@ std::vector<WindowEntry> Win32Platform::EnumerateTopLevelWindows() {
     std::vector<WindowEntry> windows;
     ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
     return windows;
+}
+void Win32Platform::VisitTopLevelWindows(const std::function<bool(NativeWindow)>& visit) {
+    ::EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(&visit));
+}
+void Win32Platform::VisitChildWindows(NativeWindow parent,
+                                      const std::function<bool(NativeWindow)>& visit) {
+    // EnumChildWindows with no parent would list the top-level windows instead.
+    if (parent == 0 || !::IsWindow(AsHwnd(parent))) return;
+    ::EnumChildWindows(AsHwnd(parent), VisitWindow, reinterpret_cast<LPARAM>(&visit));
+}
+WindowEntry Win32Platform::ReadWindow(NativeWindow window, WindowFields fields) {
+    return EntryOf(AsHwnd(window), fields);
+}
+std::optional<WindowEntry> Win32Platform::DescribeWindow(NativeWindow window) {
+    if (window == 0 || !::IsWindow(AsHwnd(window))) return std::nullopt;
+    return EntryOf(AsHwnd(window), kAllFields);
+}
+NativeWindow Win32Platform::WindowAtPoint(Point where) {
+    const POINT screen{where.x, where.y};
+    HWND window = ::WindowFromPoint(screen);
+    // WindowFromPoint passes over disabled children and over those that let the mouse through
+    // (static texts): the spy goes down to the deepest visible child holding the point.
+    for (int depth = 0; window != nullptr && depth < 64; ++depth) {
+        POINT client = screen;
+        ::ScreenToClient(window, &client);
+        HWND child =
+            ::ChildWindowFromPointEx(window, client, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+        if (child == nullptr || child == window) break;
+        window = child;
+    }
+    return reinterpret_cast<INT_PTR>(window);
+}
+NativeWindow Win32Platform::TopLevelWindowOf(NativeWindow window) {
+    if (window == 0 || !::IsWindow(AsHwnd(window))) return 0;
+    return reinterpret_cast<INT_PTR>(::GetAncestor(AsHwnd(window), GA_ROOT));
+}
+std::optional<std::uint32_t> Win32Platform::PixelColorAt(Point where) {
+    const UniqueScreenDc screen(::GetDC(nullptr));
+    if (!screen) return std::nullopt;
+    const COLORREF color = ::GetPixel(screen.get(), where.x, where.y);
+    if (color == CLR_INVALID) return std::nullopt;
+    return static_cast<std::uint32_t>(color);
 }
 int Win32Platform::ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
                                   MessageBoxOptions options) {

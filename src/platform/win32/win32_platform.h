@@ -18,6 +18,7 @@ class Win32Platform : public InputPort,
     Point GetCursorPos() override;
     void SetCursorPos(int x, int y) override;
     void MouseEvent(MouseButtonChanges changes, int x, int y) override;
+    void MouseWheel(int turn) override;
     void KeybdEvent(KeyCode code, KeyDirection direction) override;
     void SendKeyboardInput(const KeyboardInput& input) override;
     std::uint32_t ScanCodeOfKey(std::uint32_t code) override;
@@ -44,7 +45,16 @@ class Win32Platform : public InputPort,
     // SystemPort
     bool StartProcess(const Utf8Text& commandLine, std::uint32_t idleWaitMs) override;
     std::vector<ProcessEntry> SnapshotProcesses() override;
+    Utf8Text ProcessName(std::uint32_t processId) override;
     std::vector<WindowEntry> EnumerateTopLevelWindows() override;
+    void VisitTopLevelWindows(const std::function<bool(NativeWindow)>& visit) override;
+    void VisitChildWindows(NativeWindow parent,
+                           const std::function<bool(NativeWindow)>& visit) override;
+    WindowEntry ReadWindow(NativeWindow window, WindowFields fields) override;
+    std::optional<WindowEntry> DescribeWindow(NativeWindow window) override;
+    NativeWindow WindowAtPoint(Point where) override;
+    NativeWindow TopLevelWindowOf(NativeWindow window) override;
+    std::optional<std::uint32_t> PixelColorAt(Point where) override;
     int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
                        MessageBoxOptions options) override;
 
