@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -178,6 +179,24 @@ struct DirectoryEntry {
     friend bool operator==(const DirectoryEntry&, const DirectoryEntry&) = default;
 };
 
+// A file's size and last write time (in the platform's own units): when either differs, the
+// file changed.
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::uint64_t writeTime = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+// Tells of changes directly inside one folder: an entry added, removed or renamed, a file
+// written or resized. Changes below its subfolders are not told.
+class FolderWatch {
+  public:
+    virtual ~FolderWatch() = default;
+    // True when something may have changed since the watch began or was last asked, and when
+    // the watch lost track; each change is told once.
+    virtual bool Changed() = 0;
+};
+
 // Files and folders. Paths are UTF-8 with backslashes; file contents are bytes.
 class FilePort {
   public:
@@ -208,6 +227,10 @@ class FilePort {
     virtual bool ReplaceFileAtomically(const Utf8Text& path, const std::string& bytes) = 0;
     // Folder of the running executable, without a trailing separator.
     virtual Utf8Text ExecutableFolder() = 0;
+    // The file's size and last write time; nullopt when there is no such file.
+    virtual std::optional<FileStamp> StampOf(const Utf8Text& path) = 0;
+    // A watch on what lies directly in the folder; nullptr when it cannot be watched.
+    virtual std::unique_ptr<FolderWatch> WatchFolder(const Utf8Text& folder) = 0;
 };
 
 class ClipboardPort {

@@ -52,6 +52,8 @@ class MemoryFiles : public FilePort, public ClipboardPort {
         return true;
     }
     Utf8Text ExecutableFolder() override { return "C:\\kavo"; }
+    std::optional<FileStamp> StampOf(const Utf8Text&) override { return std::nullopt; }
+    std::unique_ptr<FolderWatch> WatchFolder(const Utf8Text&) override { return nullptr; }
     bool SetText(const Utf8Text& text) override {
         clipboard = text;
         return true;

@@ -1,7 +1,6 @@
 #include "platform/win32/win32_platform.h"
 
 #include <windows.h>
-#include <mmsystem.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 #include <mutex>
 #include <utility>
 
+#include "platform/win32/late_function_win32.h"
 #include "platform/win32/unique_handle.h"
 #include "text/wide.h"
 
@@ -252,12 +252,12 @@ void Win32Platform::BeginPreciseTiming() {
     const std::lock_guard lock(g_preciseTimingMutex);
     if (g_preciseTimingUsers++ == 0) {
         OptOutOfTimerThrottling();
-        ::timeBeginPeriod(1);
+        BeginTimerPeriod(1);
     }
 }
 void Win32Platform::EndPreciseTiming() {
     const std::lock_guard lock(g_preciseTimingMutex);
-    if (g_preciseTimingUsers > 0 && --g_preciseTimingUsers == 0) ::timeEndPeriod(1);
+    if (g_preciseTimingUsers > 0 && --g_preciseTimingUsers == 0) EndTimerPeriod(1);
 }
 
 // --- SystemPort ---
@@ -525,6 +525,49 @@ std::vector<DirectoryEntry> Win32Platform::ListDirectory(const Utf8Text& folder,
     } while (::FindNextFileW(find.get(), &data));
     return entries;
 }
+std::optional<FileStamp> Win32Platform::StampOf(const Utf8Text& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return std::nullopt;
+    const auto join = [](DWORD high, DWORD low) {
+        return (static_cast<std::uint64_t>(high) << 32) | low;
+    };
+    return FileStamp{join(data.nFileSizeHigh, data.nFileSizeLow),
+                     join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime)};
+}
+
+namespace {
+
+class Win32FolderWatch : public FolderWatch {
+  public:
+    explicit Win32FolderWatch(UniqueChangeNotification change) : change_(std::move(change)) {}
+
+    bool Changed() override {
+        if (::WaitForSingleObject(change_.get(), 0) == WAIT_TIMEOUT) return false;
+        // Watching goes on from here. A notification that cannot be renewed stays signalled,
+        // so a watch that lost track tells of a change every time it is asked.
+        ::FindNextChangeNotification(change_.get());
+        return true;
+    }
+
+  private:
+    UniqueChangeNotification change_;
+};
+
+}  // namespace
+
+std::unique_ptr<FolderWatch> Win32Platform::WatchFolder(const Utf8Text& folder) {
+    // The folder itself only: pages lie directly in their script directories, and Wine tells
+    // nothing of changes inside subfolders even when asked to watch them.
+    UniqueChangeNotification change(::FindFirstChangeNotificationW(
+        LongFolderPath(folder).c_str(), FALSE,
+        FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_SIZE |
+            FILE_NOTIFY_CHANGE_LAST_WRITE));
+    if (!change) return nullptr;
+    return std::make_unique<Win32FolderWatch>(std::move(change));
+}
+
 std::optional<std::string> Win32Platform::ReadWholeFile(const Utf8Text& path) {
     const UniqueFile file(::CreateFileW(LongPath(path).c_str(), GENERIC_READ,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,

@@ -81,6 +81,8 @@ class Win32Platform : public InputPort,
     bool CreateNewEmptyFile(const Utf8Text& path) override;
     bool ReplaceFileAtomically(const Utf8Text& path, const std::string& bytes) override;
     Utf8Text ExecutableFolder() override;
+    std::optional<FileStamp> StampOf(const Utf8Text& path) override;
+    std::unique_ptr<FolderWatch> WatchFolder(const Utf8Text& folder) override;
 
     // ClipboardPort
     bool SetText(const Utf8Text& text) override;
