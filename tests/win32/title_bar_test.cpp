@@ -90,6 +90,7 @@ class TitleBarHost : public MainWindowServices {
     void AddLastClosingStep(std::function<void()>) override {}
     void SetTrayTip(const Utf8Text&) override {}
     void ShowTrayBalloon(const Utf8Text&, const Utf8Text&) override {}
+    void RestoreWindow() override {}
     MainWindowColors& Colors() override { return colors_; }
     void ApplyColors() override {}
 
