@@ -51,6 +51,7 @@ class MemoryFiles : public FilePort, public ClipboardPort {
         files[path] = bytes;
         return true;
     }
+    bool AppendToFile(const Utf8Text&, const std::string&) override { return false; }
     Utf8Text ExecutableFolder() override { return "C:\\kavo"; }
     bool SetText(const Utf8Text& text) override {
         clipboard = text;
