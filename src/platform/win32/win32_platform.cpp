@@ -424,11 +424,8 @@ bool Win32Platform::RunsAboveThisProcess(NativeWindow window) {
         ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
     if (!process) return false;
     HANDLE token = nullptr;
-    if (!::OpenProcessToken(process.get(), TOKEN_QUERY, &token)) {
-        // An elevated process keeps its token from a program that is not: a refusal from below
-        // the high level means the process runs above it.
-        return ::GetLastError() == ERROR_ACCESS_DENIED && *own < SECURITY_MANDATORY_HIGH_RID;
-    }
+    // A token that cannot be read tells nothing (a protected system process refuses it too).
+    if (!::OpenProcessToken(process.get(), TOKEN_QUERY, &token)) return false;
     const UniqueHandleKernel owned(token);
     const std::optional<DWORD> theirs = TokenIntegrity(token);
     return theirs && *theirs > *own;
