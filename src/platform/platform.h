@@ -150,6 +150,10 @@ class SystemPort {
     // The colour of the screen's pixel as 0x00BBGGRR (a COLORREF, as link.ini keeps colours);
     // nothing when it cannot be read.
     virtual std::optional<std::uint32_t> PixelColorAt(Point where) = 0;
+    // True when the window's process runs at a higher integrity level than this program (a
+    // program run as administrator, seen from one that is not): the system drops the input and
+    // the messages this program sends it without a word. False when it cannot be told.
+    virtual bool RunsAboveThisProcess(NativeWindow window) = 0;
     // A message box with an OK button and no owner. Returns the code of the button that closed
     // it (1 for OK), 0 when it could not be shown.
     virtual int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
@@ -225,6 +229,9 @@ class FilePort {
     // step. When anything fails the file at path keeps its old content and no temporary file
     // is left.
     virtual bool ReplaceFileAtomically(const Utf8Text& path, const std::string& bytes) = 0;
+    // Adds bytes at the end of the file, creating it when missing; what it held stays. Several
+    // processes may append at once: each write lands whole at the end. False when it failed.
+    virtual bool AppendToFile(const Utf8Text& path, const std::string& bytes) = 0;
     // Folder of the running executable, without a trailing separator.
     virtual Utf8Text ExecutableFolder() = 0;
     // The file's size and last write time; nullopt when there is no such file.

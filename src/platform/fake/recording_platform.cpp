@@ -579,6 +579,19 @@ bool RecordingPlatform::ReplaceFileAtomically(const Utf8Text& path, const std::s
     FileWritten(key);
     return true;
 }
+bool RecordingPlatform::AppendToFile(const Utf8Text& path, const std::string& bytes) {
+    Record("AppendToFile(" + path + ")");
+    const Utf8Text key = Key(path);
+    if (unwritablePaths.count(path) || folders_.count(key) || !folders_.count(Parent(key)))
+        return false;
+    auto existing = files_.find(key);
+    if (existing == files_.end()) {
+        files_[key] = {path, bytes};
+    } else {
+        existing->second.second += bytes;
+    }
+    return true;
+}
 Utf8Text RecordingPlatform::ExecutableFolder() {
     return executableFolder;
 }

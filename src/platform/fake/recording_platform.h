@@ -29,7 +29,7 @@
 //   IsDirectory(path) CreateDirectories(path) RenamePath(from|to) RemoveFile(path)
 //   RemoveDirectoryTree(path)        SetText(text)             GetText
 //   PathExists(path) CreateNewEmptyFile(path) ReplaceFileAtomically(path)
-//   StampOf(path) WatchFolder(folder)
+//   StampOf(path) WatchFolder(folder) AppendToFile(path)
 // NowMicroseconds and ExecutableFolder are not recorded.
 #pragma once
 
@@ -155,6 +155,11 @@ class RecordingPlatform : public InputPort,
     // Itself for a window of `windows`, else the window of `windows` whose list holds it.
     NativeWindow TopLevelWindowOf(NativeWindow window) override;
     std::optional<std::uint32_t> PixelColorAt(Point where) override;
+    // Windows of programs run as administrator; asking is not recorded (it is no action).
+    std::set<NativeWindow> windowsAboveThisProcess;
+    bool RunsAboveThisProcess(NativeWindow window) override {
+        return windowsAboveThisProcess.count(window) > 0;
+    }
     int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
                        MessageBoxOptions options) override;
 
@@ -196,6 +201,7 @@ class RecordingPlatform : public InputPort,
     bool PathExists(const Utf8Text& path) override;
     bool CreateNewEmptyFile(const Utf8Text& path) override;
     bool ReplaceFileAtomically(const Utf8Text& path, const std::string& bytes) override;
+    bool AppendToFile(const Utf8Text& path, const std::string& bytes) override;
     Utf8Text ExecutableFolder() override;
     // Writes, creations, renames and removals of these paths fail and change nothing.
     std::set<Utf8Text> unwritablePaths;

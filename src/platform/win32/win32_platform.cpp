@@ -10,7 +10,9 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <utility>
+#include <vector>
 
 #include "platform/win32/late_function_win32.h"
 #include "platform/win32/unique_handle.h"
@@ -389,6 +391,45 @@ NativeWindow Win32Platform::TopLevelWindowOf(NativeWindow window) {
     if (window == 0 || !::IsWindow(AsHwnd(window))) return 0;
     return reinterpret_cast<INT_PTR>(::GetAncestor(AsHwnd(window), GA_ROOT));
 }
+namespace {
+// The mandatory integrity level of a process token (SECURITY_MANDATORY_*_RID); nothing when it
+// cannot be read.
+std::optional<DWORD> TokenIntegrity(HANDLE token) {
+    DWORD size = 0;
+    ::GetTokenInformation(token, TokenIntegrityLevel, nullptr, 0, &size);
+    if (size == 0) return std::nullopt;
+    std::vector<unsigned char> buffer(size);
+    if (!::GetTokenInformation(token, TokenIntegrityLevel, buffer.data(), size, &size))
+        return std::nullopt;
+    const auto* label = reinterpret_cast<const TOKEN_MANDATORY_LABEL*>(buffer.data());
+    const UCHAR count = *::GetSidSubAuthorityCount(label->Label.Sid);
+    if (count == 0) return std::nullopt;
+    return *::GetSidSubAuthority(label->Label.Sid, count - 1);
+}
+std::optional<DWORD> OwnIntegrity() {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return std::nullopt;
+    const UniqueHandleKernel owned(token);
+    return TokenIntegrity(token);
+}
+}  // namespace
+
+bool Win32Platform::RunsAboveThisProcess(NativeWindow window) {
+    static const std::optional<DWORD> own = OwnIntegrity();
+    if (!own || window == 0) return false;
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(AsHwnd(window), &processId);
+    if (processId == 0 || processId == ::GetCurrentProcessId()) return false;
+    const UniqueHandleKernel process(
+        ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process) return false;
+    HANDLE token = nullptr;
+    // A token that cannot be read tells nothing (a protected system process refuses it too).
+    if (!::OpenProcessToken(process.get(), TOKEN_QUERY, &token)) return false;
+    const UniqueHandleKernel owned(token);
+    const std::optional<DWORD> theirs = TokenIntegrity(token);
+    return theirs && *theirs > *own;
+}
 std::optional<std::uint32_t> Win32Platform::PixelColorAt(Point where) {
     const UniqueScreenDc screen(::GetDC(nullptr));
     if (!screen) return std::nullopt;
@@ -715,6 +756,14 @@ bool Win32Platform::ReplaceFileAtomically(const Utf8Text& path, const std::strin
         return true;
     ::DeleteFileW(temporary.c_str());
     return false;
+}
+bool Win32Platform::AppendToFile(const Utf8Text& path, const std::string& bytes) {
+    // FILE_APPEND_DATA alone: the system puts every write at the file's end as it is then, so
+    // two processes appending at once never write over each other's lines.
+    const UniqueFile file(::CreateFileW(LongPath(path).c_str(), FILE_APPEND_DATA,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file && WriteAll(file.get(), bytes);
 }
 Utf8Text Win32Platform::ExecutableFolder() {
     std::wstring buffer(MAX_PATH, L'\0');
