@@ -88,6 +88,9 @@ class CountingFiles : public FilePort {
     bool CreateNewEmptyFile(const Utf8Text& path) override {
         return disk_.CreateNewEmptyFile(path);
     }
+    bool AppendToFile(const Utf8Text& path, const std::string& bytes) override {
+        return disk_.AppendToFile(path, bytes);
+    }
     bool ReplaceFileAtomically(const Utf8Text& path, const std::string& bytes) override {
         return disk_.ReplaceFileAtomically(path, bytes);
     }
