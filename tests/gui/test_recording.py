@@ -97,6 +97,7 @@ class RecordingTest(kavo_gui.SessionTest):
 
         text = self.record(actions)
         recorded = self.logged(0)
+        self.recorded_count = len(recorded)
         kavo_gui.screenshot(os.path.join(self.kavo.folder, "recorded.png"))
         with open(os.path.join(self.kavo.folder, "recorded.txt"), "w") as f:
             f.write(text)
@@ -107,7 +108,22 @@ class RecordingTest(kavo_gui.SessionTest):
         self.assertIn("按键(ab12,", text)
         self.assertNotIn("特殊按键(120)", text)  # F9 itself is not in it
         self.assertIn(kavo_gui.log_line(0x0201, 1, 40 * 65536 + 40), recorded)
-        # Play it back.
+        # Play it back. Wine: when a click follows a 鼠标移动 at once, the target's own X driver
+        # may still report one of the glide's earlier positions (the more so the busier the
+        # machine), and the click lands there; a playback that differs only in such points is
+        # played again, at most three times in all. The kinds and order never get a second try.
+        self.maxDiff = None
+        for attempt in range(3):
+            playback = self.play_back()
+            self.assertEqual([without_point(line) for line in playback],
+                             [without_point(line) for line in recorded])
+            if playback == recorded:
+                break
+            print(f"playback {attempt + 1} differed in points only: {playback}")
+            self.kavo.show_from_tray()
+        self.assertEqual(playback, recorded)
+
+    def play_back(self):
         before = len(self.fixture.lines())
         self.kavo.activate()
         self.kavo.click("go")
@@ -117,17 +133,9 @@ class RecordingTest(kavo_gui.SessionTest):
             first = self.logged(before)
             time.sleep(0.6)
             again = self.logged(before)
-            return again if again == first and len(again) >= len(recorded) else None
+            return again if again == first and len(again) >= self.recorded_count else None
 
-        playback = wait_for(played, timeout=60, what="the playback to settle")
-        self.maxDiff = None
-        self.assertEqual([without_point(line) for line in playback],
-                         [without_point(line) for line in recorded])
-        for played_line, recorded_line in zip(playback, recorded):
-            # Wine: the target's own X driver may still report one of the glide's last positions
-            # when a click follows a 鼠标移动 at once (a few pixels short, along the glide).
-            self.assertLessEqual(distance(played_line, recorded_line), 6,
-                                 f"{played_line} played where {recorded_line} was recorded")
+        return wait_for(played, timeout=60, what="the playback to settle")
 
     def test_start_and_end_rules(self):
         self.start_both("record-rules")
@@ -223,14 +231,6 @@ class RecordingTest(kavo_gui.SessionTest):
 def without_point(line):
     message, wparam, lparam = line.split()
     return (message, wparam) if int(message, 16) in BUTTONS else (message, wparam, lparam)
-
-
-def distance(first, second):
-    def point(line):
-        lparam = int(line.split()[2], 16)
-        return lparam & 0xFFFF, lparam >> 16
-    (x1, y1), (x2, y2) = point(first), point(second)
-    return max(abs(x1 - x2), abs(y1 - y2))
 
 
 def window_client_origin(x_window):
