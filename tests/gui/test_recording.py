@@ -61,7 +61,7 @@ class RecordingTest(kavo_gui.SessionTest):
         self.kavo.open_page("录制", "页", shows="延时(1)")
         self.fixture = Fixture(name + "-target", TITLE)
         x_window = self.fixture.activate()
-        self.geometry = window_client_origin(x_window)
+        self.geometry = kavo_gui.window_geometry(x_window)
 
     def test_a_recording_plays_back_the_same_clicks_drag_and_keys(self):
         self.start_both("record-playback")
@@ -212,7 +212,7 @@ class RecordingTest(kavo_gui.SessionTest):
         kavo_gui.screenshot(os.path.join(kavo.folder, "options.png"))
         kavo_gui.answer("录制选项", key="Escape")
         self.fixture = Fixture("record-options-target", TITLE)
-        origin = window_client_origin(self.fixture.activate())
+        origin = kavo_gui.window_geometry(self.fixture.activate())
         kavo.activate()
         # F9 is no record key now: nothing starts (the F7 below is the positive control).
         kavo.press("F9")
@@ -245,18 +245,6 @@ def point_distance(first, second):
     (x1, y1), (x2, y2) = [(int(line.split()[2], 16) & 0xFFFF, int(line.split()[2], 16) >> 16)
                           for line in (first, second)]
     return max(abs(x1 - x2), abs(y1 - y2))
-
-
-def window_client_origin(x_window):
-    """The screen point of the X window's top left (the fixture's client area)."""
-    info = kavo_gui.output(["xwininfo", "-id", str(x_window)])
-    values = {}
-    for line in info.splitlines():
-        key, _, value = line.strip().partition(":")
-        values[key] = value.strip()
-    return (int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"]),
-            int(values["Width"]), int(values["Height"]))
-
 
 if __name__ == "__main__":
     kavo_gui.main()
