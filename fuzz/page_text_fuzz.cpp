@@ -16,6 +16,7 @@
 #include "editor/page_search.h"
 #include "editor/rtf_text.h"
 #include "library/content_folder.h"
+#include "library/page_text_cache.h"
 #include "platform/fake/recording_platform.h"
 #include "text/encoding.h"
 #include "text/runtime_text.h"
@@ -94,7 +95,7 @@ void ReadPage(std::string_view bytes) {
     }
 
     // Searched: an RTF document in the text it shows, always through the reader as well.
-    const RuntimeText shown = SearchableText(bytes);
+    const RuntimeText shown = SearchableText(std::string(bytes));
     if (IsRtfDocument(page)) Expect(shown == RtfDisplayText(page));
     RtfDisplayText(bytes);
     SearchForPiecesOf(shown);
@@ -108,6 +109,16 @@ void ReadPage(std::string_view bytes) {
     const SearchSummary summary =
         SearchPages(disk, pages, needle, cancel, [&hits](const SearchPage&) { ++hits; });
     Expect(summary.searched == 1 && summary.found == hits && !summary.cancelled);
+    // With what a search keeps: the first search reads the page, the second uses what it kept,
+    // and both find what the search without a cache found.
+    PageTextCache cache;
+    for (int round = 0; round < 2; ++round) {
+        int keptHits = 0;
+        BeginCachedSearch(disk, cache, pages);
+        const SearchSummary kept = SearchPages(disk, cache, pages, needle, cancel,
+                                               [&keptHits](const SearchPage&) { ++keptHits; });
+        Expect(kept.searched == 1 && keptHits == hits && !kept.cancelled);
+    }
 }
 
 }  // namespace

@@ -20,10 +20,28 @@ fi
 
 kavo_start_display || exit 1
 kavo_wine_prefix "$KAVO_ROOT/build/windows"
+# The global search's pages stay where grep -rlF can time the same files afterwards.
+search_pages="$KAVO_ROOT/build/bench-search-pages"
+wine_lines="$KAVO_ROOT/build/wine-bench.txt"
+: >"$wine_lines"
 for bench in "$KAVO_ROOT"/build/windows/bench/*_bench.exe; do
     [ -e "$bench" ] || continue
-    wine "$bench" 2>/dev/null </dev/null | tr -d '\r'
+    args=()
+    if [ "$(basename "$bench")" = global_search_bench.exe ]; then
+        mkdir -p "$search_pages"
+        args=("$(winepath -w "$search_pages")")
+    fi
+    wine "$bench" "${args[@]}" 2>/dev/null </dev/null | tr -d '\r' | tee -a "$wine_lines"
 done
+if [ -d "$search_pages/content" ]; then
+    python3 "$KAVO_ROOT/bench/global_search_ratio.py" --wine "$wine_lines" --pages "$search_pages"
+    rm -rf "$search_pages"
+fi
+
+# Resident memory at rest, read from outside: kavo.exe with the example library beside Wine's
+# notepad, both started as `wine PROGRAM`.
+python3 "$KAVO_ROOT/bench/resident_memory.py" --kavo "$KAVO_ROOT/build/windows/kavo.exe" \
+    --examples "$KAVO_ROOT/examples/content"
 
 # F1's display: processor time of kavo.exe and of the Wine and X servers, read from /proc.
 python3 "$KAVO_ROOT/bench/cursor_display_cpu.py" "$KAVO_ROOT/build/windows/kavo.exe"

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,9 +20,28 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The disk as it is: pages are read with the C library, as grep reads them.
+// A watch on a folder nothing changes in (the library between two searches).
+class QuietWatch : public FolderWatch {
+  public:
+    bool Changed() override { return false; }
+};
+
+// The disk as it is: pages are read with the C library, as grep reads them; stamps come from
+// the file system. Folders are watched quietly, or not at all when watching is false.
 class DiskFiles : public RecordingPlatform {
   public:
+    explicit DiskFiles(bool watching = true) : watching_(watching) {}
+    std::optional<FileStamp> StampOf(const Utf8Text& path) override {
+        std::error_code error;
+        const auto size = fs::file_size(path, error);
+        const auto time = fs::last_write_time(path, error);
+        if (error) return std::nullopt;
+        return FileStamp{size, static_cast<std::uint64_t>(time.time_since_epoch().count())};
+    }
+    std::unique_ptr<FolderWatch> WatchFolder(const Utf8Text&) override {
+        if (!watching_) return nullptr;
+        return std::make_unique<QuietWatch>();
+    }
     std::optional<std::string> ReadWholeFile(const Utf8Text& path) override {
         std::FILE* file = std::fopen(path.c_str(), "rb");
         if (file == nullptr) return std::nullopt;
@@ -32,6 +52,9 @@ class DiskFiles : public RecordingPlatform {
         std::fclose(file);
         return bytes;
     }
+
+  private:
+    bool watching_;
 };
 
 struct BenchLibrary {
@@ -73,6 +96,36 @@ void BM_GlobalSearch10000Pages(benchmark::State& state) {
     state.SetLabel("goal: <= 2x BM_GrepRlF10000Pages");
 }
 
+// A search again over the unchanged library, with what the first one kept: with the folders
+// watched nothing is read or checked; without watches every page's stamp is checked.
+void SearchAgain(benchmark::State& state, bool watching) {
+    const BenchLibrary& library = Library();
+    DiskFiles files(watching);
+    PageTextCache cache;
+    const RuntimeText needle = Utf8ToGbk(bench::kNeedle);
+    const std::atomic<bool> cancel{false};
+    int found = 0;
+    BeginCachedSearch(files, cache, library.pages);
+    SearchPages(files, cache, library.pages, needle, cancel, [](const SearchPage&) {});
+    for (auto _ : state) {
+        found = 0;
+        BeginCachedSearch(files, cache, library.pages);
+        SearchPages(files, cache, library.pages, needle, cancel,
+                    [&](const SearchPage&) { ++found; });
+    }
+    if (found != bench::kPagesWithNeedle) state.SkipWithError("wrong number of pages found");
+}
+
+void BM_GlobalSearchAgain10000Pages(benchmark::State& state) {
+    SearchAgain(state, true);
+    state.SetLabel("goal: <= 0.2x BM_GrepRlF10000Pages");
+}
+
+void BM_GlobalSearchAgainStampingEachPage10000Pages(benchmark::State& state) {
+    SearchAgain(state, false);
+    state.SetLabel("goal: report; where no folder can be watched");
+}
+
 void BM_GrepRlF10000Pages(benchmark::State& state) {
     const BenchLibrary& library = Library();
     // Byte-wise, as fast as grep goes; the pattern's GBK bytes are passed as they are.
@@ -94,6 +147,16 @@ BENCHMARK(BM_GrepRlF10000Pages)
     ->Iterations(1)
     ->Repetitions(7);
 BENCHMARK(BM_GlobalSearch10000Pages)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(7);
+BENCHMARK(BM_GlobalSearchAgain10000Pages)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(7);
+BENCHMARK(BM_GlobalSearchAgainStampingEachPage10000Pages)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(1)

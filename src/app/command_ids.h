@@ -36,6 +36,8 @@ enum MenuCommand : int {
     kCmdYellow,
     kCmdChooseColor,
     kCmdFindText,
+    kCmdRecord,
+    kCmdRecordOptions,
     // 设置
     kCmdSoftwareSettings = 2201,
     kCmdShowKeyCodes,

@@ -92,12 +92,15 @@ void CreateMainWindowControls(HWND window, RollUpPanel& helpPanel, RollUpPanel& 
                      FALSE);
     }
     // Stacking, bottom to top: the bars and the editor, the buttons on the bars, the picture
-    // boxes over the caption buttons, the panels over the editor; in the help panel the help
-    // box covers the coordinate rows until a shorter help text uncovers them.
+    // boxes over the caption buttons, 最大化 over 图片框3, the panels over the editor; in the help
+    // panel the help box covers the coordinate rows until a shorter help text uncovers them.
+    // 图片框1 and 退出 both close the window, so the picture box may cover all of it; 图片框3
+    // hides to the tray as 最小化 does, and covering 最大化 would leave only a one-pixel column
+    // to maximise and restore with, so 图片框3 keeps the one column 最大化 leaves it.
     for (int id : {layout::kTitle, layout::kMenuBar, layout::kTree, layout::kEditor, layout::kExit,
-                   layout::kMaximize, layout::kMinimize, layout::kMenuProgram, layout::kMenuEdit,
-                   layout::kMenuSettings, layout::kCloseBox, layout::kHideBox, layout::kRunPanel,
-                   layout::kHelpPanel, layout::kHelpText})
+                   layout::kMinimize, layout::kMenuProgram, layout::kMenuEdit,
+                   layout::kMenuSettings, layout::kCloseBox, layout::kHideBox, layout::kMaximize,
+                   layout::kRunPanel, layout::kHelpPanel, layout::kHelpText})
         SetWindowPos(FindMainWindowControl(window, helpPanel.Handle(), runPanel.Handle(), id),
                      HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }

@@ -4,6 +4,8 @@ namespace kavo {
 
 Features::Features(MainWindowServices& services, const ProgramState& program)
     : runner(services, program.engine, program.hotkeys),
+      recorder(services, runner.Keyboard(), runner.Binding(),
+               [this] { return runner.ActiveRuns(); }),
       libraryView(services),
       helpPanel(services),
       libraryCommands(services),
@@ -11,6 +13,8 @@ Features::Features(MainWindowServices& services, const ProgramState& program)
       dpiChange(services),
       editorCommands(services),
       scriptColours(services, program.engine),
-      appearance(services) {}
+      appearance(services) {
+    runner.SetRunRefusal([this] { return recorder.RunRefusal(); });
+}
 
 }  // namespace kavo

@@ -12,6 +12,7 @@
 #include "library/library_commands_win32.h"
 #include "library/library_loading_win32.h"
 #include "library/library_view_win32.h"
+#include "recording/recorder_win32.h"
 
 namespace kavo {
 
@@ -31,6 +32,8 @@ struct ProgramState {
 // - Handlers of the same message run in this order. The features handle disjoint messages but
 //   for WM_NOTIFY (the editor's links, which pass every notification on, after the tree's) and
 //   the icon's message (the appearance resets the hide button, then the main window restores).
+// - The recorder comes right after the runner: it gives the runner's keyboard watch the record
+//   key, and it takes the icon's clicks while recording before anything restores the window.
 // - The script runner starts the keyboard watch before it enters the commands and registers
 //   F1, so the first run already has its stop key.
 // - The appearance comes last: it reads link.ini and repaints everything the others made.
@@ -40,6 +43,7 @@ struct Features {
     Features& operator=(const Features&) = delete;
 
     ScriptRunner runner;
+    Recorder recorder;
     LibraryView libraryView;
     HelpPanel helpPanel;
     LibraryCommands libraryCommands;

@@ -70,6 +70,9 @@ MainMenus::MainMenus() {
     AppendMenuW(edit, MF_POPUP, reinterpret_cast<UINT_PTR>(color), L"设置颜色");
     AppendSeparator(edit);
     AppendItem(edit, kCmdFindText, L"搜索文本\tCtrl+F");
+    AppendSeparator(edit);
+    AppendItem(edit, kCmdRecord, L"录制脚本\tF9");
+    AppendItem(edit, kCmdRecordOptions, L"录制选项");
 
     settings_.reset(CreatePopupMenu());
     AppendItem(settings_.get(), kCmdSoftwareSettings, L"软件设置");

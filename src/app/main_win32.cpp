@@ -1,13 +1,18 @@
-// The program's entry: the command line is not read; the exit code is 0.
+// The program's entry: kavo.exe alone opens the main window; kavo.exe /run or /check with a page
+// runs or checks it in this process and exits with the run's code (app/command_line_run.h).
 #include <windows.h>
 #include <objbase.h>
 
 #include "app/application_win32.h"
+#include "app/command_line_win32.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // The rich edit's OLE support wants the user-interface thread in a single-threaded
     // apartment.
     OleInitialize(nullptr);
+    const kavo::CommandLineRequest request = kavo::ReadProcessCommandLine();
+    if (request.mode != kavo::CommandLineMode::Window)
+        ExitProcess(static_cast<UINT>(kavo::RunCommandLine(request)));
     kavo::Application application;
     const int exitCode = application.Run();
     // The program-wide state lives until the process ends: a script started by a hotkey may

@@ -17,6 +17,12 @@ bool IsFlatButton(int id) {
     return IsMenuBarButton(id) || id == layout::kHelpToggle || id == layout::kRunToggle;
 }
 
+// The design's looks of a flat button under the pointer and pressed; only the menu buttons' look
+// at rest follows the settings.
+constexpr COLORREF kPointerOverBackground = 0xC0C0C0;
+constexpr COLORREF kPressedBackground = 0xE9E9E9;
+constexpr COLORREF kLitText = RGB(0, 0, 0);
+
 }  // namespace
 
 void MainWindowPainter::Apply(HWND window, HWND tree, HWND editor, RollUpPanel& helpPanel,
@@ -33,21 +39,29 @@ void MainWindowPainter::Apply(HWND window, HWND tree, HWND editor, RollUpPanel& 
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
+void MainWindowPainter::TrackMenuButtons(std::initializer_list<HWND> buttons) {
+    for (HWND button : buttons) menuHover_.Track(button);
+}
+
 bool MainWindowPainter::DrawFlatButton(const DRAWITEMSTRUCT& item, HFONT font) const {
     const int id = static_cast<int>(item.CtlID);
     if (!IsFlatButton(id)) return false;
     HDC dc = item.hDC;
     RECT rect = item.rcItem;
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
-    const bool onMenuBar = IsMenuBarButton(id);
-    const COLORREF background =
-        pressed ? 0xE9E9E9 : (onMenuBar ? colors_.menuBackground : 0xE9E9E9);
+    COLORREF background = kPressedBackground;  // the panel headers' look, always
+    COLORREF text = kLitText;
+    if (IsMenuBarButton(id) && !pressed) {
+        const bool pointerOver = menuHover_.Hot() == item.hwndItem;
+        background = pointerOver ? kPointerOverBackground : colors_.menuBackground;
+        text = pointerOver ? kLitText : colors_.menuText;
+    }
     const UniqueGdiObject brush(CreateSolidBrush(background));
     FillRect(dc, &rect, static_cast<HBRUSH>(brush.get()));
     wchar_t caption[64] = {};
     GetWindowTextW(item.hwndItem, caption, 64);
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, onMenuBar ? colors_.menuText : RGB(0, 0, 0));
+    SetTextColor(dc, text);
     const HGDIOBJ oldFont = SelectObject(dc, font);
     DrawTextW(dc, caption, -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     SelectObject(dc, oldFont);

@@ -1,13 +1,15 @@
-// The main window's colours: the brushes of the bars and panels, the flat menu buttons and the
-// colours of labels and edit boxes.
+// The main window's colours: the brushes of the bars and panels, the flat menu buttons (with
+// their look under the pointer and when pressed) and the colours of labels and edit boxes.
 #pragma once
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <optional>
 
 #include "appearance/main_window_colors.h"
 #include "platform/win32/unique_handle.h"
+#include "ui/hover_tracker_win32.h"
 
 namespace kavo {
 
@@ -20,6 +22,8 @@ class MainWindowPainter {
 
     // Makes the brushes for the current colours and repaints the window, tree, editor and panels.
     void Apply(HWND window, HWND tree, HWND editor, RollUpPanel& helpPanel, RollUpPanel& runPanel);
+    // The menu bar's buttons light up while the pointer is over them.
+    void TrackMenuButtons(std::initializer_list<HWND> buttons);
     // Draws a flat button (the menu-bar buttons and the panel headers); false for other controls.
     bool DrawFlatButton(const DRAWITEMSTRUCT& item, HFONT font) const;
     // WM_CTLCOLOR* for the labels the window colours itself; nullopt for the rest.
@@ -28,6 +32,7 @@ class MainWindowPainter {
 
   private:
     MainWindowColors colors_;
+    HoverTracker menuHover_;
     UniqueGdiObject titleBrush_;
     UniqueGdiObject menuBrush_;
     UniqueGdiObject windowBrush_;

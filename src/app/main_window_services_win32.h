@@ -62,6 +62,8 @@ class MainWindowServices {
     // The notification-area icon's tip, and a balloon at the icon (UTF-8). From any thread.
     virtual void SetTrayTip(const Utf8Text& tip) = 0;
     virtual void ShowTrayBalloon(const Utf8Text& title, const Utf8Text& text) = 0;
+    // Brings the window back from the tray (hidden or minimised), centred, in front.
+    virtual void RestoreWindow() = 0;
     // The interface colours; ApplyColors repaints the main window with what Colors() holds.
     virtual MainWindowColors& Colors() = 0;
     virtual void ApplyColors() = 0;

@@ -96,6 +96,10 @@ void MainWindow::SetTrayTip(const Utf8Text& tip) {
     });
 }
 
+void MainWindow::RestoreWindow() {
+    titleBar_.RestoreFromTray();
+}
+
 void MainWindow::ShowTrayBalloon(const Utf8Text& title, const Utf8Text& text) {
     RunOnUiThread([this, &title, &text] {
         if (trayIcon_) trayIcon_->ShowBalloon(Utf8ToWide(title), Utf8ToWide(text));
@@ -128,6 +132,8 @@ LRESULT MainWindow::OnCreate() {
     commands_.Register(layout::kMenuSettings, [this] {
         menus_.PopUpBelow(MainMenu::Settings, Handle(), layout::kMenuSettings);
     });
+    painter_.TrackMenuButtons({Control(layout::kMenuProgram), Control(layout::kMenuEdit),
+                               Control(layout::kMenuSettings)});
     commands_.Register(layout::kHelpToggle, [this] { helpPanel_.Toggle(); });
     commands_.Register(layout::kRunToggle, [this] { runPanel_.Toggle(); });
 
@@ -214,14 +220,6 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_ERASEBKGND:
             painter_.EraseBackground(Handle(), reinterpret_cast<HDC>(wParam));
             return 1;
-        case WM_NCHITTEST:
-            return titleBar_.HitTest(DefaultProcedure(message, wParam, lParam), lParam);
-        case WM_NCLBUTTONDBLCLK:
-            if (wParam == HTCAPTION) {
-                titleBar_.ToggleMaximized();
-                return 0;
-            }
-            return DefaultProcedure(message, wParam, lParam);
         case WM_SETCURSOR:
             if (OnSetCursor(reinterpret_cast<HWND>(wParam))) return TRUE;
             return DefaultProcedure(message, wParam, lParam);
@@ -261,7 +259,7 @@ bool MainWindow::OnSetCursor(HWND over) {
 void MainWindow::OnTrayEvent(UINT mouseMessage) {
     if (mouseMessage == WM_LBUTTONUP || mouseMessage == WM_LBUTTONDBLCLK ||
         mouseMessage == WM_RBUTTONUP)
-        titleBar_.RestoreFromTray();
+        RestoreWindow();
 }
 
 }  // namespace kavo

@@ -67,6 +67,7 @@ class MainWindow : public WindowBase<MainWindow>, public MainWindowServices {
     }
     void SetTrayTip(const Utf8Text& tip) override;
     void ShowTrayBalloon(const Utf8Text& title, const Utf8Text& text) override;
+    void RestoreWindow() override;
     MainWindowColors& Colors() override { return painter_.Colors(); }
     void ApplyColors() override;
 

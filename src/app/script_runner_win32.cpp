@@ -41,10 +41,13 @@ ScriptRunner::ScriptRunner(MainWindowServices& services, ScriptEngine& engine,
     InstallRunControl();
     // The eleven commands, then the F1 key.
     Win32Platform& platform = services_.Platform();
-    commandServices_ = std::make_unique<CommandServices>(
-        CommandServices{platform, platform, platform,
-                        [this](Point where, const Utf8Text& text) { ShowBalloonTip(where, text); },
-                        [this] { return binding_.BoundProcessName(); }});
+    commandServices_ = std::make_unique<CommandServices>(CommandServices{
+        platform, platform, platform,
+        [this](Point where, const Utf8Text& text) { ShowBalloonTip(where, text); },
+        [this] { return binding_.BoundProcessName(); },
+        [this](const Utf8Text& title, const Utf8Text& text) {
+            RunOnUiThread([this, &title, &text] { services_.ShowTrayBalloon(title, text); });
+        }});
     AddBuiltinCommands(engine_, *commandServices_);
     binding_.RegisterCursorTrackingKey();
 }

@@ -15,11 +15,23 @@ void TitleBar::Install() {
     commands.Register(layout::kMaximize, [this] { ToggleMaximized(); });
     commands.Register(layout::kMinimize, [this] { HideToTray(); });
     commands.Register(layout::kHideBox, [this] { HideToTray(); });
+    services_.AddMessageHandler(WM_NCHITTEST, [this](WPARAM wParam, LPARAM lParam) {
+        // The system answers first; only its answer for the client area is adjusted.
+        const LRESULT defaultHit = DefWindowProcW(services_.Window(), WM_NCHITTEST, wParam, lParam);
+        return std::optional<LRESULT>(HitTest(defaultHit, lParam));
+    });
+    services_.AddMessageHandler(WM_NCLBUTTONDBLCLK,
+                                [this](WPARAM hit, LPARAM) -> std::optional<LRESULT> {
+                                    if (hit != HTCAPTION) return std::nullopt;
+                                    ToggleMaximized();
+                                    return 0;
+                                });
 }
 
 LRESULT TitleBar::HitTest(LRESULT defaultHit, LPARAM screenPoint) const {
     HWND window = services_.Window();
-    if (defaultHit != HTCLIENT || IsZoomed(window)) return defaultHit;
+    // Maximised too: otherwise the double click that restores the window never arrives.
+    if (defaultHit != HTCLIENT) return defaultHit;
     POINT point{GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)};
     ScreenToClient(window, &point);
     RECT title{};

@@ -16,10 +16,12 @@ class TitleBar {
     // close: closes the main window (by any of its buttons).
     TitleBar(MainWindowServices& services, std::function<void()> close);
 
-    // Registers the clicks of 退出, 图片框1, 最大化, 最小化 and 图片框3.
+    // Registers the clicks of 退出, 图片框1, 最大化, 最小化 and 图片框3, and the main window's
+    // hit test and its double click on the title strip.
     void Install();
 
-    // The title strip that the caption buttons leave free moves the window.
+    // The title strip that the caption buttons leave free is the window's caption, maximised or
+    // not: it moves the window, and a double click on it toggles maximised.
     LRESULT HitTest(LRESULT defaultHit, LPARAM screenPoint) const;
 
     void ToggleMaximized();

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/win32/dpi_win32.h"
+#include "platform/win32/late_function_win32.h"
 #include "text/wide.h"
 #include "ui/gdi_win32.h"
 #include "ui/window_text_win32.h"
@@ -314,7 +315,7 @@ void SettingsWindow::PickColor(int picker) {
     choose.rgbResult = pickerColors_[static_cast<std::size_t>(picker)];
     choose.lpCustColors = customColors;
     choose.Flags = CC_RGBINIT | CC_FULLOPEN | CC_ANYCOLOR;
-    if (!ChooseColorW(&choose)) return;
+    if (!ShowColorDialog(choose)) return;
     const ColorRef color = choose.rgbResult & 0xFFFFFF;
     pickerColors_[static_cast<std::size_t>(picker)] = color;
     InvalidateRect(Control(kPicker1 + picker), nullptr, FALSE);

@@ -86,16 +86,32 @@ std::int32_t Number(const Arguments& arguments, std::size_t index) {
     return TextToNumber(Argument(arguments, index));
 }
 
+// A window that will drop what the run sends it is named once per run, in a balloon: the
+// statement still sends (the system may let it through after all).
+void NoticeElevatedWindow(const CommandServices& s, NativeWindow window,
+                          std::string_view argument) {
+    if (window == 0 || !s.showNotice) return;
+    ScriptRun* run = CurrentRun();
+    if (run == nullptr || !s.system.RunsAboveThisProcess(window) || !run->FirstNotice()) return;
+    s.showNotice(GbkToUtf8(argument), ElevatedWindowText());
+}
+
 // The window a statement posts to: the handle as written, or the window its description
 // names now. Nothing when a description names no window: the run stops there rather than post
 // to another window (the desktop) than the script meant.
 std::optional<NativeWindow> WindowArgument(const CommandServices& s, std::string_view argument) {
-    if (!IsWindowDescription(argument)) return NativeWindow{TextToNumber(argument)};
+    if (!IsWindowDescription(argument)) {
+        const NativeWindow window{TextToNumber(argument)};
+        NoticeElevatedWindow(s, window, argument);
+        return window;
+    }
     const ParsedWindowDescription parsed = ParseWindowDescription(argument);
     if (parsed.problem.empty()) {
         const Utf8Text bound = s.boundProcessName ? s.boundProcessName() : Utf8Text();
-        if (const auto found = FindDescribedWindow(s.system, parsed.description, bound))
+        if (const auto found = FindDescribedWindow(s.system, parsed.description, bound)) {
+            NoticeElevatedWindow(s, *found, argument);
             return found;
+        }
     }
     if (ScriptRun* run = CurrentRun()) run->StopBecause(WindowNotFoundText(argument, run->Line()));
     return std::nullopt;
@@ -111,6 +127,10 @@ std::optional<std::string> CheckWindowArgument(const Arguments& arguments) {
 }
 
 }  // namespace
+
+Utf8Text ElevatedWindowText() {
+    return "目标窗口以管理员身份运行，请以管理员身份运行本程序";
+}
 
 void AddBuiltinCommands(ScriptEngine& engine, const CommandServices& services) {
     // The handlers keep a reference to services, which outlives the engine's use of them.

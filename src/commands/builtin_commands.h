@@ -18,7 +18,14 @@ struct CommandServices {
     // The process name bound with 热键执行, which the window description 目标 stands for (empty:
     // none); callable from any thread.
     std::function<Utf8Text()> boundProcessName;
+    // Shows a balloon at the notification-area icon (title, text); any thread, returns at once.
+    // Empty: none.
+    std::function<void(const Utf8Text& title, const Utf8Text& text)> showNotice;
 };
+
+// What a run says, once, when it sends input or messages to a window of a program that runs as
+// administrator while this program does not (the system drops them without a word).
+Utf8Text ElevatedWindowText();
 
 // Adds 信息框, 鼠标, 延时, 鼠标消息, 按键消息, 鼠标移动, 气球提示框, 计次循环, 按键, 运行,
 // 特殊按键, in this order, then the words recording writes: 鼠标定位(x,y) (the cursor there at

@@ -64,6 +64,10 @@ class ScriptRun {
     int Line() const { return line_.load(std::memory_order_relaxed); }
     void SetLine(int line) { line_.store(line, std::memory_order_relaxed); }
 
+    // True the first time it is asked, false after: what the run tells the user once (a
+    // window that drops what the run sends it).
+    bool FirstNotice() { return !noticed_.exchange(true); }
+
     // The run's thread: the event its waits listen to (0 when none could be made; waits then
     // still end at their next wake-up).
     WaitPort::WakeHandle WakeEvent() const { return wake_; }
@@ -97,6 +101,7 @@ class ScriptRun {
     WaitPort::WakeHandle wake_ = 0;
     ScriptRun* outer_ = nullptr;  // the run this one nests in on the same thread
     std::atomic<bool> stopped_{false};
+    std::atomic<bool> noticed_{false};
     std::atomic<int> line_{0};
     mutable std::mutex reasonMutex_;
     Utf8Text reason_;

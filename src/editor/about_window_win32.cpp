@@ -1,12 +1,15 @@
 #include "editor/about_window_win32.h"
 
+#include "kavo_version.h"
 #include "text/wide.h"
 
 namespace kavo {
 
-const char kAboutCredits[] = "KAVO脚本助手 0.1\r\n用中文命令写脚本，立即运行或绑定热键运行。";
-const char kAboutText[] = "KAVO脚本助手 0.1：Windows 桌面自动化脚本工具";
-const char kAboutClipboardText[] = "KAVO脚本助手 0.1 - Windows 桌面自动化脚本工具";
+const char kAboutCredits[] =
+    "KAVO脚本助手 " KAVO_VERSION_TEXT "\r\n用中文命令写脚本，立即运行或绑定热键运行。";
+const char kAboutText[] = "KAVO脚本助手 " KAVO_VERSION_TEXT "：Windows 桌面自动化脚本工具";
+const char kAboutClipboardText[] =
+    "KAVO脚本助手 " KAVO_VERSION_TEXT " - Windows 桌面自动化脚本工具";
 
 namespace {
 

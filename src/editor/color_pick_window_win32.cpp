@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include "platform/win32/late_function_win32.h"
 #include "platform/win32/unique_handle.h"
 #include "ui/gdi_win32.h"
 
@@ -35,7 +36,7 @@ void ColorPickWindow::OnPickerClicked() {
     choose.rgbResult = color_;
     choose.lpCustColors = customColors;
     choose.Flags = CC_RGBINIT | CC_FULLOPEN;
-    if (ChooseColorW(&choose)) {
+    if (ShowColorDialog(choose)) {
         color_ = choose.rgbResult;
         InvalidateRect(Item(kPickerId), nullptr, TRUE);
     }

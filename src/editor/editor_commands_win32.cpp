@@ -13,6 +13,7 @@
 #include "editor/links.h"
 #include "editor/small_windows_win32.h"
 #include "platform/win32/dpi_win32.h"
+#include "platform/win32/late_function_win32.h"
 #include "platform/win32/win32_platform.h"
 #include "text/wide.h"
 
@@ -39,7 +40,7 @@ void ChooseFontForSelection(HWND owner, HWND editor, RichTextHelper& helper) {
     choose.hwndOwner = owner;
     choose.lpLogFont = &font;
     choose.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT;
-    if (!ChooseFontW(&choose)) return;  // cancelled: nothing changes
+    if (!ShowFontDialog(choose)) return;  // cancelled: nothing changes
     helper.SetFontSize((choose.iPointSize + 5) / 10);
     helper.SetFontFace(WideToUtf8(font.lfFaceName));
     helper.SetBold(font.lfWeight >= FW_BOLD);

@@ -1,5 +1,7 @@
 #include "editor/find_rules.h"
 
+#include "text/encoding.h"
+
 namespace kavo {
 
 int CountCharacters(std::string_view text) {
@@ -10,6 +12,28 @@ int CountCharacters(std::string_view text) {
         pos += takesNext ? 2 : 1;
     }
     return positions;
+}
+
+namespace {
+
+// Bytes of the UTF-8 character that starts at pos (a stray byte counts alone).
+std::size_t Utf8CharacterLength(std::string_view text, std::size_t pos) {
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    return pos + length <= text.size() ? length : 1;
+}
+
+}  // namespace
+
+std::optional<Utf8Text> RefusalOfTextOutsideGbk(std::string_view typed) {
+    for (std::size_t pos = 0; pos < typed.size();) {
+        const std::string_view character = typed.substr(pos, Utf8CharacterLength(typed, pos));
+        pos += character.size();
+        // A character GBK holds comes back unchanged; any other becomes '?' or a look-alike.
+        if (GbkToUtf8(Utf8ToGbk(character)) != character)
+            return "“" + Utf8Text(character) + "”不是 GBK 字符，页面里不会有它，没有搜索。";
+    }
+    return std::nullopt;
 }
 
 namespace {

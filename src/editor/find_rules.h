@@ -3,8 +3,10 @@
 // character counts 1 and a line break (CR LF) counts 1.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
+#include "platform/platform.h"
 #include "text/runtime_text.h"
 
 namespace kavo {
@@ -13,6 +15,12 @@ namespace kavo {
 // double-byte character) or a CR takes the byte after it along; the last byte is counted
 // without being looked at.
 int CountCharacters(std::string_view text);
+
+// Pages are GBK: a search text holding a character GBK cannot hold is in none of them, and
+// turned into GBK it would become a '?' that pages do hold. Both search windows refuse such a
+// text with this message (naming the first such character); nullopt when the text (UTF-8) can
+// be searched.
+std::optional<Utf8Text> RefusalOfTextOutsideGbk(std::string_view typed);
 
 // What finding needs from the script editor.
 class FindableEditor {

@@ -23,14 +23,19 @@ LRESULT FindTextWindow::OnCreate() {
     return 0;
 }
 
+// A refused text leaves the editor and its selection alone; the focus stays in the search box.
 void FindTextWindow::OnSearch() {
+    const std::optional<RuntimeText> text = SearchTextOrRefusal(Handle(), kPromptId, kSearchBoxId);
+    if (!text) return;
     RichEditFind editor(editor_);
-    FindFromStart(editor, ControlTextGbk(Item(kSearchBoxId)));
+    FindFromStart(editor, *text);
 }
 
 void FindTextWindow::OnNext() {
+    const std::optional<RuntimeText> text = SearchTextOrRefusal(Handle(), kPromptId, kSearchBoxId);
+    if (!text) return;
     RichEditFind editor(editor_);
-    FindNext(editor, ControlTextGbk(Item(kSearchBoxId)));
+    FindNext(editor, *text);
 }
 
 LRESULT FindTextWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

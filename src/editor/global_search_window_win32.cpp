@@ -78,8 +78,8 @@ void GlobalSearchWindow::OnDestroy() {
     rowMenu_.reset();
 }
 
-RuntimeText GlobalSearchWindow::SearchBoxText() const {
-    return ControlTextGbk(Item(kSearchBoxId));
+std::optional<RuntimeText> GlobalSearchWindow::SearchBoxText() const {
+    return SearchTextOrRefusal(Handle(), kPromptId, kSearchBoxId);
 }
 
 void GlobalSearchWindow::SetStatus(const std::wstring& status) {
@@ -96,23 +96,21 @@ void GlobalSearchWindow::OnSearch() {
     SendDlgItemMessageW(Handle(), kResultsId, LVM_DELETEALLITEMS, 0, 0);
     rows_.clear();
 
-    const std::wstring typed = ReadWindowText(Item(kSearchBoxId));
-    const RuntimeText text = TrimSearchText(WideToGbk(typed));
+    const std::optional<RuntimeText> typed = SearchBoxText();
+    const RuntimeText text = typed ? TrimSearchText(*typed) : RuntimeText();
     if (text.empty()) {
         SetStatus(kStatusIdle);
         return;
     }
     std::vector<SearchPage> pages = PagesToSearch(library_);
+    // Here, not on the search's thread: the watches the cache makes and renews belong to the
+    // thread that does it, and the search's thread ends with the search.
+    BeginCachedSearch(files_, library_.pageTexts, pages);
     auto run = std::make_shared<SearchRun>();
     run_ = run;
-    // Pages are GBK: a character GBK cannot hold is in none of them (and must not be searched
-    // as the '?' it would become).
-    if (GbkToWide(WideToGbk(typed)) != typed) {
-        ShowSummary(run, {static_cast<int>(pages.size()), 0, false});
-        return;
-    }
     SetStatus(L"文本输出信息：  正在搜索……");
-    std::thread([this, run, pages = std::move(pages), text, &files = files_] {
+    std::thread([this, run, pages = std::move(pages), text, &files = files_,
+                 &cache = library_.pageTexts] {
         auto lastBatch = std::chrono::steady_clock::now();
         auto handOver = [this, &run] {
             RunOnUiThread([this, &run] {
@@ -120,7 +118,7 @@ void GlobalSearchWindow::OnSearch() {
             });
         };
         const SearchSummary summary =
-            SearchPages(files, pages, text, run->cancel, [&](const SearchPage& page) {
+            SearchPages(files, cache, pages, text, run->cancel, [&](const SearchPage& page) {
                 {
                     const std::lock_guard lock(run->mutex);
                     run->pending.push_back(page);
@@ -220,14 +218,16 @@ void GlobalSearchWindow::OnCommand(int id) {
         case kFindInPageId:
             if (OpenSelectedRow()) {
                 RichEditFind editor(editor_);
-                FindFromStart(editor, SearchBoxText());  // the text as typed, spaces and all
+                // The text as typed, spaces and all.
+                if (const auto text = SearchBoxText()) FindFromStart(editor, *text);
             }
             break;
-        case kFindNextId: {
-            RichEditFind editor(editor_);
-            FindNext(editor, SearchBoxText());
+        case kFindNextId:
+            if (const auto text = SearchBoxText()) {
+                RichEditFind editor(editor_);
+                FindNext(editor, *text);
+            }
             break;
-        }
         default:
             break;
     }

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "editor/page_search.h"
@@ -60,7 +61,8 @@ class GlobalSearchWindow : public SmallWindow<GlobalSearchWindow> {
     int SelectedRowItem() const;
     bool OpenSelectedRow();
     void ShowRowMenu();
-    RuntimeText SearchBoxText() const;
+    // The search box's text, or nullopt when it is refused (the prompt says why).
+    std::optional<RuntimeText> SearchBoxText() const;
 
     HWND editor_;
     Library& library_;

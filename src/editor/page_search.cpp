@@ -1,7 +1,11 @@
 #include "editor/page_search.h"
 
+#include <bit>
 #include <cstring>
 #include <functional>
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 #include "editor/rtf_text.h"
 #include "text/runtime_text.h"
@@ -57,14 +61,49 @@ RuntimeText TrimSearchText(std::string_view text) {
     return RuntimeText(text.substr(begin, end - begin));
 }
 
+std::size_t FindBytes(std::string_view text, std::string_view needle, std::size_t from) {
+    const std::size_t size = needle.size();
+    if (size == 0 || size > text.size() || from > text.size() - size) return std::string_view::npos;
+    const char* const bytes = text.data();
+    const char first = needle.front();
+    const char last = needle.back();
+    // The bytes between the first and the last, once both stand where they should.
+    const auto middleMatches = [&](std::size_t pos) {
+        for (std::size_t k = 1; k + 1 < size; ++k)
+            if (bytes[pos + k] != needle[k]) return false;
+        return true;
+    };
+    std::size_t pos = from;
+    const std::size_t lastStart = text.size() - size;
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i firsts = _mm_set1_epi8(first);
+    const __m128i lasts = _mm_set1_epi8(last);
+    for (; pos + 15 <= lastStart; pos += 16) {
+        const __m128i atFirst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + pos));
+        const __m128i atLast =
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + pos + size - 1));
+        auto candidates = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_and_si128(_mm_cmpeq_epi8(atFirst, firsts), _mm_cmpeq_epi8(atLast, lasts))));
+        while (candidates != 0) {
+            const std::size_t at = pos + static_cast<std::size_t>(std::countr_zero(candidates));
+            if (middleMatches(at)) return at;
+            candidates &= candidates - 1;
+        }
+    }
+#endif
+    for (; pos <= lastStart; ++pos)
+        if (bytes[pos] == first && bytes[pos + size - 1] == last && middleMatches(pos)) return pos;
+    return std::string_view::npos;
+}
+
 std::size_t FindOnCharacterBoundary(std::string_view text, std::string_view needle,
                                     std::size_t from) {
     if (needle.empty() || needle.size() > text.size()) return std::string_view::npos;
     // The walk over character starts goes on from one match to the next: walking back from each
     // match would read a long line without ASCII again for every match on it.
     std::size_t start = std::string_view::npos;
-    for (std::size_t pos = text.find(needle, from); pos != std::string_view::npos;
-         pos = text.find(needle, pos + 1)) {
+    for (std::size_t pos = FindBytes(text, needle, from); pos != std::string_view::npos;
+         pos = FindBytes(text, needle, pos + 1)) {
         if (start == std::string_view::npos) start = CharacterStartBefore(text, pos);
         while (start < pos) start += CharacterLength(text, start);
         if (start != pos) continue;
@@ -78,12 +117,11 @@ std::size_t FindOnCharacterBoundary(std::string_view text, std::string_view need
     return std::string_view::npos;
 }
 
-RuntimeText SearchableText(std::string_view fileBytes) {
-    const void* zero = std::memchr(fileBytes.data(), 0, fileBytes.size());
-    if (zero != nullptr)
-        fileBytes = fileBytes.substr(0, static_cast<const char*>(zero) - fileBytes.data());
+RuntimeText SearchableText(std::string fileBytes) {
+    const std::size_t zero = fileBytes.find('\0');
+    if (zero != std::string::npos) fileBytes.resize(zero);
     if (IsRtfDocument(fileBytes)) return RtfDisplayText(fileBytes);
-    return RuntimeText(fileBytes);
+    return fileBytes;
 }
 
 std::vector<SearchPage> PagesToSearch(const Library& library) {
@@ -108,9 +146,15 @@ std::vector<SearchPage> PagesToSearch(const Library& library) {
     return pages;
 }
 
-SearchSummary SearchPages(FilePort& files, const std::vector<SearchPage>& pages,
-                          std::string_view text, const std::atomic<bool>& cancel,
-                          const std::function<void(const SearchPage&)>& onHit) {
+namespace {
+
+// Calls onHit for each page whose shown text holds text. shownText(page) gives something that
+// points to the page's text, empty when the page cannot be read.
+template <typename ShownText>
+SearchSummary SearchEach(const std::vector<SearchPage>& pages, std::string_view text,
+                         const std::atomic<bool>& cancel,
+                         const std::function<void(const SearchPage&)>& onHit,
+                         ShownText&& shownText) {
     SearchSummary summary;
     for (const auto& page : pages) {
         if (cancel.load(std::memory_order_relaxed)) {
@@ -119,20 +163,51 @@ SearchSummary SearchPages(FilePort& files, const std::vector<SearchPage>& pages,
         }
         ++summary.searched;
         if (text.empty()) continue;
-        const auto bytes = files.ReadWholeFile(page.path);
-        if (!bytes) continue;
-        std::string_view shown(*bytes);
-        const void* zero = std::memchr(shown.data(), 0, shown.size());
-        if (zero != nullptr) shown = shown.substr(0, static_cast<const char*>(zero) - shown.data());
-        RuntimeText rtfText;
-        if (IsRtfDocument(shown)) {
-            rtfText = RtfDisplayText(shown);
-            shown = rtfText;
-        }
-        if (FindOnCharacterBoundary(shown, text) == std::string_view::npos) continue;
+        const auto shown = shownText(page);
+        if (!shown || FindOnCharacterBoundary(*shown, text) == std::string_view::npos) continue;
         ++summary.found;
         onHit(page);
     }
+    return summary;
+}
+
+}  // namespace
+
+SearchSummary SearchPages(FilePort& files, const std::vector<SearchPage>& pages,
+                          std::string_view text, const std::atomic<bool>& cancel,
+                          const std::function<void(const SearchPage&)>& onHit) {
+    return SearchEach(pages, text, cancel, onHit,
+                      [&files](const SearchPage& page) -> std::optional<RuntimeText> {
+                          std::optional<std::string> bytes = files.ReadWholeFile(page.path);
+                          if (!bytes) return std::nullopt;
+                          return SearchableText(std::move(*bytes));
+                      });
+}
+
+void BeginCachedSearch(FilePort& files, PageTextCache& cache,
+                       const std::vector<SearchPage>& pages) {
+    std::vector<Utf8Text> folders;
+    for (const SearchPage& page : pages) {
+        const std::size_t split = page.path.find_last_of('\\');
+        const std::string_view folder = split == Utf8Text::npos
+                                            ? std::string_view()
+                                            : std::string_view(page.path).substr(0, split);
+        // Pages come folder by folder.
+        if (folders.empty() || folders.back() != folder) folders.emplace_back(folder);
+    }
+    cache.BeginSearch(files, folders);
+}
+
+SearchSummary SearchPages(FilePort& files, PageTextCache& cache,
+                          const std::vector<SearchPage>& pages, std::string_view text,
+                          const std::atomic<bool>& cancel,
+                          const std::function<void(const SearchPage&)>& onHit) {
+    if (text.empty()) return SearchPages(files, pages, text, cancel, onHit);
+    const PageTextCache::TextOfFile textOf = SearchableText;
+    const SearchSummary summary = SearchEach(
+        pages, text, cancel, onHit,
+        [&](const SearchPage& page) { return cache.PageText(files, page.path, textOf); });
+    cache.EndSearch(!summary.cancelled);
     return summary;
 }
 

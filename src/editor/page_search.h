@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "library/library_tree.h"
+#include "library/page_text_cache.h"
 #include "platform/platform.h"
 #include "text/runtime_text.h"
 
@@ -28,9 +29,15 @@ RuntimeText TrimSearchText(std::string_view text);
 std::size_t FindOnCharacterBoundary(std::string_view text, std::string_view needle,
                                     std::size_t from = 0);
 
+// The first byte position at or after from where needle's bytes stand in text; npos when
+// nowhere. It looks at sixteen places at once for the needle's first and last bytes where the
+// processor can, and calls no C library routine: the byte-at-a-time forms of Wine's msvcrt
+// would take most of a search over pages kept in memory.
+std::size_t FindBytes(std::string_view text, std::string_view needle, std::size_t from = 0);
+
 // The text a page's file shows: the bytes up to the first zero byte, or the displayed text when
 // they are an RTF document.
-RuntimeText SearchableText(std::string_view fileBytes);
+RuntimeText SearchableText(std::string fileBytes);
 
 // One page as the tree listed it when the search began.
 struct SearchPage {
@@ -53,6 +60,16 @@ struct SearchSummary {
 // Stops early, with cancelled set, when cancel becomes true.
 SearchSummary SearchPages(FilePort& files, const std::vector<SearchPage>& pages,
                           std::string_view text, const std::atomic<bool>& cancel,
+                          const std::function<void(const SearchPage&)>& onHit);
+// A search with what the cache kept takes two steps. This one runs first, on a thread that
+// outlives the search (the user-interface thread): the cache watches the pages' folders from
+// there (see PageTextCache).
+void BeginCachedSearch(FilePort& files, PageTextCache& cache, const std::vector<SearchPage>& pages);
+// Then, on any thread: SearchPages with the texts the cache kept of unchanged pages instead of
+// their files.
+SearchSummary SearchPages(FilePort& files, PageTextCache& cache,
+                          const std::vector<SearchPage>& pages, std::string_view text,
+                          const std::atomic<bool>& cancel,
                           const std::function<void(const SearchPage&)>& onHit);
 
 // The tree item showing the page stored at path now (after any rebuild); -1 when the page is

@@ -44,18 +44,27 @@ void RichEditFind::Focus() {
     SetFocus(editor_);
 }
 
-RuntimeText ControlTextGbk(HWND control) {
-    return WideToGbk(ReadWindowText(control));
-}
+namespace {
+constexpr wchar_t kSearchPrompt[] = L"请输入你要搜索的文本！";
+}  // namespace
 
 HWND AddSearchRow(HWND window, int promptId, int boxId, UINT dpi, HGDIOBJ promptFont,
                   HGDIOBJ boxFont) {
     LoadLibraryW(L"Msftedit.dll");  // the search box; stays loaded for the process's life
-    small_window::AddControl(window, L"STATIC", L"请输入你要搜索的文本！", SS_LEFT | SS_NOPREFIX,
-                             20, 40, 360, 32, promptId, dpi, promptFont);
+    small_window::AddControl(window, L"STATIC", kSearchPrompt, SS_LEFT | SS_NOPREFIX, 20, 40, 360,
+                             32, promptId, dpi, promptFont);
     return small_window::AddControl(window, MSFTEDIT_CLASS, L"",
                                     WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 19, 82, 365, 24, boxId,
                                     dpi, boxFont);
+}
+
+std::optional<RuntimeText> SearchTextOrRefusal(HWND window, int promptId, int boxId) {
+    const std::wstring typed = ReadWindowText(GetDlgItem(window, boxId));
+    const std::optional<Utf8Text> refusal = RefusalOfTextOutsideGbk(WideToUtf8(typed));
+    SetDlgItemTextW(window, promptId, refusal ? Utf8ToWide(*refusal).c_str() : kSearchPrompt);
+    if (!refusal) return WideToGbk(typed);
+    SetFocus(GetDlgItem(window, boxId));  // to change the text
+    return std::nullopt;
 }
 
 }  // namespace kavo

@@ -89,6 +89,17 @@ std::string PageBytesFor(const RuntimeText& editorText, const RuntimeText& basel
 
 }  // namespace
 
+namespace {
+
+// Every page and directory command ends here, whether it changed anything or not: names and
+// places may have changed, so the search lets go of what it kept, and the tree is built again.
+void AfterOperation(Library& library) {
+    library.pageTexts.ForgetAll();
+    RebuildLibraryTree(library);
+}
+
+}  // namespace
+
 void NewPage(Library& library, LibraryUserInterface& ui) {
     if (const auto selection = Selected(library)) {
         const Utf8Text folder = library.contentRoot + selection->directory + "\\";
@@ -101,7 +112,7 @@ void NewPage(Library& library, LibraryUserInterface& ui) {
                 ui.ShowMessage("无法创建页面“" + *name + "”。");
         }
     }
-    RebuildLibraryTree(library);
+    AfterOperation(library);
 }
 
 void NewDirectory(Library& library, LibraryUserInterface& ui) {
@@ -113,7 +124,7 @@ void NewDirectory(Library& library, LibraryUserInterface& ui) {
         else if (!library.files.CreateDirectories(path + "\\"))
             ui.ShowMessage("无法创建目录“" + *name + "”。");
     }
-    RebuildLibraryTree(library);
+    AfterOperation(library);
 }
 
 void DeletePage(Library& library, LibraryUserInterface& ui) {
@@ -127,7 +138,7 @@ void DeletePage(Library& library, LibraryUserInterface& ui) {
                 AfterLoadedPageDeleted(library, ui);
         }
     }
-    RebuildLibraryTree(library);
+    AfterOperation(library);
 }
 
 void DeleteDirectory(Library& library, LibraryUserInterface& ui) {
@@ -137,6 +148,8 @@ void DeleteDirectory(Library& library, LibraryUserInterface& ui) {
         // Only a folder directly inside the content folder, never the content folder itself.
         if (LiesInside(library.contentRoot, path) &&
             selection->directory.find('\\') == Utf8Text::npos && library.files.IsDirectory(path)) {
+            // The search's watches hold folders open; a watched folder is not removed at once.
+            library.pageTexts.ForgetAll();
             const bool removed = library.files.RemoveDirectoryTree(path);
             if (IsBelow(path, library.state.loadedPagePath) &&
                 !library.files.PathExists(library.state.loadedPagePath))
@@ -146,7 +159,7 @@ void DeleteDirectory(Library& library, LibraryUserInterface& ui) {
                                "”未能完全删除，其中有文件正被使用或无权删除。");
         }
     }
-    RebuildLibraryTree(library);
+    AfterOperation(library);
 }
 
 void RenamePage(Library& library, LibraryUserInterface& ui) {
@@ -169,7 +182,7 @@ void RenamePage(Library& library, LibraryUserInterface& ui) {
             }
         }
     }
-    RebuildLibraryTree(library);
+    AfterOperation(library);
 }
 
 void RenameDirectory(Library& library, LibraryUserInterface& ui) {
@@ -184,6 +197,7 @@ void RenameDirectory(Library& library, LibraryUserInterface& ui) {
                 ui.ShowMessage("“" + *name + "”已经存在，请换一个名称。");
             } else if (from != to) {
                 Utf8Text& loaded = library.state.loadedPagePath;
+                library.pageTexts.ForgetAll();  // its watches hold the folders open
                 if (!library.files.RenamePath(from, to))
                     ui.ShowMessage("无法重命名目录“" + selection->directory + "”。");
                 else if (IsBelow(from, loaded))
@@ -191,7 +205,7 @@ void RenameDirectory(Library& library, LibraryUserInterface& ui) {
             }
         }
     }
-    RebuildLibraryTree(library);
+    AfterOperation(library);
 }
 
 bool PageChanged(Library& library) {
@@ -226,6 +240,7 @@ bool SaveAsNewPage(Library& library, LibraryUserInterface& ui) {
         ui.ShowMessage("保存失败：页面“" + PageLabel(library, path) + "”未能写入。");
         return false;
     }
+    library.pageTexts.Forget(path);
     state.loadedPagePath = path;
     state.editsWithoutPage = false;
     state.loadedBytes = text;
@@ -291,6 +306,7 @@ bool SavePage(Library& library, LibraryUserInterface& ui) {
                        "”未能写入，原来的内容保持不变。");
         return false;
     }
+    library.pageTexts.Forget(path);
     state.loadedBytes = bytes;
     state.pageRead = true;
     state.baselineText = UpToFirstZero(bytes);

@@ -14,6 +14,7 @@
 
 #include "library/content_folder.h"
 #include "library/library_widgets.h"
+#include "library/page_text_cache.h"
 #include "platform/platform.h"
 #include "text/runtime_text.h"
 
@@ -189,6 +190,10 @@ struct Library {
     // Called when a start or rebuild left directories unlisted, to list them in the background.
     std::function<void()> onPagesLeftUnlisted;
     bool listingPages = false;  // re-entry guard of the page listing
+
+    // What the global search kept of the pages; the library's operations and saves let go of
+    // what they change.
+    PageTextCache pageTexts;
 };
 
 // Computes the content folder and fills the tree from it (once, when the main window has been

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -149,6 +150,10 @@ class SystemPort {
     // The colour of the screen's pixel as 0x00BBGGRR (a COLORREF, as link.ini keeps colours);
     // nothing when it cannot be read.
     virtual std::optional<std::uint32_t> PixelColorAt(Point where) = 0;
+    // True when the window's process runs at a higher integrity level than this program (a
+    // program run as administrator, seen from one that is not): the system drops the input and
+    // the messages this program sends it without a word. False when it cannot be told.
+    virtual bool RunsAboveThisProcess(NativeWindow window) = 0;
     // A message box with an OK button and no owner. Returns the code of the button that closed
     // it (1 for OK), 0 when it could not be shown.
     virtual int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
@@ -176,6 +181,24 @@ struct DirectoryEntry {
     Utf8Text name;
     bool isDirectory = false;
     friend bool operator==(const DirectoryEntry&, const DirectoryEntry&) = default;
+};
+
+// A file's size and last write time (in the platform's own units): when either differs, the
+// file changed.
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::uint64_t writeTime = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+// Tells of changes directly inside one folder: an entry added, removed or renamed, a file
+// written or resized. Changes below its subfolders are not told.
+class FolderWatch {
+  public:
+    virtual ~FolderWatch() = default;
+    // True when something may have changed since the watch began or was last asked, and when
+    // the watch lost track; each change is told once.
+    virtual bool Changed() = 0;
 };
 
 // Files and folders. Paths are UTF-8 with backslashes; file contents are bytes.
@@ -206,8 +229,15 @@ class FilePort {
     // step. When anything fails the file at path keeps its old content and no temporary file
     // is left.
     virtual bool ReplaceFileAtomically(const Utf8Text& path, const std::string& bytes) = 0;
+    // Adds bytes at the end of the file, creating it when missing; what it held stays. Several
+    // processes may append at once: each write lands whole at the end. False when it failed.
+    virtual bool AppendToFile(const Utf8Text& path, const std::string& bytes) = 0;
     // Folder of the running executable, without a trailing separator.
     virtual Utf8Text ExecutableFolder() = 0;
+    // The file's size and last write time; nullopt when there is no such file.
+    virtual std::optional<FileStamp> StampOf(const Utf8Text& path) = 0;
+    // A watch on what lies directly in the folder; nullptr when it cannot be watched.
+    virtual std::unique_ptr<FolderWatch> WatchFolder(const Utf8Text& folder) = 0;
 };
 
 class ClipboardPort {

@@ -32,6 +32,40 @@ std::string Flag(bool value) {
 
 }  // namespace
 
+Utf8Text RecordKeyName(KeyCode key) {
+    Utf8Text name(1, 'F');
+    name += std::to_string(key - 111);
+    return name;
+}
+
+Utf8Text RecordKeyBindingRefusal(KeyCode recordKey) {
+    const Utf8Text name = RecordKeyName(recordKey);
+    return name +
+           " 是录制键：按它开始和结束录制，所以它不能用来启动脚本。请换一个键，或在“操作”菜单的“录"
+           "制选项”里换一个录制键。";
+}
+
+std::variant<RecordingSettings, Utf8Text> SettingsFromForm(const RecordingOptionsForm& form,
+                                                           int boundHotkey) {
+    if (!form.mouse && !form.keyboard) return Utf8Text("录制鼠标和录制键盘至少要选一项。");
+    RecordingSettings settings;
+    settings.options.mouse = form.mouse;
+    settings.options.keyboard = form.keyboard;
+    settings.options.path = form.path;
+    const std::optional<int> interval = Number(form.pathIntervalMs, 10, 60000);
+    if (!interval) return Utf8Text("路径间隔要填 10 到 60000 之间的毫秒数。");
+    settings.options.pathIntervalMs = *interval;
+    const std::optional<int> threshold = Number(form.pauseThresholdMs, 1, 60000);
+    if (!threshold) return Utf8Text("停顿阈值要填 1 到 60000 之间的毫秒数。");
+    settings.options.pauseThresholdMs = *threshold;
+    if (!IsRecordKeyChoice(form.recordKey)) return Utf8Text("录制键只能是 F2 到 F11 中的一个。");
+    if (form.recordKey == boundHotkey)
+        return RecordKeyName(form.recordKey) +
+               " 已绑定为运行脚本的热键，不能同时用作录制键。请换一个录制键。";
+    settings.recordKey = form.recordKey;
+    return settings;
+}
+
 Utf8Text RecordingSettingsPath(FilePort& files) {
     return files.ExecutableFolder() + "\\record.ini";
 }

@@ -2,6 +2,8 @@
 // one "name=value" a line), so that link.ini keeps its fourteen lines. Written in one step.
 #pragma once
 
+#include <variant>
+
 #include "platform/platform.h"
 #include "recording/recorded_input.h"
 
@@ -28,6 +30,25 @@ struct RecordingSettings {
                a.recordKey == b.recordKey;
     }
 };
+
+// The record key's name: "F9".
+Utf8Text RecordKeyName(KeyCode key);
+// The message refusing the record key as a run hotkey (it would start a recording instead).
+Utf8Text RecordKeyBindingRefusal(KeyCode recordKey);
+
+// The options window as the user filled it in: the two numbers as typed.
+struct RecordingOptionsForm {
+    bool mouse = true;
+    bool keyboard = true;
+    bool path = false;
+    Utf8Text pathIntervalMs;
+    Utf8Text pauseThresholdMs;
+    KeyCode recordKey = kDefaultRecordKey;
+};
+// The settings the form gives, or the message that refuses it. boundHotkey: the key bound now to
+// run scripts (0: none), which cannot also start recordings.
+std::variant<RecordingSettings, Utf8Text> SettingsFromForm(const RecordingOptionsForm& form,
+                                                           int boundHotkey);
 
 Utf8Text RecordingSettingsPath(FilePort& files);
 // What the file says; the defaults for anything missing, unreadable or out of range.

@@ -1,5 +1,6 @@
 #include "recording/recording_session.h"
 
+#include <iterator>
 #include <vector>
 
 #include "recording/script_writer.h"
@@ -81,6 +82,15 @@ bool RecordingSession::StopTaking() {
     const bool was = taking_;
     taking_ = false;
     return was;
+}
+
+void RecordingSession::DropLastClick() {
+    const std::lock_guard lock(mutex_);
+    for (auto event = events_.rbegin(); event != events_.rend(); ++event) {
+        if (event->kind != RecordedKind::ButtonDown) continue;
+        events_.erase(std::next(event).base(), events_.end());
+        return;
+    }
 }
 
 RuntimeText RecordingSession::Finish() {

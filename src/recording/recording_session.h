@@ -38,6 +38,9 @@ class RecordingSession {
     // Stops taking (from the end key's thread, before anything else can come in). True when it
     // was taking.
     bool StopTaking();
+    // A click that ended the recording (on the program's tray icon) is no part of it: what was
+    // kept from the last button press on goes.
+    void DropLastClick();
     // The statements of what was kept (GBK, CR LF lines; empty when nothing was), and the end of
     // the session.
     RuntimeText Finish();

@@ -38,6 +38,18 @@ COLORREF InverseOf(COLORREF color) {
     return 0xFFFFFFu - (color & 0xFFFFFFu);
 }
 
+// Where a sibling stacked above the button covers it (最大化 over most of 图片框3), the pointer
+// is over that sibling, whatever the button's own rectangle says.
+bool CoveredBySiblingAbove(HWND button, POINT screen) {
+    for (HWND above = GetWindow(button, GW_HWNDPREV); above != nullptr;
+         above = GetWindow(above, GW_HWNDPREV)) {
+        RECT rect{};
+        if (IsWindowVisible(above) && GetWindowRect(above, &rect) && PtInRect(&rect, screen))
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void DrawTitleGlyph(HDC dc, const RECT& rect, TitleGlyph glyph, COLORREF color, UINT dpi) {
@@ -120,7 +132,8 @@ bool CaptionButton::CursorInside() const {
     RECT rect{};
     POINT cursor{};
     if (!GetWindowRect(button_, &rect) || !GetCursorPos(&cursor)) return false;
-    return PointerInside({rect.left, rect.top, rect.right, rect.bottom}, cursor.x, cursor.y);
+    return PointerInside({rect.left, rect.top, rect.right, rect.bottom}, cursor.x, cursor.y) &&
+           !CoveredBySiblingAbove(button_, cursor);
 }
 
 void CaptionButton::OnMouseMove() {
@@ -267,7 +280,8 @@ void CaptionButton::Draw(const DRAWITEMSTRUCT& item) const {
                    close ? RGB(255, 255, 255) : GlyphColorOn(highlight, colors.text), dpi);
     BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(255 * (kInvisible - transparency) / 100),
                         0};
-    AlphaBlend(dc, rect.left, rect.top, width, height, memory.get(), 0, 0, width, height, blend);
+    // gdi32's own form: msimg32, where AlphaBlend lives, is not loaded for it.
+    GdiAlphaBlend(dc, rect.left, rect.top, width, height, memory.get(), 0, 0, width, height, blend);
 }
 
 }  // namespace kavo

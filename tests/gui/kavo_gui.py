@@ -281,6 +281,16 @@ def settled_window(title, quiet=0.3, timeout=30):
     return window
 
 
+def window_geometry(x_window):
+    """(left, top, width, height) of an X window on the screen, as xwininfo reports it."""
+    values = {}
+    for line in output(["xwininfo", "-id", str(x_window)]).splitlines():
+        key, _, value = line.strip().partition(":")
+        values[key] = value.strip()
+    return (int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"]),
+            int(values["Width"]), int(values["Height"]))
+
+
 def x_window_titled(title):
     """The first visible X window named exactly title, or None."""
     found = xdotool("search", "--onlyvisible", "--name", "^" + title + "$")

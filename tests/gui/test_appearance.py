@@ -21,6 +21,8 @@ TREE_POINT = (140, 530)
 EDITOR_POINT = (300, 520)
 WINDOW_POINT = (198, 172)  # inside the run panel, which takes the window's background
 PICTURE1_POINT = (571, 1)  # a corner of 图片框1, away from its glyph
+PICTURE3_COLUMN = 535  # the one column of 图片框3 that 最大化, stacked above it, leaves free
+PICTURE3_POINT = (PICTURE3_COLUMN, 1)
 # The same elements where the settings window, moved aside to SETTINGS_ASIDE, leaves them in
 # view.
 TREE_BESIDE_SETTINGS = (40, 530)
@@ -291,6 +293,76 @@ class SettingsWindowTest(AppearanceTest):
         self.assertEqual(lines[14], b"")
 
 
+class MenuButtonsTest(AppearanceTest):
+    """程序, 操作 and 设置 at rest take the menu colours of link.ini; under the pointer they show
+    0xC0C0C0 with black text, pressed 0xE9E9E9 with black text."""
+
+    WHITE = colorref(0xFFFFFF)
+    BLUE = colorref(0xFF0000)
+    BLACK = (0, 0, 0)
+    BUTTONS = (("程序", 0), ("操作", 60), ("设置", 120))
+
+    def looks(self, screen=None):
+        """Per button: its corner's colour and the set of colours it shows, from one shot."""
+        screen = screen or Screen()
+        x, y, _, _ = self.main_rect()
+        result = {}
+        for name, left in self.BUTTONS:
+            colours = {screen.pixel(x + left + dx, y + 30 + dy)
+                       for dx in range(60) for dy in range(25)}
+            result[name] = (screen.pixel(x + left + 1, y + 31), colours)
+        return result
+
+    def at_rest(self, look):
+        corner, colours = look
+        return corner == self.WHITE and self.BLUE in colours and self.BLACK not in colours
+
+    def lit(self, look, background):
+        corner, colours = look
+        return (corner == colorref(background) and self.BLACK in colours
+                and self.BLUE not in colours)
+
+    def test_menu_buttons_light_up_under_the_pointer_and_when_pressed(self):
+        lines = list(DEFAULTS)
+        lines[8] = b"16777215"  # the menu bar and its buttons at rest: white
+        lines[9] = b"16711680"  # their text at rest: blue
+        self.start("menu_buttons", files={"link.ini": link_ini(lines)})
+        xdotool("mousemove", "--sync", 5, 1000)
+        wait_for(lambda: all(self.at_rest(look) for look in self.looks().values()), timeout=15,
+                 what="the menu buttons at rest")
+        x, y, _, _ = self.main_rect()
+        for name, left in self.BUTTONS:
+            xdotool("mousemove", "--sync", x + left + 30, y + 42)
+
+            def lit_under_pointer():
+                now = self.looks()
+                return now if self.lit(now[name], 0xC0C0C0) else None
+
+            looks = wait_for(lit_under_pointer, timeout=15, what=f"{name} under the pointer")
+            # Only the button under the pointer lights up; the others stay at rest in the same
+            # screenshot.
+            for other, _ in self.BUTTONS:
+                if other != name:
+                    self.assertTrue(self.at_rest(looks[other]), other)
+        xdotool("mousemove", "--sync", x + 300, y + 300)
+        wait_for(lambda: all(self.at_rest(look) for look in self.looks().values()), timeout=15,
+                 what="the menu buttons at rest after the pointer left")
+
+        # Pressed: the button is held down; releasing it pops its menu up.
+        xdotool("mousemove", "--sync", x + 60 + 30, y + 42)
+        xdotool("mousedown", 1)
+        try:
+            wait_for(lambda: self.lit(self.looks()["操作"], 0xE9E9E9), timeout=15,
+                     what="操作 pressed")
+        finally:
+            xdotool("mouseup", 1)
+        wait_for(menus, timeout=15, what="the 操作 menu")
+        kavo_gui.close_menus()
+        xdotool("mousemove", "--sync", x + 300, y + 300)
+        wait_for(lambda: self.at_rest(self.looks()["操作"]), timeout=15,
+                 what="操作 at rest after its menu")
+
+
 class AlwaysOnTopTest(AppearanceTest):
     def above_others(self):
         window = self.kavo.x_window()
@@ -342,11 +414,11 @@ class TitleBarTest(AppearanceTest):
         lines[6] = b"0"     # 图片框1: automatic
         self.start("hover_own_colours", files={"link.ini": link_ini(lines)})
         x, y, _, _ = self.main_rect()
-        xdotool("mousemove", "--sync", x + 550, y + 15)
-        self.wait_main_pixel((536, 1), 0x0000FF, "图片框3 in its own hover colour")
+        xdotool("mousemove", "--sync", x + PICTURE3_COLUMN, y + 15)
+        self.wait_main_pixel(PICTURE3_POINT, 0x0000FF, "图片框3 in its own hover colour")
         xdotool("mousemove", "--sync", x + 585, y + 15)
         self.wait_main_pixel(PICTURE1_POINT, 0x131313, "图片框1 in the automatic colour")
-        self.wait_main_pixel((536, 1), 0xECECEC, "图片框3 at rest")
+        self.wait_main_pixel(PICTURE3_POINT, 0xECECEC, "图片框3 at rest")
 
     def test_a_caption_button_fades_its_highlight_in_and_out(self):
         self.start("caption_fade")
@@ -358,37 +430,56 @@ class TitleBarTest(AppearanceTest):
         xdotool("mousemove", "--sync", x + 300, y + 300)
         self.wait_main_pixel(corner, 0xECECEC, "最小化 at rest")
 
-    def border_window(self):
-        """The X window of the border, found by its size and place around the main window
-        (2 pixels wider on every side); None when there is none. Once a window manager has
-        taken it, the tree gives its place inside the manager's frame, then on the screen."""
+    @staticmethod
+    def x_windows():
+        """(id, "WxH+..." size, "+X+Y" place) of every X window. Once a window manager has
+        taken a window, the tree gives its place inside the manager's frame, then on the
+        screen."""
+        rows = map(str.split, x_windows_tree().splitlines())
+        return [(fields[0], fields[-2], fields[-1]) for fields in rows
+                if len(fields) >= 2 and fields[0].startswith("0x")]
+
+    def border_sides(self):
+        """The X windows of the border's four sides (top, bottom, left, right), found by their
+        sizes and places around the main window (the band is 2 pixels wide); None unless all
+        four are there."""
         x, y, w, h = self.main_rect()
-        size = f"{w + 4}x{h + 4}+"
-        place = f"+{x - 2}+{y - 2}"
-        for line in x_windows_tree().splitlines():
-            fields = line.split()
-            if (fields and fields[0].startswith("0x") and len(fields) >= 2
-                    and fields[-2].startswith(size) and fields[-1] == place):
-                return fields[0]
-        return None
+        wanted = ((w + 4, 2, x - 2, y - 2), (w + 4, 2, x - 2, y + h), (2, h, x - 2, y),
+                  (2, h, x + w, y))
+        windows = self.x_windows()
+        sides = []
+        for width, height, left, top in wanted:
+            side = next((window for window, size, place in windows
+                         if size.startswith(f"{width}x{height}+") and place == f"+{left}+{top}"),
+                        None)
+            if side is None:
+                return None
+            sides.append(side)
+        return sides
+
+    def border_shown(self):
+        sides = self.border_sides()
+        return bool(sides) and all(self.viewable(side) for side in sides)
+
+    def border_hidden_anywhere(self):
+        """No side of the 600 × 547 window's border is shown, wherever it is."""
+        return not self.viewable_of_size(604, 2) and not self.viewable_of_size(2, 547)
 
     @classmethod
     def viewable_of_size(cls, width, height):
         """X windows of that size that are shown, wherever they are."""
-        found = [line.split()[0] for line in x_windows_tree().splitlines()
-                 if len(line.split()) >= 2 and line.split()[0].startswith("0x")
-                 and line.split()[-2].startswith(f"{width}x{height}+")]
-        return [window for window in found if cls.viewable(window)]
+        return [window for window, size, _ in cls.x_windows()
+                if size.startswith(f"{width}x{height}+") and cls.viewable(window)]
 
     @staticmethod
     def viewable(x_window):
         return "IsViewable" in kavo_gui.output(["xwininfo", "-id", x_window], timeout=30)
 
     def toggle_maximized(self):
-        # 最大化 shows one column beside 图片框3, which covers the rest of it. (A double click
-        # on the title strip becomes the window manager's move under Wine.)
+        # The middle of 最大化's glyph. (A double click on the title strip of a window that is
+        # not maximised becomes the window manager's move under Wine.)
         x, y, _, _ = self.main_rect()
-        xdotool("mousemove", "--sync", x + 565, y + 15)
+        xdotool("mousemove", "--sync", x + 551, y + 15)
         xdotool("click", 1)
 
     def start_over_backdrop(self, name):
@@ -402,8 +493,7 @@ class TitleBarTest(AppearanceTest):
 
     def test_the_border_is_a_band_two_pixels_wide_around_the_window(self):
         self.start_over_backdrop("border_shape")
-        border = wait_for(lambda: self.border_window(), timeout=15, what="the border")
-        wait_for(lambda: self.viewable(border), timeout=15, what="the border shown")
+        wait_for(self.border_shown, timeout=15, what="the border shown")
         x, y, w, h = self.main_rect()
         screen = Screen()
         self.save_screenshot("appearance_main_window")
@@ -431,36 +521,53 @@ class TitleBarTest(AppearanceTest):
         self.start("border")
         # Layered windows are not blended under Wine: the border is checked by its shape and
         # place, not by its shading.
-        border = wait_for(lambda: self.border_window(), timeout=15, what="the border")
-        wait_for(lambda: self.viewable(border), timeout=15, what="the border shown")
+        wait_for(self.border_shown, timeout=15, what="the border shown")
+        self.assertFalse(self.border_hidden_anywhere())  # positive control of the check below
         self.toggle_maximized()
         wait_for(self.main_rect, until=lambda rect: rect[2] >= 1280, timeout=15,
                  what="the window maximised")
-        wait_for(lambda: not self.viewable_of_size(604, 551), timeout=15,
-                 what="the border hidden")
+        wait_for(self.border_hidden_anywhere, timeout=15, what="the border hidden")
         self.toggle_maximized()
         wait_for(self.main_rect, until=lambda rect: rect[2] == 600, timeout=15,
                  what="the window restored")
-        wait_for(lambda: self.border_window() and self.viewable(self.border_window()),
-                 timeout=15, what="the border back around the main window")
+        wait_for(self.border_shown, timeout=15, what="the border back around the main window")
+
+    def test_a_double_click_on_the_title_strip_restores_a_maximised_window(self):
+        # Maximising by a double click cannot be shown under Wine: the window manager takes a
+        # press on the strip of a window that is not maximised as the start of a move. The Win32
+        # tests of the title bar show both ways.
+        self.start("title_double_click")
+        self.toggle_maximized()
+        wait_for(self.main_rect, until=lambda rect: rect[2] >= 1280, timeout=15,
+                 what="the window maximised")
+        x, y, _, _ = self.main_rect()
+        # Below the strip (the menu bar's empty part) a double click changes nothing: once the
+        # pointer's next move has lit 最小化 up, the double click has been handled.
+        xdotool("mousemove", "--sync", x + 300, y + 42)
+        xdotool("click", "--repeat", 2, "--delay", 80, 1)
+        xdotool("mousemove", "--sync", x + 517, y + 15)
+        self.wait_main_pixel((503, 1), 0xC7C7C7, "the highlight of 最小化")
+        self.assertGreaterEqual(self.main_rect()[2], 1280)
+        xdotool("mousemove", "--sync", x + 300, y + 15)
+        xdotool("click", "--repeat", 2, "--delay", 80, 1)
+        wait_for(self.main_rect, until=lambda rect: rect[2] == 600, timeout=15,
+                 what="the window restored")
 
     def test_hidden_to_the_tray_and_back_with_the_border_and_the_hide_button_at_rest(self):
         self.start("tray")
-        border = wait_for(lambda: self.border_window(), timeout=15, what="the border")
-        wait_for(lambda: self.viewable(border), timeout=15, what="the border shown")
+        wait_for(self.border_shown, timeout=15, what="the border shown")
         x, y, _, _ = self.main_rect()
         # 图片框3 hides the window to the notification area; the pointer was over it.
-        xdotool("mousemove", "--sync", x + 550, y + 15)
-        self.wait_main_pixel((536, 1), 0x131313, "the hover colour of 图片框3")
+        xdotool("mousemove", "--sync", x + PICTURE3_COLUMN, y + 15)
+        self.wait_main_pixel(PICTURE3_POINT, 0x131313, "the hover colour of 图片框3")
         xdotool("click", 1)
         wait_for(self.kavo.visible_windows, until=lambda shown: not shown, timeout=15,
                  what="the window hidden")
-        self.assertFalse(self.viewable_of_size(604, 551))
+        self.assertTrue(self.border_hidden_anywhere())
         self.kavo.show_from_tray()
-        wait_for(lambda: self.border_window() and self.viewable(self.border_window()),
-                 timeout=15, what="the border back")
+        wait_for(self.border_shown, timeout=15, what="the border back")
         # Back at rest although the pointer left 图片框3 while the window was hidden.
-        self.wait_main_pixel((536, 1), 0xECECEC, "图片框3 at rest")
+        self.wait_main_pixel(PICTURE3_POINT, 0xECECEC, "图片框3 at rest")
 
 
 if __name__ == "__main__":

@@ -25,7 +25,7 @@ class StartupTest(kavo_gui.SessionTest):
 
     def test_second_start_while_hidden_starts_a_second_instance(self):
         first = self.start("startup-hidden-first")
-        first.click("图片框3")  # hides the main window to the notification area
+        first.click("最小化")  # hides the main window to the notification area
         wait_for(first.visible_windows, until=lambda shown: not shown,
                  what="the first window to hide")
         second = self.start("startup-hidden-second")

@@ -14,18 +14,6 @@ TITLE = "KavoNames 测试"
 VK_INSERT = 0x2D
 
 
-def window_geometry(x_window):
-    """(left, top, width, height) of an X window on the screen, as xwininfo reports it."""
-    info = subprocess.run(["xwininfo", "-id", str(x_window)], capture_output=True,
-                          timeout=30).stdout.decode()
-    values = {}
-    for line in info.splitlines():
-        key, _, value = line.strip().partition(":")
-        values[key] = value.strip()
-    return (int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"]),
-            int(values["Width"]), int(values["Height"]))
-
-
 class WindowNamesTest(kavo_gui.SessionTest):
     def start(self, name, pages):
         self.kavo = Kavo(name, pages=pages)
@@ -161,7 +149,7 @@ class WindowNamesTest(kavo_gui.SessionTest):
         # The fixture in front, with the focus: the display and its keys work from any window.
         fixture_window = self.fixture.x_window()
         xdotool("windowactivate", "--sync", fixture_window)
-        left, top, width, height = window_geometry(fixture_window)
+        left, top, width, height = kavo_gui.window_geometry(fixture_window)
         # Below the two children, in the fixture's own client area.
         xdotool("mousemove", "--sync", left + width // 2, top + height - 40)
         wait_for(lambda: kavo.text("编辑框_句柄") == str(hwnd), what="the window's handle")

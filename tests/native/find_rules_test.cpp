@@ -139,5 +139,33 @@ TEST(FindRulesTest, EmptyTextGivesAnEmptySelection) {
     EXPECT_EQ(editor.Selection(), std::make_pair(0, 0));
 }
 
+TEST(FindRulesTest, ATextWithACharacterGbkCannotHoldIsRefusedNamingIt) {
+    struct Case {
+        const char* typed;  // UTF-8
+        const char* named;  // the character the refusal names; nullptr: searched
+    };
+    const Case cases[] = {
+        {"", nullptr},
+        {"abc", nullptr},
+        {"why?", nullptr},  // a '?' typed is searched like any character
+        {"鼠标(左键)　中文", nullptr},
+        {"ā", nullptr},  // pinyin letters are GBK
+        {"ก", "ก"},      // Thai
+        {"ab กข", "ก"},  // the first one is named
+        {"😀?", "😀"},     // outside the basic plane
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        const std::optional<Utf8Text> refusal = RefusalOfTextOutsideGbk(c.typed);
+        if (c.named == nullptr) {
+            EXPECT_FALSE(refusal) << *refusal;
+        } else {
+            ASSERT_TRUE(refusal);
+            EXPECT_NE(refusal->find(std::string("“") + c.named + "”"), std::string::npos)
+                << *refusal;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kavo

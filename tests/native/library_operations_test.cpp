@@ -1,11 +1,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "editor/page_search.h"
 #include "library/library_operations.h"
 #include "library/page_names.h"
 #include "native/library_fakes.h"
@@ -414,6 +417,80 @@ TEST_F(LibraryOperationsTest, SaveWritesTheLoadedPageWhateverIsSelectedSince) {
     EXPECT_EQ(disk.FileBytes(kRoot + "A\\a1.txt"), "again");
     EXPECT_EQ(disk.FileBytes(kRoot + "A\\a2.txt"), "a2");
     EXPECT_FALSE(disk.HasFile(kRoot + "A.txt"));
+}
+
+TEST_F(LibraryOperationsTest, SavesAndOperationsLetTheSearchForgetWhatTheyChange) {
+    disk.AddFile(kRoot + "A\\a1.txt", "a1");
+    disk.AddFile(kRoot + "A\\a2.txt", "a2");
+    Start();
+    const auto searchAll = [&] {
+        const std::atomic<bool> cancel{false};
+        const std::vector<SearchPage> pages = PagesToSearch(library);
+        BeginCachedSearch(disk, library.pageTexts, pages);
+        SearchPages(disk, library.pageTexts, pages, "a", cancel, [](const SearchPage&) {});
+    };
+    searchAll();
+    ASSERT_EQ(library.pageTexts.HeldPages(), 2u);
+
+    SelectText("a1");
+    editor.text = "new a1";
+    EXPECT_TRUE(SavePage(library, ui));
+    EXPECT_EQ(library.pageTexts.HeldPages(), 1u);  // a2 is still kept
+    searchAll();
+    ASSERT_EQ(library.pageTexts.HeldPages(), 2u);
+
+    // Any of the six commands, whatever it did: a cancelled one as well as one that changed
+    // something.
+    const std::function<void()> commands[] = {
+        [&] { NewPage(library, ui); },    [&] { NewDirectory(library, ui); },
+        [&] { DeletePage(library, ui); }, [&] { DeleteDirectory(library, ui); },
+        [&] { RenamePage(library, ui); }, [&] { RenameDirectory(library, ui); },
+    };
+    for (const auto& command : commands) {
+        searchAll();
+        ASSERT_EQ(library.pageTexts.HeldPages(), 2u);
+        ui.texts.clear();
+        ui.confirms.clear();
+        command();
+        EXPECT_EQ(library.pageTexts.HeldPages(), 0u);
+    }
+    // Positive control of the commands above: a rename that went through.
+    searchAll();
+    SelectText("a2");
+    ui.texts = {Utf8Text("b2")};
+    RenamePage(library, ui);
+    EXPECT_TRUE(disk.HasFile(kRoot + "A\\b2.txt"));
+    EXPECT_EQ(library.pageTexts.HeldPages(), 0u);
+}
+
+// The search watches the folders it read pages of; a watched folder is kept until its watch is
+// closed (as Windows does), so the directory commands let go of the watches first.
+TEST_F(LibraryOperationsTest, DirectoriesTheSearchWatchesAreRenamedAndDeleted) {
+    disk.AddFile(kRoot + "A\\a1.txt", "a1");
+    disk.AddFile(kRoot + "B\\b1.txt", "b1");
+    Start();
+    const auto searchAll = [&] {
+        const std::atomic<bool> cancel{false};
+        const std::vector<SearchPage> pages = PagesToSearch(library);
+        BeginCachedSearch(disk, library.pageTexts, pages);
+        SearchPages(disk, library.pageTexts, pages, "1", cancel, [](const SearchPage&) {});
+    };
+    searchAll();
+    // Positive control: while the search watches it, the folder cannot be renamed.
+    EXPECT_FALSE(disk.RenamePath(kRoot + "A", kRoot + "Z"));
+
+    SelectText("A");
+    ui.texts = {Utf8Text("C")};
+    RenameDirectory(library, ui);
+    EXPECT_TRUE(disk.HasFile(kRoot + "C\\a1.txt"));
+    EXPECT_THAT(ui.messages, IsEmpty());
+
+    searchAll();
+    SelectText("B");
+    ui.confirms = {true};
+    DeleteDirectory(library, ui);
+    EXPECT_FALSE(disk.HasFolder(kRoot + "B"));
+    EXPECT_THAT(ui.messages, IsEmpty());
 }
 
 TEST_F(LibraryOperationsTest, SaveBeforeAnyPageOrAfterItsDeletionWritesNothing) {

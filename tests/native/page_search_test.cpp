@@ -72,6 +72,32 @@ TEST(FindOnCharacterBoundaryTest, NeverMatchesHalfADoubleByteCharacter) {
     EXPECT_EQ(FindOnCharacterBoundary(Gbk("中文") + "x\xD0\xCE", "\xD0\xCE"), 5u);
 }
 
+TEST(FindBytesTest, FindsWhatStringFindFindsAtEveryPlaceAndLength) {
+    // Needles of 1 to 20 bytes placed at every position of texts of up to 70 bytes, with
+    // look-alikes (the first and last bytes right, a middle byte wrong) before them: the first
+    // match at or after every start agrees with std::string_view::find.
+    std::string alphabet = "ab\xB0\xA1()";
+    for (std::size_t length = 1; length <= 20; ++length) {
+        std::string needle;
+        for (std::size_t k = 0; k < length; ++k) needle += alphabet[(k * 7 + length) % 6];
+        std::string lookAlike = needle;
+        if (length >= 3) lookAlike[length / 2] = 'z';
+        for (std::size_t at = 0; at + length <= 70; at += 3) {
+            std::string text(70, '.');
+            if (at >= length && length >= 3) text.replace(at - length, length, lookAlike);
+            text.replace(at, length, needle);
+            const std::string_view view(text);
+            for (std::size_t from = 0; from <= text.size() + 1; from += 5) {
+                SCOPED_TRACE(testing::Message()
+                             << "length " << length << " at " << at << " from " << from);
+                EXPECT_EQ(FindBytes(view, needle, from), view.find(needle, from));
+            }
+        }
+    }
+    EXPECT_EQ(FindBytes("abc", ""), std::string_view::npos);
+    EXPECT_EQ(FindBytes("ab", "abc"), std::string_view::npos);
+}
+
 TEST(FindOnCharacterBoundaryTest, ALongLineWithoutAsciiFindsOnlyWholeCharacters) {
     // 形 (D0 CE) spans every 中文 pair and no byte below 0x40 marks a boundary on the line: every
     // one of those false matches is passed over (how fast: bench/native, the search benchmark).

@@ -90,6 +90,14 @@ TEST(RecordingSession, KeepsWhatTheUserDidBetweenItsStartAndItsEnd) {
              r.Tap('X', kStart + 70);
          },
          "鼠标移动(10,10)\r\n鼠标(左键)\r\n鼠标移动(20,20)\r\n鼠标(左键)\r\n"},
+        {"the click on the tray icon that ended it is dropped, the one before stays",
+         [](Recording& r) {
+             r.Click(10, 10, kStart + 10);
+             r.Click(900, 700, kStart + 500);
+             r.session.StopTaking();
+             r.session.DropLastClick();
+         },
+         "鼠标移动(10,10)\r\n鼠标(左键)\r\n"},
         {"an event stamped just before the start counts from the start",
          [](Recording& r) { r.Click(40, 40, kStart - 5); }, "鼠标移动(40,40)\r\n鼠标(左键)\r\n"},
     };

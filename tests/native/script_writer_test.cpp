@@ -1,7 +1,9 @@
 // What a recording becomes: statements that play the user's input back, readable and editable.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "platform/fake/recording_platform.h"
@@ -192,6 +194,47 @@ TEST(RecordingSettings, AreKeptInAFileOfTheirOwnAndReadBackWhateverItHolds) {
         SCOPED_TRACE(line);
         files.AddFile(RecordingSettingsPath(files), Utf8ToGbk(line));
         EXPECT_EQ(ReadRecordingSettings(files).recordKey, key);
+    }
+}
+
+TEST(RecordingSettings, TheOptionsWindowsFormGivesSettingsOrSaysWhatIsWrong) {
+    const RecordingOptionsForm form{.path = true,
+                                    .pathIntervalMs = Utf8Text("250"),
+                                    .pauseThresholdMs = Utf8Text("40"),
+                                    .recordKey = 119};
+    // Positive control: a sound form.
+    const auto sound = SettingsFromForm(form, 65);
+    ASSERT_TRUE(std::holds_alternative<RecordingSettings>(sound));
+    RecordingSettings expected;
+    expected.options.path = true;
+    expected.options.pathIntervalMs = 250;
+    expected.options.pauseThresholdMs = 40;
+    expected.recordKey = 119;
+    EXPECT_EQ(std::get<RecordingSettings>(sound), expected);
+    struct Case {
+        const char* what;
+        std::function<void(RecordingOptionsForm&)> change;
+        int boundHotkey;
+        const char* refusalStart;
+    };
+    const Case cases[] = {
+        {"nothing to record", [](auto& f) { f.mouse = f.keyboard = false; }, 0,
+         "录制鼠标和录制键盘"},
+        {"an interval too short", [](auto& f) { f.pathIntervalMs.assign(1, '9'); }, 0, "路径间隔"},
+        {"an interval that is no number", [](auto& f) { f.pathIntervalMs.push_back('s'); }, 0,
+         "路径间隔"},
+        {"no threshold", [](auto& f) { f.pauseThresholdMs.clear(); }, 0, "停顿阈值"},
+        {"F12 as the record key", [](auto& f) { f.recordKey = 123; }, 0, "录制键只能"},
+        {"the run hotkey as the record key", [](auto&) {}, 119, "F8 已绑定"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RecordingOptionsForm changed = form;
+        c.change(changed);
+        const auto refused = SettingsFromForm(changed, c.boundHotkey);
+        ASSERT_TRUE(std::holds_alternative<Utf8Text>(refused));
+        EXPECT_EQ(std::get<Utf8Text>(refused).rfind(c.refusalStart, 0), 0u)
+            << std::get<Utf8Text>(refused);
     }
 }
 

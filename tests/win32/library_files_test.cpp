@@ -327,6 +327,74 @@ TEST_F(DiskTest, PathsLongerThanTwoHundredSixtyCharactersWork) {
     EXPECT_FALSE(platform_.PathExists(deep));
 }
 
+// A page's stamp: its size and write time, for names the usual path rules would change and
+// beyond 260 characters as well; none for a folder or a missing file.
+TEST_F(DiskTest, StampsTellSizeAndWriteTimeOfAnyPage) {
+    for (const Utf8Text& folder : {root_ + "plain", root_ + "abc.", root_ + "abc ",
+                                   root_ + std::string(120, 'd') + "\\" + std::string(120, 'e')}) {
+        SCOPED_TRACE(folder);
+        const Utf8Text page = folder + "\\page.txt";
+        Write(page, "12345");
+        const std::optional<FileStamp> first = platform_.StampOf(page);
+        ASSERT_TRUE(first);
+        EXPECT_EQ(first->size, 5u);
+        EXPECT_NE(first->writeTime, 0u);
+        EXPECT_EQ(platform_.StampOf(page), first);  // unchanged, the same
+        // Rewritten with as many bytes: the write time tells.
+        {
+            const UniqueFile file(CreateFileW((L"\\\\?\\" + Utf8ToWide(page)).c_str(),
+                                              GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                                              nullptr));
+            ASSERT_TRUE(file);
+            ULARGE_INTEGER time{};
+            time.QuadPart = first->writeTime + 10'000'000;  // a second on
+            const FILETIME later{time.LowPart, time.HighPart};
+            DWORD written = 0;
+            ASSERT_TRUE(WriteFile(file.get(), "54321", 5, &written, nullptr));
+            ASSERT_TRUE(SetFileTime(file.get(), nullptr, nullptr, &later));
+        }
+        const std::optional<FileStamp> second = platform_.StampOf(page);
+        ASSERT_TRUE(second);
+        EXPECT_EQ(second->size, 5u);
+        EXPECT_EQ(second->writeTime, first->writeTime + 10'000'000);
+        EXPECT_FALSE(platform_.StampOf(folder));
+        EXPECT_FALSE(platform_.StampOf(folder + "\\missing.txt"));
+    }
+}
+
+// A watch tells of what changes directly in its folder, once per change, and of nothing while
+// nothing changes.
+TEST_F(DiskTest, AFolderWatchTellsOfChangesInItsFolder) {
+    const Utf8Text folder = root_ + "watched";
+    Write(folder + "\\a.txt", "old");
+    Write(root_ + "other\\b.txt", "old");
+    const std::unique_ptr<FolderWatch> watch = platform_.WatchFolder(folder);
+    ASSERT_TRUE(watch);
+    const auto quiet = [&] {
+        test::PumpMessagesFor(std::chrono::milliseconds(300));
+        return !watch->Changed();
+    };
+    EXPECT_TRUE(quiet());
+    // Beside it: nothing told.
+    Write(root_ + "other\\b.txt", "changed");
+    EXPECT_TRUE(quiet());
+    // In it: each kind of change is told, then it is quiet again.
+    const std::function<void()> changes[] = {
+        [&] { Write(folder + "\\a.txt", "rewritten"); },
+        [&] { ASSERT_TRUE(platform_.ReplaceFileAtomically(folder + "\\a.txt", "replaced")); },
+        [&] { Write(folder + "\\new.txt", "new"); },
+        [&] { ASSERT_TRUE(platform_.RenamePath(folder + "\\new.txt", folder + "\\renamed.txt")); },
+        [&] { ASSERT_TRUE(platform_.RemoveFile(folder + "\\renamed.txt")); },
+    };
+    for (std::size_t i = 0; i < std::size(changes); ++i) {
+        SCOPED_TRACE(i);
+        changes[i]();
+        EXPECT_TRUE(test::WaitFor([&] { return watch->Changed(); }, std::chrono::seconds(5)));
+        EXPECT_TRUE(quiet());
+    }
+    EXPECT_FALSE(platform_.WatchFolder(root_ + "missing"));
+}
+
 // A read that fails part of the way is a failure, not a shorter page. What fails here is a pipe
 // whose writer goes away after 100,000 bytes, as a network drive that drops does (a locked range
 // would do the same on Windows; Wine does not stop reads at another process's locks).

@@ -7,7 +7,9 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -56,8 +58,60 @@ HWND Child(HWND parent, const std::wstring& className, const std::wstring& text 
     return search.found;
 }
 
+// The real files, counting how often pages are read and checked.
+class CountingFiles : public FilePort {
+  public:
+    std::atomic<int> reads{0};
+    std::atomic<int> stamps{0};
+
+    std::vector<DirectoryEntry> ListDirectory(const Utf8Text& folder,
+                                              const Utf8Text& pattern) override {
+        return disk_.ListDirectory(folder, pattern);
+    }
+    std::optional<std::string> ReadWholeFile(const Utf8Text& path) override {
+        ++reads;
+        return disk_.ReadWholeFile(path);
+    }
+    bool WriteWholeFile(const Utf8Text& path, const std::string& bytes) override {
+        return disk_.WriteWholeFile(path, bytes);
+    }
+    bool IsDirectory(const Utf8Text& path) override { return disk_.IsDirectory(path); }
+    bool CreateDirectories(const Utf8Text& path) override { return disk_.CreateDirectories(path); }
+    bool RenamePath(const Utf8Text& from, const Utf8Text& to) override {
+        return disk_.RenamePath(from, to);
+    }
+    bool RemoveFile(const Utf8Text& path) override { return disk_.RemoveFile(path); }
+    bool RemoveDirectoryTree(const Utf8Text& path) override {
+        return disk_.RemoveDirectoryTree(path);
+    }
+    bool PathExists(const Utf8Text& path) override { return disk_.PathExists(path); }
+    bool CreateNewEmptyFile(const Utf8Text& path) override {
+        return disk_.CreateNewEmptyFile(path);
+    }
+    bool AppendToFile(const Utf8Text& path, const std::string& bytes) override {
+        return disk_.AppendToFile(path, bytes);
+    }
+    bool ReplaceFileAtomically(const Utf8Text& path, const std::string& bytes) override {
+        return disk_.ReplaceFileAtomically(path, bytes);
+    }
+    Utf8Text ExecutableFolder() override { return disk_.ExecutableFolder(); }
+    std::optional<FileStamp> StampOf(const Utf8Text& path) override {
+        ++stamps;
+        return disk_.StampOf(path);
+    }
+    std::unique_ptr<FolderWatch> WatchFolder(const Utf8Text& folder) override {
+        return disk_.WatchFolder(folder);
+    }
+
+  private:
+    Win32Platform& disk_ = ThePlatform();
+};
+
 class SearchWindowsTest : public ::testing::Test {
   protected:
+    static constexpr int kPromptId = 102;           // 标签2 of either window
+    static constexpr int kRowMenuFindNextId = 203;  // the list's 右键 ▸ 下一个
+
     static void SetUpTestSuite() { StartUiThreadDispatcher(); }
 
     void SetUp() override {
@@ -105,7 +159,7 @@ class SearchWindowsTest : public ::testing::Test {
     }
 
     HWND OpenSearch() {
-        search_ = std::make_unique<GlobalSearchWindow>(editHwnd_, *library_, ThePlatform());
+        search_ = std::make_unique<GlobalSearchWindow>(editHwnd_, *library_, files_);
         search_->Open(window_.get());
         EXPECT_TRUE(search_->IsOpen());
         return search_->Handle();
@@ -166,12 +220,16 @@ class SearchWindowsTest : public ::testing::Test {
                      reinterpret_cast<LPARAM>(&activate));
     }
 
+    // The prompt above the search box.
+    static std::wstring Prompt(HWND window) { return Text(GetDlgItem(window, kPromptId)); }
+
     CHARRANGE Selection() {
         CHARRANGE range{};
         SendMessageW(editHwnd_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
         return range;
     }
 
+    CountingFiles files_;
     std::unique_ptr<Win32TreeWidget> tree_;
     std::unique_ptr<Win32EditorWidget> editor_;
     std::unique_ptr<Library> library_;
@@ -279,15 +337,17 @@ TEST_F(SearchWindowsTest, GlobalSearchListsPagesAndRowsOpenThemAfterARebuild) {
     EXPECT_EQ(Rows(), (RowList{{L"4", L"one"}, {L"6", L"split"}}));
 
     // A character GBK cannot hold is in no page; it must not become the '?' a page may hold.
+    // The search is refused at once: no rows, no summary, the prompt says why.
     AddPage(L"B\\question.txt", L"why?");
     RebuildLibraryTree(*library_);
     Search(L"\x0E01");  // Thai
-    ASSERT_TRUE(WaitFor([&] { return SearchEnded(); }));
     EXPECT_TRUE(Rows().empty());
-    EXPECT_NE(Status().find(L"已搜索 6 页，找到 0 页"), std::wstring::npos) << WideToUtf8(Status());
+    EXPECT_FALSE(SearchEnded()) << WideToUtf8(Status());
+    EXPECT_NE(Prompt(search_->Handle()).find(L"\x0E01"), std::wstring::npos);
     Search(L"?");  // positive control
     ASSERT_TRUE(WaitFor([&] { return SearchEnded(); }));
     EXPECT_EQ(Rows(), (RowList{{L"5", L"question"}}));
+    EXPECT_EQ(Prompt(search_->Handle()), L"请输入你要搜索的文本！");
     ASSERT_TRUE(ThePlatform().RemoveFile(library_->contentRoot + "B\\question.txt"));
     RebuildLibraryTree(*library_);
     Search(L"文");
@@ -319,6 +379,101 @@ TEST_F(SearchWindowsTest, GlobalSearchListsPagesAndRowsOpenThemAfterARebuild) {
     DoubleClickRow(1);
     EXPECT_EQ(tree_->SelectedIndex(), -1);
     EXPECT_EQ(Text(editHwnd_), L"unchanged");
+}
+
+TEST_F(SearchWindowsTest, BothWindowsRefuseATextGbkCannotHoldWithTheSameMessage) {
+    AddPage(L"A\\question.txt", L"why?");
+    RebuildLibraryTree(*library_);
+    SetWindowTextW(editHwnd_, L"why? because");
+    find_ = std::make_unique<FindTextWindow>(editHwnd_);
+    find_->Open(window_.get());
+    OpenSearch();
+    HWND findBox = Child(find_->Handle(), MSFTEDIT_CLASS);
+    const auto findButton = [&](const wchar_t* caption) {
+        SendMessageW(Child(find_->Handle(), L"Button", caption), BM_CLICK, 0, 0);
+    };
+
+    // Typed texts with a character GBK cannot hold, alone, among others and outside the
+    // basic plane; the prompt names the first such character.
+    struct Case {
+        const wchar_t* typed;
+        const wchar_t* named;
+    };
+    const Case cases[] = {
+        {L"\x0E01", L"\x0E01"},               // Thai
+        {L"wh\x0E01y?\x0E02", L"\x0E01"},     // among characters GBK holds
+        {L"\xD83D\xDE00?", L"\xD83D\xDE00"},  // an emoji, two UTF-16 units
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(WideToUtf8(c.typed));
+        CHARRANGE caret{7, 7};
+        SendMessageW(editHwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+        SetWindowTextW(findBox, c.typed);
+        for (const wchar_t* button : {L"搜索", L"下一个"}) {
+            findButton(button);
+            // Nothing was searched: no '?' was found and selected.
+            EXPECT_EQ(Selection().cpMin, 7);
+            EXPECT_EQ(Selection().cpMax, 7);
+            EXPECT_EQ(GetFocus(), findBox);
+        }
+        const std::wstring refusal = Prompt(find_->Handle());
+        EXPECT_NE(refusal.find(std::wstring(L"“") + c.named + L"”"), std::wstring::npos)
+            << WideToUtf8(refusal);
+        Search(c.typed);
+        EXPECT_TRUE(Rows().empty());
+        EXPECT_FALSE(SearchEnded());
+        EXPECT_EQ(Prompt(search_->Handle()), refusal);
+        // The list's 右键 ▸ 下一个 searches the editor with the same text: refused too.
+        SendMessageW(search_->Handle(), WM_COMMAND, kRowMenuFindNextId, 0);
+        EXPECT_EQ(Selection().cpMin, 7);
+        EXPECT_EQ(Selection().cpMax, 7);
+    }
+
+    // Positive control: the '?' itself is searched in both, and the prompts ask again.
+    SetWindowTextW(findBox, L"?");
+    findButton(L"搜索");
+    EXPECT_EQ(Selection().cpMin, 3);
+    EXPECT_EQ(Selection().cpMax, 4);
+    EXPECT_EQ(Prompt(find_->Handle()), L"请输入你要搜索的文本！");
+    Search(L"?");
+    ASSERT_TRUE(WaitFor([&] { return SearchEnded(); }));
+    EXPECT_EQ(Rows().size(), 1u);
+    EXPECT_EQ(Prompt(search_->Handle()), L"请输入你要搜索的文本！");
+}
+
+TEST_F(SearchWindowsTest, ASearchAgainKeepsThePagesAndSeesWhatChangedOnTheDiskMeanwhile) {
+    AddPage(L"A\\one.txt", L"needle");
+    AddPage(L"A\\two.txt", L"hay");
+    AddPage(L"B\\one.txt", L"needle");
+    RebuildLibraryTree(*library_);
+    OpenSearch();
+    using RowList = std::vector<std::pair<std::wstring, std::wstring>>;
+    Search(L"needle");
+    ASSERT_TRUE(WaitFor([&] { return SearchEnded(); }));
+    EXPECT_EQ(Rows(), (RowList{{L"1", L"one"}, {L"4", L"one"}}));
+    EXPECT_EQ(library_->pageTexts.HeldPages(), 3u);
+    EXPECT_EQ(files_.reads.exchange(0), 3);  // positive control of the counts below
+
+    // Each search runs on a thread of its own that ends with it; the watches must outlive it.
+    for (int again = 0; again < 2; ++again) {
+        Search(L"needle");
+        ASSERT_TRUE(WaitFor([&] { return SearchEnded(); }));
+        EXPECT_EQ(Rows(), (RowList{{L"1", L"one"}, {L"4", L"one"}}));
+        EXPECT_EQ(files_.reads.exchange(0), 0);
+        EXPECT_EQ(files_.stamps.exchange(0), 0);
+    }
+
+    // Changed by another program, searched again at once.
+    AddPage(L"A\\two.txt", L"a needle now");
+    AddPage(L"B\\one.txt", L"no more");
+    Search(L"needle");
+    ASSERT_TRUE(WaitFor([&] { return SearchEnded(); }));
+    EXPECT_EQ(Rows(), (RowList{{L"1", L"one"}, {L"2", L"two"}}));
+    EXPECT_EQ(library_->pageTexts.HeldPages(), 3u);
+    // Positive control beside the unchanged rows: the search reads what it kept.
+    Search(L"no more");
+    ASSERT_TRUE(WaitFor([&] { return SearchEnded(); }));
+    EXPECT_EQ(Rows(), (RowList{{L"4", L"one"}}));
 }
 
 TEST_F(SearchWindowsTest, ClosingOrSearchingAgainCancelsARunningSearch) {

@@ -51,7 +51,10 @@ class MemoryFiles : public FilePort, public ClipboardPort {
         files[path] = bytes;
         return true;
     }
+    bool AppendToFile(const Utf8Text&, const std::string&) override { return false; }
     Utf8Text ExecutableFolder() override { return "C:\\kavo"; }
+    std::optional<FileStamp> StampOf(const Utf8Text&) override { return std::nullopt; }
+    std::unique_ptr<FolderWatch> WatchFolder(const Utf8Text&) override { return nullptr; }
     bool SetText(const Utf8Text& text) override {
         clipboard = text;
         return true;

@@ -418,11 +418,13 @@ void RecordingPlatform::AddFolder(const Utf8Text& path) {
     Utf8Text given = path;
     while (!given.empty() && given.back() == '\\') given.pop_back();
     folders_[key] = given;
+    FolderChanged(Parent(key));
 }
 void RecordingPlatform::AddFile(const Utf8Text& path, const std::string& bytes) {
     const auto slash = path.find_last_of('\\');
     if (slash != Utf8Text::npos) AddFolder(path.substr(0, slash));
     files_[Key(path)] = {path, bytes};
+    FileWritten(Key(path));
 }
 bool RecordingPlatform::HasFile(const Utf8Text& path) const {
     return files_.count(Key(path)) > 0;
@@ -467,6 +469,7 @@ bool RecordingPlatform::WriteWholeFile(const Utf8Text& path, const std::string& 
     if (!folders_.count(Parent(key)) || folders_.count(key)) return false;
     const auto existing = files_.find(key);
     files_[key] = {existing == files_.end() ? path : existing->second.first, bytes};
+    FileWritten(key);
     return true;
 }
 bool RecordingPlatform::IsDirectory(const Utf8Text& path) {
@@ -490,9 +493,16 @@ bool RecordingPlatform::RenamePath(const Utf8Text& from, const Utf8Text& to) {
     if (const auto file = files_.find(fromKey); file != files_.end()) {
         files_[toKey] = {to, file->second.second};
         files_.erase(fromKey);
+        writeTimes_[toKey] = writeTimes_[fromKey];
+        writeTimes_.erase(fromKey);
+        FolderChanged(Parent(fromKey));
+        FolderChanged(Parent(toKey));
         return true;
     }
-    if (!folders_.count(fromKey)) return false;
+    if (!folders_.count(fromKey) || Watched(fromKey)) return false;
+    FolderChanged(fromKey, true);
+    FolderChanged(Parent(fromKey));
+    FolderChanged(Parent(toKey));
     // Move the folder and everything below it.
     std::map<Utf8Text, Utf8Text> movedFolders;
     for (auto it = folders_.begin(); it != folders_.end();) {
@@ -508,27 +518,36 @@ bool RecordingPlatform::RenamePath(const Utf8Text& from, const Utf8Text& to) {
     std::map<Utf8Text, std::pair<Utf8Text, std::string>> movedFiles;
     for (auto it = files_.begin(); it != files_.end();) {
         if (it->first.rfind(fromKey + "\\", 0) == 0) {
-            movedFiles[toKey + it->first.substr(fromKey.size())] = {
+            const Utf8Text movedKey = toKey + it->first.substr(fromKey.size());
+            movedFiles[movedKey] = {
                 to + it->second.first.substr(std::min(it->second.first.size(), from.size())),
                 it->second.second};
+            writeTimes_[movedKey] = writeTimes_[it->first];
+            writeTimes_.erase(it->first);
             it = files_.erase(it);
         } else {
             ++it;
         }
     }
     files_.insert(movedFiles.begin(), movedFiles.end());
+    FolderChanged(toKey, true);
     return true;
 }
 bool RecordingPlatform::RemoveFile(const Utf8Text& path) {
     Record("RemoveFile(" + path + ")");
     if (unwritablePaths.count(path)) return false;
-    return files_.erase(Key(path)) > 0;
+    if (files_.erase(Key(path)) == 0) return false;
+    writeTimes_.erase(Key(path));
+    FolderChanged(Parent(Key(path)));
+    return true;
 }
 bool RecordingPlatform::RemoveDirectoryTree(const Utf8Text& path) {
     Record("RemoveDirectoryTree(" + path + ")");
     if (unwritablePaths.count(path)) return false;
     const Utf8Text key = Key(path);
-    if (!folders_.count(key)) return false;
+    if (!folders_.count(key) || Watched(key)) return false;
+    FolderChanged(key, true);
+    FolderChanged(Parent(key));
     for (auto it = folders_.begin(); it != folders_.end();)
         it = (it->first == key || it->first.rfind(key + "\\", 0) == 0) ? folders_.erase(it) : ++it;
     for (auto it = files_.begin(); it != files_.end();)
@@ -547,6 +566,7 @@ bool RecordingPlatform::CreateNewEmptyFile(const Utf8Text& path) {
         !folders_.count(Parent(key)))
         return false;
     files_[key] = {path, std::string()};
+    FileWritten(key);
     return true;
 }
 bool RecordingPlatform::ReplaceFileAtomically(const Utf8Text& path, const std::string& bytes) {
@@ -556,10 +576,87 @@ bool RecordingPlatform::ReplaceFileAtomically(const Utf8Text& path, const std::s
         return false;
     const auto existing = files_.find(key);
     files_[key] = {existing == files_.end() ? path : existing->second.first, bytes};
+    FileWritten(key);
+    return true;
+}
+bool RecordingPlatform::AppendToFile(const Utf8Text& path, const std::string& bytes) {
+    Record("AppendToFile(" + path + ")");
+    const Utf8Text key = Key(path);
+    if (unwritablePaths.count(path) || folders_.count(key) || !folders_.count(Parent(key)))
+        return false;
+    auto existing = files_.find(key);
+    if (existing == files_.end()) {
+        files_[key] = {path, bytes};
+    } else {
+        existing->second.second += bytes;
+    }
     return true;
 }
 Utf8Text RecordingPlatform::ExecutableFolder() {
     return executableFolder;
+}
+std::optional<FileStamp> RecordingPlatform::StampOf(const Utf8Text& path) {
+    Record("StampOf(" + path + ")");
+    const Utf8Text key = Key(path);
+    const auto found = files_.find(key);
+    if (found == files_.end()) return std::nullopt;
+    return FileStamp{found->second.second.size(), writeTimes_[key]};
+}
+
+namespace {
+class FakeFolderWatch : public FolderWatch {
+  public:
+    FakeFolderWatch(const std::map<Utf8Text, std::uint64_t>& changes,
+                    std::map<Utf8Text, int>& watching, Utf8Text key)
+        : changes_(changes), watching_(watching), key_(std::move(key)), seen_(Now()) {
+        ++watching_[key_];
+    }
+    ~FakeFolderWatch() override {
+        if (--watching_[key_] == 0) watching_.erase(key_);
+    }
+    FakeFolderWatch(const FakeFolderWatch&) = delete;
+    FakeFolderWatch& operator=(const FakeFolderWatch&) = delete;
+    bool Changed() override {
+        const std::uint64_t now = Now();
+        return std::exchange(seen_, now) != now;
+    }
+
+  private:
+    std::uint64_t Now() const {
+        const auto found = changes_.find(key_);
+        return found == changes_.end() ? 0 : found->second;
+    }
+    const std::map<Utf8Text, std::uint64_t>& changes_;
+    std::map<Utf8Text, int>& watching_;
+    Utf8Text key_;
+    std::uint64_t seen_;
+};
+}  // namespace
+
+std::unique_ptr<FolderWatch> RecordingPlatform::WatchFolder(const Utf8Text& folder) {
+    Record("WatchFolder(" + folder + ")");
+    const Utf8Text key = Key(folder);
+    if (!foldersWatchable || !folders_.count(key)) return nullptr;
+    return std::make_unique<FakeFolderWatch>(folderChanges_, watched_, key);
+}
+bool RecordingPlatform::Watched(const Utf8Text& key) const {
+    for (const auto& [folder, count] : watched_)
+        if (folder == key || folder.rfind(key + "\\", 0) == 0) return true;
+    return false;
+}
+void RecordingPlatform::ChangeFileUnseen(const Utf8Text& path, const std::string& bytes) {
+    if (const auto found = files_.find(Key(path)); found != files_.end())
+        found->second.second = bytes;
+}
+void RecordingPlatform::FileWritten(const Utf8Text& key) {
+    writeTimes_[key] = ++fileClock_;
+    FolderChanged(Parent(key));
+}
+void RecordingPlatform::FolderChanged(const Utf8Text& key, bool below) {
+    ++folderChanges_[key];
+    if (!below) return;
+    for (const auto& [folder, given] : folders_)
+        if (folder.rfind(key + "\\", 0) == 0) ++folderChanges_[folder];
 }
 
 // --- ClipboardPort ---

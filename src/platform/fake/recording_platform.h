@@ -29,12 +29,15 @@
 //   IsDirectory(path) CreateDirectories(path) RenamePath(from|to) RemoveFile(path)
 //   RemoveDirectoryTree(path)        SetText(text)             GetText
 //   PathExists(path) CreateNewEmptyFile(path) ReplaceFileAtomically(path)
+//   StampOf(path) WatchFolder(folder) AppendToFile(path)
 // NowMicroseconds and ExecutableFolder are not recorded.
 #pragma once
 
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -152,6 +155,11 @@ class RecordingPlatform : public InputPort,
     // Itself for a window of `windows`, else the window of `windows` whose list holds it.
     NativeWindow TopLevelWindowOf(NativeWindow window) override;
     std::optional<std::uint32_t> PixelColorAt(Point where) override;
+    // Windows of programs run as administrator; asking is not recorded (it is no action).
+    std::set<NativeWindow> windowsAboveThisProcess;
+    bool RunsAboveThisProcess(NativeWindow window) override {
+        return windowsAboveThisProcess.count(window) > 0;
+    }
     int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
                        MessageBoxOptions options) override;
 
@@ -193,9 +201,21 @@ class RecordingPlatform : public InputPort,
     bool PathExists(const Utf8Text& path) override;
     bool CreateNewEmptyFile(const Utf8Text& path) override;
     bool ReplaceFileAtomically(const Utf8Text& path, const std::string& bytes) override;
+    bool AppendToFile(const Utf8Text& path, const std::string& bytes) override;
     Utf8Text ExecutableFolder() override;
     // Writes, creations, renames and removals of these paths fail and change nothing.
     std::set<Utf8Text> unwritablePaths;
+    // A file's write time is a count that every write of it moves on; a rename keeps it.
+    std::optional<FileStamp> StampOf(const Utf8Text& path) override;
+    // Each watch tells of every change the fake's own operations make directly in its folder
+    // (for a folder renamed or removed, in it and below it). Folders cannot be watched while
+    // foldersWatchable is false. As on Windows, which keeps a watched folder until its watch is
+    // closed, a folder that is watched (or holds one that is) cannot be renamed or removed.
+    std::unique_ptr<FolderWatch> WatchFolder(const Utf8Text& folder) override;
+    bool foldersWatchable = true;
+    // A change neither a stamp nor a watch sees (same size, same write time, no notice), as a
+    // file system with coarse times and no notifications can make.
+    void ChangeFileUnseen(const Utf8Text& path, const std::string& bytes);
 
     // --- ClipboardPort ---
     std::optional<Utf8Text> clipboard;
@@ -210,6 +230,15 @@ class RecordingPlatform : public InputPort,
     static Utf8Text Key(const Utf8Text& path);                    // normalised, lower-case ASCII
     std::map<Utf8Text, std::pair<Utf8Text, std::string>> files_;  // key -> (path as given, bytes)
     std::map<Utf8Text, Utf8Text> folders_;                        // key -> path as given
+    // Sets the file's write time and tells the watches of its folder.
+    void FileWritten(const Utf8Text& key);
+    // Tells the watches of the folder (and of every folder below it, when below is set).
+    void FolderChanged(const Utf8Text& key, bool below = false);
+    std::map<Utf8Text, std::uint64_t> writeTimes_;  // file key -> write time
+    std::uint64_t fileClock_ = 0;
+    std::map<Utf8Text, std::uint64_t> folderChanges_;  // folder key -> changes told so far
+    std::map<Utf8Text, int> watched_;                  // folder key -> watches open on it
+    bool Watched(const Utf8Text& key) const;           // the folder or one below it
     std::optional<WindowEntry> Find(NativeWindow window) const;
     WaitResult TimerWaitResult(TimerHandle timer);
     WaitResult TimeoutWaitResult(std::uint32_t timeoutMs);

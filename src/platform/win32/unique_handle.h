@@ -55,6 +55,13 @@ struct FindHandleTraits {
     static bool IsValid(Pointer h) noexcept { return h != INVALID_HANDLE_VALUE; }
     static void Close(Pointer h) noexcept { FindClose(h); }
 };
+// A folder's change notification from FindFirstChangeNotification.
+struct ChangeNotificationTraits {
+    using Pointer = HANDLE;
+    static Pointer Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Pointer h) noexcept { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Close(Pointer h) noexcept { FindCloseChangeNotification(h); }
+};
 struct WindowHandleTraits {
     using Pointer = HWND;
     static Pointer Invalid() noexcept { return nullptr; }
@@ -125,6 +132,7 @@ struct HookTraits {
 using UniqueHandleKernel = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueFind = UniqueHandle<FindHandleTraits>;
+using UniqueChangeNotification = UniqueHandle<ChangeNotificationTraits>;
 using UniqueWindow = UniqueHandle<WindowHandleTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
 using UniqueIcon = UniqueHandle<IconTraits>;

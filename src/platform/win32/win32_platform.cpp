@@ -1,7 +1,6 @@
 #include "platform/win32/win32_platform.h"
 
 #include <windows.h>
-#include <mmsystem.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -11,8 +10,11 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <utility>
+#include <vector>
 
+#include "platform/win32/late_function_win32.h"
 #include "platform/win32/unique_handle.h"
 #include "text/wide.h"
 
@@ -252,12 +254,12 @@ void Win32Platform::BeginPreciseTiming() {
     const std::lock_guard lock(g_preciseTimingMutex);
     if (g_preciseTimingUsers++ == 0) {
         OptOutOfTimerThrottling();
-        ::timeBeginPeriod(1);
+        BeginTimerPeriod(1);
     }
 }
 void Win32Platform::EndPreciseTiming() {
     const std::lock_guard lock(g_preciseTimingMutex);
-    if (g_preciseTimingUsers > 0 && --g_preciseTimingUsers == 0) ::timeEndPeriod(1);
+    if (g_preciseTimingUsers > 0 && --g_preciseTimingUsers == 0) EndTimerPeriod(1);
 }
 
 // --- SystemPort ---
@@ -388,6 +390,45 @@ NativeWindow Win32Platform::WindowAtPoint(Point where) {
 NativeWindow Win32Platform::TopLevelWindowOf(NativeWindow window) {
     if (window == 0 || !::IsWindow(AsHwnd(window))) return 0;
     return reinterpret_cast<INT_PTR>(::GetAncestor(AsHwnd(window), GA_ROOT));
+}
+namespace {
+// The mandatory integrity level of a process token (SECURITY_MANDATORY_*_RID); nothing when it
+// cannot be read.
+std::optional<DWORD> TokenIntegrity(HANDLE token) {
+    DWORD size = 0;
+    ::GetTokenInformation(token, TokenIntegrityLevel, nullptr, 0, &size);
+    if (size == 0) return std::nullopt;
+    std::vector<unsigned char> buffer(size);
+    if (!::GetTokenInformation(token, TokenIntegrityLevel, buffer.data(), size, &size))
+        return std::nullopt;
+    const auto* label = reinterpret_cast<const TOKEN_MANDATORY_LABEL*>(buffer.data());
+    const UCHAR count = *::GetSidSubAuthorityCount(label->Label.Sid);
+    if (count == 0) return std::nullopt;
+    return *::GetSidSubAuthority(label->Label.Sid, count - 1);
+}
+std::optional<DWORD> OwnIntegrity() {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return std::nullopt;
+    const UniqueHandleKernel owned(token);
+    return TokenIntegrity(token);
+}
+}  // namespace
+
+bool Win32Platform::RunsAboveThisProcess(NativeWindow window) {
+    static const std::optional<DWORD> own = OwnIntegrity();
+    if (!own || window == 0) return false;
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(AsHwnd(window), &processId);
+    if (processId == 0 || processId == ::GetCurrentProcessId()) return false;
+    const UniqueHandleKernel process(
+        ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process) return false;
+    HANDLE token = nullptr;
+    // A token that cannot be read tells nothing (a protected system process refuses it too).
+    if (!::OpenProcessToken(process.get(), TOKEN_QUERY, &token)) return false;
+    const UniqueHandleKernel owned(token);
+    const std::optional<DWORD> theirs = TokenIntegrity(token);
+    return theirs && *theirs > *own;
 }
 std::optional<std::uint32_t> Win32Platform::PixelColorAt(Point where) {
     const UniqueScreenDc screen(::GetDC(nullptr));
@@ -525,6 +566,49 @@ std::vector<DirectoryEntry> Win32Platform::ListDirectory(const Utf8Text& folder,
     } while (::FindNextFileW(find.get(), &data));
     return entries;
 }
+std::optional<FileStamp> Win32Platform::StampOf(const Utf8Text& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return std::nullopt;
+    const auto join = [](DWORD high, DWORD low) {
+        return (static_cast<std::uint64_t>(high) << 32) | low;
+    };
+    return FileStamp{join(data.nFileSizeHigh, data.nFileSizeLow),
+                     join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime)};
+}
+
+namespace {
+
+class Win32FolderWatch : public FolderWatch {
+  public:
+    explicit Win32FolderWatch(UniqueChangeNotification change) : change_(std::move(change)) {}
+
+    bool Changed() override {
+        if (::WaitForSingleObject(change_.get(), 0) == WAIT_TIMEOUT) return false;
+        // Watching goes on from here. A notification that cannot be renewed stays signalled,
+        // so a watch that lost track tells of a change every time it is asked.
+        ::FindNextChangeNotification(change_.get());
+        return true;
+    }
+
+  private:
+    UniqueChangeNotification change_;
+};
+
+}  // namespace
+
+std::unique_ptr<FolderWatch> Win32Platform::WatchFolder(const Utf8Text& folder) {
+    // The folder itself only: pages lie directly in their script directories, and Wine tells
+    // nothing of changes inside subfolders even when asked to watch them.
+    UniqueChangeNotification change(::FindFirstChangeNotificationW(
+        LongFolderPath(folder).c_str(), FALSE,
+        FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_SIZE |
+            FILE_NOTIFY_CHANGE_LAST_WRITE));
+    if (!change) return nullptr;
+    return std::make_unique<Win32FolderWatch>(std::move(change));
+}
+
 std::optional<std::string> Win32Platform::ReadWholeFile(const Utf8Text& path) {
     const UniqueFile file(::CreateFileW(LongPath(path).c_str(), GENERIC_READ,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -672,6 +756,14 @@ bool Win32Platform::ReplaceFileAtomically(const Utf8Text& path, const std::strin
         return true;
     ::DeleteFileW(temporary.c_str());
     return false;
+}
+bool Win32Platform::AppendToFile(const Utf8Text& path, const std::string& bytes) {
+    // FILE_APPEND_DATA alone: the system puts every write at the file's end as it is then, so
+    // two processes appending at once never write over each other's lines.
+    const UniqueFile file(::CreateFileW(LongPath(path).c_str(), FILE_APPEND_DATA,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file && WriteAll(file.get(), bytes);
 }
 Utf8Text Win32Platform::ExecutableFolder() {
     std::wstring buffer(MAX_PATH, L'\0');

@@ -55,6 +55,7 @@ class Win32Platform : public InputPort,
     NativeWindow WindowAtPoint(Point where) override;
     NativeWindow TopLevelWindowOf(NativeWindow window) override;
     std::optional<std::uint32_t> PixelColorAt(Point where) override;
+    bool RunsAboveThisProcess(NativeWindow window) override;
     int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
                        MessageBoxOptions options) override;
 
@@ -80,7 +81,10 @@ class Win32Platform : public InputPort,
     bool PathExists(const Utf8Text& path) override;
     bool CreateNewEmptyFile(const Utf8Text& path) override;
     bool ReplaceFileAtomically(const Utf8Text& path, const std::string& bytes) override;
+    bool AppendToFile(const Utf8Text& path, const std::string& bytes) override;
     Utf8Text ExecutableFolder() override;
+    std::optional<FileStamp> StampOf(const Utf8Text& path) override;
+    std::unique_ptr<FolderWatch> WatchFolder(const Utf8Text& folder) override;
 
     // ClipboardPort
     bool SetText(const Utf8Text& text) override;

@@ -1,0 +1,78 @@
+// Runs from the command line, for timed runs (the Task Scheduler) and other programs:
+//   kavo.exe /run 目录\页面     check the page, then run it; the exit code tells how it ended
+//   kavo.exe /check 目录\页面   only check it
+// A page is named as the library shows it (directory\page, ".txt" implied) or by an absolute
+// path to a ".txt" file. Each run appends one line to kavo-run.log in the program's folder.
+// Portable: the Win32 side gives the process its tray icon, the stop key and the run's thread.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "commands/script_run.h"
+#include "engine/script_engine.h"
+#include "platform/platform.h"
+
+namespace kavo {
+
+enum class CommandLineMode {
+    Window,  // no command of ours: the program opens its window as usual
+    Run,
+    Check,
+};
+
+struct CommandLineRequest {
+    CommandLineMode mode = CommandLineMode::Window;
+    Utf8Text page;             // as given; the words after the command joined by single spaces
+    bool missingPage = false;  // /run or /check with nothing after it
+    friend bool operator==(const CommandLineRequest&, const CommandLineRequest&) = default;
+};
+
+// The arguments after the program's own name (UTF-8). The command is /run or /check (also with
+// "-", any letter case); a page name with spaces may be quoted or not.
+CommandLineRequest ParseCommandLine(const std::vector<Utf8Text>& arguments);
+
+// How a run from the command line ended; the value is the process's exit code.
+enum class RunOutcome {
+    Completed = 0,       // ran to its end (/check: no fault found)
+    BadCommandLine = 1,  // /run or /check without a page
+    PageMissing = 2,     // no such page, a name outside the library, or the file cannot be read
+    ScriptFault = 3,     // 脚本错误: the check refused the page, nothing ran
+    Stopped = 4,         // stopped by F12 (or by the session ending)
+    WindowNotFound = 5,  // a window the page names was not there: the run stopped itself
+};
+
+// The file a page argument names, or nothing when it names none: "目录\页面" (or with "/") lies
+// inside contentRoot (which ends with a backslash) as directory and page, ".txt" added unless
+// the name ends with it; an absolute path ("C:\..." or "\\server\...") must name a ".txt" file.
+std::optional<Utf8Text> ResolvePageArgument(const Utf8Text& contentRoot, const Utf8Text& page);
+
+// kavo-run.log in the given folder (no trailing separator).
+Utf8Text RunLogPath(const Utf8Text& programFolder);
+
+struct RunReport {
+    RunOutcome outcome = RunOutcome::Completed;
+    Utf8Text reason;  // what the log and the balloon say, in Chinese
+};
+
+// One log line, GBK with CR LF: time, command, page, exit code and reason, separated by tabs.
+RuntimeText RunLogLine(std::string_view time, CommandLineMode mode, const Utf8Text& page,
+                       const RunReport& report);
+
+struct CommandLineRunPorts {
+    ScriptEngine& engine;  // the commands entered, the statement gate CurrentRunMayGoOn
+    FilePort& files;
+    RunRegistry& runs;
+    InputPort& input;
+    WaitPort& wait;
+    // The local time as the log shows it ("2026-12-11 01:02:03").
+    std::function<Utf8Text()> now;
+};
+
+// Reads and checks the page and, for /run, runs it on the calling thread; appends the log line
+// (a log that cannot be written does not change the outcome).
+RunReport RunFromCommandLine(const CommandLineRequest& request, CommandLineRunPorts& ports);
+
+}  // namespace kavo

@@ -1,0 +1,231 @@
+#include "recording/recorder_win32.h"
+
+#include <richedit.h>
+
+#include <string>
+#include <utility>
+
+#include "app/command_ids.h"
+#include "commands/run_texts.h"
+#include "hotkeys/stop_key.h"
+#include "library/editor_widget_win32.h"
+#include "library/library_operations.h"
+#include "platform/win32/win32_platform.h"
+#include "recording/recording_options_window_win32.h"
+#include "text/encoding.h"
+#include "text/wide.h"
+
+namespace kavo {
+namespace {
+
+constexpr const char* kRecordingTitle = "录制脚本";
+
+int LineCount(const RuntimeText& text) {
+    int lines = 0;
+    for (char c : text)
+        if (c == '\n') ++lines;
+    if (!text.empty() && text.back() != '\n') ++lines;
+    return lines;
+}
+
+}  // namespace
+
+Recorder::Recorder(MainWindowServices& services, KeyboardWatch& keyboard, HotkeyBinding& binding,
+                   std::function<int()> activeRuns)
+    : services_(services),
+      keyboard_(keyboard),
+      binding_(binding),
+      activeRuns_(std::move(activeRuns)),
+      session_(static_cast<KeyCode>(kStopKey)) {
+    settings_ = ReadRecordingSettings(services_.Platform());
+    recordKey_ = settings_.recordKey;
+    startMessage_ = RegisterWindowMessageW(L"KavoRecordingStart");
+    endMessage_ = RegisterWindowMessageW(L"KavoRecordingEnd");
+    services_.AddMessageHandler(startMessage_, [this](WPARAM, LPARAM) {
+        OnStartRequested();
+        return std::optional<LRESULT>(0);
+    });
+    services_.AddMessageHandler(endMessage_, [this](WPARAM, LPARAM) {
+        OnEndRequested();
+        return std::optional<LRESULT>(0);
+    });
+    services_.AddMessageHandler(kTrayIconMessage,
+                                [this](WPARAM, LPARAM lParam) { return OnTrayEvent(lParam); });
+    services_.Commands().Register(kCmdRecord, [this] { OnStartRequested(); });
+    services_.Commands().Register(kCmdRecordOptions, [this] { OpenOptions(); });
+    // A recording that goes on while the program closes ends without a word: its hook goes
+    // with it.
+    services_.AddClosingStep([this] {
+        session_.StopTaking();
+        mouseHook_.Remove();
+    });
+    binding_.SetKeyRefusal([this](int key) -> Utf8Text {
+        if (key != recordKey_.load()) return {};
+        return RecordKeyBindingRefusal(recordKey_.load());
+    });
+    // Every key the watch hears goes to the session, which keeps it only while it takes.
+    keyboard_.SetListener([this](const KeyEvent& event) {
+        if (!event.down && !event.ours && event.key == recordKey_.load()) recordKeyHeld_ = false;
+        session_.HearKey(event);
+    });
+    InstallKeys();
+    ShowMenuText();
+}
+
+Recorder::~Recorder() {
+    KeyboardWatch& watch = keyboard_;
+    watch.SetListener({});
+    watch.SetKeyAction(recordKey_.load(), {});
+    watch.SetKeyAction(static_cast<KeyCode>(kStopKey), {});
+    mouseHook_.Remove();
+}
+
+void Recorder::Post(UINT message) {
+    PostMessageW(services_.Window(), message, 0, 0);
+}
+
+void Recorder::InstallKeys() {
+    KeyboardWatch& watch = keyboard_;
+    // The record key starts a recording, and ends it; held down, its repeats do nothing.
+    watch.SetKeyAction(recordKey_.load(), [this] {
+        if (recordKeyHeld_.exchange(true)) return true;
+        if (session_.StopTaking()) {
+            if (!endPosted_.exchange(true)) Post(endMessage_);
+        } else if (!startPosted_.exchange(true)) {
+            Post(startMessage_);
+        }
+        return true;
+    });
+    // The stop key ends a recording too; otherwise it goes on to do what it always does.
+    watch.SetKeyAction(static_cast<KeyCode>(kStopKey), [this] {
+        if (!session_.StopTaking()) return false;
+        if (!endPosted_.exchange(true)) Post(endMessage_);
+        return true;
+    });
+}
+
+void Recorder::ShowMenuText() {
+    const std::wstring text = L"录制脚本\t" + Utf8ToWide(RecordKeyName(recordKey_.load()));
+    ModifyMenuW(services_.Menu(MainMenu::Edit), kCmdRecord, MF_BYCOMMAND | MF_STRING, kCmdRecord,
+                text.c_str());
+}
+
+void Recorder::Refuse(const Utf8Text& text) {
+    HWND window = services_.Window();
+    if (IsWindowVisible(window) && !IsIconic(window)) {
+        MessageBoxW(window, Utf8ToWide(text).c_str(), Utf8ToWide(kRecordingTitle).c_str(),
+                    MB_OK | MB_ICONINFORMATION);
+    } else {
+        services_.ShowTrayBalloon(kRecordingTitle, text);
+    }
+}
+
+Utf8Text Recorder::RunRefusal() const {
+    if (!recording_) return {};
+    return "正在录制，录制结束后才能运行脚本（按 " + RecordKeyName(recordKey_.load()) +
+           " 或 F12 结束录制）。";
+}
+
+void Recorder::OnStartRequested() {
+    startPosted_ = false;
+    if (recording_) return;
+    HWND window = services_.Window();
+    if (activeRuns_() > 0) {
+        Refuse("脚本正在运行，不能开始录制。请先按 F12 停止脚本。");
+        return;
+    }
+    // A question or a small window is open: the recording would begin under it.
+    if (!IsWindowEnabled(window)) {
+        Refuse("请先关闭打开的窗口，再开始录制。");
+        return;
+    }
+    settings_ = ReadRecordingSettings(services_.Platform());
+    if (settings_.options.keyboard && !keyboard_.HookInstalled()) {
+        Refuse("系统拒绝了键盘钩子，现在不能录制键盘。可以在“录制选项”里不录制键盘。");
+        return;
+    }
+    endPosted_ = false;
+    session_.Begin(settings_, GetTickCount());
+    if (settings_.options.mouse &&
+        !mouseHook_.Install([this](const RecordedEvent& event) { session_.HearMouse(event); })) {
+        session_.Finish();
+        Refuse("系统拒绝了鼠标钩子，现在不能录制鼠标。可以在“录制选项”里不录制鼠标。");
+        return;
+    }
+    recording_ = true;
+    ShowWindow(window, SW_MINIMIZE);
+    ShowWindow(window, SW_HIDE);
+    const Utf8Text key = RecordKeyName(settings_.recordKey);
+    services_.SetTrayTip("KAVO脚本助手 - 正在录制，按 " + key + " 结束");
+    services_.ShowTrayBalloon("开始录制", "按 " + key + " 或 F12 结束录制。");
+}
+
+std::optional<LRESULT> Recorder::OnTrayEvent(LPARAM mouseMessage) {
+    if (!recording_) return std::nullopt;
+    const UINT message = LOWORD(mouseMessage);
+    if (message != WM_LBUTTONDOWN && message != WM_RBUTTONDOWN && message != WM_LBUTTONUP &&
+        message != WM_RBUTTONUP && message != WM_LBUTTONDBLCLK)
+        return std::nullopt;
+    // A click on the icon ends the recording, and that click is no part of it. When the end key
+    // ended it first, the click came after and was never kept.
+    if (session_.StopTaking()) {
+        session_.DropLastClick();
+        if (!endPosted_.exchange(true)) Post(endMessage_);
+    }
+    return 0;
+}
+
+void Recorder::OnEndRequested() {
+    if (!recording_) return;
+    session_.StopTaking();
+    mouseHook_.Remove();
+    const RuntimeText statements = session_.Finish();
+    recording_ = false;
+    services_.RestoreWindow();
+    services_.SetTrayTip(IdleTip());
+    if (statements.empty()) {
+        services_.ShowTrayBalloon("录制结束", "没有录到任何操作。");
+        return;
+    }
+    const bool toPage = PrepareForInsertedText(services_.TheLibrary());
+    InsertRecording(statements);
+    Utf8Text text = "录到 " + std::to_string(LineCount(statements)) + " 行脚本，已插入编辑框。";
+    if (!toPage) text += "这些脚本还不属于任何页面，按“保存”可以存为新页面。";
+    services_.ShowTrayBalloon("录制结束", text);
+}
+
+void Recorder::InsertRecording(const RuntimeText& statements) {
+    HWND editor = services_.Editor().Handle();
+    CHARRANGE selection{};
+    SendMessageW(editor, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    const LRESULT line = SendMessageW(editor, EM_EXLINEFROMCHAR, 0, selection.cpMin);
+    const LRESULT lineStart = SendMessageW(editor, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
+    std::wstring text = Utf8ToWide(GbkToUtf8(statements));
+    // The statements begin on a line of their own.
+    if (lineStart != selection.cpMin) text.insert(0, L"\r\n");
+    // One step of the editor's undo.
+    SendMessageW(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(editor, EM_SCROLLCARET, 0, 0);
+    SetFocus(editor);
+}
+
+void Recorder::OpenOptions() {
+    if (recording_) return;
+    const std::optional<RecordingSettings> chosen = RecordingOptionsWindow::Ask(
+        services_.Window(), ReadRecordingSettings(services_.Platform()), binding_.BoundKey());
+    if (!chosen) return;
+    if (!WriteRecordingSettings(services_.Platform(), *chosen)) {
+        MessageBoxW(services_.Window(), L"录制选项没有保存：无法写入 record.ini。", L"录制选项",
+                    MB_OK | MB_ICONERROR);
+        return;
+    }
+    KeyboardWatch& watch = keyboard_;
+    watch.SetKeyAction(recordKey_.load(), {});
+    settings_ = *chosen;
+    recordKey_ = settings_.recordKey;
+    recordKeyHeld_ = false;
+    InstallKeys();
+    ShowMenuText();
+}
+
+}  // namespace kavo

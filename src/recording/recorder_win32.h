@@ -1,0 +1,75 @@
+// 录制脚本: the user's mouse and keyboard, from the record key (or the menu) to the record key
+// again or the stop key, written at the editor's caret as statements that play it back. Also
+// 录制选项, the options window, and the rules that keep recordings and runs apart: no recording
+// while a script runs, no run while recording, and the record key is no run hotkey.
+//
+// The keys act on the keyboard hook's thread: the end key stops the taking there, before any
+// later event can come in, and the rest of the work goes to the user-interface thread by message.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <optional>
+
+#include "app/main_window_services_win32.h"
+#include "hotkeys/hotkey_binding.h"
+#include "hotkeys/keyboard_watch.h"
+#include "recording/mouse_hook_win32.h"
+#include "recording/recording_options.h"
+#include "recording/recording_session.h"
+
+namespace kavo {
+
+class Recorder {
+  public:
+    // keyboard: the program's keyboard watch, which hears the keys and acts on the record key;
+    // binding: the run hotkey's binding, which must refuse the record key; activeRuns: how many
+    // scripts run now.
+    Recorder(MainWindowServices& services, KeyboardWatch& keyboard, HotkeyBinding& binding,
+             std::function<int()> activeRuns);
+    ~Recorder();
+    Recorder(const Recorder&) = delete;
+    Recorder& operator=(const Recorder&) = delete;
+
+    // Why a script may not run now (a recording goes on); empty when it may. User-interface
+    // thread.
+    Utf8Text RunRefusal() const;
+
+  private:
+    // The record key's action and the stop key's extra one, for the key in settings_.
+    void InstallKeys();
+    // User-interface thread, from the menu or the record key.
+    void OnStartRequested();
+    void OnEndRequested();
+    std::optional<LRESULT> OnTrayEvent(LPARAM mouseMessage);
+    void OpenOptions();
+    // 录制脚本's menu text names the record key.
+    void ShowMenuText();
+    // Tells the user why a recording or a run does not start: over the window when it shows,
+    // else at the tray icon.
+    void Refuse(const Utf8Text& text);
+    // Writes the recording's statements at the editor's caret.
+    void InsertRecording(const RuntimeText& statements);
+    void Post(UINT message);
+
+    MainWindowServices& services_;
+    KeyboardWatch& keyboard_;
+    HotkeyBinding& binding_;
+    std::function<int()> activeRuns_;
+    RecordingSettings settings_;
+    RecordingSession session_;
+    Win32MouseHook mouseHook_;
+    UINT startMessage_ = 0;
+    UINT endMessage_ = 0;
+    // Hook thread and user-interface thread.
+    std::atomic<KeyCode> recordKey_;
+    std::atomic<bool> recordKeyHeld_{false};  // its repeats while held do nothing
+    std::atomic<bool> startPosted_{false};
+    std::atomic<bool> endPosted_{false};
+    // User-interface thread.
+    bool recording_ = false;
+};
+
+}  // namespace kavo

@@ -1,0 +1,203 @@
+// Runs from the command line: which arguments ask for a run, which page a name means (never one
+// outside the library), how each run ends and the one log line it leaves.
+#include "app/command_line_run.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "commands/builtin_commands.h"
+#include "platform/fake/recording_platform.h"
+#include "text/encoding.h"
+
+namespace kavo {
+namespace {
+
+TEST(CommandLine, ArgumentsAskForARunACheckOrTheWindow) {
+    struct Case {
+        std::vector<Utf8Text> arguments;
+        CommandLineRequest expected;
+    };
+    const std::vector<Case> cases = {
+        {{}, {CommandLineMode::Window, "", false}},
+        {{"/run", "示例\\页面"}, {CommandLineMode::Run, "示例\\页面", false}},
+        {{"/RUN", "示例\\页面"}, {CommandLineMode::Run, "示例\\页面", false}},
+        {{"-run", "示例\\页面"}, {CommandLineMode::Run, "示例\\页面", false}},
+        {{"/check", "示例\\页面"}, {CommandLineMode::Check, "示例\\页面", false}},
+        // An unquoted name with spaces arrives in parts.
+        {{"/run", "示例脚本\\1", "欢迎使用"},
+         {CommandLineMode::Run, "示例脚本\\1 欢迎使用", false}},
+        {{"/run", "示例脚本\\1 欢迎使用"}, {CommandLineMode::Run, "示例脚本\\1 欢迎使用", false}},
+        {{"/run"}, {CommandLineMode::Run, "", true}},
+        {{"/check", ""}, {CommandLineMode::Check, "", true}},
+        // Anything else is not ours: the window opens as usual.
+        {{"/runs", "a\\b"}, {CommandLineMode::Window, "", false}},
+        {{"run", "a\\b"}, {CommandLineMode::Window, "", false}},
+        {{"C:\\x.txt"}, {CommandLineMode::Window, "", false}},
+        {{"/"}, {CommandLineMode::Window, "", false}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ParseCommandLine(c.arguments), c.expected)
+            << (c.arguments.empty() ? "(none)" : c.arguments.front());
+    }
+}
+
+TEST(CommandLine, APageNameStaysInsideTheLibraryOrIsAnAbsoluteTxtPath) {
+    const Utf8Text root = "C:\\kavo\\content\\";
+    struct Case {
+        Utf8Text page;
+        std::optional<Utf8Text> path;
+    };
+    const std::vector<Case> cases = {
+        {"示例\\页面", root + "示例\\页面.txt"},
+        {"示例/页面", root + "示例\\页面.txt"},
+        {"示例\\页面.txt", root + "示例\\页面.txt"},
+        {"示例\\页面.TXT", root + "示例\\页面.TXT"},
+        {"示例\\1 欢迎使用", root + "示例\\1 欢迎使用.txt"},
+        {"示例\\a.b", root + "示例\\a.b.txt"},
+        {"C:\\tasks\\夜间.txt", "C:\\tasks\\夜间.txt"},
+        {"d:/tasks/a.TXT", "d:\\tasks\\a.TXT"},
+        {"\\\\server\\share\\a.txt", "\\\\server\\share\\a.txt"},
+        // Outside the library, or not a page of it.
+        {"页面", std::nullopt},
+        {"a\\b\\c", std::nullopt},
+        {"..\\a", std::nullopt},
+        {"a\\..", std::nullopt},
+        {".\\a", std::nullopt},
+        {".git\\a", std::nullopt},
+        {"\\a", std::nullopt},
+        {"a\\", std::nullopt},
+        {"a\\b:stream", std::nullopt},
+        {"a\\b*", std::nullopt},
+        {"a\\b.", std::nullopt},
+        {"a\\.txt", root + "a\\.txt"},
+        {"C:a\\b", std::nullopt},
+        // An absolute path names a .txt file, through plain names only.
+        {"C:\\tasks\\a.exe", std::nullopt},
+        {"C:\\tasks\\..\\a.txt", std::nullopt},
+        {"C:\\tasks\\\\a.txt", std::nullopt},
+        {"C:\\", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ResolvePageArgument(root, c.page), c.path) << c.page;
+}
+
+TEST(CommandLine, TheLogLineIsGbkWithTabsAndEndsInCrLf) {
+    const RuntimeText line = RunLogLine("2026-12-11 01:02:03", CommandLineMode::Run, "示例\\页\t面",
+                                        {RunOutcome::ScriptFault, "脚本错误：第1行\r\n下一行"});
+    EXPECT_EQ(GbkToUtf8(line),
+              "2026-12-11 01:02:03\t/run\t示例\\页 面\t3\t脚本错误：第1行  下一行\r\n");
+    EXPECT_EQ(GbkToUtf8(RunLogLine("t", CommandLineMode::Check, "a\\b", {})),
+              "t\t/check\ta\\b\t0\t\r\n");
+}
+
+class CommandLineRuns : public ::testing::Test {
+  protected:
+    CommandLineRuns()
+        : services_{platform, platform, platform, nullptr, nullptr},
+          ports_{engine, platform, runs, platform, platform, [] { return Utf8Text("T"); }} {
+        AddBuiltinCommands(engine, services_);
+        engine.SetStatementGate(CurrentRunMayGoOn);
+        platform.AddFolder("C:\\kavo\\content\\示例");
+    }
+    void AddPage(const Utf8Text& name, const char* utf8Script) {
+        platform.AddFile("C:\\kavo\\content\\示例\\" + name, Utf8ToGbk(utf8Script));
+    }
+    RunReport Run(CommandLineMode mode, const Utf8Text& page) {
+        return RunFromCommandLine(
+            ParseCommandLine({mode == CommandLineMode::Run ? "/run" : "/check", page}), ports_);
+    }
+    Utf8Text Log() const { return GbkToUtf8(platform.FileBytes("C:\\kavo\\kavo-run.log")); }
+
+    RecordingPlatform platform;
+    RunRegistry runs;
+    ScriptEngine engine;
+
+  private:
+    CommandServices services_;
+    CommandLineRunPorts ports_;
+};
+
+TEST_F(CommandLineRuns, EachEndHasItsExitCodeAndReasonAndOneLogLine) {
+    AddPage("好.txt", "特殊按键(20)\r\n延时(5)");
+    AddPage("错.txt", "特殊按键(20)\r\n没有这个(1)");
+    AddPage("窗口.txt", "特殊按键(20)\r\n按键消息(进程:nothing.exe,65,5)\r\n特殊按键(21)");
+    AddPage("停.txt", "特殊按键(20)\r\n延时(100000)\r\n特殊按键(21)");
+    // The text ends at a zero byte, as the library reads a page.
+    platform.AddFile("C:\\kavo\\content\\示例\\零.txt",
+                     Utf8ToGbk("特殊按键(20)") + std::string(1, '\0') + Utf8ToGbk("没有这个(1)"));
+    platform.AddFolder("C:\\kavo\\content\\示例\\夹.txt");
+    // The stop key, pressed while 停 waits (a key press waits a moment too: only the long
+    // wait of its second line counts).
+    bool pressStopKey = false;
+    platform.beforeWait = [this, &pressStopKey] {
+        if (ScriptRun* run = CurrentRun(); pressStopKey && run != nullptr && run->Line() == 2)
+            runs.StopAll();
+    };
+
+    struct Case {
+        CommandLineMode mode;
+        Utf8Text page;
+        RunOutcome outcome;
+        Utf8Text reason;
+        bool ran;  // its first statement pressed Caps Lock
+    };
+    const std::vector<Case> cases = {
+        {CommandLineMode::Check, "示例\\好", RunOutcome::Completed, "检查通过", false},
+        {CommandLineMode::Check, "示例\\错", RunOutcome::ScriptFault, "脚本错误：第2行", false},
+        {CommandLineMode::Run, "示例\\错", RunOutcome::ScriptFault, "脚本错误：第2行", false},
+        {CommandLineMode::Run, "示例\\无", RunOutcome::PageMissing,
+         "找不到页面或无法读取：C:\\kavo\\content\\示例\\无.txt", false},
+        {CommandLineMode::Run, "示例\\夹", RunOutcome::PageMissing, "找不到页面或无法读取", false},
+        {CommandLineMode::Run, "..\\x", RunOutcome::PageMissing, "页面名称无效：..\\x", false},
+        {CommandLineMode::Run, "", RunOutcome::BadCommandLine, "命令行缺少页面", false},
+        {CommandLineMode::Run, "示例\\窗口", RunOutcome::WindowNotFound,
+         "找不到窗口：进程:nothing.exe（第 2 行）", true},
+        {CommandLineMode::Run, "示例\\停", RunOutcome::Stopped, "已停止，停在第 2 行：延时(100000)",
+         true},
+        {CommandLineMode::Run, "示例\\零", RunOutcome::Completed, "运行完毕", true},
+        {CommandLineMode::Run, "示例\\好", RunOutcome::Completed, "运行完毕", true},
+    };
+    Utf8Text expectedLog;
+    for (const Case& c : cases) {
+        platform.ClearCalls();
+        pressStopKey = c.page == "示例\\停";
+        const RunReport report = Run(c.mode, c.page);
+        EXPECT_EQ(report.outcome, c.outcome) << c.page;
+        EXPECT_EQ(report.reason.rfind(c.reason, 0), 0u) << c.page << ": " << report.reason;
+        EXPECT_EQ(!platform.CallsStartingWith({"SendKeyboardInput(vk=20,"}).empty(), c.ran)
+            << c.page;
+        // Nothing after the stop.
+        EXPECT_TRUE(platform.CallsStartingWith({"SendKeyboardInput(vk=21,"}).empty()) << c.page;
+        // A reason of several lines (a 脚本错误's message) stays on the log's one line.
+        Utf8Text reasonInLog = report.reason;
+        for (char& ch : reasonInLog)
+            if (ch == '\r' || ch == '\n') ch = ' ';
+        expectedLog += "T\t" + Utf8Text(c.mode == CommandLineMode::Run ? "/run" : "/check") + "\t" +
+                       c.page + "\t" + std::to_string(static_cast<int>(c.outcome)) + "\t" +
+                       reasonInLog + "\r\n";
+    }
+    // One line per run, every earlier line kept.
+    EXPECT_EQ(Log(), expectedLog);
+}
+
+TEST_F(CommandLineRuns, AnAbsolutePathRunsAFileOutsideTheLibraryAndTheLogKeepsOldLines) {
+    platform.AddFile("C:\\kavo\\kavo-run.log", "old line\r\n");
+    platform.AddFile("D:\\tasks\\夜间.txt", Utf8ToGbk("特殊按键(20)"));
+    EXPECT_EQ(Run(CommandLineMode::Run, "D:\\tasks\\夜间.txt").outcome, RunOutcome::Completed);
+    EXPECT_FALSE(platform.CallsStartingWith({"SendKeyboardInput(vk=20,"}).empty());
+    EXPECT_EQ(Log(), "old line\r\nT\t/run\tD:\\tasks\\夜间.txt\t0\t运行完毕\r\n");
+}
+
+TEST_F(CommandLineRuns, ALogThatCannotBeWrittenLeavesTheOutcome) {
+    AddPage("好.txt", "特殊按键(20)");
+    platform.unwritablePaths.insert("C:\\kavo\\kavo-run.log");
+    EXPECT_EQ(Run(CommandLineMode::Run, "示例\\好").outcome, RunOutcome::Completed);
+    EXPECT_EQ(Log(), "");
+    // Positive control: the same run with a writable log leaves its line.
+    platform.unwritablePaths.clear();
+    EXPECT_EQ(Run(CommandLineMode::Run, "示例\\好").outcome, RunOutcome::Completed);
+    EXPECT_EQ(Log(), "T\t/run\t示例\\好\t0\t运行完毕\r\n");
+}
+
+}  // namespace
+}  // namespace kavo
