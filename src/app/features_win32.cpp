@@ -12,9 +12,11 @@ Features::Features(MainWindowServices& services, const ProgramState& program)
       libraryLoading(services),
       dpiChange(services),
       editorCommands(services),
-      scriptColours(services, program.engine),
+      lineGutter(services),
+      scriptColours(services, program.engine, lineGutter),
       appearance(services) {
     runner.SetRunRefusal([this] { return recorder.RunRefusal(); });
+    runner.SetLineMarks([this](int line, RunLineMark mark) { lineGutter.SetRunMark(line, mark); });
 }
 
 }  // namespace kavo

@@ -30,8 +30,11 @@ struct ProgramState {
 //   lets go of what it holds before the library asks about unsaved changes; then the listing
 //   stops and the settings window closes.
 // - Handlers of the same message run in this order. The features handle disjoint messages but
-//   for WM_NOTIFY (the editor's links, which pass every notification on, after the tree's) and
-//   the icon's message (the appearance resets the hide button, then the main window restores).
+//   for WM_NOTIFY (the editor's links, which pass every notification on, after the tree's; the
+//   gutter's selection watch), the editor's EN_CHANGE (the gutter counts lines again before the
+//   colouring asks it; both pass it on) and the icon's message (the appearance resets the hide
+//   button, then the main window restores).
+// - The gutter comes before the colouring: the colouring marks faults in it.
 // - The recorder comes right after the runner: it gives the runner's keyboard watch the record
 //   key, and it takes the icon's clicks while recording before anything restores the window.
 // - The script runner starts the keyboard watch before it enters the commands and registers
@@ -50,6 +53,7 @@ struct Features {
     LibraryLoading libraryLoading;
     DpiChange dpiChange;
     EditorCommands editorCommands;
+    LineGutter lineGutter;
     ScriptColours scriptColours;
     Appearance appearance;
 };

@@ -32,6 +32,7 @@ enum MainWindowTimer : UINT_PTR {
     kStartListingTimer,       // once: the rest of a big library is listed after the window shows
     kKeyboardWatchTimer,      // every 50 ms: the keyboard watch checks its hook and stands in
     kScriptCheckTimer,        // once, after typing pauses: the script is checked and coloured
+    kScriptIdleColourTimer,   // while the lines out of view are coloured, a slice at a time
 };
 
 // Answers a message of the main window before the main window does; nullopt lets it through to

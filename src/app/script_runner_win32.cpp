@@ -146,7 +146,8 @@ void ScriptRunner::RunCurrentScript() {
     RuntimeText script;
     std::optional<ScriptFault> fault;
     bool refused = false;
-    RunOnUiThread([this, &script, &fault, &refused] {
+    std::uint64_t generation = 0;
+    RunOnUiThread([this, &script, &fault, &refused, &generation] {
         if (runRefusal_) {
             const Utf8Text refusal = runRefusal_();
             if (!refusal.empty()) {
@@ -156,6 +157,8 @@ void ScriptRunner::RunCurrentScript() {
             }
         }
         script = services_.Editor().ReadText();
+        generation = services_.Editor().Generation();
+        if (lineMarks_) lineMarks_(0, RunLineMark::None);
         // Checked before anything hides: the fault is shown over the window the user sees.
         fault = engine_.CheckScript(script);
         if (!fault) HideForRun();
@@ -163,7 +166,10 @@ void ScriptRunner::RunCurrentScript() {
     if (refused) return;
     if (fault) {
         engine_.ReportFault(*fault);
-        RunOnUiThread([this, &script, &fault] { SelectLine(script, fault->line); });
+        RunOnUiThread([this, &script, &fault] {
+            SelectLine(script, fault->line);
+            if (lineMarks_) lineMarks_(fault->line, RunLineMark::ScriptFault);
+        });
         return;
     }
     Win32Platform& platform = services_.Platform();
@@ -183,6 +189,8 @@ void ScriptRunner::RunCurrentScript() {
             // A run that stopped itself says why (a window it names is not there); a stop
             // from outside says where the run was.
             stoppedText_ = reason.empty() ? StoppedText(script, line) : reason;
+            stoppedLine_ = line;
+            stoppedGeneration_ = generation;
         }
         PostMessageW(services_.Window(), runStoppedMessage_, 0, 0);
     }
@@ -204,11 +212,18 @@ void ScriptRunner::ShowRunState() {
 
 void ScriptRunner::ShowStopped() {
     Utf8Text text;
+    int line = 0;
+    std::uint64_t generation = 0;
     {
         const std::lock_guard lock(stoppedMutex_);
         text = stoppedText_;
+        line = stoppedLine_;
+        generation = stoppedGeneration_;
     }
     services_.ShowTrayBalloon(StoppedTitle(), text);
+    // Marked only while the editor still holds the page that ran.
+    if (lineMarks_ && line > 0 && generation == services_.Editor().Generation())
+        lineMarks_(line, RunLineMark::Stopped);
 }
 
 void ScriptRunner::ShowBalloonTip(Point where, const Utf8Text& text) {

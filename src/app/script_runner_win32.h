@@ -22,6 +22,7 @@
 #include "commands/script_run.h"
 #include "hotkeys/hotkey_binding.h"
 #include "hotkeys/hotkey_monitor.h"
+#include "editor/line_gutter_win32.h"
 #include "hotkeys/key_latch.h"
 #include "hotkeys/keyboard_hook_win32.h"
 #include "hotkeys/keyboard_watch.h"
@@ -63,6 +64,11 @@ class ScriptRunner : public HotkeyBindingView {
     int ActiveRuns() const { return runs_.ActiveRuns(); }
     HotkeyBinding& Binding() { return binding_; }
     void SetRunRefusal(std::function<Utf8Text()> refusal) { runRefusal_ = std::move(refusal); }
+    // Where the marks go of the line a 脚本错误 names and of the line a stopped run was on.
+    // Called on the user-interface thread.
+    void SetLineMarks(std::function<void(int line, RunLineMark mark)> marks) {
+        lineMarks_ = std::move(marks);
+    }
 
   private:
     // A key pressed in the hotkey edit shows the key's name and nothing else: the typed
@@ -109,7 +115,10 @@ class ScriptRunner : public HotkeyBindingView {
     UINT pressLatchedMessage_ = 0;
     std::mutex stoppedMutex_;
     Utf8Text stoppedText_;  // the last stop's balloon text: the line, or why the run stopped
+    int stoppedLine_ = 0;
+    std::uint64_t stoppedGeneration_ = 0;  // the editor's page the stopped run came from
     std::function<Utf8Text()> runRefusal_;
+    std::function<void(int, RunLineMark)> lineMarks_;
 };
 
 }  // namespace kavo

@@ -1,14 +1,20 @@
 #include "editor/script_colours_win32.h"
 
+#include <commctrl.h>
 #include <richole.h>
 #include <tom.h>
+#include <windowsx.h>
 
 #include <algorithm>
+#include <chrono>
 
+#include "app/command_ids.h"
+#include "editor/line_numbers.h"
 #include "editor/rtf_text.h"
 #include "engine/script_engine.h"
 #include "engine/statement_scan.h"
 #include "library/editor_widget_win32.h"
+#include "text/encoding.h"
 #include "text/wide.h"
 
 namespace kavo {
@@ -17,6 +23,9 @@ namespace {
 
 // How long typing must pause before the script is checked again.
 constexpr UINT kCheckDelayMs = 300;
+// The lines out of view are coloured in slices this long, one per tick, so typing goes on.
+constexpr std::uint64_t kIdleSliceUs = 12000;
+constexpr UINT kIdleTickMs = 10;
 
 // ITextDocument's interface id, spelled out: not every import library carries it.
 constexpr IID kTextDocumentId = {
@@ -31,10 +40,31 @@ LONG Units(std::string_view line, std::size_t bytes) {
     return units;
 }
 
+std::uint64_t NowUs() {
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                          std::chrono::steady_clock::now().time_since_epoch())
+                                          .count());
+}
+
+struct TextColour {
+    COLORREF colour = 0;
+    bool automatic = false;
+};
+
+TextColour SelectionColour(HWND editor) {
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof format;
+    SendMessageW(editor, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    return {format.crTextColor, (format.dwEffects & CFE_AUTOCOLOR) != 0};
+}
+
 }  // namespace
 
 DisplayOnlyFormatting::DisplayOnlyFormatting(HWND editor) : editor_(editor) {
     modified_ = SendMessageW(editor_, EM_GETMODIFY, 0, 0) != 0;
+    // The selections and formats set here are no edits: nobody is told of them.
+    eventMask_ = SendMessageW(editor_, EM_GETEVENTMASK, 0, 0);
+    SendMessageW(editor_, EM_SETEVENTMASK, 0, 0);
     SendMessageW(editor_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection_));
     SendMessageW(editor_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll_));
     IRichEditOle* ole = nullptr;
@@ -59,6 +89,7 @@ DisplayOnlyFormatting::~DisplayOnlyFormatting() {
         document_->Release();
     }
     SendMessageW(editor_, EM_SETMODIFY, modified_ ? TRUE : FALSE, 0);
+    SendMessageW(editor_, EM_SETEVENTMASK, 0, eventMask_);
     SendMessageW(editor_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(editor_, nullptr, FALSE);
 }
@@ -82,9 +113,11 @@ void FormatForDisplay(HWND editor, LONG from, LONG to, COLORREF colour, bool aut
     SendMessageW(editor, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
 }
 
-ScriptColours::ScriptColours(MainWindowServices& services, const ScriptEngine& engine)
+ScriptColours::ScriptColours(MainWindowServices& services, const ScriptEngine& engine,
+                             LineGutter& gutter)
     : services_(services),
       engine_(engine),
+      gutter_(gutter),
       window_(services.Window()),
       editor_(services.Editor().Handle()),
       words_(engine) {
@@ -95,82 +128,284 @@ ScriptColours::ScriptColours(MainWindowServices& services, const ScriptEngine& e
                                    if (reinterpret_cast<HWND>(lParam) != editor_)
                                        return std::nullopt;
                                    if (HIWORD(wParam) == EN_CHANGE) OnTextChanged();
-                                   if (HIWORD(wParam) == EN_VSCROLL) OnTextChanged();
+                                   if (HIWORD(wParam) == EN_VSCROLL) OnScrolled();
                                    return std::nullopt;
                                });
     services.AddMessageHandler(WM_TIMER, [this](WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
-        if (wParam != kScriptCheckTimer) return std::nullopt;
-        KillTimer(window_, kScriptCheckTimer);
-        OnCheckTimer();
-        return 0;
+        if (wParam == kScriptCheckTimer) {
+            KillTimer(window_, kScriptCheckTimer);
+            OnCheckTimer();
+            return 0;
+        }
+        if (wParam == kScriptIdleColourTimer) {
+            OnIdleTimer();
+            return 0;
+        }
+        return std::nullopt;
     });
+    for (const int command :
+         {kCmdWhite, kCmdBlack, kCmdRed, kCmdBlue, kCmdYellow, kCmdChooseColor, kCmdChooseFont})
+        WrapColourCommand(command);
+    Subclass(editor_);
+    tip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                               WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
+                               nullptr, nullptr));
+    if (tip_) {
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+        tool.hwnd = editor_;
+        tool.uId = 1;
+        tool.lpszText = const_cast<wchar_t*>(L"");
+        SendMessageW(tip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        SendMessageW(tip_.get(), TTM_SETMAXTIPWIDTH, 0, 480);
+    }
     OnTextChanged();
 }
 
+void ScriptColours::WrapColourCommand(int commandId) {
+    MenuCommands& commands = services_.Commands();
+    MenuCommands::Handler inner = commands.Registered(commandId);
+    if (!inner) return;
+    commands.Register(commandId, [this, inner] {
+        const TextColour before = SelectionColour(editor_);
+        inner();
+        const TextColour after = SelectionColour(editor_);
+        if (after.colour != before.colour || after.automatic != before.automatic)
+            userColoured_ = services_.Editor().Generation();
+    });
+}
+
+bool ScriptColours::Colouring() const {
+    return userColoured_ != services_.Editor().Generation();
+}
+
 void ScriptColours::OnTextChanged() {
-    if (formatting_) return;
+    checked_ = false;
+    faultSpans_.clear();
+    HideTip();
+    KillTimer(window_, kScriptIdleColourTimer);
     // Restarted by each change: the check waits for a pause in the typing.
     SetTimer(window_, kScriptCheckTimer, kCheckDelayMs, nullptr);
 }
 
+void ScriptColours::OnScrolled() {
+    HideTip();
+    // Lines the slices have not reached yet are coloured as they come into view.
+    if (checked_) ColourVisibleLines();
+}
+
 void ScriptColours::OnCheckTimer() {
-    const RuntimeText script = services_.Editor().ReadText();
-    if (IsRtfDocument(script)) return;
-    faults_ = FaultsByLine(engine_, script);
-    // The characters on view; lines here are the control's wrapped lines.
-    const int firstLine = static_cast<int>(SendMessageW(editor_, EM_GETFIRSTVISIBLELINE, 0, 0));
-    const LRESULT firstChar =
-        SendMessageW(editor_, EM_LINEINDEX, static_cast<WPARAM>(firstLine), 0);
+    script_ = services_.Editor().ReadText();
+    const std::uint64_t generation = services_.Editor().Generation();
+    lineBytes_.clear();
+    lineChars_.clear();
+    lineFaults_.clear();
+    faultSpans_.clear();
+    if (IsRtfDocument(script_)) {
+        faults_.clear();
+        gutter_.SetFaultLines({});
+        return;
+    }
+    faults_ = FaultsByLine(engine_, script_);
+    // Where each page line starts, in bytes and in the control's characters (a paragraph break
+    // is one character where the text has CR LF).
+    LONG chars = 0;
+    for (std::size_t start = 0;;) {
+        lineBytes_.push_back(start);
+        lineChars_.push_back(chars);
+        const std::size_t feed = script_.find('\n', start);
+        const std::size_t end = feed == std::string::npos ? script_.size() : feed;
+        std::string_view line(script_.data() + start, end - start);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        chars += Units(line, line.size()) + 1;
+        if (feed == std::string::npos) break;
+        start = feed + 1;
+    }
+    lineFaults_.resize(lineBytes_.size());
+    std::vector<int> faultLines;
+    for (const LineFault& fault : faults_) {
+        const std::size_t index = static_cast<std::size_t>(fault.line - 1);
+        if (fault.line < 1 || index >= lineBytes_.size()) continue;
+        lineFaults_[index].push_back(&fault);
+        faultLines.push_back(fault.line);
+    }
+    gutter_.SetFaultLines(std::move(faultLines));
+    // The tips' places, for every fault of the page.
+    for (std::size_t index = 0; index < lineFaults_.size(); ++index) {
+        if (lineFaults_[index].empty()) continue;
+        const std::size_t end =
+            index + 1 < lineBytes_.size() ? lineBytes_[index + 1] : script_.size();
+        std::string_view line(script_.data() + lineBytes_[index], end - lineBytes_[index]);
+        for (const LineFault* fault : lineFaults_[index]) {
+            const std::size_t at = FindText(line, fault->statement);
+            const std::size_t from = at == std::string::npos ? 0 : at;
+            const std::size_t to =
+                at == std::string::npos ? line.size() : at + fault->statement.size();
+            faultSpans_.push_back({lineChars_[index] + Units(line, from),
+                                   lineChars_[index] + Units(line, to),
+                                   Utf8ToWide(fault->message)});
+        }
+    }
+    checked_ = true;
+
+    const ScriptPalette palette = PaletteFor(services_.Colors().editorBackground);
+    if (generation != generation_ || palette.command != palette_.command ||
+        palette.argument != palette_.argument || palette.unknown != palette_.unknown) {
+        looks_.assign(lineBytes_.size(), 0);
+        generation_ = generation;
+        palette_ = palette;
+    }
+    // Lines keep their looks by place: a line that moved is coloured again (its own formatting
+    // moved with it, so this costs only time).
+    looks_.resize(lineBytes_.size(), 0);
+    if (!Colouring()) return;
+    ColourVisibleLines();
+    idleNext_ = 0;
+    SetTimer(window_, kScriptIdleColourTimer, kIdleTickMs, nullptr);
+}
+
+void ScriptColours::ColourVisibleLines() {
+    if (!checked_ || !Colouring() || lineChars_.empty()) return;
+    const int firstRow = static_cast<int>(SendMessageW(editor_, EM_GETFIRSTVISIBLELINE, 0, 0));
+    const LRESULT firstChar = SendMessageW(editor_, EM_LINEINDEX, static_cast<WPARAM>(firstRow), 0);
     RECT client{};
     GetClientRect(editor_, &client);
     POINTL bottom{client.right, client.bottom};
     const LRESULT lastChar =
         SendMessageW(editor_, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&bottom));
-    ColourParagraphs(script, static_cast<LONG>(std::max<LRESULT>(firstChar, 0)),
-                     static_cast<LONG>(lastChar));
+    const auto lineAt = [this](LRESULT position) {
+        const auto after = std::upper_bound(lineChars_.begin(), lineChars_.end(),
+                                            static_cast<LONG>(std::max<LRESULT>(position, 0)));
+        return static_cast<std::size_t>(
+            std::max<std::ptrdiff_t>(after - lineChars_.begin() - 1, 0));
+    };
+    ColourLines(lineAt(firstChar), lineAt(lastChar) + 1, std::numeric_limits<std::uint64_t>::max());
 }
 
-void ScriptColours::ColourParagraphs(std::string_view script, LONG fromChar, LONG toChar) {
-    formatting_ = true;
-    {
-        DisplayOnlyFormatting scope(editor_);
-        const ScriptPalette palette = PaletteFor(services_.Colors().editorBackground);
-        // The control keeps a paragraph break as one character where the text has CR LF.
-        LONG paragraphStart = 0;
-        int lineNumber = 0;
-        std::size_t lineStart = 0;
-        auto nextFault = faults_.begin();
-        while (lineStart <= script.size() && paragraphStart <= toChar) {
-            ++lineNumber;
-            const std::size_t feed = script.find('\n', lineStart);
-            const std::size_t lineEnd = feed == std::string_view::npos ? script.size() : feed;
-            std::string_view text = script.substr(lineStart, lineEnd - lineStart);
-            if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
-            const LONG units = Units(text, text.size());
-            while (nextFault != faults_.end() && nextFault->line < lineNumber) ++nextFault;
-            if (paragraphStart + units >= fromChar) {
-                FormatForDisplay(editor_, paragraphStart, paragraphStart + units, 0, true, false);
-                for (const ScriptToken& token : ClassifyLine(text, words_))
-                    FormatForDisplay(editor_, paragraphStart + Units(text, token.start),
-                                     paragraphStart + Units(text, token.start + token.length),
-                                     ColourOf(palette, token.kind, 0), false, false);
-                for (auto fault = nextFault; fault != faults_.end() && fault->line == lineNumber;
-                     ++fault) {
-                    const std::size_t at = FindText(text, fault->statement);
-                    const std::size_t from = at == std::string::npos ? 0 : at;
-                    const std::size_t to =
-                        at == std::string::npos ? text.size() : at + fault->statement.size();
-                    FormatForDisplay(editor_, paragraphStart + Units(text, from),
-                                     paragraphStart + Units(text, to), palette.unknown, false,
-                                     true);
-                }
-            }
-            paragraphStart += units + 1;
-            if (feed == std::string_view::npos) break;
-            lineStart = feed + 1;
+void ScriptColours::OnIdleTimer() {
+    if (!checked_ || !Colouring() || idleNext_ >= lineBytes_.size()) {
+        KillTimer(window_, kScriptIdleColourTimer);
+        return;
+    }
+    idleNext_ = ColourLines(idleNext_, lineBytes_.size(), NowUs() + kIdleSliceUs);
+}
+
+std::size_t ScriptColours::ColourLines(std::size_t first, std::size_t last,
+                                       std::uint64_t deadlineUs) {
+    last = std::min(last, lineBytes_.size());
+    // Which lines need it, found before anything is touched: most often none.
+    std::size_t index = first;
+    std::vector<std::pair<std::size_t, std::uint64_t>> due;
+    for (; index < last; ++index) {
+        const std::size_t end =
+            index + 1 < lineBytes_.size() ? lineBytes_[index + 1] : script_.size();
+        std::string_view line(script_.data() + lineBytes_[index], end - lineBytes_[index]);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+        std::string faults;
+        for (const LineFault* fault : lineFaults_[index])
+            faults += fault->statement + '\n' + fault->message + '\n';
+        const std::uint64_t look = LineLookKey(line, faults);
+        if (looks_[index] != look) due.emplace_back(index, look);
+        if (due.size() >= 64 && NowUs() > deadlineUs) {
+            ++index;
+            break;
         }
     }
-    formatting_ = false;
+    if (due.empty()) return index;
+    const DisplayOnlyFormatting scope(editor_);
+    for (const auto& [line, look] : due) {
+        const std::size_t end =
+            line + 1 < lineBytes_.size() ? lineBytes_[line + 1] : script_.size();
+        std::string_view text(script_.data() + lineBytes_[line], end - lineBytes_[line]);
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+        const LONG start = lineChars_[line];
+        FormatForDisplay(editor_, start, start + Units(text, text.size()), 0, true, false);
+        for (const ScriptToken& token : ClassifyLine(text, words_))
+            FormatForDisplay(editor_, start + Units(text, token.start),
+                             start + Units(text, token.start + token.length),
+                             ColourOf(palette_, token.kind, 0), false, false);
+        for (const LineFault* fault : lineFaults_[line]) {
+            const std::size_t at = FindText(text, fault->statement);
+            const std::size_t from = at == std::string::npos ? 0 : at;
+            const std::size_t to =
+                at == std::string::npos ? text.size() : at + fault->statement.size();
+            FormatForDisplay(editor_, start + Units(text, from), start + Units(text, to),
+                             palette_.unknown, false, true);
+        }
+        looks_[line] = look;
+    }
+    return index;
+}
+
+LRESULT ScriptColours::HandleSubclassMessage(HWND editor, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
+    switch (message) {
+        case WM_MOUSEMOVE: {
+            const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            if (point.x != lastPointer_.x || point.y != lastPointer_.y) {
+                lastPointer_ = point;
+                HideTip();
+                TRACKMOUSEEVENT track{sizeof track, TME_HOVER | TME_LEAVE, editor, HOVER_DEFAULT};
+                TrackMouseEvent(&track);
+            }
+            break;
+        }
+        case WM_MOUSEHOVER:
+            OnPointerRested({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+            break;
+        case WM_MOUSELEAVE:
+        case WM_KEYDOWN:
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MOUSEWHEEL:
+        case WM_KILLFOCUS:
+            HideTip();
+            break;
+        default:
+            break;
+    }
+    return DefaultSubclassProcedure(editor, message, wParam, lParam);
+}
+
+void ScriptColours::OnPointerRested(POINT point) {
+    if (!tip_ || !checked_ || faultSpans_.empty()) return;
+    POINTL at{point.x, point.y};
+    const LONG position =
+        static_cast<LONG>(SendMessageW(editor_, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&at)));
+    // The pointer must lie on the character, not beside the end of its line.
+    POINTL character{};
+    SendMessageW(editor_, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&character), position);
+    if (point.x < character.x - 1) return;
+    std::wstring text;
+    for (const FaultSpan& span : faultSpans_)
+        if (position >= span.from && position < span.to) {
+            if (!text.empty()) text += L"\n";
+            text += span.message;
+        }
+    if (text.empty()) return;
+    tipText_ = text;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = editor_;
+    tool.uId = 1;
+    tool.lpszText = tipText_.data();
+    SendMessageW(tip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    POINT screen = point;
+    ClientToScreen(editor_, &screen);
+    SendMessageW(tip_.get(), TTM_TRACKPOSITION, 0, MAKELPARAM(screen.x + 12, screen.y + 20));
+    SendMessageW(tip_.get(), TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+}
+
+void ScriptColours::HideTip() {
+    if (!tip_ || tipText_.empty()) return;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = editor_;
+    tool.uId = 1;
+    SendMessageW(tip_.get(), TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+    tipText_.clear();
 }
 
 }  // namespace kavo

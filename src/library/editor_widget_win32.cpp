@@ -53,6 +53,7 @@ RuntimeText Win32EditorWidget::ReadText() {
 void Win32EditorWidget::ReplaceText(const RuntimeText& text) {
     // A plain-text stream: WM_SETTEXT and EM_SETTEXTEX would read a text that begins with
     // "{\rtf" as formatted text.
+    ++generation_;
     const std::wstring wide = GbkToWide(text);
     StreamSource source{reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t),
                         0};

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "library/library_widgets.h"
 
 namespace kavo {
@@ -23,9 +25,12 @@ class Win32EditorWidget : public EditorWidget {
     // Replaces the whole text as plain text, never as RTF, even when it begins with "{\rtf".
     // Clears the undo history: the text is a new page.
     void ReplaceText(const RuntimeText& text) override;
+    // Counts the replacements: what is shown about a page (marks, colours) belongs to one.
+    std::uint64_t Generation() const { return generation_; }
 
   private:
     HWND editor_;
+    std::uint64_t generation_ = 0;
 };
 
 }  // namespace kavo

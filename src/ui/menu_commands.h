@@ -13,6 +13,11 @@ class MenuCommands {
 
     // A later registration for the same id replaces the earlier one.
     void Register(int commandId, Handler handler) { handlers_[commandId] = std::move(handler); }
+    // The handler registered for the id, empty when none: for a feature that adds to another's.
+    Handler Registered(int commandId) const {
+        const auto found = handlers_.find(commandId);
+        return found == handlers_.end() ? Handler() : found->second;
+    }
     // False when no handler is registered for the id.
     bool Dispatch(int commandId) const {
         const auto found = handlers_.find(commandId);

@@ -1,0 +1,319 @@
+#include "editor/line_gutter_win32.h"
+
+#include <richedit.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <string>
+
+#include "library/editor_widget_win32.h"
+#include "ui/gdi_win32.h"
+
+namespace kavo {
+
+namespace {
+
+constexpr wchar_t kGutterClass[] = L"KavoLineGutter";
+
+// The control's characters [from, to).
+std::u16string ReadRange(HWND editor, long from, long to) {
+    if (to <= from) return {};
+    std::wstring buffer(static_cast<std::size_t>(to - from) + 1, L'\0');
+    TEXTRANGEW range{{from, to}, buffer.data()};
+    const LRESULT copied =
+        SendMessageW(editor, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+    buffer.resize(static_cast<std::size_t>(std::max<LRESULT>(copied, 0)));
+    return {buffer.begin(), buffer.end()};
+}
+
+COLORREF Blend(COLORREF from, COLORREF to, int percentOfTo) {
+    const auto mix = [percentOfTo](int a, int b) {
+        return (a * (100 - percentOfTo) + b * percentOfTo) / 100;
+    };
+    return RGB(mix(GetRValue(from), GetRValue(to)), mix(GetGValue(from), GetGValue(to)),
+               mix(GetBValue(from), GetBValue(to)));
+}
+
+bool IsDark(COLORREF colour) {
+    return GetRValue(colour) * 299 + GetGValue(colour) * 587 + GetBValue(colour) * 114 < 128000;
+}
+
+POINT CharacterPosition(HWND editor, long position) {
+    POINTL point{};
+    SendMessageW(editor, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&point), position);
+    return {point.x, point.y};
+}
+
+}  // namespace
+
+LineGutter::LineGutter(MainWindowServices& services)
+    : services_(services),
+      editor_(services.Editor().Handle()),
+      index_([this](long from, long to) { return ReadRange(editor_, from, to); }) {
+    RegisterClassOnce(kGutterClass, nullptr, nullptr);
+    HWND parent = GetParent(editor_);
+    CreateWindowFor(0, kGutterClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0,
+                    parent, nullptr);
+    // Right above the editor: under the panels that lie over the editor's top.
+    HWND above = GetWindow(editor_, GW_HWNDPREV);
+    SetWindowPos(Handle(), above != nullptr ? above : HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    Subclass(editor_);
+    const LRESULT mask = SendMessageW(editor_, EM_GETEVENTMASK, 0, 0);
+    SendMessageW(editor_, EM_SETEVENTMASK, 0, mask | ENM_CHANGE | ENM_SELCHANGE | ENM_SCROLL);
+    services.AddMessageHandler(
+        WM_COMMAND, [this](WPARAM wParam, LPARAM lParam) -> std::optional<LRESULT> {
+            if (reinterpret_cast<HWND>(lParam) == editor_ && HIWORD(wParam) == EN_CHANGE)
+                OnEditorChanged();
+            return std::nullopt;
+        });
+    services.AddMessageHandler(WM_NOTIFY, [this](WPARAM, LPARAM lParam) -> std::optional<LRESULT> {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->hwndFrom == editor_ && header->code == EN_SELCHANGE)
+            OnSelectionChanged(reinterpret_cast<const SELCHANGE*>(lParam)->chrg);
+        return std::nullopt;
+    });
+    Layout();
+}
+
+LineGutter::~LineGutter() {
+    DestroyDetached();
+}
+
+void LineGutter::SetFaultLines(std::vector<int> lines) {
+    std::sort(lines.begin(), lines.end());
+    if (lines == faultLines_) return;
+    faultLines_ = std::move(lines);
+    InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void LineGutter::SetRunMark(int line, RunLineMark mark) {
+    runLine_ = line;
+    runMark_ = mark;
+    generation_ = services_.Editor().Generation();
+    InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+LRESULT LineGutter::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT:
+            OnPaint();
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;  // the paint fills everything
+        case WM_LBUTTONDOWN:
+            OnClick(GET_Y_LPARAM(lParam));
+            return 0;
+        default:
+            return DefaultProcedure(message, wParam, lParam);
+    }
+}
+
+LRESULT LineGutter::HandleSubclassMessage(HWND editor, UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = DefaultSubclassProcedure(editor, message, wParam, lParam);
+    switch (message) {
+        case WM_PAINT:
+            OnEditorPainted();
+            break;
+        case WM_WINDOWPOSCHANGED:
+        case WM_SETFONT:
+            Layout();
+            break;
+        default:
+            break;
+    }
+    return result;
+}
+
+void LineGutter::OnClick(int y) {
+    // A click beside a row puts the caret at the row's start, and the focus stays in the editor.
+    POINTL point{width_ + 2, y};
+    const LRESULT position =
+        SendMessageW(editor_, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&point));
+    const LRESULT row = SendMessageW(editor_, EM_EXLINEFROMCHAR, 0, position);
+    const LRESULT start = SendMessageW(editor_, EM_LINEINDEX, static_cast<WPARAM>(row), 0);
+    SendMessageW(editor_, EM_SETSEL, static_cast<WPARAM>(start), start);
+    SetFocus(editor_);
+}
+
+void LineGutter::OnEditorChanged() {
+    CHARRANGE selection{};
+    SendMessageW(editor_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    const std::uint64_t generation = services_.Editor().Generation();
+    if (generation != generation_) {
+        index_.Reset();
+        DropMarksOfAnotherText();
+    } else {
+        index_.TextChangedFrom(std::min(lowestSelection_, static_cast<long>(selection.cpMin)));
+        // A run's mark belongs to the text it ran; an edit may have moved its line.
+        runMark_ = RunLineMark::None;
+    }
+    lowestSelection_ = selection.cpMin;
+    Layout();
+    InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void LineGutter::OnSelectionChanged(const CHARRANGE& selection) {
+    lowestSelection_ = std::min(lowestSelection_, static_cast<long>(selection.cpMin));
+}
+
+void LineGutter::DropMarksOfAnotherText() {
+    generation_ = services_.Editor().Generation();
+    runMark_ = RunLineMark::None;
+    faultLines_.clear();
+}
+
+LineGutter::View LineGutter::CurrentView() {
+    View view;
+    view.firstRow = static_cast<long>(SendMessageW(editor_, EM_GETFIRSTVISIBLELINE, 0, 0));
+    const LRESULT first =
+        SendMessageW(editor_, EM_LINEINDEX, static_cast<WPARAM>(view.firstRow), 0);
+    view.firstY = CharacterPosition(editor_, static_cast<long>(std::max<LRESULT>(first, 0))).y;
+    view.rows = static_cast<long>(SendMessageW(editor_, EM_GETLINECOUNT, 0, 0));
+    view.fontHeight = fontKey_;
+    return view;
+}
+
+void LineGutter::OnEditorPainted() {
+    // Scrolling, zooming and a new font all end in a paint of the editor.
+    if (CurrentView() == painted_) return;
+    Layout();
+    InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+HFONT LineGutter::EditorFont() {
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof format;
+    SendMessageW(editor_, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+    DWORD zoomNumerator = 0;
+    DWORD zoomDenominator = 0;
+    SendMessageW(editor_, EM_GETZOOM, reinterpret_cast<WPARAM>(&zoomNumerator),
+                 reinterpret_cast<LPARAM>(&zoomDenominator));
+    const HDC screen = GetDC(editor_);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(editor_, screen);
+    int height = MulDiv(format.yHeight > 0 ? format.yHeight : 180, dpi, 1440);
+    if (zoomNumerator > 0 && zoomDenominator > 0)
+        height = MulDiv(height, static_cast<int>(zoomNumerator), static_cast<int>(zoomDenominator));
+    height = std::max(height, 6);
+    const std::wstring face = format.szFaceName;
+    if (!font_ || height != fontKey_ || face != fontFace_) {
+        font_.reset(CreateFontW(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                DEFAULT_PITCH, face.empty() ? L"宋体" : face.c_str()));
+        fontKey_ = height;
+        fontFace_ = face;
+    }
+    return static_cast<HFONT>(font_.get());
+}
+
+void LineGutter::Layout() {
+    if (Handle() == nullptr) return;
+    const HFONT font = EditorFont();
+    const HDC dc = GetDC(Handle());
+    SIZE digit{};
+    {
+        const ScopedSelection selected(dc, font);
+        GetTextExtentPoint32W(dc, L"0", 1, &digit);
+    }
+    ReleaseDC(Handle(), dc);
+    const long rows = static_cast<long>(SendMessageW(editor_, EM_GETLINECOUNT, 0, 0));
+    // Digits, a little room each side, and a mark's width before them.
+    const int width = GutterDigits(rows) * digit.cx + digit.cx + digit.cx / 2 + 6;
+    RECT client{};
+    GetClientRect(editor_, &client);
+    MapWindowPoints(editor_, GetParent(editor_), reinterpret_cast<POINT*>(&client), 2);
+    SetWindowPos(Handle(), nullptr, client.left, client.top, width, client.bottom - client.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    // The text starts right of the gutter. The formatting rectangle, not EM_SETMARGINS: Wine's
+    // rich edit ignores the margins. It is set again whenever the editor changes size.
+    RECT text{};
+    SendMessageW(editor_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
+    RECT wanted{};
+    GetClientRect(editor_, &wanted);
+    wanted.left = width + digit.cx / 2;
+    wanted.top = text.top;
+    if (width != width_ || !EqualRect(&text, &wanted)) {
+        width_ = width;
+        SendMessageW(editor_, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&wanted));
+    }
+}
+
+void LineGutter::OnPaint() {
+    PAINTSTRUCT paint{};
+    const HDC target = BeginPaint(Handle(), &paint);
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    // Drawn off screen first: the numbers do not flicker while the editor scrolls.
+    const UniqueMemoryDc memory(CreateCompatibleDC(target));
+    const HDC dc = memory.get();
+    const UniqueGdiObject bitmap(CreateCompatibleBitmap(target, std::max<LONG>(client.right, 1),
+                                                        std::max<LONG>(client.bottom, 1)));
+    {
+        const ScopedSelection selectedBitmap(dc, bitmap.get());
+        const COLORREF background = services_.Colors().editorBackground;
+        const COLORREF ink = IsDark(background) ? RGB(255, 255, 255) : RGB(0, 0, 0);
+        const COLORREF fault = IsDark(background) ? RGB(255, 110, 110) : RGB(200, 0, 0);
+        FillColor(dc, client, Blend(background, ink, 5));
+        RECT edge{client.right - 1, 0, client.right, client.bottom};
+        FillColor(dc, edge, Blend(background, ink, 20));
+        const ScopedSelection selectedFont(dc, EditorFont());
+        SetBkMode(dc, TRANSPARENT);
+        if (services_.Editor().Generation() != generation_) DropMarksOfAnotherText();
+
+        const View view = CurrentView();
+        RECT editorClient{};
+        GetClientRect(editor_, &editorClient);
+        const LRESULT firstChar =
+            SendMessageW(editor_, EM_LINEINDEX, static_cast<WPARAM>(view.firstRow), 0);
+        // The character before each row tells whether the row begins a page line.
+        const long readFrom = std::max<long>(static_cast<long>(firstChar) - 1, 0);
+        POINTL bottomRight{editorClient.right, editorClient.bottom};
+        const long lastChar = static_cast<long>(
+            SendMessageW(editor_, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&bottomRight)));
+        const std::u16string shown = ReadRange(editor_, readFrom, lastChar + 1);
+        for (long row = view.firstRow; row < view.rows; ++row) {
+            const LRESULT start = SendMessageW(editor_, EM_LINEINDEX, static_cast<WPARAM>(row), 0);
+            if (start < 0) break;
+            const int top = CharacterPosition(editor_, static_cast<long>(start)).y;
+            if (top >= client.bottom) break;
+            const LRESULT next =
+                SendMessageW(editor_, EM_LINEINDEX, static_cast<WPARAM>(row + 1), 0);
+            const int bottom = next > start ? CharacterPosition(editor_, static_cast<long>(next)).y
+                                            : top + fontKey_ + fontKey_ / 4;
+            const long before = static_cast<long>(start) - 1 - readFrom;
+            const bool beginsLine =
+                start == 0 || (before >= 0 && before < static_cast<long>(shown.size()) &&
+                               shown[static_cast<std::size_t>(before)] == u'\r');
+            if (!beginsLine) continue;
+            const int line = index_.LineOf(static_cast<long>(start));
+            RECT rowRect{0, top, client.right - 1, std::max(bottom, top + 1)};
+            if (runMark_ != RunLineMark::None && line == runLine_)
+                FillColor(dc, rowRect,
+                          runMark_ == RunLineMark::ScriptFault
+                              ? Blend(background, fault, 30)
+                              : Blend(background, RGB(255, 190, 0), 55));
+            const bool faulty = std::binary_search(faultLines_.begin(), faultLines_.end(), line);
+            if (faulty) {
+                // A dot before the number.
+                const int size = std::max(4, fontKey_ / 3);
+                const int middle = top + std::min(fontKey_, bottom - top) / 2;
+                RECT dot{2, middle - size / 2, 2 + size, middle - size / 2 + size};
+                const UniqueGdiObject brush(CreateSolidBrush(fault));
+                const ScopedSelection selectedBrush(dc, brush.get());
+                const ScopedSelection selectedPen(dc, GetStockObject(NULL_PEN));
+                Ellipse(dc, dot.left, dot.top, dot.right + 1, dot.bottom + 1);
+            }
+            SetTextColor(dc, faulty ? fault : Blend(background, ink, 55));
+            const std::wstring number = std::to_wstring(line);
+            RECT textRect{0, top, client.right - 4, bottom};
+            DrawTextW(dc, number.c_str(), static_cast<int>(number.size()), &textRect,
+                      DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+        }
+        painted_ = view;
+        BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+    }
+    EndPaint(Handle(), &paint);
+}
+
+}  // namespace kavo
