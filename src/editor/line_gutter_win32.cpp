@@ -239,6 +239,23 @@ void LineGutter::Layout() {
     }
 }
 
+void LineGutter::Describe(int firstShown, int lastShown) {
+    // What the gutter shows, in words, as its window text: for screen readers and for anyone
+    // who inspects the window.
+    std::wstring text = std::to_wstring(firstShown) + L"-" + std::to_wstring(lastShown);
+    if (!faultLines_.empty()) {
+        text += L" 错误:";
+        for (std::size_t i = 0; i < faultLines_.size() && i < 20; ++i)
+            text += (i > 0 ? L"," : L"") + std::to_wstring(faultLines_[i]);
+    }
+    if (runMark_ == RunLineMark::ScriptFault) text += L" 脚本错误:" + std::to_wstring(runLine_);
+    if (runMark_ == RunLineMark::Stopped) text += L" 停止:" + std::to_wstring(runLine_);
+    if (text != described_) {
+        described_ = text;
+        SetWindowTextW(Handle(), text.c_str());
+    }
+}
+
 void LineGutter::OnPaint() {
     PAINTSTRUCT paint{};
     const HDC target = BeginPaint(Handle(), &paint);
@@ -272,6 +289,8 @@ void LineGutter::OnPaint() {
         const long lastChar = static_cast<long>(
             SendMessageW(editor_, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&bottomRight)));
         const std::u16string shown = ReadRange(editor_, readFrom, lastChar + 1);
+        int firstShown = 0;
+        int lastShown = 0;
         for (long row = view.firstRow; row < view.rows; ++row) {
             const LRESULT start = SendMessageW(editor_, EM_LINEINDEX, static_cast<WPARAM>(row), 0);
             if (start < 0) break;
@@ -287,6 +306,8 @@ void LineGutter::OnPaint() {
                                shown[static_cast<std::size_t>(before)] == u'\r');
             if (!beginsLine) continue;
             const int line = index_.LineOf(static_cast<long>(start));
+            if (firstShown == 0) firstShown = line;
+            lastShown = line;
             RECT rowRect{0, top, client.right - 1, std::max(bottom, top + 1)};
             if (runMark_ != RunLineMark::None && line == runLine_)
                 FillColor(dc, rowRect,
@@ -311,6 +332,7 @@ void LineGutter::OnPaint() {
                       DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
         }
         painted_ = view;
+        Describe(firstShown, lastShown);
         BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
     }
     EndPaint(Handle(), &paint);

@@ -10,6 +10,7 @@
 #include <richedit.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "app/main_window_services_win32.h"
@@ -52,6 +53,7 @@ class LineGutter : public WindowBase<LineGutter>, public WindowSubclass<LineGutt
 
     void OnPaint();
     void OnClick(int y);
+    void Describe(int firstShown, int lastShown);
     void OnEditorChanged();
     void OnSelectionChanged(const CHARRANGE& selection);
     void OnEditorPainted();
@@ -76,6 +78,7 @@ class LineGutter : public WindowBase<LineGutter>, public WindowSubclass<LineGutt
     std::wstring fontFace_;
     int width_ = 0;
     View painted_;
+    std::wstring described_;
 };
 
 }  // namespace kavo

@@ -476,6 +476,15 @@ class Kavo:
     def editor_text(self):
         return self.text(EDITOR)
 
+    def editor_view(self):
+        """The editor's first row on screen, that row's first character, and the line-number
+        gutter's text ("first-last", then " 错误:a,b", " 脚本错误:n" or " 停止:n")."""
+        row, first, gutter = inspect("editor-view", TITLE).split("\t", 2)
+        return int(row), int(first), gutter
+
+    def gutter(self):
+        return self.editor_view()[2]
+
     def wait_text(self, name, check, what, timeout=30):
         """Waits until check(the control's text) is true; check may also be the text itself."""
         test = check if callable(check) else (lambda text: text == check)

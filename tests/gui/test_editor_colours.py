@@ -59,5 +59,41 @@ class EditorColoursTest(kavo_gui.SessionTest):
         wait_for(red, until=lambda share: share == 0.0, what="the mark to go", timeout=10)
         self.assertEqual(kavo.editor_text(), text)
 
+    def test_the_gutter_numbers_the_page_lines_on_view_after_scrolling(self):
+        # Every seventh line is long enough to wrap over several rows: rows are not lines.
+        lines = [f"信息框(第{n}行{'很长的文字' * 30},标题)" if n % 7 == 0 else f"延时({n})"
+                 for n in range(1, 601)]
+        text = "\n".join(lines)
+        kavo = self.start("gutter", {"测试/长.txt": text})
+        kavo.open_page("测试", "长")
+        kavo.wait_text(kavo_gui.EDITOR, text, what="the page")
+        editor = kavo.control(kavo_gui.EDITOR)
+
+        def agrees():
+            """The gutter's first number is the first page line that begins on view: the line
+            of the editor's first row, or the next one when that row continues a wrapped line."""
+            row, first, gutter = kavo.editor_view()
+            shown = gutter.split(" ")[0].split("-")
+            line = text[:first].count("\n") + 1
+            begins = first == 0 or text[first - 1] == "\n"
+            return (int(shown[0]) == (line if begins else line + 1), row, first, gutter)
+
+        wait_for(kavo.gutter, until=lambda g: g.startswith("1-"), what="line 1 first")
+        kavo.click_at(editor.screen_x + editor.width // 2, editor.screen_y + editor.height - 20)
+        kavo.key("ctrl+End")
+        wait_for(kavo.gutter, until=lambda g: g.split(" ")[0].endswith("-600"),
+                 what="the last line numbered at the end")
+        wait_for(agrees, until=lambda answer: answer[0] and answer[1] > 0,
+                 what="the gutter to agree with the rows after ctrl+End")
+        for _ in range(7):
+            kavo.key("Prior")
+        wait_for(agrees, until=lambda answer: answer[0], what="the gutter after paging up")
+        first_after_paging = kavo.editor_view()[1]
+        self.assertLess(first_after_paging, len(text) - 2000)
+        kavo_gui.screenshot(os.path.join(kavo_gui.ARGS.work, "editor-gutter-scrolled.png"))
+        kavo.key("ctrl+Home")
+        wait_for(kavo.gutter, until=lambda g: g.startswith("1-"), what="line 1 first again")
+
+
 if __name__ == "__main__":
     kavo_gui.main()

@@ -87,6 +87,8 @@ class RunControlTest(kavo_gui.SessionTest):
         # The program still runs scripts: bring the window back and run again.
         kavo.show_from_tray()
         kavo.activate()
+        # The gutter marks the line the run stopped on.
+        wait_for(kavo.gutter, until=lambda text: "停止:3" in text, what="the stop's line marked")
         kavo.click("go")
         wait_for(self.fixture.posted_keys, until=lambda keys: len(keys) >= after + 3,
                  what="a second run")
@@ -186,10 +188,15 @@ class RunControlTest(kavo_gui.SessionTest):
         wait_for(lambda: windows_titled("脚本错误"), until=lambda rows: not rows,
                  what="the box to close")
         self.assertTrue(kavo.visible_windows())
+        # The gutter marks the line the fault names (and the check as typed found it too).
+        wait_for(kavo.gutter, until=lambda text: "脚本错误:3" in text and "错误:3" in text,
+                 what="the faulty line marked in the gutter")
         # Typing replaces the selection: exactly the faulty line was selected, in the editor.
         kavo.key("x")
         kavo.wait_text(kavo_gui.EDITOR, "延时(1)\n延时(2)\nx\n延时(3)\n",
                        what="the faulty line replaced by what was typed")
+        # Mended, the marks go: the run's with the edit, the check's after the pause.
+        wait_for(kavo.gutter, until=lambda text: "错误" not in text, what="the marks to go")
 
     def test_gbk_bytes_posted_one_by_one_arrive_as_one_character(self):
         self.fixture = Fixture("gbk-fixture")
