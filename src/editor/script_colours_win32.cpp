@@ -26,6 +26,10 @@ constexpr UINT kCheckDelayMs = 300;
 // The lines out of view are coloured in slices this long, one per tick, so typing goes on.
 constexpr std::uint64_t kIdleSliceUs = 12000;
 constexpr UINT kIdleTickMs = 10;
+// A fault's tip shows when the pointer has rested this long; the timer is the editor's, with an
+// id the rich edit does not use.
+constexpr UINT_PTR kTipTimer = 0x4B5654;
+constexpr UINT kTipDelayMs = 500;
 
 // ITextDocument's interface id, spelled out: not every import library carries it.
 constexpr IID kTextDocumentId = {
@@ -153,7 +157,7 @@ ScriptColours::ScriptColours(MainWindowServices& services, const ScriptEngine& e
                                nullptr, nullptr));
     if (tip_) {
         TTTOOLINFOW tool{};
-        tool.cbSize = sizeof tool;
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;  // accepted by comctl32 5.8 and 6
         tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
         tool.hwnd = editor_;
         tool.uId = 1;
@@ -344,16 +348,29 @@ LRESULT ScriptColours::HandleSubclassMessage(HWND editor, UINT message, WPARAM w
     switch (message) {
         case WM_MOUSEMOVE: {
             const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            // A timer of our own rather than TME_HOVER: the rich edit tracks the mouse itself,
+            // and a tracking request of its own replaces ours. A move to where the pointer
+            // already was (the system sends them when windows change) keeps a tip that shows.
             if (point.x != lastPointer_.x || point.y != lastPointer_.y) {
                 lastPointer_ = point;
                 HideTip();
-                TRACKMOUSEEVENT track{sizeof track, TME_HOVER | TME_LEAVE, editor, HOVER_DEFAULT};
-                TrackMouseEvent(&track);
+                SetTimer(editor, kTipTimer, kTipDelayMs, nullptr);
+            } else if (tipText_.empty()) {
+                SetTimer(editor, kTipTimer, kTipDelayMs, nullptr);
             }
             break;
         }
-        case WM_MOUSEHOVER:
-            OnPointerRested({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        case WM_TIMER:
+            if (wParam == kTipTimer) {
+                KillTimer(editor, kTipTimer);
+                POINT cursor{};
+                GetCursorPos(&cursor);
+                if (WindowFromPoint(cursor) == editor) {
+                    ScreenToClient(editor, &cursor);
+                    OnPointerRested(cursor);
+                }
+                return 0;
+            }
             break;
         case WM_MOUSELEAVE:
         case WM_KEYDOWN:
@@ -361,6 +378,7 @@ LRESULT ScriptColours::HandleSubclassMessage(HWND editor, UINT message, WPARAM w
         case WM_RBUTTONDOWN:
         case WM_MOUSEWHEEL:
         case WM_KILLFOCUS:
+            KillTimer(editor, kTipTimer);
             HideTip();
             break;
         default:
@@ -372,12 +390,12 @@ LRESULT ScriptColours::HandleSubclassMessage(HWND editor, UINT message, WPARAM w
 void ScriptColours::OnPointerRested(POINT point) {
     if (!tip_ || !checked_ || faultSpans_.empty()) return;
     POINTL at{point.x, point.y};
-    const LONG position =
+    LONG position =
         static_cast<LONG>(SendMessageW(editor_, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&at)));
-    // The pointer must lie on the character, not beside the end of its line.
+    // The character under the pointer: the control may answer the nearer edge's character.
     POINTL character{};
     SendMessageW(editor_, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&character), position);
-    if (point.x < character.x - 1) return;
+    if (character.x > point.x && position > 0) --position;
     std::wstring text;
     for (const FaultSpan& span : faultSpans_)
         if (position >= span.from && position < span.to) {
@@ -387,7 +405,7 @@ void ScriptColours::OnPointerRested(POINT point) {
     if (text.empty()) return;
     tipText_ = text;
     TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;  // accepted by comctl32 5.8 and 6
     tool.hwnd = editor_;
     tool.uId = 1;
     tool.lpszText = tipText_.data();
@@ -401,7 +419,7 @@ void ScriptColours::OnPointerRested(POINT point) {
 void ScriptColours::HideTip() {
     if (!tip_ || tipText_.empty()) return;
     TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;  // accepted by comctl32 5.8 and 6
     tool.hwnd = editor_;
     tool.uId = 1;
     SendMessageW(tip_.get(), TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));

@@ -14,6 +14,18 @@ def red_share(path, control):
     return float(out)
 
 
+def red_box(path, control):
+    """A point inside the red text, near its right end (the gutter's red number lies left of
+    it)."""
+    left = control.screen_x + 5
+    crop = f"{control.width - 30}x{control.height - 230}+{left}+{control.screen_y + 220}"
+    out = kavo_gui.run(["convert", path, "-crop", crop, "+repage", "-fx", "r>0.6&&g<0.4&&b<0.4",
+                        "-format", "%@", "info:"], check=True).stdout.decode()
+    size, x, y = out.split("+")
+    width, height = (int(v) for v in size.split("x"))
+    return left + int(x) + width - 6, control.screen_y + 220 + int(y) + height // 2
+
+
 def coloured_share(path, control):
     """Share of pixels of a clear colour (not grey) in the same part."""
     crop = f"{control.width - 30}x{control.height - 230}+{control.screen_x + 5}+{control.screen_y + 220}"
@@ -51,6 +63,15 @@ class EditorColoursTest(kavo_gui.SessionTest):
                  timeout=10)
         # Kept beside the sessions' folders, to be looked at.
         kavo_gui.screenshot(os.path.join(kavo_gui.ARGS.work, "editor-colours-marked.png"))
+
+        # The pointer resting on the marked statement shows its fault; away from it, nothing.
+        x, y = red_box(shot, editor)
+        kavo_gui.xdotool("mousemove", x, y)
+        wait_for(lambda: kavo_gui.inspect("tooltips"), until=lambda tips: "“abc”不是命令" in tips,
+                 what="the fault's tip")
+        kavo_gui.xdotool("mousemove", x, y - 60)
+        wait_for(lambda: kavo_gui.inspect("tooltips"), until=lambda tips: "不是命令" not in tips,
+                 what="the tip to go")
 
         # Mended by taking the line out again: the mark goes with it.
         kavo.key("shift+Home")
