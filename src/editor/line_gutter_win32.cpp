@@ -141,10 +141,12 @@ void LineGutter::OnEditorChanged() {
     SendMessageW(editor_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     const std::uint64_t generation = services_.Editor().Generation();
     if (generation != generation_) {
+        lastChangeFrom_ = 0;
         index_.Reset();
         DropMarksOfAnotherText();
     } else {
-        index_.TextChangedFrom(std::min(lowestSelection_, static_cast<long>(selection.cpMin)));
+        lastChangeFrom_ = std::min(lowestSelection_, static_cast<long>(selection.cpMin));
+        index_.TextChangedFrom(lastChangeFrom_);
         // A run's mark belongs to the text it ran; an edit may have moved its line.
         runMark_ = RunLineMark::None;
     }

@@ -37,6 +37,8 @@ class LineGutter : public WindowBase<LineGutter>, public WindowSubclass<LineGutt
     void SetRunMark(int line, RunLineMark mark);
     // The page line (from 1) of a character of the editor.
     int LineOfCharacter(long position) { return index_.LineOf(position); }
+    // The lowest character the last edit of the text may have touched.
+    long LastChangeFrom() const { return lastChangeFrom_; }
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleSubclassMessage(HWND editor, UINT message, WPARAM wParam, LPARAM lParam);
@@ -69,6 +71,7 @@ class LineGutter : public WindowBase<LineGutter>, public WindowSubclass<LineGutt
     HWND editor_;
     ParagraphIndex index_;
     long lowestSelection_ = 0;
+    long lastChangeFrom_ = 0;
     std::uint64_t generation_ = 0;
     std::vector<int> faultLines_;
     int runLine_ = 0;

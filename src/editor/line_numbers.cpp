@@ -51,4 +51,23 @@ std::uint64_t LineLookKey(std::string_view line, std::string_view faults) {
     return hash;
 }
 
+std::vector<std::uint64_t> CarriedLooks(const std::vector<std::uint64_t>& old, std::size_t newCount,
+                                        int touchedFrom, int touchedTo) {
+    std::vector<std::uint64_t> looks(newCount, 0);
+    const long delta = static_cast<long>(newCount) - static_cast<long>(old.size());
+    if (touchedFrom > touchedTo) {
+        if (delta == 0) looks = old;
+        return looks;
+    }
+    const long spread = delta < 0 ? -delta : delta;
+    const long low = static_cast<long>(touchedFrom) - 1 - spread;  // first touched, from 0
+    const long high = static_cast<long>(touchedTo) - 1 + spread;   // last touched
+    for (long i = 0; i < static_cast<long>(newCount); ++i) {
+        const long from = i < low ? i : i > high ? i - delta : -1;
+        if (from >= 0 && from < static_cast<long>(old.size()))
+            looks[static_cast<std::size_t>(i)] = old[static_cast<std::size_t>(from)];
+    }
+    return looks;
+}
+
 }  // namespace kavo

@@ -41,4 +41,11 @@ int GutterDigits(long lineCount);
 // texts. Equal keys need no new formatting.
 std::uint64_t LineLookKey(std::string_view line, std::string_view faults);
 
+// What each line was last coloured as, carried over an edit: lines before the touched ones keep
+// their place, lines after them moved by the change in the line count, and the touched lines
+// (from 1, widened by that change, since a later edit above may have moved them) are coloured
+// again (0). With nothing touched and a new count, every line is coloured again.
+std::vector<std::uint64_t> CarriedLooks(const std::vector<std::uint64_t>& old, std::size_t newCount,
+                                        int touchedFrom, int touchedTo);
+
 }  // namespace kavo

@@ -26,6 +26,9 @@ constexpr UINT kCheckDelayMs = 300;
 // The lines out of view are coloured in slices this long, one per tick, so typing goes on.
 constexpr std::uint64_t kIdleSliceUs = 12000;
 constexpr UINT kIdleTickMs = 10;
+// Lines out of view coloured ahead, each side. Wine's rich edit takes about a millisecond per
+// line, so a page of 20,000 lines is coloured around the view rather than whole.
+constexpr std::size_t kLinesAroundView = 150;
 // A fault's tip shows when the pointer has rested this long; the timer is the editor's, with an
 // id the rich edit does not use.
 constexpr UINT_PTR kTipTimer = 0x4B5654;
@@ -117,6 +120,23 @@ void FormatForDisplay(HWND editor, LONG from, LONG to, COLORREF colour, bool aut
     SendMessageW(editor, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
 }
 
+void FormatLineForDisplay(HWND editor, LONG start, std::string_view line,
+                          const ScriptVocabulary& words, const ScriptPalette& palette,
+                          const std::vector<std::string_view>& faultyStatements) {
+    FormatForDisplay(editor, start, start + Units(line, line.size()), 0, true, false);
+    for (const ScriptToken& token : ClassifyLine(line, words))
+        FormatForDisplay(editor, start + Units(line, token.start),
+                         start + Units(line, token.start + token.length),
+                         ColourOf(palette, token.kind, 0), false, false);
+    for (const std::string_view statement : faultyStatements) {
+        const std::size_t at = FindText(line, statement);
+        const std::size_t from = at == std::string::npos ? 0 : at;
+        const std::size_t to = at == std::string::npos ? line.size() : at + statement.size();
+        FormatForDisplay(editor, start + Units(line, from), start + Units(line, to),
+                         palette.unknown, false, true);
+    }
+}
+
 ScriptColours::ScriptColours(MainWindowServices& services, const ScriptEngine& engine,
                              LineGutter& gutter)
     : services_(services),
@@ -186,6 +206,14 @@ bool ScriptColours::Colouring() const {
 }
 
 void ScriptColours::OnTextChanged() {
+    // The lines this edit touched (the gutter has already counted the change): they are coloured
+    // again whatever they hold; the lines around them only when their text or faults changed.
+    CHARRANGE selection{};
+    SendMessageW(editor_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    if (services_.Editor().Generation() == generation_) {
+        touchedFrom_ = std::min(touchedFrom_, gutter_.LineOfCharacter(gutter_.LastChangeFrom()));
+        touchedTo_ = std::max(touchedTo_, gutter_.LineOfCharacter(selection.cpMax));
+    }
     checked_ = false;
     faultSpans_.clear();
     HideTip();
@@ -196,8 +224,7 @@ void ScriptColours::OnTextChanged() {
 
 void ScriptColours::OnScrolled() {
     HideTip();
-    // Lines the slices have not reached yet are coloured as they come into view.
-    if (checked_) ColourVisibleLines();
+    OnViewMoved();
 }
 
 void ScriptColours::OnCheckTimer() {
@@ -261,17 +288,15 @@ void ScriptColours::OnCheckTimer() {
         generation_ = generation;
         palette_ = palette;
     }
-    // Lines keep their looks by place: a line that moved is coloured again (its own formatting
-    // moved with it, so this costs only time).
-    looks_.resize(lineBytes_.size(), 0);
+    looks_ = CarriedLooks(looks_, lineBytes_.size(), touchedFrom_, touchedTo_);
+    touchedFrom_ = std::numeric_limits<int>::max();
+    touchedTo_ = 0;
     if (!Colouring()) return;
     ColourVisibleLines();
-    idleNext_ = 0;
     SetTimer(window_, kScriptIdleColourTimer, kIdleTickMs, nullptr);
 }
 
-void ScriptColours::ColourVisibleLines() {
-    if (!checked_ || !Colouring() || lineChars_.empty()) return;
+std::pair<std::size_t, std::size_t> ScriptColours::VisibleLines() const {
     const int firstRow = static_cast<int>(SendMessageW(editor_, EM_GETFIRSTVISIBLELINE, 0, 0));
     const LRESULT firstChar = SendMessageW(editor_, EM_LINEINDEX, static_cast<WPARAM>(firstRow), 0);
     RECT client{};
@@ -285,62 +310,66 @@ void ScriptColours::ColourVisibleLines() {
         return static_cast<std::size_t>(
             std::max<std::ptrdiff_t>(after - lineChars_.begin() - 1, 0));
     };
-    ColourLines(lineAt(firstChar), lineAt(lastChar) + 1, std::numeric_limits<std::uint64_t>::max());
+    return {lineAt(firstChar), lineAt(lastChar) + 1};
+}
+
+void ScriptColours::ColourVisibleLines() {
+    if (!checked_ || !Colouring() || lineChars_.empty()) return;
+    const auto [first, last] = VisibleLines();
+    ColourLines(first, last, std::numeric_limits<std::uint64_t>::max());
 }
 
 void ScriptColours::OnIdleTimer() {
-    if (!checked_ || !Colouring() || idleNext_ >= lineBytes_.size()) {
+    if (!checked_ || !Colouring() || lineChars_.empty()) {
         KillTimer(window_, kScriptIdleColourTimer);
         return;
     }
-    idleNext_ = ColourLines(idleNext_, lineBytes_.size(), NowUs() + kIdleSliceUs);
+    // What is on view first, whole; then the lines around it, a slice per tick.
+    const auto [first, last] = VisibleLines();
+    ColourLines(first, last, std::numeric_limits<std::uint64_t>::max());
+    const std::size_t from = first > kLinesAroundView ? first - kLinesAroundView : 0;
+    if (ColourLines(from, last + kLinesAroundView, NowUs() + kIdleSliceUs))
+        KillTimer(window_, kScriptIdleColourTimer);
 }
 
-std::size_t ScriptColours::ColourLines(std::size_t first, std::size_t last,
-                                       std::uint64_t deadlineUs) {
+void ScriptColours::OnViewMoved() {
+    // Lines coming into view are coloured at the next tick, not in the middle of a paint.
+    if (checked_ && Colouring()) SetTimer(window_, kScriptIdleColourTimer, kIdleTickMs, nullptr);
+}
+
+bool ScriptColours::ColourLines(std::size_t first, std::size_t last, std::uint64_t deadlineUs) {
     last = std::min(last, lineBytes_.size());
     // Which lines need it, found before anything is touched: most often none.
-    std::size_t index = first;
     std::vector<std::pair<std::size_t, std::uint64_t>> due;
-    for (; index < last; ++index) {
-        const std::size_t end =
-            index + 1 < lineBytes_.size() ? lineBytes_[index + 1] : script_.size();
-        std::string_view line(script_.data() + lineBytes_[index], end - lineBytes_[index]);
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
-        std::string faults;
-        for (const LineFault* fault : lineFaults_[index])
-            faults += fault->statement + '\n' + fault->message + '\n';
-        const std::uint64_t look = LineLookKey(line, faults);
+    for (std::size_t index = first; index < last; ++index) {
+        const std::uint64_t look = LookOf(index);
         if (looks_[index] != look) due.emplace_back(index, look);
-        if (due.size() >= 64 && NowUs() > deadlineUs) {
-            ++index;
-            break;
-        }
     }
-    if (due.empty()) return index;
+    if (due.empty()) return true;
     const DisplayOnlyFormatting scope(editor_);
     for (const auto& [line, look] : due) {
-        const std::size_t end =
-            line + 1 < lineBytes_.size() ? lineBytes_[line + 1] : script_.size();
-        std::string_view text(script_.data() + lineBytes_[line], end - lineBytes_[line]);
-        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
-        const LONG start = lineChars_[line];
-        FormatForDisplay(editor_, start, start + Units(text, text.size()), 0, true, false);
-        for (const ScriptToken& token : ClassifyLine(text, words_))
-            FormatForDisplay(editor_, start + Units(text, token.start),
-                             start + Units(text, token.start + token.length),
-                             ColourOf(palette_, token.kind, 0), false, false);
-        for (const LineFault* fault : lineFaults_[line]) {
-            const std::size_t at = FindText(text, fault->statement);
-            const std::size_t from = at == std::string::npos ? 0 : at;
-            const std::size_t to =
-                at == std::string::npos ? text.size() : at + fault->statement.size();
-            FormatForDisplay(editor_, start + Units(text, from), start + Units(text, to),
-                             palette_.unknown, false, true);
-        }
+        std::vector<std::string_view> faulty;
+        for (const LineFault* fault : lineFaults_[line]) faulty.push_back(fault->statement);
+        FormatLineForDisplay(editor_, lineChars_[line], LineText(line), words_, palette_, faulty);
         looks_[line] = look;
+        // At least one line per slice, so that the slices always get on.
+        if (NowUs() > deadlineUs) return line == due.back().first;
     }
-    return index;
+    return true;
+}
+
+std::string_view ScriptColours::LineText(std::size_t line) const {
+    const std::size_t end = line + 1 < lineBytes_.size() ? lineBytes_[line + 1] : script_.size();
+    std::string_view text(script_.data() + lineBytes_[line], end - lineBytes_[line]);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+    return text;
+}
+
+std::uint64_t ScriptColours::LookOf(std::size_t line) const {
+    std::string faults;
+    for (const LineFault* fault : lineFaults_[line])
+        faults += fault->statement + '\n' + fault->message + '\n';
+    return LineLookKey(LineText(line), faults);
 }
 
 LRESULT ScriptColours::HandleSubclassMessage(HWND editor, UINT message, WPARAM wParam,
@@ -372,6 +401,18 @@ LRESULT ScriptColours::HandleSubclassMessage(HWND editor, UINT message, WPARAM w
                 return 0;
             }
             break;
+        case WM_PAINT: {
+            // Scrolling by keys and by the wheel ends in a paint: lines that came into view get
+            // their colours.
+            const LRESULT result = DefaultSubclassProcedure(editor, message, wParam, lParam);
+            const auto row =
+                static_cast<std::size_t>(SendMessageW(editor, EM_GETFIRSTVISIBLELINE, 0, 0));
+            if (row != firstRowSeen_) {
+                firstRowSeen_ = row;
+                OnViewMoved();
+            }
+            return result;
+        }
         case WM_MOUSELEAVE:
         case WM_KEYDOWN:
         case WM_LBUTTONDOWN:

@@ -49,6 +49,13 @@ class DisplayOnlyFormatting {
 // under them when wave; meant to run inside a DisplayOnlyFormatting.
 void FormatForDisplay(HWND editor, LONG from, LONG to, COLORREF colour, bool autoColour, bool wave);
 
+// Colours one page line (no line break) that starts at the control's character start: its
+// pieces by class, and a red wave under each of the faulty statements. Inside a
+// DisplayOnlyFormatting.
+void FormatLineForDisplay(HWND editor, LONG start, std::string_view line,
+                          const ScriptVocabulary& words, const ScriptPalette& palette,
+                          const std::vector<std::string_view>& faultyStatements);
+
 class ScriptColours : public WindowSubclass<ScriptColours> {
   public:
     ScriptColours(MainWindowServices& services, const ScriptEngine& engine, LineGutter& gutter);
@@ -74,10 +81,15 @@ class ScriptColours : public WindowSubclass<ScriptColours> {
     void OnPointerRested(POINT point);
     void HideTip();
     void WrapColourCommand(int commandId);
-    // Colours the page lines [first, last) whose look changed since they were last coloured;
-    // stops early (answering where) when the clock passes deadline.
-    std::size_t ColourLines(std::size_t first, std::size_t last, std::uint64_t deadlineUs);
+    // Colours the page lines [first, last) whose look changed since they were last coloured,
+    // until the clock passes deadline; true when none is left.
+    bool ColourLines(std::size_t first, std::size_t last, std::uint64_t deadlineUs);
     void ColourVisibleLines();
+    void OnViewMoved();
+    // The page lines [first, last) on view, from 0.
+    std::pair<std::size_t, std::size_t> VisibleLines() const;
+    std::string_view LineText(std::size_t line) const;
+    std::uint64_t LookOf(std::size_t line) const;
     bool Colouring() const;
 
     MainWindowServices& services_;
@@ -99,7 +111,10 @@ class ScriptColours : public WindowSubclass<ScriptColours> {
     std::uint64_t generation_ = std::numeric_limits<std::uint64_t>::max();
     ScriptPalette palette_{};
     std::uint64_t userColoured_ = std::numeric_limits<std::uint64_t>::max();
-    std::size_t idleNext_ = 0;
+    // The page lines (from 1) edits touched since the last check.
+    int touchedFrom_ = std::numeric_limits<int>::max();
+    int touchedTo_ = 0;
+    std::size_t firstRowSeen_ = 0;
     UniqueWindow tip_;
     std::wstring tipText_;
     POINT lastPointer_{-1, -1};

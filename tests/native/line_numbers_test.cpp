@@ -102,5 +102,27 @@ TEST(LineLookKeyTest, DiffersWithTheLineOrItsFaults) {
     EXPECT_NE(LineLookKey("ab", "c"), LineLookKey("a", "bc"));
 }
 
+// Looks are the line's own numbers here: a line kept its look where the carried look equals the
+// number of the line that now stands there.
+TEST(CarriedLooksTest, LinesAroundAnEditKeepTheirLooksAndTheTouchedOnesAreColouredAgain) {
+    const std::vector<std::uint64_t> old = {1, 2, 3, 4, 5, 6};
+    const struct {
+        const char* edit;
+        std::size_t newCount;
+        int from, to;
+        std::vector<std::uint64_t> carried;
+    } cases[] = {
+        {"typing in line 3", 6, 3, 3, {1, 2, 0, 4, 5, 6}},
+        {"Enter in line 3: lines after it moved down", 7, 3, 4, {1, 0, 0, 0, 0, 5, 6}},
+        {"line 2 joined to line 1: lines after it moved up", 5, 1, 1, {0, 0, 4, 5, 6}},
+        {"nothing touched, same count", 6, 1 << 30, 0, {1, 2, 3, 4, 5, 6}},
+        {"nothing touched, a new count", 7, 1 << 30, 0, {0, 0, 0, 0, 0, 0, 0}},
+        {"the first line typed in", 6, 1, 1, {0, 2, 3, 4, 5, 6}},
+        {"the last line typed in", 6, 6, 6, {1, 2, 3, 4, 5, 0}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CarriedLooks(old, c.newCount, c.from, c.to), c.carried) << c.edit;
+}
+
 }  // namespace
 }  // namespace kavo
