@@ -4,6 +4,7 @@ coordinates F1 shows and a script uses are the screen's own pixels."""
 import os
 
 import kavo_gui
+import test_editor_colours
 from kavo_gui import wait_for, xdotool
 
 # Where Wine keeps the DPI it reports; both are set, as Wine's own settings dialog does.
@@ -67,6 +68,18 @@ class DpiTest(kavo_gui.SessionTest):
                     # Rounding of odd design values: half a pixel either way.
                     self.assertLessEqual(abs(got - wanted * 1.5), 1, f"{actual} vs {design}")
         kavo_gui.screenshot(os.path.join(kavo.folder, "dpi-144.png"))
+
+    def test_a_coloured_page_and_its_gutter_at_144_dpi(self):
+        text = "\n" * 16 + "计次循环(3,1)\n延时(100)\n鼠标(左键)\nabc(1)\n计次循环尾(1)"
+        kavo = self.start("dpi-colours", pages={"测试/颜色.txt": text})
+        kavo.open_page("测试", "颜色")
+        kavo.wait_text(kavo_gui.EDITOR, text, what="the page")
+        wait_for(kavo.gutter, until=lambda g: "错误:20" in g, what="the faulty line in the gutter")
+        editor = kavo.control(kavo_gui.EDITOR)
+        shot = os.path.join(kavo_gui.ARGS.work, "editor-colours-144dpi.png")
+        # The red of the fault and of its line's number (kept to be looked at).
+        wait_for(lambda: test_editor_colours.red_share(kavo_gui.screenshot(shot), editor),
+                 until=lambda share: share > 0.00002, what="the fault marked red")
 
     def test_f1_and_a_script_use_the_screens_own_pixels(self):
         kavo = self.start("dpi-coordinates", pages={"示例/移动.txt": "鼠标移动(700,650)\n"})
