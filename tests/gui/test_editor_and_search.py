@@ -134,6 +134,9 @@ class EditorAndSearchTest(kavo_gui.SessionTest):
         self.assertEqual(red(), 0.0)
         colour_item(2)  # 红色: red is the low byte of the colour value
         wait_for(red, until=lambda share: share > 0.0003, what="the text to turn red")
+        # The colours the script editor gives statements (which it does: the colouring test)
+        # never take over what the user coloured by hand.
+        kavo_gui.stays(red, 1.5, what="the hand-set red", until=lambda share: share > 0.0003)
         colour_item(5)  # 选择颜色, then 取消 with Escape
         settled_window("温馨提示")
         kavo.key("Escape")
