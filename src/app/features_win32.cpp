@@ -13,6 +13,7 @@ Features::Features(MainWindowServices& services, const ProgramState& program)
       dpiChange(services),
       editorCommands(services),
       scriptColours(services, program.engine),
+      scriptCompletion(services, program.engine, [this] { return !recorder.RunRefusal().empty(); }),
       appearance(services) {
     runner.SetRunRefusal([this] { return recorder.RunRefusal(); });
 }

@@ -6,6 +6,7 @@
 #include "app/main_window_services_win32.h"
 #include "app/script_runner_win32.h"
 #include "appearance/appearance_win32.h"
+#include "editor/completion_popup_win32.h"
 #include "editor/editor_commands_win32.h"
 #include "editor/help_panel_win32.h"
 #include "editor/script_colours_win32.h"
@@ -51,6 +52,7 @@ struct Features {
     DpiChange dpiChange;
     EditorCommands editorCommands;
     ScriptColours scriptColours;
+    ScriptCompletion scriptCompletion;
     Appearance appearance;
 };
 
