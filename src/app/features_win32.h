@@ -52,7 +52,7 @@ struct Features {
     DpiChange dpiChange;
     EditorCommands editorCommands;
     ScriptColours scriptColours;
-    ScriptCompletion scriptCompletion;
+    ScriptCompletion scriptCompletion;  // also sees WM_MOVE and WM_SIZE, and passes them on
     Appearance appearance;
 };
 
