@@ -33,7 +33,7 @@ std::wstring TextRange(HWND editor, LONG from, LONG to) {
 // The paragraph's characters before caret. Read backwards in growing pieces: a page can be long
 // and this runs for every key typed.
 std::wstring ParagraphBefore(HWND editor, LONG caret) {
-    for (LONG piece = 256;; piece *= 4) {
+    for (LONG piece = 256;; piece = piece > caret / 4 ? caret : piece * 4) {
         const LONG start = std::max<LONG>(0, caret - piece);
         std::wstring text = TextRange(editor, start, caret);
         const std::size_t lineBreak = text.find_last_of(L"\r\n\v");
@@ -283,6 +283,7 @@ LRESULT EditorCompletion::HandleSubclassMessage(HWND window, UINT message, WPARA
 bool EditorCompletion::OnKeyWhileOpen(WPARAM key) {
     const int count = static_cast<int>(offers_.size());
     const int chosen = list_.Chosen();
+    if (count == 0) return false;
     switch (key) {
         case VK_DOWN:
             if (ModifierHeld()) return false;
