@@ -6,6 +6,7 @@
 #include "app/main_window_services_win32.h"
 #include "app/script_runner_win32.h"
 #include "appearance/appearance_win32.h"
+#include "editor/completion_popup_win32.h"
 #include "editor/editor_commands_win32.h"
 #include "editor/help_panel_win32.h"
 #include "editor/script_colours_win32.h"
@@ -55,6 +56,7 @@ struct Features {
     EditorCommands editorCommands;
     LineGutter lineGutter;
     ScriptColours scriptColours;
+    ScriptCompletion scriptCompletion;  // also sees WM_MOVE and WM_SIZE, and passes them on
     Appearance appearance;
 };
 

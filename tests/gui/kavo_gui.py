@@ -346,7 +346,55 @@ def click_tray_icon():
 
 # --- the keyboard ---
 
+def _bind_keysyms(characters):
+    """Gives each character a key of its own in the X key map, on keycodes nothing uses.
+    xdotool types a character the map lacks by binding it to a spare key for that one key
+    press and unbinding it at once; Wine reads the map only when it handles the key, often
+    after the unbinding, and the character is lost. Bound for good, it arrives every time."""
+    import ctypes
+    import ctypes.util
+    x11 = ctypes.CDLL(ctypes.util.find_library("X11"))
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XGetKeyboardMapping.restype = ctypes.POINTER(ctypes.c_ulong)
+    x11.XGetKeyboardMapping.argtypes = [ctypes.c_void_p, ctypes.c_ubyte, ctypes.c_int,
+                                        ctypes.POINTER(ctypes.c_int)]
+    x11.XChangeKeyboardMapping.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int,
+                                           ctypes.POINTER(ctypes.c_ulong), ctypes.c_int]
+    for name in ("XSync", "XCloseDisplay", "XFree", "XDisplayKeycodes"):
+        getattr(x11, name).argtypes = {
+            "XSync": [ctypes.c_void_p, ctypes.c_int], "XCloseDisplay": [ctypes.c_void_p],
+            "XFree": [ctypes.c_void_p],
+            "XDisplayKeycodes": [ctypes.c_void_p, ctypes.POINTER(ctypes.c_int),
+                                 ctypes.POINTER(ctypes.c_int)]}[name]
+    display = x11.XOpenDisplay(None)
+    if not display:
+        raise AssertionError("cannot open the X display to bind keys")
+    try:
+        low, high = ctypes.c_int(), ctypes.c_int()
+        x11.XDisplayKeycodes(display, ctypes.byref(low), ctypes.byref(high))
+        count = high.value - low.value + 1
+        per = ctypes.c_int()
+        table = x11.XGetKeyboardMapping(display, low.value, count, ctypes.byref(per))
+        keys = [[table[k * per.value + i] for i in range(per.value)] for k in range(count)]
+        x11.XFree(table)
+        wanted = {0x1000000 + ord(c) for c in characters}
+        bound = {sym for row in keys for sym in row}
+        spare = [low.value + k for k in range(count) if not any(keys[k])]
+        for sym in sorted(wanted - bound):
+            if not spare:
+                raise AssertionError("no spare keycode left to bind a character to")
+            syms = (ctypes.c_ulong * 2)(sym, sym)
+            x11.XChangeKeyboardMapping(display, spare.pop(0), 2, syms, 1)
+        x11.XSync(display, 0)
+    finally:
+        x11.XCloseDisplay(display)
+
+
 def type_text(text):
+    wide = {c for c in text if ord(c) > 0x7E}
+    if wide:
+        _bind_keysyms(wide)
     xdotool("type", "--delay", 30, text)
 
 
