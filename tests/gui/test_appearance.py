@@ -26,7 +26,7 @@ PICTURE3_POINT = (PICTURE3_COLUMN, 1)
 # The same elements where the settings window, moved aside to SETTINGS_ASIDE, leaves them in
 # view.
 TREE_BESIDE_SETTINGS = (40, 530)
-EDITOR_BESIDE_SETTINGS = (170, 140)
+EDITOR_BESIDE_SETTINGS = (300, 480)  # right of the line-number gutter
 WINDOW_BESIDE_SETTINGS = (198, 150)
 SETTINGS_ASIDE = (760, 600)
 

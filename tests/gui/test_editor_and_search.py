@@ -248,12 +248,14 @@ class EditorAndSearchTest(kavo_gui.SessionTest):
         kavo_gui.run(["wine", "reg", "add", r"HKCU\Software\Wine\WineBrowser", "/v", "Mailers",
                       "/t", "REG_SZ", "/d", recorder, "/f"], check=True)
         try:
+            # Every line a link, so that a row below the panels over the editor's top and right
+            # of the line-number gutter holds one.
             kavo = self.start("editor-links", {
-                "链接/程序.txt": "file:///Z:" + program,
-                "链接/网页.txt": "http://example.com/kavo-link-test",
+                "链接/程序.txt": "\n".join(["file:///Z:" + program] * 40),
+                "链接/网页.txt": "\n".join(["http://example.com/kavo-link-test"] * 40),
             })
             editor = kavo.control(kavo_gui.EDITOR)
-            on_link = (editor.screen_x + 30, editor.screen_y + 10)
+            on_link = (editor.screen_x + 80, editor.screen_y + editor.height - 60)
 
             kavo.open_page("链接", "程序")
             self.wait_editor(lambda text: text.startswith("file:"), what="the program link")
