@@ -1,8 +1,10 @@
 // Opening a long page, measured from outside as a user sees it: kavo.exe runs with a library of
-// a 20,000-line page, a 2,000-line page and a one-line page; the bench clicks a page's item in
-// the tree and times until the script editor's text ends with the page's last line. Before each
-// load the one-line page is opened, so that every load replaces a short text by the long one.
-// Prints "name: value unit (goal: ...)" lines: median and minimum over several loads.
+// a 20,000-line page and a 2,000-line page of typical script lines (commands, Chinese text, CR
+// LF); the bench clicks the page's item in the tree and times until the script editor's text has
+// the page's length and ends with its last line. Each load gets a kavo.exe of its own, started
+// with an empty editor: leaving a long page (the control deletes its text) can take far longer
+// under Wine than loading it. Prints "name: value unit (goal: ...)" lines: median, minimum and
+// maximum over several loads.
 //
 // kavo.exe is the one beside the bench's folder (the build's), or the one named by the first
 // argument (an older build, to compare).
@@ -65,14 +67,30 @@ std::string PageOfLines(int lines) {
     for (int i = 1; i < lines; ++i) {
         const std::wstring n = std::to_wstring(i);
         switch (i % 8) {
-            case 0: text += L"// 第" + n + L"步：把鼠标移到登录按钮上，等窗口出来再单击"; break;
-            case 1: text += L"鼠标移动(" + std::to_wstring(100 + i % 700) + L",300)"; break;
-            case 2: text += L"延时(" + std::to_wstring(50 + i % 450) + L")"; break;
-            case 3: text += L"鼠标(左键)"; break;
-            case 4: text += L"普通按键(用户名" + n + L")"; break;
-            case 5: text += L"特殊按键(13)"; break;
-            case 6: text += L"计次循环(3)"; break;
-            default: text += L"信息框(提示,第" + n + L"行：请确认窗口已经打开。)"; break;
+            case 0:
+                text += L"// 第" + n + L"步：把鼠标移到登录按钮上，等窗口出来再单击";
+                break;
+            case 1:
+                text += L"鼠标移动(" + std::to_wstring(100 + i % 700) + L",300)";
+                break;
+            case 2:
+                text += L"延时(" + std::to_wstring(50 + i % 450) + L")";
+                break;
+            case 3:
+                text += L"鼠标(左键)";
+                break;
+            case 4:
+                text += L"普通按键(用户名" + n + L")";
+                break;
+            case 5:
+                text += L"特殊按键(13)";
+                break;
+            case 6:
+                text += L"计次循环(3)";
+                break;
+            default:
+                text += L"信息框(提示,第" + n + L"行：请确认窗口已经打开。)";
+                break;
         }
         text += L"\r\n";
     }
@@ -80,7 +98,7 @@ std::string PageOfLines(int lines) {
     return kavo::WideToGbk(text);
 }
 
-// A run folder with its own copy of kavo.exe and the three pages.
+// A run folder with its own copy of kavo.exe and the pages, one directory of them.
 std::wstring MakeRunFolder(const std::wstring& kavo, const std::vector<int>& pageLines) {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
@@ -146,7 +164,8 @@ class Program {
 
     // The item of that text among the children of parent (nullptr: the top level).
     HTREEITEM Find(HTREEITEM parent, const std::wstring& text) {
-        HTREEITEM item = parent == nullptr ? TreeView_GetRoot(tree_) : TreeView_GetChild(tree_, parent);
+        HTREEITEM item =
+            parent == nullptr ? TreeView_GetRoot(tree_) : TreeView_GetChild(tree_, parent);
         for (; item != nullptr; item = TreeView_GetNextSibling(tree_, item))
             if (ItemText(item) == text) return item;
         return nullptr;
@@ -204,7 +223,8 @@ class Program {
     bool EditorEndsWith(const std::wstring& line) {
         std::wstring text = EditorTail();
         while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n')) text.pop_back();
-        return text.size() >= line.size() && text.compare(text.size() - line.size(), line.size(), line) == 0;
+        return text.size() >= line.size() &&
+               text.compare(text.size() - line.size(), line.size(), line) == 0;
     }
 
   private:
@@ -313,8 +333,7 @@ std::optional<double> TimeOneLoad(const std::wstring& folder, int lines, LRESULT
 void Report(const std::wstring& folder, int lines) {
     // WM_GETTEXTLENGTH counts a line break as CR LF: the page's own UTF-16 length, give or take
     // its last line break.
-    const LRESULT fullLength =
-        static_cast<LRESULT>(kavo::GbkToWide(PageOfLines(lines)).size()) - 2;
+    const LRESULT fullLength = static_cast<LRESULT>(kavo::GbkToWide(PageOfLines(lines)).size()) - 2;
     std::vector<double> times;
     for (int i = 0; i < kLoads; ++i)
         if (const auto time = TimeOneLoad(folder, lines, fullLength)) times.push_back(*time);
@@ -323,9 +342,10 @@ void Report(const std::wstring& folder, int lines) {
         return;
     }
     std::sort(times.begin(), times.end());
-    std::printf("page_load_%d_lines: %.0f ms (median of %zu loads, click to the last line in the "
-                "editor; goal: < 500 ms; min %.0f ms, max %.0f ms)\n",
-                lines, times[times.size() / 2], times.size(), times.front(), times.back());
+    std::printf(
+        "page_load_%d_lines: %.0f ms (median of %zu loads, click to the last line in the "
+        "editor; goal: < 500 ms; min %.0f ms, max %.0f ms)\n",
+        lines, times[times.size() / 2], times.size(), times.front(), times.back());
     std::fflush(stdout);
 }
 
@@ -334,8 +354,7 @@ void Report(const std::wstring& folder, int lines) {
 int main() {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    const std::wstring kavo =
-        argc > 1 ? std::wstring(argv[1]) : ModuleFolder() + L"\\..\\kavo.exe";
+    const std::wstring kavo = argc > 1 ? std::wstring(argv[1]) : ModuleFolder() + L"\\..\\kavo.exe";
     LocalFree(argv);
     const std::vector<int> sizes{20000, 2000};
     const std::wstring folder = MakeRunFolder(kavo, sizes);
