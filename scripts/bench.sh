@@ -27,10 +27,20 @@ wine_lines="$KAVO_ROOT/build/wine-bench.txt"
 for bench in "$KAVO_ROOT"/build/windows/bench/*_bench.exe; do
     [ -e "$bench" ] || continue
     args=()
-    if [ "$(basename "$bench")" = global_search_bench.exe ]; then
-        mkdir -p "$search_pages"
-        args=("$(winepath -w "$search_pages")")
-    fi
+    case "$(basename "$bench")" in
+        global_search_bench.exe)
+            mkdir -p "$search_pages"
+            args=("$(winepath -w "$search_pages")")
+            ;;
+        # Opening a 20,000-line and a 2,000-line page by a click in the tree, timed from outside
+        # until the editor holds the last line; KAVO_OLD_EXE names an older build to compare.
+        page_load_bench.exe)
+            if [ -n "${KAVO_OLD_EXE:-}" ]; then
+                wine "$bench" "$(winepath -w "$KAVO_OLD_EXE")" 2>/dev/null </dev/null |
+                    tr -d '\r' | sed 's/^page_load_/page_load_old_build_/' | tee -a "$wine_lines"
+            fi
+            ;;
+    esac
     wine "$bench" "${args[@]}" 2>/dev/null </dev/null | tr -d '\r' | tee -a "$wine_lines"
 done
 if [ -d "$search_pages/content" ]; then
