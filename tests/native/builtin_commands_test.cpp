@@ -392,14 +392,16 @@ TEST_F(WindowDescriptionCommandsTest, TheForegroundsLevelIsAskedOncePerWindowAnd
     platform.windows.push_back({21, 3000, 2, "#32770", "另存为", true});
     platform.windowsAboveThisProcess = {30};
     // Each typed character is two events: after "aa" the foreground is 21, after "bb" 30.
-    platform.beforeWait = [&] {
+    const auto moveForeground = [&] {
         const std::size_t events = Injections(platform).size();
         platform.foregroundWindow = events < 4 ? 20 : events < 8 ? 21 : 30;
     };
+    platform.beforeWait = moveForeground;
+    platform.onProcessPendingEvents = moveForeground;
     platform.foregroundWindow = 20;
     platform.runsAboveAsked = 0;
     notices.clear();
-    RunAsRun("按键(aa,0)\r\n延时(1)\r\n按键(bb,0)\r\n延时(1)\r\n按键(cc,0)\r\n按键(dd,0)");
+    RunAsRun("按键(aa,0)\r\n延时(20)\r\n按键(bb,0)\r\n延时(20)\r\n按键(cc,0)\r\n按键(dd,0)");
     EXPECT_EQ(platform.foregroundWindow, 30);
     EXPECT_EQ(Injections(platform).size(), 16u);
     EXPECT_EQ(platform.runsAboveAsked, 2);
