@@ -1,12 +1,15 @@
 #!/usr/bin/env python3
 """Checks a release zip: one top folder named as the zip, kavo.exe of the zip's architecture
-(win64: x86-64, win32: i386, read from the PE header), the example library, the guide, and the
-licence notice with the texts it promises. Exits non-zero naming what is wrong.
+(win64: x86-64, win32: i386, read from the PE header), the example library, the guide with every
+picture it shows, and the licence notice with the texts it promises. Exits non-zero naming what
+is wrong.
 
     check_package.py dist/kavo-1.0.0-win32.zip win32
 """
 
 import pathlib
+import posixpath
+import re
 import struct
 import sys
 import zipfile
@@ -32,8 +35,16 @@ def problems(path, arch):
             found.append(f"kavo.exe is not a {arch} program")
         if not any(n.startswith(f"{name}/content/") and n.endswith(".txt") for n in names):
             found.append("no example pages in content/")
-        if f"{name}/docs/index.html" not in names:
+        guide = f"{name}/docs/index.html"
+        if guide not in names:
             found.append("no guide docs/index.html")
+        else:
+            # Every picture the guide shows travels with it.
+            page = package.read(guide).decode("utf-8")
+            for source in re.findall(r'<img[^>]*\ssrc="([^"]+)"', page):
+                inside = posixpath.normpath(f"{name}/docs/{source}")
+                if inside not in names:
+                    found.append(f"the guide's picture {source} is not in the zip")
         notice = package.read(f"{name}/第三方许可.txt").decode("utf-8-sig")
         for text in ("winpthreads", "GCC RUNTIME LIBRARY EXCEPTION",
                      "GNU GENERAL PUBLIC LICENSE", "mingw-w64"):

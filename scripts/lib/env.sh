@@ -29,7 +29,7 @@ kavo_install_deps() {
             [i686-w64-mingw32-g++-posix]=g++-mingw-w64-i686-posix
             [wine]=wine [Xvfb]=xvfb [xdotool]=xdotool [xwininfo]=x11-utils
             [xdpyinfo]=x11-utils [xprop]=x11-utils [import]=imagemagick [openbox]=openbox
-            [localedef]=locales
+            [localedef]=locales [wkhtmltoimage]=wkhtmltopdf
         )
         pkg_files+=([fonts-wqy-microhei]=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc)
     fi

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -96,6 +97,29 @@ void NoticeElevatedWindow(const CommandServices& s, NativeWindow window,
     s.showNotice(GbkToUtf8(argument), ElevatedWindowText());
 }
 
+// Input injected while the foreground window belongs to a program run as administrator is
+// dropped by the system without a word: said once per run, shared with the posted messages'
+// notice. The foreground window is read at every injection (cheap); its process and level only
+// when it changed.
+void NoticeElevatedForeground(const CommandServices& s, ScriptRun& run) {
+    if (!s.showNotice || run.Noticed()) return;
+    const NativeWindow window = s.system.ForegroundWindow();
+    if (window == 0) return;
+    std::optional<ScriptRun::ForegroundCheck>& last = run.LastForeground();
+    if (!last || last->window != window) {
+        const std::uint32_t processId = s.system.ReadWindow(window, WindowField::Process).processId;
+        if (last && processId != 0 && last->processId == processId) {
+            last->window = window;
+        } else {
+            last = ScriptRun::ForegroundCheck{window, processId,
+                                              s.system.RunsAboveThisProcess(window)};
+        }
+    }
+    if (!last->above || !run.FirstNotice()) return;
+    const Utf8Text name = last->processId != 0 ? s.system.ProcessName(last->processId) : "";
+    s.showNotice(name.empty() ? std::to_string(window) : "进程:" + name, ElevatedWindowText());
+}
+
 // The window a statement posts to: the handle as written, or the window its description
 // names now. Nothing when a description names no window: the run stops there rather than post
 // to another window (the desktop) than the script meant.
@@ -137,7 +161,8 @@ void AddBuiltinCommands(ScriptEngine& engine, const CommandServices& services) {
     const CommandServices& s = services;
     // Every input action goes through the run-aware layer: it keeps the record of what a run
     // holds and lets nothing new out of a stopped run.
-    const auto input = std::make_shared<RunInput>(services.input);
+    const auto input = std::make_shared<RunInput>(
+        services.input, [&s](ScriptRun& run) { NoticeElevatedForeground(s, run); });
 
     engine.AddCommand(
         RuntimeText(kMessageBoxName),

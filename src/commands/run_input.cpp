@@ -25,6 +25,10 @@ HeldInput HeldKey(HeldInput::Way way, std::uint16_t key) {
 
 }  // namespace
 
+void RunInput::BeforeInjection(ScriptRun* run) {
+    if (run != nullptr && watch_ && !run->StopRequested()) watch_(*run);
+}
+
 void RunInput::SetCursorPos(int x, int y) {
     if (CurrentRunStopped()) return;
     real_.SetCursorPos(x, y);
@@ -45,6 +49,7 @@ void RunInput::MouseEvent(MouseButtonChanges changes, int x, int y) {
         changes = releases;
         if (changes.Empty()) return;
     }
+    BeforeInjection(run);
     real_.MouseEvent(changes, x, y);
     for (const ButtonChanges& button : kButtons) {
         const bool down = changes.Has(button.down);
@@ -57,6 +62,7 @@ void RunInput::MouseEvent(MouseButtonChanges changes, int x, int y) {
 
 void RunInput::MouseWheel(int turn) {
     if (CurrentRunStopped()) return;
+    BeforeInjection(CurrentRun());
     real_.MouseWheel(turn);
 }
 
@@ -65,6 +71,7 @@ void RunInput::KeybdEvent(KeyCode code, KeyDirection direction) {
     const bool release = direction == KeyDirection::Up;
     const HeldInput key = HeldKey(HeldInput::Way::VirtualKey, code);
     if (run != nullptr && run->StopRequested() && !(release && run->Holds(key))) return;
+    BeforeInjection(run);
     real_.KeybdEvent(code, direction);
     if (run == nullptr) return;
     if (release)
@@ -78,6 +85,7 @@ void RunInput::SendKeyboardInput(const KeyboardInput& input) {
     const bool release = input.direction == KeyDirection::Up;
     HeldInput key = HeldKey(HeldInput::Way::KeyboardRecord, input.virtualKey);
     if (run != nullptr && run->StopRequested() && !(release && run->Holds(key))) return;
+    BeforeInjection(run);
     real_.SendKeyboardInput(input);
     if (run == nullptr) return;
     if (release) {

@@ -5,13 +5,23 @@
 // release still goes out, so nothing stays held. Outside any run it only passes calls on.
 #pragma once
 
+#include <functional>
+#include <utility>
+
 #include "platform/platform.h"
 
 namespace kavo {
 
+class ScriptRun;
+
 class RunInput : public InputPort {
   public:
-    explicit RunInput(InputPort& real) : real_(real) {}
+    // Called inside a run that goes on, before each mouse or keyboard event it injects (not
+    // before cursor placements or posted messages, which go their own ways).
+    using InjectionWatch = std::function<void(ScriptRun& run)>;
+
+    explicit RunInput(InputPort& real, InjectionWatch watch = {})
+        : real_(real), watch_(std::move(watch)) {}
 
     Point GetCursorPos() override { return real_.GetCursorPos(); }
     void SetCursorPos(int x, int y) override;
@@ -26,7 +36,10 @@ class RunInput : public InputPort {
     NativeWindow GetDesktopWindow() override { return real_.GetDesktopWindow(); }
 
   private:
+    void BeforeInjection(ScriptRun* run);
+
     InputPort& real_;
+    InjectionWatch watch_;
 };
 
 }  // namespace kavo

@@ -67,6 +67,17 @@ class ScriptRun {
     // True the first time it is asked, false after: what the run tells the user once (a
     // window that drops what the run sends it).
     bool FirstNotice() { return !noticed_.exchange(true); }
+    bool Noticed() const { return noticed_.load(std::memory_order_relaxed); }
+
+    // The foreground window the run's injected input last met, its process and whether that
+    // process runs above this program: asked of the system once per window and process in a
+    // run, not for every key. The run's thread only.
+    struct ForegroundCheck {
+        NativeWindow window = 0;
+        std::uint32_t processId = 0;
+        bool above = false;
+    };
+    std::optional<ForegroundCheck>& LastForeground() { return foreground_; }
 
     // The run's thread: the event its waits listen to (0 when none could be made; waits then
     // still end at their next wake-up).
@@ -108,6 +119,7 @@ class ScriptRun {
     mutable std::mutex heldMutex_;  // the process may close from another thread
     std::vector<HeldInput> held_;
     std::vector<std::pair<NativeWindow, std::uint8_t>> leadBytes_;
+    std::optional<ForegroundCheck> foreground_;
 };
 
 // The calling thread's innermost run; nullptr outside any run.

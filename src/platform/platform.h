@@ -154,6 +154,8 @@ class SystemPort {
     // program run as administrator, seen from one that is not): the system drops the input and
     // the messages this program sends it without a word. False when it cannot be told.
     virtual bool RunsAboveThisProcess(NativeWindow window) = 0;
+    // The window that receives injected input now (GetForegroundWindow); 0 when none has it.
+    virtual NativeWindow ForegroundWindow() = 0;
     // A message box with an OK button and no owner. Returns the code of the button that closed
     // it (1 for OK), 0 when it could not be shown.
     virtual int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,

@@ -236,6 +236,25 @@ def screenshot(path):
     return path
 
 
+# The guide's pictures (docs/pictures) are taken here by the GUI tests, each where a test has
+# brought the program to the state it shows; scripts/guide-pictures.sh copies them into docs/.
+GUIDE_PICTURES = "guide-pictures"
+
+
+def guide_picture(name, rect):
+    """Saves the screen's rectangle (left, top, width, height) as GUIDE_PICTURES/NAME.png in the
+    work folder; returns its path."""
+    folder = os.path.join(ARGS.work, GUIDE_PICTURES)
+    os.makedirs(folder, exist_ok=True)
+    whole = screenshot(os.path.join(folder, name + ".screen.png"))
+    left, top, width, height = rect
+    path = os.path.join(folder, name + ".png")
+    run(["convert", whole, "-crop", f"{width}x{height}+{left}+{top}", "+repage", path],
+        check=True)
+    os.remove(whole)
+    return path
+
+
 def cursor_position():
     x, y = inspect("cursor").split()
     return int(x), int(y)
@@ -260,6 +279,15 @@ def windows_titled(title, visible=True):
 
 def rect_of(window):
     return window["x"], window["y"], window["width"], window["height"]
+
+
+def union_rect(*windows):
+    """The smallest rectangle (left, top, width, height) around the windows."""
+    left = min(w["x"] for w in windows)
+    top = min(w["y"] for w in windows)
+    right = max(w["x"] + w["width"] for w in windows)
+    bottom = max(w["y"] + w["height"] for w in windows)
+    return left, top, right - left, bottom - top
 
 
 def settled_window(title, quiet=0.3, timeout=30):

@@ -197,6 +197,7 @@ class SettingsWindowTest(AppearanceTest):
         self.assertEqual(self.file("link.ini"), link_ini(DEFAULTS, final_line_end=False))
         self.show_interface_page()
         self.save_screenshot("appearance_settings_window")
+        kavo_gui.guide_picture("settings", kavo_gui.rect_of(settled_window(SETTINGS_TITLE)))
         self.settings_click(CANCEL_BUTTON)
         wait_for(self.settings_closed, timeout=15, what="the settings window to close")
 

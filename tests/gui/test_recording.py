@@ -208,8 +208,9 @@ class RecordingTest(kavo_gui.SessionTest):
         kavo.open_page("录制", "页", shows="延时(1)")
         # 录制选项 is the last item of 操作; it shows what the file says.
         kavo.choose_from_menu("超级按钮2", ["Up", "Return"], what="the 操作 menu")
-        kavo_gui.settled_window("录制选项")
+        options = kavo_gui.settled_window("录制选项")
         kavo_gui.screenshot(os.path.join(kavo.folder, "options.png"))
+        kavo_gui.guide_picture("record-options", kavo_gui.rect_of(options))
         kavo_gui.answer("录制选项", key="Escape")
         self.fixture = Fixture("record-options-target", TITLE)
         origin = kavo_gui.window_geometry(self.fixture.activate())

@@ -184,6 +184,8 @@ class RunControlTest(kavo_gui.SessionTest):
         wait_for(lambda: windows_titled("脚本错误"), what="the fault's message box")
         self.assertTrue(kavo.visible_windows())  # nothing hid
         kavo_gui.screenshot(kavo.folder + "/fault-box.png")
+        kavo_gui.guide_picture("script-error", kavo_gui.union_rect(
+            windows_titled(kavo_gui.TITLE)[0], kavo_gui.settled_window("脚本错误")))
         xdotool("key", "Return")
         wait_for(lambda: windows_titled("脚本错误"), until=lambda rows: not rows,
                  what="the box to close")

@@ -329,6 +329,85 @@ TEST_F(WindowDescriptionCommandsTest, AWindowRunAsAdministratorIsNamedOncePerRun
     EXPECT_EQ(notices.size(), 2u);
 }
 
+// The mouse and keyboard events a run injected.
+Calls Injections(const RecordingPlatform& platform) {
+    return platform.CallsStartingWith(
+        {"MouseEvent", "MouseWheel", "KeybdEvent", "SendKeyboardInput"});
+}
+
+TEST_F(WindowDescriptionCommandsTest,
+       InputInjectedIntoAnAdministratorsForegroundWindowIsNamedOnce) {
+    // The fixture's windows run as administrator; Notepad does not.
+    platform.windowsAboveThisProcess = {30, 31, 32};
+    const Utf8Text said = "进程:kavo_fixture.exe|" + ElevatedWindowText();
+    const char* const inputs =
+        "鼠标(左键)\r\n按键(ab,0)\r\n特殊按键(13)\r\n按住(17)\r\n松开(17)\r\n"
+        "鼠标(滚轮下)\r\n鼠标(右键按下)\r\n鼠标(右键弹起)";
+    struct Case {
+        NativeWindow foreground;
+        const char* script;
+        std::vector<Utf8Text> notices;
+    };
+    const std::vector<Case> cases = {
+        // Positive control: the same inputs into Notepad's window say nothing.
+        {20, inputs, {}},
+        {30, inputs, {said}},
+        {0, inputs, {}},
+        // One notice per run in all, shared with the posted messages' notice.
+        {30, "按键消息(30,66,5)\r\n按键(a,0)", {"30|" + ElevatedWindowText()}},
+        {30, "按键(a,0)\r\n按键消息(30,66,5)", {said}},
+        // Placing the cursor is no input the system drops; the click after it is.
+        {30, "鼠标移动(3,3)\r\n鼠标定位(5,5)", {}},
+        {30, "鼠标定位(5,5)\r\n鼠标(左键)", {said}},
+    };
+    for (const Case& c : cases) {
+        notices.clear();
+        platform.foregroundWindow = c.foreground;
+        EXPECT_EQ(RunAsRun(c.script), "") << c.script;
+        EXPECT_EQ(notices, c.notices) << c.foreground << " " << c.script;
+        // The input goes out all the same: the system may let some of it through.
+        if (c.script == inputs) {
+            EXPECT_EQ(Injections(platform).size(), 12u) << c.foreground;
+        }
+    }
+    // Every run says it once: the next run says it again.
+    notices.clear();
+    RunAsRun("按键(a,0)");
+    RunAsRun("按键(a,0)");
+    EXPECT_EQ(notices.size(), 2u);
+}
+
+TEST_F(WindowDescriptionCommandsTest, TheForegroundsLevelIsAskedOncePerWindowAndProcessInARun) {
+    // Notepad keeps the foreground for many keys: asked once.
+    platform.foregroundWindow = 20;
+    platform.runsAboveAsked = 0;
+    RunAsRun("按键(abcdefgh,0)\r\n鼠标(左键)\r\n特殊按键(13)");
+    EXPECT_EQ(platform.runsAboveAsked, 1);
+    // A new run asks again.
+    RunAsRun("按键(a,0)");
+    EXPECT_EQ(platform.runsAboveAsked, 2);
+
+    // The foreground moves during the waits: to another window of the same process (not asked
+    // again), then to another process's window (asked), which runs as administrator.
+    platform.windows.push_back({21, 3000, 2, "#32770", "另存为", true});
+    platform.windowsAboveThisProcess = {30};
+    // Each typed character is two events: after "aa" the foreground is 21, after "bb" 30.
+    const auto moveForeground = [&] {
+        const std::size_t events = Injections(platform).size();
+        platform.foregroundWindow = events < 4 ? 20 : events < 8 ? 21 : 30;
+    };
+    platform.beforeWait = moveForeground;
+    platform.onProcessPendingEvents = moveForeground;
+    platform.foregroundWindow = 20;
+    platform.runsAboveAsked = 0;
+    notices.clear();
+    RunAsRun("按键(aa,0)\r\n延时(20)\r\n按键(bb,0)\r\n延时(20)\r\n按键(cc,0)\r\n按键(dd,0)");
+    EXPECT_EQ(platform.foregroundWindow, 30);
+    EXPECT_EQ(Injections(platform).size(), 16u);
+    EXPECT_EQ(platform.runsAboveAsked, 2);
+    EXPECT_EQ(notices, std::vector<Utf8Text>{"进程:kavo_fixture.exe|" + ElevatedWindowText()});
+}
+
 TEST_F(WindowDescriptionCommandsTest, EachRunOfTheStatementLooksTheWindowUpAgain) {
     // The fixture "restarts" after the first round: the second round reaches its new window.
     int rounds = 0;

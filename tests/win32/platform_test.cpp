@@ -142,6 +142,10 @@ TEST(Win32Platform, InjectedKeysReachTheFocusedWindowUpAndDown) {
     fixture.Activate();
     ASSERT_EQ(GetForegroundWindow(), fixture.Window());
     auto& platform = ThePlatform();
+    // Where the injected keys go, as the notice about administrators' windows reads it. Wine
+    // runs every process at one level: the fixture is never above this program here.
+    EXPECT_EQ(platform.ForegroundWindow(), reinterpret_cast<INT_PTR>(fixture.Window()));
+    EXPECT_FALSE(platform.RunsAboveThisProcess(platform.ForegroundWindow()));
     EXPECT_EQ(platform.ScanCodeOfKey('A'), 30u);  // a US layout
     EXPECT_EQ(platform.CharacterOfKey('A'), static_cast<std::uint32_t>('A'));
     EXPECT_EQ(platform.CharacterOfKey(VK_LEFT), 0u);

@@ -157,9 +157,14 @@ class RecordingPlatform : public InputPort,
     std::optional<std::uint32_t> PixelColorAt(Point where) override;
     // Windows of programs run as administrator; asking is not recorded (it is no action).
     std::set<NativeWindow> windowsAboveThisProcess;
+    int runsAboveAsked = 0;  // how often RunsAboveThisProcess was asked
     bool RunsAboveThisProcess(NativeWindow window) override {
+        ++runsAboveAsked;
         return windowsAboveThisProcess.count(window) > 0;
     }
+    // The window with the keyboard and the mouse; asking is not recorded either.
+    NativeWindow foregroundWindow = 0;
+    NativeWindow ForegroundWindow() override { return foregroundWindow; }
     int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
                        MessageBoxOptions options) override;
 

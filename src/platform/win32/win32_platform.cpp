@@ -430,6 +430,9 @@ bool Win32Platform::RunsAboveThisProcess(NativeWindow window) {
     const std::optional<DWORD> theirs = TokenIntegrity(token);
     return theirs && *theirs > *own;
 }
+NativeWindow Win32Platform::ForegroundWindow() {
+    return reinterpret_cast<INT_PTR>(::GetForegroundWindow());
+}
 std::optional<std::uint32_t> Win32Platform::PixelColorAt(Point where) {
     const UniqueScreenDc screen(::GetDC(nullptr));
     if (!screen) return std::nullopt;

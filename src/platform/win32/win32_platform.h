@@ -56,6 +56,7 @@ class Win32Platform : public InputPort,
     NativeWindow TopLevelWindowOf(NativeWindow window) override;
     std::optional<std::uint32_t> PixelColorAt(Point where) override;
     bool RunsAboveThisProcess(NativeWindow window) override;
+    NativeWindow ForegroundWindow() override;
     int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
                        MessageBoxOptions options) override;
 
