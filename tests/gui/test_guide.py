@@ -172,6 +172,19 @@ class GuideTest(kavo_gui.SessionTest):
         if check == "check":
             self.assertEqual(self.kavo_exit(kavo, "/check", page), 0, text)
             return
+        # Input injected into the fixture reaches it only while it has the keyboard; on a busy
+        # machine another window (Wine's tray, a balloon) may take it for a moment, so such an
+        # example is run once more before it counts as failed.
+        attempts = 2 if check == "fixture" else 1
+        for attempt in range(1, attempts + 1):
+            try:
+                self.run_once(kavo, page, attrs, text, check)
+                return
+            except kavo_gui.WaitTimeout:
+                if attempt == attempts:
+                    raise
+
+    def run_once(self, kavo, page, attrs, text, check):
         logs = [self.fixture.log] + [f"{self.fixture.log}.child{n}" for n in (1, 2)]
         before = {log: len(self.log_lines(log)) for log in logs}
         if check == "fixture":
