@@ -14,6 +14,7 @@ namespace kavo {
 namespace {
 
 constexpr wchar_t kGutterClass[] = L"KavoLineGutter";
+constexpr UINT kRelayoutMessage = WM_APP + 0x4B;
 
 // The control's characters [from, to).
 std::u16string ReadRange(HWND editor, long from, long to) {
@@ -59,6 +60,13 @@ LineGutter::LineGutter(MainWindowServices& services)
     SetWindowPos(Handle(), above != nullptr ? above : HWND_TOP, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     Subclass(editor_);
+    // The width for a new page is set before its text goes in: a change of the editor's text
+    // rectangle afterwards would wrap the whole page again (most of a second for 20,000 lines
+    // under Wine).
+    services.Editor().SetReplacingObserver([this](const RuntimeText& text) {
+        digits_ = GutterDigits(static_cast<long>(std::count(text.begin(), text.end(), '\n')) + 1);
+        Layout();
+    });
     const LRESULT mask = SendMessageW(editor_, EM_GETEVENTMASK, 0, 0);
     SendMessageW(editor_, EM_SETEVENTMASK, 0, mask | ENM_CHANGE | ENM_SELCHANGE | ENM_SCROLL);
     services.AddMessageHandler(
@@ -101,6 +109,10 @@ LRESULT LineGutter::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_ERASEBKGND:
             return 1;  // the paint fills everything
+        case kRelayoutMessage:
+            Layout();
+            InvalidateRect(Handle(), nullptr, FALSE);
+            return 0;
         case WM_LBUTTONDOWN:
             OnClick(GET_Y_LPARAM(lParam));
             return 0;
@@ -219,9 +231,8 @@ void LineGutter::Layout() {
         GetTextExtentPoint32W(dc, L"0", 1, &digit);
     }
     ReleaseDC(Handle(), dc);
-    const long rows = static_cast<long>(SendMessageW(editor_, EM_GETLINECOUNT, 0, 0));
     // Digits, a little room each side, and a mark's width before them.
-    const int width = GutterDigits(rows) * digit.cx + digit.cx + digit.cx / 2 + 6;
+    const int width = digits_ * digit.cx + digit.cx + digit.cx / 2 + 6;
     RECT client{};
     GetClientRect(editor_, &client);
     MapWindowPoints(editor_, GetParent(editor_), reinterpret_cast<POINT*>(&client), 2);
@@ -335,6 +346,11 @@ void LineGutter::OnPaint() {
         }
         painted_ = view;
         Describe(firstShown, lastShown);
+        // The page grew past a power of ten: room for one more digit, after this paint.
+        if (GutterDigits(lastShown) > digits_) {
+            digits_ = GutterDigits(lastShown);
+            PostMessageW(Handle(), kRelayoutMessage, 0, 0);
+        }
         BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
     }
     EndPaint(Handle(), &paint);

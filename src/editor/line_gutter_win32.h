@@ -80,6 +80,7 @@ class LineGutter : public WindowBase<LineGutter>, public WindowSubclass<LineGutt
     int fontKey_ = 0;  // height in pixels, zoom and face together, of font_
     std::wstring fontFace_;
     int width_ = 0;
+    int digits_ = 2;  // of the page's last line number, set before a page's text goes in
     View painted_;
     std::wstring described_;
 };

@@ -54,6 +54,7 @@ void Win32EditorWidget::ReplaceText(const RuntimeText& text) {
     // A plain-text stream: WM_SETTEXT and EM_SETTEXTEX would read a text that begins with
     // "{\rtf" as formatted text.
     ++generation_;
+    if (replacing_) replacing_(text);
     const std::wstring wide = GbkToWide(text);
     StreamSource source{reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t),
                         0};

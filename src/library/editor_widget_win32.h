@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 
 #include "library/library_widgets.h"
 
@@ -27,10 +28,15 @@ class Win32EditorWidget : public EditorWidget {
     void ReplaceText(const RuntimeText& text) override;
     // Counts the replacements: what is shown about a page (marks, colours) belongs to one.
     std::uint64_t Generation() const { return generation_; }
+    // Told of a new page's text just before it goes in (one observer).
+    void SetReplacingObserver(std::function<void(const RuntimeText&)> observer) {
+        replacing_ = std::move(observer);
+    }
 
   private:
     HWND editor_;
     std::uint64_t generation_ = 0;
+    std::function<void(const RuntimeText&)> replacing_;
 };
 
 }  // namespace kavo
