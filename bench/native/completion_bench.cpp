@@ -7,24 +7,14 @@
 #include "editor/script_colouring.h"
 #include "engine/script_engine.h"
 #include "text/encoding.h"
+#include "../../tests/script_words.h"
 
 namespace kavo {
 namespace {
 
-void AddWords(ScriptEngine& engine) {
-    const std::pair<const char*, int> words[] = {
-        {"信息框", 3},   {"鼠标", 1},       {"延时", 1},     {"鼠标消息", 5}, {"按键消息", 3},
-        {"鼠标移动", 2}, {"气球提示框", 2}, {"计次循环", 2}, {"按键", 2},     {"运行", 1},
-        {"特殊按键", 1}, {"鼠标定位", 2},   {"按住", 1},     {"松开", 1}};
-    for (const auto& [name, count] : words)
-        engine.AddCommand(
-            Utf8ToGbk(name), [](const std::vector<RuntimeText>&) { return 0; }, count,
-            std::string(name) == "计次循环");
-}
-
 void Offers(benchmark::State& state, const RuntimeText& line) {
     ScriptEngine engine;
-    AddWords(engine);
+    AddScriptWords(engine);
     const ScriptVocabulary words(engine);
     for (auto _ : state) {
         const std::string_view word = WordBeforeCaret(line, line.size());

@@ -23,6 +23,7 @@
 #include "app/main_window_layout.h"
 #include "platform/win32/unique_handle.h"
 #include "text/wide.h"
+#include "bench_support_win32.h"
 
 namespace {
 
@@ -33,20 +34,8 @@ constexpr int kLoads = 7;
 constexpr wchar_t kTitle[] = L"KAVO脚本助手 ";
 constexpr wchar_t kDirectory[] = L"长页";
 
-std::uint64_t NowMicroseconds() {
-    LARGE_INTEGER frequency{};
-    LARGE_INTEGER now{};
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&now);
-    return static_cast<std::uint64_t>(now.QuadPart) * 1000000u /
-           static_cast<std::uint64_t>(frequency.QuadPart);
-}
-
-std::wstring ModuleFolder() {
-    std::wstring path(32768, L'\0');
-    path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
-    return path.substr(0, path.find_last_of(L'\\'));
-}
+using kavo_bench::ModuleFolder;
+using kavo_bench::NowMicroseconds;
 
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
     const UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

@@ -16,6 +16,7 @@
 #include "library/editor_widget_win32.h"
 #include "text/encoding.h"
 #include "text/wide.h"
+#include "../../tests/script_words.h"
 
 namespace {
 
@@ -26,23 +27,10 @@ double Ms(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-void AddWords(ScriptEngine& engine) {
-    const std::pair<const char*, int> words[] = {
-        {"信息框", 3},   {"鼠标", 1},       {"延时", 1},     {"鼠标消息", 5}, {"按键消息", 3},
-        {"鼠标移动", 2}, {"气球提示框", 2}, {"计次循环", 2}, {"按键", 2},     {"运行", 1},
-        {"特殊按键", 1}, {"鼠标定位", 2},   {"按住", 1},     {"松开", 1}};
-    for (const auto& [name, count] : words)
-        engine.AddCommand(
-            Utf8ToGbk(name), [](const std::vector<RuntimeText>&) { return 0; }, count,
-            std::string(name) == "计次循环");
-}
-
 std::vector<RuntimeText> Lines(int count) {
-    const char* rows[] = {"鼠标移动(512,384)", "鼠标(左键)",       "延时(100)",
-                          "按键(hello,10)",    "计次循环(3,1)",    "特殊按键(13)",
-                          "计次循环尾(1)",     "运行(notepad.exe)"};
     std::vector<RuntimeText> lines;
-    for (int line = 0; line < count; ++line) lines.push_back(Utf8ToGbk(rows[line % 8]));
+    for (int line = 0; line < count; ++line)
+        lines.push_back(Utf8ToGbk(kTypicalScriptLines[line % std::size(kTypicalScriptLines)]));
     return lines;
 }
 
@@ -70,7 +58,7 @@ int main() {
     if (editor == nullptr) return 1;
     Win32EditorWidget widget(editor);
     ScriptEngine engine;
-    AddWords(engine);
+    AddScriptWords(engine);
     const ScriptVocabulary words(engine);
     const ScriptPalette palette = PaletteFor(0xFFFFFF);
 
@@ -95,9 +83,10 @@ int main() {
             FormatLineForDisplay(editor, starts[line], lines[line], words, palette, {});
     }
     const double around = Ms(Clock::now() - aroundStart);
-    std::printf("colour_view_and_150_lines_around: %.0f ms (goal: <= 1000 ms, in slices of 12 ms "
-                "off the keystroke path)\n",
-                around);
+    std::printf(
+        "colour_view_and_150_lines_around: %.0f ms (goal: <= 1000 ms, in slices of 12 ms "
+        "off the keystroke path)\n",
+        around);
 
     // A keystroke on a line in view, then what runs after the pause: read, check, one line.
     std::vector<double> read, check, colour, visible;
@@ -131,8 +120,9 @@ int main() {
         (void)faults;
     }
     std::printf("keystroke_recolour_changed_line: %.2f ms (goal: <= 5 ms)\n", Median(colour));
-    std::printf("keystroke_recolour_after_enter: %.2f ms (goal: <= 5 ms; the two lines it touched)\n",
-                Median(visible));
+    std::printf(
+        "keystroke_recolour_after_enter: %.2f ms (goal: <= 5 ms; the two lines it touched)\n",
+        Median(visible));
     std::printf("pause_read_page_20000_lines: %.2f ms (goal: report; once per pause in typing)\n",
                 Median(read));
     std::printf("pause_check_page_20000_lines: %.2f ms (goal: report; once per pause in typing)\n",

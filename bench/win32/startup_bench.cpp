@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/win32/unique_handle.h"
+#include "bench_support_win32.h"
 
 namespace {
 
@@ -20,20 +21,8 @@ using kavo::UniqueHandleKernel;
 
 constexpr int kRuns = 5;
 
-std::uint64_t NowMicroseconds() {
-    LARGE_INTEGER frequency{};
-    LARGE_INTEGER now{};
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&now);
-    return static_cast<std::uint64_t>(now.QuadPart) * 1000000u /
-           static_cast<std::uint64_t>(frequency.QuadPart);
-}
-
-std::wstring ModuleFolder() {
-    std::wstring path(32768, L'\0');
-    path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
-    return path.substr(0, path.find_last_of(L'\\'));
-}
+using kavo_bench::ModuleFolder;
+using kavo_bench::NowMicroseconds;
 
 void WriteFile(const std::wstring& path, const char* text) {
     const UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

@@ -12,6 +12,7 @@
 #include "platform/win32/dpi_win32.h"
 #include "text/wide.h"
 #include "ui/gdi_win32.h"
+#include "ui/window_text_win32.h"
 
 namespace kavo {
 
@@ -19,23 +20,12 @@ namespace {
 
 constexpr wchar_t kListClass[] = L"KavoCompletionList";
 
-// The editor's characters [from, to).
-std::wstring TextRange(HWND editor, LONG from, LONG to) {
-    if (to <= from) return {};
-    std::wstring text(static_cast<std::size_t>(to - from) + 1, L'\0');
-    TEXTRANGEW range{{from, to}, text.data()};
-    const LRESULT copied =
-        SendMessageW(editor, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
-    text.resize(static_cast<std::size_t>(std::clamp<LRESULT>(copied, 0, to - from)));
-    return text;
-}
-
 // The paragraph's characters before caret. Read backwards in growing pieces: a page can be long
 // and this runs for every key typed.
 std::wstring ParagraphBefore(HWND editor, LONG caret) {
     for (LONG piece = 256;; piece = piece > caret / 4 ? caret : piece * 4) {
         const LONG start = std::max<LONG>(0, caret - piece);
-        std::wstring text = TextRange(editor, start, caret);
+        std::wstring text = ReadTextRange(editor, start, caret);
         const std::size_t lineBreak = text.find_last_of(L"\r\n\v");
         if (lineBreak != std::wstring::npos) return text.substr(lineBreak + 1);
         if (start == 0) return text;
@@ -321,7 +311,7 @@ void EditorCompletion::Refresh(bool mayOpen) {
     const CHARRANGE selection = Selection();
     if (selection.cpMin != selection.cpMax) return Close();
     // An RTF page is shown as its source: no script is typed there.
-    if (IsRtfDocument(WideToGbk(TextRange(editor_, 0, 5)))) return Close();
+    if (IsRtfDocument(WideToGbk(ReadTextRange(editor_, 0, 5)))) return Close();
     const RuntimeText line = WideToGbk(ParagraphBefore(editor_, selection.cpMin));
     const std::string_view word = WordBeforeCaret(line, line.size());
     std::vector<const CommandWord*> offers = CompletionOffers(word, words_);
@@ -391,7 +381,7 @@ void EditorCompletion::Insert(int index) {
     const CompletionInsert insert = CompletionText(*offers_[static_cast<std::size_t>(index)]);
     const LONG start = wordStart_;
     const LONG end = caret_;
-    const bool typedStands = TextRange(editor_, start, end) == typed_;
+    const bool typedStands = ReadTextRange(editor_, start, end) == typed_;
     Close();
     if (!typedStands) return;
     const std::wstring text = GbkToWide(insert.text);

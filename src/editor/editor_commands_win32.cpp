@@ -16,6 +16,7 @@
 #include "platform/win32/late_function_win32.h"
 #include "platform/win32/win32_platform.h"
 #include "text/wide.h"
+#include "ui/window_text_win32.h"
 
 namespace kavo {
 namespace {
@@ -49,22 +50,12 @@ void ChooseFontForSelection(HWND owner, HWND editor, RichTextHelper& helper) {
     helper.SetUnderline(font.lfUnderline != FALSE);
 }
 
-// The text of the link's whole range, however long.
-std::wstring LinkText(HWND editor, const CHARRANGE& range) {
-    if (range.cpMax <= range.cpMin) return {};
-    std::wstring text(static_cast<std::size_t>(range.cpMax - range.cpMin) + 1, L'\0');
-    TEXTRANGEW request{range, text.data()};
-    const auto copied = static_cast<std::size_t>(
-        SendMessageW(editor, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&request)));
-    text.resize(std::min(copied, text.size() - 1));
-    return text;
-}
-
 void OnLink(HWND editor, const ENLINK& link) {
     const bool doubleClick = link.msg == WM_LBUTTONDBLCLK;
     const bool controlClick = link.msg == WM_LBUTTONUP && (link.wParam & MK_CONTROL) != 0;
     if (!doubleClick && !controlClick) return;  // a plain click only places the caret
-    const auto target = ShellTargetForLink(WideToUtf8(LinkText(editor, link.chrg)));
+    const auto target =
+        ShellTargetForLink(WideToUtf8(ReadTextRange(editor, link.chrg.cpMin, link.chrg.cpMax)));
     if (!target) return;
     ShellExecuteW(GetAncestor(editor, GA_ROOT), L"open", Utf8ToWide(*target).c_str(), nullptr,
                   nullptr, SW_SHOWNORMAL);

@@ -8,6 +8,7 @@
 
 #include "library/editor_widget_win32.h"
 #include "ui/gdi_win32.h"
+#include "ui/window_text_win32.h"
 
 namespace kavo {
 
@@ -15,17 +16,6 @@ namespace {
 
 constexpr wchar_t kGutterClass[] = L"KavoLineGutter";
 constexpr UINT kRelayoutMessage = WM_APP + 0x4B;
-
-// The control's characters [from, to).
-std::u16string ReadRange(HWND editor, long from, long to) {
-    if (to <= from) return {};
-    std::wstring buffer(static_cast<std::size_t>(to - from) + 1, L'\0');
-    TEXTRANGEW range{{from, to}, buffer.data()};
-    const LRESULT copied =
-        SendMessageW(editor, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
-    buffer.resize(static_cast<std::size_t>(std::max<LRESULT>(copied, 0)));
-    return {buffer.begin(), buffer.end()};
-}
 
 COLORREF Blend(COLORREF from, COLORREF to, int percentOfTo) {
     const auto mix = [percentOfTo](int a, int b) {
@@ -48,9 +38,10 @@ POINT CharacterPosition(HWND editor, long position) {
 }  // namespace
 
 LineGutter::LineGutter(MainWindowServices& services)
-    : services_(services),
-      editor_(services.Editor().Handle()),
-      index_([this](long from, long to) { return ReadRange(editor_, from, to); }) {
+    : services_(services), editor_(services.Editor().Handle()), index_([this](long from, long to) {
+          const std::wstring text = ReadTextRange(editor_, from, to);
+          return std::u16string(text.begin(), text.end());
+      }) {
     RegisterClassOnce(kGutterClass, nullptr, nullptr);
     HWND parent = GetParent(editor_);
     CreateWindowFor(0, kGutterClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0,
@@ -193,6 +184,7 @@ void LineGutter::OnEditorPainted() {
     if (CurrentView() == painted_) return;
     Layout();
     InvalidateRect(Handle(), nullptr, FALSE);
+    if (viewMoved_) viewMoved_();
 }
 
 HFONT LineGutter::EditorFont() {
@@ -301,7 +293,7 @@ void LineGutter::OnPaint() {
         POINTL bottomRight{editorClient.right, editorClient.bottom};
         const long lastChar = static_cast<long>(
             SendMessageW(editor_, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&bottomRight)));
-        const std::u16string shown = ReadRange(editor_, readFrom, lastChar + 1);
+        const std::wstring shown = ReadTextRange(editor_, readFrom, lastChar + 1);
         int firstShown = 0;
         int lastShown = 0;
         for (long row = view.firstRow; row < view.rows; ++row) {
@@ -316,7 +308,7 @@ void LineGutter::OnPaint() {
             const long before = static_cast<long>(start) - 1 - readFrom;
             const bool beginsLine =
                 start == 0 || (before >= 0 && before < static_cast<long>(shown.size()) &&
-                               shown[static_cast<std::size_t>(before)] == u'\r');
+                               shown[static_cast<std::size_t>(before)] == L'\r');
             if (!beginsLine) continue;
             const int line = index_.LineOf(static_cast<long>(start));
             if (firstShown == 0) firstShown = line;

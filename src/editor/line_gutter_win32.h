@@ -10,6 +10,7 @@
 #include <richedit.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,8 @@ class LineGutter : public WindowBase<LineGutter>, public WindowSubclass<LineGutt
     void SetRunMark(int line, RunLineMark mark);
     // The page line (from 1) of a character of the editor.
     int LineOfCharacter(long position) { return index_.LineOf(position); }
+    // Told when the editor's view moved (scrolling by any means, zoom, a new font).
+    void SetViewObserver(std::function<void()> observer) { viewMoved_ = std::move(observer); }
     // The lowest character the last edit of the text may have touched.
     long LastChangeFrom() const { return lastChangeFrom_; }
 
@@ -82,6 +85,7 @@ class LineGutter : public WindowBase<LineGutter>, public WindowSubclass<LineGutt
     int width_ = 0;
     int digits_ = 2;  // of the page's last line number, set before a page's text goes in
     View painted_;
+    std::function<void()> viewMoved_;
     std::wstring described_;
 };
 

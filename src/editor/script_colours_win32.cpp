@@ -171,6 +171,8 @@ ScriptColours::ScriptColours(MainWindowServices& services, const ScriptEngine& e
          {kCmdWhite, kCmdBlack, kCmdRed, kCmdBlue, kCmdYellow, kCmdChooseColor, kCmdChooseFont})
         WrapColourCommand(command);
     Subclass(editor_);
+    // Scrolling by keys and by the wheel sends no EN_VSCROLL; the gutter sees every move.
+    gutter_.SetViewObserver([this] { OnViewMoved(); });
     tip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
@@ -401,18 +403,6 @@ LRESULT ScriptColours::HandleSubclassMessage(HWND editor, UINT message, WPARAM w
                 return 0;
             }
             break;
-        case WM_PAINT: {
-            // Scrolling by keys and by the wheel ends in a paint: lines that came into view get
-            // their colours.
-            const LRESULT result = DefaultSubclassProcedure(editor, message, wParam, lParam);
-            const auto row =
-                static_cast<std::size_t>(SendMessageW(editor, EM_GETFIRSTVISIBLELINE, 0, 0));
-            if (row != firstRowSeen_) {
-                firstRowSeen_ = row;
-                OnViewMoved();
-            }
-            return result;
-        }
         case WM_MOUSELEAVE:
         case WM_KEYDOWN:
         case WM_LBUTTONDOWN:

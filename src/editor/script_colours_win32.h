@@ -114,7 +114,6 @@ class ScriptColours : public WindowSubclass<ScriptColours> {
     // The page lines (from 1) edits touched since the last check.
     int touchedFrom_ = std::numeric_limits<int>::max();
     int touchedTo_ = 0;
-    std::size_t firstRowSeen_ = 0;
     UniqueWindow tip_;
     std::wstring tipText_;
     POINT lastPointer_{-1, -1};

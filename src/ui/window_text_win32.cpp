@@ -1,5 +1,7 @@
 #include "ui/window_text_win32.h"
 
+#include <richedit.h>
+
 #include <algorithm>
 
 namespace kavo {
@@ -25,6 +27,16 @@ std::wstring ReadWholeText(HWND window) {
         }
         text.assign(text.size() * 2, L'\0');
     }
+}
+
+std::wstring ReadTextRange(HWND richEdit, LONG from, LONG to) {
+    if (to <= from) return {};
+    std::wstring text(static_cast<std::size_t>(to - from) + 1, L'\0');
+    TEXTRANGEW range{{from, to}, text.data()};
+    const LRESULT copied =
+        SendMessageW(richEdit, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+    text.resize(static_cast<std::size_t>(std::clamp<LRESULT>(copied, 0, to - from)));
+    return text;
 }
 
 }  // namespace kavo

@@ -14,4 +14,7 @@ std::wstring ReadWindowText(HWND window);
 // rich edit counts a line break once but reads it back as CR LF, so its length is only a hint.
 std::wstring ReadWholeText(HWND window);
 
+// A rich edit's characters [from, to), with a paragraph break as one CR.
+std::wstring ReadTextRange(HWND richEdit, LONG from, LONG to);
+
 }  // namespace kavo

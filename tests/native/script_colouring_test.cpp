@@ -6,21 +6,10 @@
 #include "editor/script_colouring.h"
 #include "engine/script_engine.h"
 #include "text/encoding.h"
+#include "script_words.h"
 
 namespace kavo {
 namespace {
-
-// The language's words with their argument counts, as the program enters them.
-void AddWords(ScriptEngine& engine) {
-    const std::pair<const char*, int> words[] = {
-        {"信息框", 3},   {"鼠标", 1},       {"延时", 1},     {"鼠标消息", 5}, {"按键消息", 3},
-        {"鼠标移动", 2}, {"气球提示框", 2}, {"计次循环", 2}, {"按键", 2},     {"运行", 1},
-        {"特殊按键", 1}, {"鼠标定位", 2},   {"按住", 1},     {"松开", 1}};
-    for (const auto& [name, count] : words)
-        engine.AddCommand(
-            Utf8ToGbk(name), [](const std::vector<RuntimeText>&) { return 0; }, count,
-            std::string(name) == "计次循环");
-}
 
 struct Piece {
     std::string text;  // UTF-8
@@ -30,7 +19,7 @@ struct Piece {
 // A line's pieces with a class, each given as its text: the test finds where it stands.
 std::vector<Piece> Classified(const std::string& lineUtf8) {
     ScriptEngine engine;
-    AddWords(engine);
+    AddScriptWords(engine);
     const ScriptVocabulary words(engine);
     const RuntimeText line = Utf8ToGbk(lineUtf8);
     std::vector<Piece> pieces;
@@ -115,7 +104,7 @@ TEST(ScriptColouringTest, EachPieceOfALineGetsItsClass) {
 // A broken lead byte before "(" must not swallow it, exactly as the scanner steps.
 TEST(ScriptColouringTest, PiecesStayInsideTheLineForAnyBytes) {
     ScriptEngine engine;
-    AddWords(engine);
+    AddScriptWords(engine);
     const ScriptVocabulary words(engine);
     const std::string lines[] = {std::string("\xB5(1)"), std::string("a(\xFF)"),
                                  std::string("\x81"), std::string("((()),)")};
@@ -128,7 +117,7 @@ TEST(ScriptColouringTest, PiecesStayInsideTheLineForAnyBytes) {
 
 TEST(ScriptColouringTest, FaultsOfEveryLineComeFromTheCheck) {
     ScriptEngine engine;
-    AddWords(engine);
+    AddScriptWords(engine);
     const RuntimeText script = Utf8ToGbk(
         "延时(100)\n跳舞(1)\n鼠标移动(5)\n计次循环(2,1)\n延时(1)\n计次循环尾(1)\n"
         "计次循环尾(9)");
@@ -177,7 +166,7 @@ TEST(ScriptColouringTest, PaletteStaysReadableOnAnyBackground) {
 
 TEST(ScriptColouringTest, APrefixOffersTheWordsStartingWithIt) {
     ScriptEngine engine;
-    AddWords(engine);
+    AddScriptWords(engine);
     const ScriptVocabulary words(engine);
     struct Case {
         std::string prefix;
