@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <random>
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -34,6 +36,8 @@ constexpr std::string_view kRunName = "\xD4\xCB\xD0\xD0";                       
 constexpr std::string_view kSpecialKeyName = "\xCC\xD8\xCA\xE2\xB0\xB4\xBC\xFC";   // 特殊按键
 
 constexpr std::uint32_t kStartIdleWaitMs = 1000;
+// How often 等待窗口 looks for its window.
+constexpr std::int32_t kWindowPollMs = 100;
 
 // What 鼠标 does with each of its words. 左键 and 右键 click, as they always have; the others
 // came with recording (the middle button, a drag's press and release, the wheel). Any other
@@ -141,6 +145,41 @@ std::optional<NativeWindow> WindowArgument(const CommandServices& s, std::string
     return std::nullopt;
 }
 
+// A whole number from lowest to highest, both included, either way round; every thread draws
+// from a generator of its own.
+std::int32_t RandomBetween(std::int32_t lowest, std::int32_t highest) {
+    if (lowest > highest) std::swap(lowest, highest);
+    thread_local std::mt19937 generator{std::random_device{}()};
+    return std::uniform_int_distribution<std::int32_t>(lowest, highest)(generator);
+}
+
+// 等待窗口: looks for the described window every kWindowPollMs until it is there (1), the run
+// is stopped (0) or longestMs have gone by (0, and the run stops, saying so: the statements
+// after it expect the window). longestMs of 0 or less: no limit but the stop key.
+std::int32_t WaitForWindow(const CommandServices& s, std::string_view argument,
+                           std::int32_t longestMs) {
+    const ParsedWindowDescription parsed = ParseWindowDescription(argument);
+    if (!parsed.problem.empty()) return 0;  // the script's check refuses it before any run
+    const std::uint64_t start = s.wait.NowMicroseconds();
+    for (;;) {
+        const Utf8Text bound = s.boundProcessName ? s.boundProcessName() : Utf8Text();
+        if (FindDescribedWindow(s.system, parsed.description, bound)) return 1;
+        if (CurrentRunStopped()) return 0;
+        std::int32_t pause = kWindowPollMs;
+        if (longestMs > 0) {
+            const std::uint64_t waitedMs = (s.wait.NowMicroseconds() - start) / 1000;
+            if (waitedMs >= static_cast<std::uint64_t>(longestMs)) {
+                if (ScriptRun* run = CurrentRun())
+                    run->StopBecause(WindowWaitTimedOutText(argument, longestMs, run->Line()));
+                return 0;
+            }
+            pause = static_cast<std::int32_t>(
+                std::min<std::uint64_t>(kWindowPollMs, longestMs - waitedMs));
+        }
+        PreciseDelay(s.wait, pause);
+    }
+}
+
 // The script's check of a window argument: a description must be sound.
 std::optional<std::string> CheckWindowArgument(const Arguments& arguments) {
     const std::string_view window = Argument(arguments, 0);
@@ -148,6 +187,14 @@ std::optional<std::string> CheckWindowArgument(const Arguments& arguments) {
     Utf8Text problem = ParseWindowDescription(window).problem;
     if (problem.empty()) return std::nullopt;
     return problem;
+}
+
+// 等待窗口 waits for a window by its description; a handle names a window that is there already.
+std::optional<std::string> CheckAwaitedWindowArgument(const Arguments& arguments) {
+    const std::string_view window = Argument(arguments, 0);
+    if (!IsWindowDescription(window))
+        return "等待窗口的第一个参数要写窗口描述，例如“进程:notepad.exe”或“标题:无标题 - 记事本”。";
+    return CheckWindowArgument(arguments);
 }
 
 }  // namespace
@@ -279,6 +326,22 @@ void AddBuiltinCommands(ScriptEngine& engine, const CommandServices& services) {
             return 0;
         },
         1);
+
+    // Later words, after those: a pause of a random length, and waiting for a window to show.
+    engine.AddCommand(
+        Utf8ToGbk("随机延时"),
+        [&s](const Arguments& a) -> std::int32_t {
+            return PreciseDelay(s.wait, RandomBetween(Number(a, 0), Number(a, 1)));
+        },
+        2);
+    const RuntimeText awaitWindowName = Utf8ToGbk("等待窗口");
+    engine.AddCommand(
+        awaitWindowName,
+        [&s](const Arguments& a) -> std::int32_t {
+            return WaitForWindow(s, Argument(a, 0), Number(a, 1));
+        },
+        2);
+    engine.SetArgumentCheck(awaitWindowName, CheckAwaitedWindowArgument);
 }
 
 }  // namespace kavo

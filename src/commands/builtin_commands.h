@@ -29,8 +29,10 @@ Utf8Text ElevatedWindowText();
 
 // Adds 信息框, 鼠标, 延时, 鼠标消息, 按键消息, 鼠标移动, 气球提示框, 计次循环, 按键, 运行,
 // 特殊按键, in this order, then the words recording writes: 鼠标定位(x,y) (the cursor there at
-// once), 按住(键代码) and 松开(键代码) (a key down or up alone). services must outlive the
-// engine's use of the commands.
+// once), 按住(键代码) and 松开(键代码) (a key down or up alone), then 随机延时(最小,最大) (a pause
+// of a random whole number of milliseconds between the two) and 等待窗口(窗口描述,最长毫秒)
+// (until a window the description names is there; 0: no limit but the stop key; when the time
+// runs out the run stops and says so). services must outlive the engine's use of the commands.
 //
 // The window argument of 鼠标消息 and 按键消息 is a handle in decimal (0: the desktop) or a
 // window description (hotkeys/window_description.h), looked up each time the statement runs.

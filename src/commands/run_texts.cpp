@@ -54,6 +54,11 @@ Utf8Text WindowNotFoundText(std::string_view description, int line) {
     return "找不到窗口：" + Shown(description) + "（第 " + std::to_string(line) + " 行）";
 }
 
+Utf8Text WindowWaitTimedOutText(std::string_view description, std::int32_t waitedMs, int line) {
+    return "等了 " + std::to_string(waitedMs) + " 毫秒，窗口没有出现：" + Shown(description) +
+           "（第 " + std::to_string(line) + " 行）";
+}
+
 std::optional<EditorSpan> LineSpan(std::string_view gbk, int line) {
     if (line < 1) return std::nullopt;
     // Lines end at LF, as the script's lines do; CR LF is one position in the editor.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -21,6 +22,9 @@ Utf8Text StoppedText(std::string_view script, int line);
 // The balloon's text after a run stopped because no window matched a description (GBK, as
 // written) on the line (from 1).
 Utf8Text WindowNotFoundText(std::string_view description, int line);
+// The balloon's text after 等待窗口 waited its longest (milliseconds) and no window matched the
+// description (GBK, as written) on the line (from 1).
+Utf8Text WindowWaitTimedOutText(std::string_view description, std::int32_t waitedMs, int line);
 
 // Positions in an editor that counts every character, double-byte ones included, as one, and a
 // line break (CR LF, or LF or CR alone) as one.

@@ -3,6 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+
 #include "commands/script_run.h"
 #include "engine/script_engine.h"
 #include "native/input_calls.h"
@@ -94,6 +97,8 @@ TEST_F(BuiltinCommandsTest, EntersTheCommandsInOrderWithTheirArgumentCounts) {
         {"\xCA\xF3\xB1\xEA\xB6\xA8\xCE\xBB", 2, false},  // 鼠标定位
         {"\xB0\xB4\xD7\xA1", 1, false},                  // 按住
         {"\xCB\xC9\xBF\xAA", 1, false},                  // 松开
+        {"\xCB\xE6\xBB\xFA\xD1\xD3\xCA\xB1", 2, false},  // 随机延时
+        {"\xB5\xC8\xB4\xFD\xB4\xB0\xBF\xDA", 2, false},  // 等待窗口
     };
     const auto& commands = engine.Commands();
     ASSERT_EQ(commands.size(), std::size(expected));
@@ -105,7 +110,8 @@ TEST_F(BuiltinCommandsTest, EntersTheCommandsInOrderWithTheirArgumentCounts) {
     }
     EXPECT_EQ(engine.FindCommand(Gbk("信息框")), 1);
     EXPECT_EQ(engine.FindCommand(Gbk("特殊按键")), 11);
-    EXPECT_EQ(engine.FindCommand(Gbk("计次循环尾")), 15);
+    EXPECT_EQ(engine.FindCommand(Gbk("随机延时")), 15);
+    EXPECT_EQ(engine.FindCommand(Gbk("计次循环尾")), 17);
 }
 
 TEST_F(BuiltinCommandsTest, EachStatementPerformsItsActionWithItsArgumentsConverted) {
@@ -190,6 +196,41 @@ TEST_F(BuiltinCommandsTest, EachStatementPerformsItsActionWithItsArgumentsConver
         Run(c.script);
         EXPECT_THAT(test::InputCalls(platform), ElementsAreArray(c.expected)) << c.script;
         platform.cursor = {0, 0};
+    }
+}
+
+// The pauses a script made, in order.
+Calls Waits(const RecordingPlatform& platform) {
+    Calls waits;
+    for (const std::string& call : test::InputCalls(platform))
+        if (call.rfind("Wait(", 0) == 0) waits.push_back(call);
+    return waits;
+}
+
+TEST_F(BuiltinCommandsTest, RandomDelayWaitsAWholeNumberBetweenItsTwoBoundsEitherWayRound) {
+    struct Case {
+        const char* script;
+        Calls expected;
+    };
+    for (const Case& c : {
+             Case{"随机延时(200,200)", {"Wait(200)"}},
+             Case{"随机延时(１５,1.5e1)", {"Wait(15)"}},
+             Case{"随机延时(abc,x)", {"Wait(0)"}},
+         }) {
+        Run(c.script);
+        EXPECT_THAT(Waits(platform), ElementsAreArray(c.expected)) << c.script;
+    }
+    // Every value of the range comes up, and none outside it, in either order of the bounds.
+    for (const char* script : {"随机延时(3,7)", "随机延时(7,3)"}) {
+        std::set<std::string> seen;
+        for (int i = 0; i < 300; ++i) {
+            Run(script);
+            const Calls waits = Waits(platform);
+            ASSERT_EQ(waits.size(), 1u) << script;
+            seen.insert(waits[0]);
+        }
+        EXPECT_THAT(seen, ElementsAre("Wait(3)", "Wait(4)", "Wait(5)", "Wait(6)", "Wait(7)"))
+            << script;
     }
 }
 
@@ -461,6 +502,66 @@ TEST_F(WindowDescriptionCommandsTest, TheTargetIsTheBoundProcesssWindowFoundAgai
                 ElementsAre("PostWindowMessage(88,KeyDown,0x00000042,0x00000000)"));
 }
 
+TEST_F(WindowDescriptionCommandsTest, AwaitingAWindowGoesOnOnceItIsThere) {
+    // There already: no pause at all.
+    EXPECT_EQ(RunAsRun("等待窗口(进程:notepad.exe,5000)\r\n按键消息(进程:notepad.exe,66,2)"), "");
+    EXPECT_THAT(Waits(platform), IsEmpty());
+    EXPECT_THAT(Posts(platform),
+                ElementsAre("PostWindowMessage(20,KeyDown,0x00000042,0x00000000)"));
+    // It shows during the third pause: three pauses of the polling interval, then the statements
+    // after it reach it. With no limit (0) it is the same.
+    for (const char* script : {"等待窗口(标题:新窗口,5000)\r\n按键消息(标题:新窗口,66,2)",
+                               "等待窗口(标题:新窗口,0)\r\n按键消息(标题:新窗口,66,2)"}) {
+        platform.windows.resize(2);
+        int looks = 0;
+        platform.beforeWait = [&] {
+            if (++looks == 3) platform.windows.push_back({40, 3000, 2, "New", "新窗口", true});
+        };
+        bool stopped = true;
+        EXPECT_EQ(RunAsRun(script, &stopped), "") << script;
+        EXPECT_FALSE(stopped) << script;
+        EXPECT_THAT(Waits(platform), ElementsAre("Wait(100)", "Wait(100)", "Wait(100)")) << script;
+        EXPECT_THAT(Posts(platform),
+                    ElementsAre("PostWindowMessage(40,KeyDown,0x00000042,0x00000000)"))
+            << script;
+    }
+    platform.beforeWait = nullptr;
+}
+
+TEST_F(WindowDescriptionCommandsTest, AwaitingAWindowThatNeverShowsStopsTheRunWhenTheTimeIsUp) {
+    // Positive control: the same script with the window there runs to its end.
+    platform.windows.push_back({40, 3000, 2, "New", "新窗口", true});
+    const char* script = "延时(1)\r\n等待窗口(标题:新窗口,250)\r\n按键消息(9,67,2)";
+    EXPECT_EQ(RunAsRun(script), "");
+    EXPECT_THAT(Posts(platform), ElementsAre("PostWindowMessage(9,KeyDown,0x00000043,0x00000000)"));
+    platform.windows.pop_back();
+    bool stopped = false;
+    EXPECT_EQ(RunAsRun(script, &stopped), "等了 250 毫秒，窗口没有出现：标题:新窗口（第 2 行）");
+    EXPECT_TRUE(stopped);
+    EXPECT_THAT(Waits(platform), ElementsAre("Wait(1)", "Wait(100)", "Wait(100)", "Wait(50)"));
+    EXPECT_THAT(Posts(platform), IsEmpty());
+}
+
+TEST_F(WindowDescriptionCommandsTest, AwaitingAWindowWithoutLimitEndsWithTheStopKey) {
+    ScriptRun* running = nullptr;
+    int looks = 0;
+    platform.beforeWait = [&] {
+        if (++looks == 20 && running != nullptr) running->RequestStop();
+    };
+    platform.ClearCalls();
+    ScriptRun run(registry, platform, platform);
+    running = &run;
+    engine.RunScript(Gbk("等待窗口(标题:新窗口,0)\r\n按键消息(9,67,2)"));
+    platform.beforeWait = nullptr;
+    EXPECT_TRUE(run.StopRequested());
+    // Nineteen whole pauses; the stop cuts the twentieth short.
+    const Calls waits = Waits(platform);
+    EXPECT_THAT(waits, ::testing::Contains("Wait(100)").Times(19))
+        << ::testing::PrintToString(waits);
+    EXPECT_THAT(waits.size(), ::testing::AllOf(::testing::Ge(19u), ::testing::Le(21u)));
+    EXPECT_THAT(Posts(platform), IsEmpty());
+}
+
 TEST_F(WindowDescriptionCommandsTest, AnUnsoundDescriptionIsAScriptErrorOfTheCheck) {
     struct Case {
         const char* script;
@@ -471,6 +572,10 @@ TEST_F(WindowDescriptionCommandsTest, AnUnsoundDescriptionIsAScriptErrorOfTheChe
              Case{"延时(1)\r\n按键消息(进程:notepad.exe;窗口:x,66,2)", 2, "“窗口”不是关键词"},
              Case{"鼠标消息(进程:,1,2,0,1)", 1, "“进程:”后面没有内容"},
              Case{"延时(1)\r\n延时(1)\r\n鼠标消息(进程:a.exe>,1,2,0,1)", 3, "空的部分"},
+             Case{"等待窗口(进程:,100)", 1, "“进程:”后面没有内容"},
+             // A handle is there or not: 等待窗口 waits for a description only.
+             Case{"延时(1)\r\n等待窗口(1234,100)", 2, "等待窗口的第一个参数要写窗口描述"},
+             Case{"等待窗口(进程:notepad.exe)", 1, "等待窗口需要2个参数，这里只有1个"},
          }) {
         faults.clear();
         platform.ClearCalls();
