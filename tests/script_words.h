@@ -14,9 +14,10 @@ namespace kavo {
 
 inline void AddScriptWords(ScriptEngine& engine) {
     const std::pair<const char*, int> words[] = {
-        {"信息框", 3},   {"鼠标", 1},       {"延时", 1},     {"鼠标消息", 5}, {"按键消息", 3},
-        {"鼠标移动", 2}, {"气球提示框", 2}, {"计次循环", 2}, {"按键", 2},     {"运行", 1},
-        {"特殊按键", 1}, {"鼠标定位", 2},   {"按住", 1},     {"松开", 1}};
+        {"信息框", 3},   {"鼠标", 1},     {"延时", 1},       {"鼠标消息", 5},
+        {"按键消息", 3}, {"鼠标移动", 2}, {"气球提示框", 2}, {"计次循环", 2},
+        {"按键", 2},     {"运行", 1},     {"特殊按键", 1},   {"鼠标定位", 2},
+        {"按住", 1},     {"松开", 1},     {"随机延时", 2},   {"等待窗口", 2}};
     for (const auto& [name, count] : words)
         engine.AddCommand(
             Utf8ToGbk(name), [](const std::vector<RuntimeText>&) { return 0; }, count,

@@ -21,8 +21,17 @@ TEST(HelpTextsTest, EachTopicHasItsTextAndHeight) {
          "使用格式\r\n例如： 计次循环(2,1)\r\n其中2代表循环次数 1代表参数\r\n"
          "注意：必须插入循环尾此循环方可成立\r\n例如：计次循环尾(1) \r\n1与前面的参数相对应。",
          200},
-        {HelpTopic::Delay, "使用格式\r\n例如： 延时(100)\r\n100代表100毫秒 1000毫秒=1秒", 200},
-        {HelpTopic::Run, "使用格式\r\n例如： 运行(notepad.exe)\r\nnotepad.exe 代表文件路径", 200},
+        {HelpTopic::Delay,
+         "使用格式\r\n例如： 延时(100)\r\n100代表100毫秒 1000毫秒=1秒\r\n"
+         "例如： 随机延时(100,500)\r\n等待100到500毫秒之间随机的一段时间",
+         200},
+        {HelpTopic::Run,
+         "使用格式\r\n例如： 运行(notepad.exe)\r\nnotepad.exe 代表文件路径\r\n"
+         "例如： 等待窗口(进程:notepad.exe,5000)\r\n"
+         "等到该窗口出现再往下执行，最多等5000毫秒，0代表一直等；等不到时脚本停止，托盘提示是哪一行"
+         "\r\n"
+         "窗口的写法同鼠标消息",
+         200},
         {HelpTopic::SpecialKey,
          "使用格式\r\n例如： 特殊按键(20)\r\n20代表键代码 括号里应输入数字（键代码） "
          "键代码在设置菜单里查看。\r\n"

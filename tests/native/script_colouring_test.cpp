@@ -181,6 +181,8 @@ TEST(ScriptColouringTest, APrefixOffersTheWordsStartingWithIt) {
         {"按", {"按键消息(进程:notepad.exe>类:Edit,65,1)", "按键(fhjshfkj,50)", "按住(17)"}},
         {"信息", {"信息框(你好,我是脚本编辑器,)"}},
         {"气球", {"气球提示框(,)"}},
+        {"随", {"随机延时(100,500)"}},
+        {"等待", {"等待窗口(进程:notepad.exe,5000)"}},
         {"跳", {}},
         {"", {}},
     };
