@@ -77,6 +77,9 @@ class EditorAndSearchTest(kavo_gui.SessionTest):
                 kavo.click(button)
                 kavo.wait_text("编辑框1", text, what=f"the help of {button}")
                 self.assertEqual(kavo.control("编辑框1").height, height)
+        kavo.click("加入运行")  # the longest text, kept to be looked at
+        kavo.wait_text("编辑框1", texts["加入运行"][0], what="the help of 加入运行")
+        kavo_gui.screenshot(kavo.folder + "/help-run.png")
         # The short box leaves the coordinate rows below it in sight.
         kavo.click("加入鼠标移动")
         wait_for(lambda: kavo.control("编辑框1").height, until=lambda h: h == 160,

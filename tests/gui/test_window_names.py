@@ -121,6 +121,32 @@ class WindowNamesTest(kavo_gui.SessionTest):
                  what="the balloon naming the window and the line")
         kavo_gui.screenshot(self.kavo.folder + "/not-found.png")
 
+    def test_awaiting_a_window_goes_on_once_it_shows_and_stops_the_run_when_it_never_does(self):
+        pages = {"脚本/等.txt": f"等待窗口(标题:{TITLE},30000)\n按键消息(标题:{TITLE},66,5)\n",
+                 "脚本/超.txt": "等待窗口(标题:没有这个窗口,500)\n按键消息(标题:KavoNames*,67,5)\n"}
+        self.start("names-await", pages)
+        xdotool("mousemove", "--sync", 1270, 1010)
+        # The run starts with no such window and waits; the window shows a while later and the
+        # statement after the wait reaches it.
+        self.open_page("等", "30000")
+        self.kavo.click("go")
+        wait_for(lambda: not self.kavo.visible_windows(), what="the run to hide the window")
+        time.sleep(1.5)
+        self.fixture = Fixture("names-await-fixture", TITLE)
+        wait_for(lambda: kavo_gui.log_line(WM_KEYDOWN, 66, 0) in self.fixture.lines(),
+                 timeout=30, what="the key posted once the window showed")
+        self.show_window_again()
+        self.assertNotIn("窗口没有出现", inspect("tooltips"))
+        # A window that never shows: the run stops when the time is up, the tray says where,
+        # and the statement after it posts nothing (to the window that is there).
+        self.open_page("超", "没有这个窗口")
+        self.kavo.click("go")
+        self.show_window_again()
+        wait_for(lambda: "等了 500 毫秒，窗口没有出现：标题:没有这个窗口（第 1 行）" in inspect("tooltips"),
+                 what="the balloon naming the window and the line")
+        time.sleep(0.5)
+        self.assertNotIn(kavo_gui.log_line(WM_KEYDOWN, 67, 0), self.fixture.lines())
+
     def test_an_unsound_description_is_a_script_error_naming_its_line(self):
         self.start("names-unsound", {"脚本/坏.txt": "延时(1)\n按键消息(进程:a.exe;窗口:x,1,2)\n"})
         self.open_page("坏", "窗口:x")

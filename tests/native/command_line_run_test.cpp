@@ -122,6 +122,7 @@ TEST_F(CommandLineRuns, EachEndHasItsExitCodeAndReasonAndOneLogLine) {
     AddPage("错.txt", "特殊按键(20)\r\n没有这个(1)");
     AddPage("窗口.txt", "特殊按键(20)\r\n按键消息(进程:nothing.exe,65,5)\r\n特殊按键(21)");
     AddPage("停.txt", "特殊按键(20)\r\n延时(100000)\r\n特殊按键(21)");
+    AddPage("等.txt", "特殊按键(20)\r\n等待窗口(进程:nothing.exe,300)\r\n特殊按键(21)");
     // The text ends at a zero byte, as the library reads a page.
     platform.AddFile("C:\\kavo\\content\\示例\\零.txt",
                      Utf8ToGbk("特殊按键(20)") + std::string(1, '\0') + Utf8ToGbk("没有这个(1)"));
@@ -152,6 +153,8 @@ TEST_F(CommandLineRuns, EachEndHasItsExitCodeAndReasonAndOneLogLine) {
         {CommandLineMode::Run, "", RunOutcome::BadCommandLine, "命令行缺少页面", false},
         {CommandLineMode::Run, "示例\\窗口", RunOutcome::WindowNotFound,
          "找不到窗口：进程:nothing.exe（第 2 行）", true},
+        {CommandLineMode::Run, "示例\\等", RunOutcome::WindowNotFound,
+         "等了 300 毫秒，窗口没有出现：进程:nothing.exe（第 2 行）", true},
         {CommandLineMode::Run, "示例\\停", RunOutcome::Stopped, "已停止，停在第 2 行：延时(100000)",
          true},
         {CommandLineMode::Run, "示例\\零", RunOutcome::Completed, "运行完毕", true},
