@@ -41,7 +41,8 @@ enum class RunOutcome {
     PageMissing = 2,     // no such page, a name outside the library, or the file cannot be read
     ScriptFault = 3,     // 脚本错误: the check refused the page, nothing ran
     Stopped = 4,         // stopped by F12 (or by the session ending)
-    WindowNotFound = 5,  // a window the page names was not there (or did not come in time)
+    WindowNotFound = 5,  // a window the page names was not there, did not come in time or
+                         // could not be brought to the front: the run stopped itself
 };
 
 // The file a page argument names, or nothing when it names none: "目录\页面" (or with "/") lies

@@ -38,6 +38,8 @@ constexpr std::string_view kSpecialKeyName = "\xCC\xD8\xCA\xE2\xB0\xB4\xBC\xFC";
 constexpr std::uint32_t kStartIdleWaitMs = 1000;
 // How often 等待窗口 looks for its window.
 constexpr std::int32_t kWindowPollMs = 100;
+// How long 激活窗口 lets a switch of the foreground window settle.
+constexpr std::int32_t kActivationSettleMs = 100;
 
 // What 鼠标 does with each of its words. 左键 and 右键 click, as they always have; the others
 // came with recording (the middle button, a drag's press and release, the wheel). Any other
@@ -327,7 +329,8 @@ void AddBuiltinCommands(ScriptEngine& engine, const CommandServices& services) {
         },
         1);
 
-    // Later words, after those: a pause of a random length, and waiting for a window to show.
+    // Later words, after those: a pause of a random length, waiting for a window to show, and
+    // bringing one to the front.
     engine.AddCommand(
         Utf8ToGbk("随机延时"),
         [&s](const Arguments& a) -> std::int32_t {
@@ -342,6 +345,26 @@ void AddBuiltinCommands(ScriptEngine& engine, const CommandServices& services) {
         },
         2);
     engine.SetArgumentCheck(awaitWindowName, CheckAwaitedWindowArgument);
+    // The keys typed next go to the window in front: a window that cannot be brought there
+    // stops the run rather than let them reach another one.
+    const RuntimeText activateName = Utf8ToGbk("激活窗口");
+    engine.AddCommand(
+        activateName,
+        [&s](const Arguments& a) -> std::int32_t {
+            const std::optional<NativeWindow> window = WindowArgument(s, Argument(a, 0));
+            if (!window) return 0;
+            if (s.system.ActivateWindow(*window)) {
+                // The switch reaches the keyboard a moment after the call (the window manager
+                // moves the focus): keys typed at once could still go to the window before.
+                PreciseDelay(s.wait, kActivationSettleMs);
+                return 1;
+            }
+            if (ScriptRun* run = CurrentRun())
+                run->StopBecause(WindowNotActivatedText(Argument(a, 0), run->Line()));
+            return 0;
+        },
+        1);
+    engine.SetArgumentCheck(activateName, CheckWindowArgument);
 }
 
 }  // namespace kavo

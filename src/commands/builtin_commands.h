@@ -32,7 +32,9 @@ Utf8Text ElevatedWindowText();
 // once), 按住(键代码) and 松开(键代码) (a key down or up alone), then 随机延时(最小,最大) (a pause
 // of a random whole number of milliseconds between the two) and 等待窗口(窗口描述,最长毫秒)
 // (until a window the description names is there; 0: no limit but the stop key; when the time
-// runs out the run stops and says so). services must outlive the engine's use of the commands.
+// runs out the run stops and says so) and 激活窗口(窗口) (brings the window to the front with the
+// keyboard; when it cannot, the run stops and says so). services must outlive the engine's use
+// of the commands.
 //
 // The window argument of 鼠标消息 and 按键消息 is a handle in decimal (0: the desktop) or a
 // window description (hotkeys/window_description.h), looked up each time the statement runs.

@@ -54,6 +54,10 @@ Utf8Text WindowNotFoundText(std::string_view description, int line) {
     return "找不到窗口：" + Shown(description) + "（第 " + std::to_string(line) + " 行）";
 }
 
+Utf8Text WindowNotActivatedText(std::string_view window, int line) {
+    return "无法把窗口切换到前台：" + Shown(window) + "（第 " + std::to_string(line) + " 行）";
+}
+
 Utf8Text WindowWaitTimedOutText(std::string_view description, std::int32_t waitedMs, int line) {
     return "等了 " + std::to_string(waitedMs) + " 毫秒，窗口没有出现：" + Shown(description) +
            "（第 " + std::to_string(line) + " 行）";

@@ -25,6 +25,9 @@ Utf8Text WindowNotFoundText(std::string_view description, int line);
 // The balloon's text after 等待窗口 waited its longest (milliseconds) and no window matched the
 // description (GBK, as written) on the line (from 1).
 Utf8Text WindowWaitTimedOutText(std::string_view description, std::int32_t waitedMs, int line);
+// The balloon's text after 激活窗口 could not bring the window (GBK, as written) to the front on
+// the line (from 1).
+Utf8Text WindowNotActivatedText(std::string_view window, int line);
 
 // Positions in an editor that counts every character, double-byte ones included, as one, and a
 // line break (CR LF, or LF or CR alone) as one.

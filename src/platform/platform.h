@@ -156,6 +156,9 @@ class SystemPort {
     virtual bool RunsAboveThisProcess(NativeWindow window) = 0;
     // The window that receives injected input now (GetForegroundWindow); 0 when none has it.
     virtual NativeWindow ForegroundWindow() = 0;
+    // Brings the window's top-level window to the front with the keyboard (restored first when
+    // minimised). True when it is the foreground window afterwards.
+    virtual bool ActivateWindow(NativeWindow window) = 0;
     // A message box with an OK button and no owner. Returns the code of the button that closed
     // it (1 for OK), 0 when it could not be shown.
     virtual int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,

@@ -147,6 +147,33 @@ class WindowNamesTest(kavo_gui.SessionTest):
         time.sleep(0.5)
         self.assertNotIn(kavo_gui.log_line(WM_KEYDOWN, 67, 0), self.fixture.lines())
 
+    def test_activating_a_window_sends_the_keys_typed_after_it_there(self):
+        self.fixture = Fixture("names-activate-fixture", TITLE)
+        other = Fixture("names-activate-other", "KavoNames 其他")
+        pages = {"脚本/切.txt": f"激活窗口(标题:{TITLE})\n按键(kv,30)\n",
+                 "脚本/不切.txt": "延时(1)\n按键(kv,30)\n"}
+        self.start("names-activate", pages)
+        xdotool("mousemove", "--sync", 1270, 1010)
+        typed = [kavo_gui.log_line(WM_KEYDOWN, ord(c), 0)[:15] for c in "KV"]
+
+        def keys(fixture):
+            return [line[:15] for line in fixture.lines(WM_KEYDOWN)]
+
+        for page, marker, activating in (("不切", "延时(1)", False), ("切", "激活窗口", True)):
+            # The other window is the one in front once the program hides for the run.
+            other.activate()
+            self.kavo.activate()
+            before = (len(keys(self.fixture)), len(keys(other)))
+            self.open_page(page, marker)
+            self.kavo.click("go")
+            self.show_window_again()
+            target, elsewhere = (self.fixture, other) if activating else (other, self.fixture)
+            count = before[0] if activating else before[1]
+            wait_for(lambda: keys(target)[count:] == typed, timeout=15,
+                     what=f"the keys of {page} in {target.title}")
+            # Positive control and the point: without 激活窗口 they go to the window in front.
+            self.assertEqual(keys(elsewhere)[before[1] if activating else before[0]:], [], page)
+
     def test_an_unsound_description_is_a_script_error_naming_its_line(self):
         self.start("names-unsound", {"脚本/坏.txt": "延时(1)\n按键消息(进程:a.exe;窗口:x,1,2)\n"})
         self.open_page("坏", "窗口:x")

@@ -99,6 +99,7 @@ TEST_F(BuiltinCommandsTest, EntersTheCommandsInOrderWithTheirArgumentCounts) {
         {"\xCB\xC9\xBF\xAA", 1, false},                  // 松开
         {"\xCB\xE6\xBB\xFA\xD1\xD3\xCA\xB1", 2, false},  // 随机延时
         {"\xB5\xC8\xB4\xFD\xB4\xB0\xBF\xDA", 2, false},  // 等待窗口
+        {"\xBC\xA4\xBB\xEE\xB4\xB0\xBF\xDA", 1, false},  // 激活窗口
     };
     const auto& commands = engine.Commands();
     ASSERT_EQ(commands.size(), std::size(expected));
@@ -111,7 +112,7 @@ TEST_F(BuiltinCommandsTest, EntersTheCommandsInOrderWithTheirArgumentCounts) {
     EXPECT_EQ(engine.FindCommand(Gbk("信息框")), 1);
     EXPECT_EQ(engine.FindCommand(Gbk("特殊按键")), 11);
     EXPECT_EQ(engine.FindCommand(Gbk("随机延时")), 15);
-    EXPECT_EQ(engine.FindCommand(Gbk("计次循环尾")), 17);
+    EXPECT_EQ(engine.FindCommand(Gbk("计次循环尾")), 18);
 }
 
 TEST_F(BuiltinCommandsTest, EachStatementPerformsItsActionWithItsArgumentsConverted) {
@@ -562,6 +563,53 @@ TEST_F(WindowDescriptionCommandsTest, AwaitingAWindowWithoutLimitEndsWithTheStop
     EXPECT_THAT(Posts(platform), IsEmpty());
 }
 
+TEST_F(WindowDescriptionCommandsTest, ActivatingAWindowBringsItsTopLevelWindowToTheFrontFirst) {
+    struct Case {
+        const char* script;
+        NativeWindow asked;
+        NativeWindow foreground;
+    };
+    for (const Case& c : {
+             Case{"激活窗口(进程:notepad.exe)\r\n特殊按键(13)", 20, 20},
+             Case{"激活窗口(20)\r\n特殊按键(13)", 20, 20},
+             Case{"激活窗口(标题:测试窗口)\r\n特殊按键(13)", 30, 30},
+             Case{"激活窗口(进程:kavo_fixture.exe>类:KavoFixtureChild#2)\r\n特殊按键(13)", 32, 30},
+         }) {
+        platform.foregroundWindow = 0;
+        bool stopped = true;
+        EXPECT_EQ(RunAsRun(c.script, &stopped), "") << c.script;
+        EXPECT_FALSE(stopped) << c.script;
+        EXPECT_EQ(platform.foregroundWindow, c.foreground) << c.script;
+        // The window is in front, and the switch has had a moment, before the key is pressed.
+        Calls order;
+        for (const std::string& call : test::InputCalls(platform))
+            for (const char* kind : {"ActivateWindow(", "Wait(", "SendKeyboardInput(vk=13,"})
+                if (call.rfind(kind, 0) == 0) order.push_back(call.substr(0, call.find(',')));
+        EXPECT_THAT(order, ElementsAre("ActivateWindow(" + std::to_string(c.asked) + ")",
+                                       "Wait(100)", "SendKeyboardInput(vk=13", "Wait(50)",
+                                       "SendKeyboardInput(vk=13", "Wait(50)"))
+            << c.script;
+    }
+}
+
+TEST_F(WindowDescriptionCommandsTest, AWindowThatCannotBeActivatedStopsTheRunBeforeTheKeys) {
+    // Positive control: the same script goes on when the window comes to the front.
+    const char* script = "延时(1)\r\n激活窗口(进程:notepad.exe)\r\n特殊按键(13)";
+    EXPECT_EQ(RunAsRun(script), "");
+    EXPECT_FALSE(platform.CallsStartingWith({"SendKeyboardInput(vk=13,"}).empty());
+    platform.activationRefused = true;
+    bool stopped = false;
+    EXPECT_EQ(RunAsRun(script, &stopped), "无法把窗口切换到前台：进程:notepad.exe（第 2 行）");
+    EXPECT_TRUE(stopped);
+    EXPECT_THAT(platform.CallsStartingWith({"SendKeyboardInput(vk=13,"}), IsEmpty());
+    // A description that names no window asks for nothing.
+    platform.activationRefused = false;
+    EXPECT_EQ(RunAsRun("激活窗口(进程:notpad.exe)\r\n特殊按键(13)", &stopped),
+              "找不到窗口：进程:notpad.exe（第 1 行）");
+    EXPECT_THAT(platform.CallsStartingWith({"ActivateWindow(", "SendKeyboardInput(vk=13,"}),
+                IsEmpty());
+}
+
 TEST_F(WindowDescriptionCommandsTest, AnUnsoundDescriptionIsAScriptErrorOfTheCheck) {
     struct Case {
         const char* script;
@@ -576,6 +624,7 @@ TEST_F(WindowDescriptionCommandsTest, AnUnsoundDescriptionIsAScriptErrorOfTheChe
              // A handle is there or not: 等待窗口 waits for a description only.
              Case{"延时(1)\r\n等待窗口(1234,100)", 2, "等待窗口的第一个参数要写窗口描述"},
              Case{"等待窗口(进程:notepad.exe)", 1, "等待窗口需要2个参数，这里只有1个"},
+             Case{"激活窗口(标题:)", 1, "“标题:”后面没有内容"},
          }) {
         faults.clear();
         platform.ClearCalls();

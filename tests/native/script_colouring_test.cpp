@@ -183,6 +183,7 @@ TEST(ScriptColouringTest, APrefixOffersTheWordsStartingWithIt) {
         {"气球", {"气球提示框(,)"}},
         {"随", {"随机延时(100,500)"}},
         {"等待", {"等待窗口(进程:notepad.exe,5000)"}},
+        {"激", {"激活窗口(进程:notepad.exe)"}},
         {"跳", {}},
         {"", {}},
     };

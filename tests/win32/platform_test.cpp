@@ -133,6 +133,44 @@ TEST(Win32Platform, InjectedMouseButtonChangesReachTheWindowUnderTheCursor) {
     }
 }
 
+// 激活窗口: the window comes to the front with the keyboard from behind another program's window
+// and from the taskbar (minimised); the desktop is no window to activate.
+TEST(Win32Platform, ActivatingAWindowGivesItTheKeyboardFromBehindAndMinimised) {
+    test::ParkCursorAway();
+    test::Fixture front(L"KavoFixture 前");
+    test::Fixture behind(L"KavoFixture 后");
+    ASSERT_NE(front.Window(), nullptr);
+    ASSERT_NE(behind.Window(), nullptr);
+    auto& platform = ThePlatform();
+    const auto handle = [](HWND window) { return reinterpret_cast<INT_PTR>(window); };
+    for (const bool minimised : {false, true}) {
+        front.Activate();
+        ASSERT_EQ(GetForegroundWindow(), front.Window()) << minimised;
+        if (minimised) {
+            ShowWindow(behind.Window(), SW_MINIMIZE);
+            ASSERT_TRUE(test::WaitFor([&] { return IsIconic(behind.Window()) != FALSE; }));
+            ASSERT_EQ(GetForegroundWindow(), front.Window());
+        }
+        EXPECT_TRUE(platform.ActivateWindow(handle(behind.Window()))) << minimised;
+        EXPECT_EQ(GetForegroundWindow(), behind.Window()) << minimised;
+        EXPECT_FALSE(IsIconic(behind.Window())) << minimised;
+        // The keys typed next reach it, not the window that was in front. Wine moves the X focus
+        // after the call has returned, and a key sent in that moment is lost: sent again then.
+        const std::size_t before = behind.LinesFor({WM_KEYDOWN}).size();
+        bool arrived = false;
+        for (int attempt = 0; attempt < 3 && !arrived; ++attempt) {
+            platform.KeybdEvent('K', KeyDirection::Down);
+            platform.KeybdEvent('K', KeyDirection::Up);
+            arrived = test::WaitFor([&] { return behind.LinesFor({WM_KEYDOWN}).size() > before; },
+                                    std::chrono::seconds(1));
+        }
+        EXPECT_TRUE(arrived) << minimised;
+        EXPECT_TRUE(front.LinesFor({WM_KEYDOWN}).empty()) << minimised;
+    }
+    EXPECT_FALSE(platform.ActivateWindow(handle(GetDesktopWindow())));
+    EXPECT_FALSE(platform.ActivateWindow(0));
+}
+
 // Keys pressed both ways reach the focused window, up and down, with the scan code and the
 // extended bit as given.
 TEST(Win32Platform, InjectedKeysReachTheFocusedWindowUpAndDown) {

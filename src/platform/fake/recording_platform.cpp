@@ -155,6 +155,13 @@ std::uint32_t RecordingPlatform::GetTickCount() {
     Record("GetTickCount");
     return tickCount++;
 }
+bool RecordingPlatform::ActivateWindow(NativeWindow window) {
+    Record("ActivateWindow(" + std::to_string(window) + ")");
+    if (activationRefused) return false;
+    foregroundWindow = TopLevelWindowOf(window);
+    return true;
+}
+
 void RecordingPlatform::PostWindowMessage(NativeWindow window, const PostedMessage& message) {
     std::string carried;
     if (IsMouseMessage(message.message)) {

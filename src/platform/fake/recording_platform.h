@@ -165,6 +165,9 @@ class RecordingPlatform : public InputPort,
     // The window with the keyboard and the mouse; asking is not recorded either.
     NativeWindow foregroundWindow = 0;
     NativeWindow ForegroundWindow() override { return foregroundWindow; }
+    // Recorded; the window becomes the foreground one unless activationRefused.
+    bool activationRefused = false;
+    bool ActivateWindow(NativeWindow window) override;
     int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
                        MessageBoxOptions options) override;
 

@@ -433,6 +433,22 @@ bool Win32Platform::RunsAboveThisProcess(NativeWindow window) {
 NativeWindow Win32Platform::ForegroundWindow() {
     return reinterpret_cast<INT_PTR>(::GetForegroundWindow());
 }
+bool Win32Platform::ActivateWindow(NativeWindow window) {
+    HWND target = ::GetAncestor(AsHwnd(window), GA_ROOT);
+    if (target == nullptr || !::IsWindow(target) || target == ::GetDesktopWindow()) return false;
+    if (::IsIconic(target)) ::ShowWindow(target, SW_RESTORE);
+    if (::SetForegroundWindow(target) && ::GetForegroundWindow() == target) return true;
+    // Windows hands the foreground on only from the thread that has it (or one joined to its
+    // input): join it for the moment of the switch.
+    const DWORD ownThread = ::GetCurrentThreadId();
+    const DWORD foregroundThread = ::GetWindowThreadProcessId(::GetForegroundWindow(), nullptr);
+    const bool joined = foregroundThread != 0 && foregroundThread != ownThread &&
+                        ::AttachThreadInput(ownThread, foregroundThread, TRUE);
+    ::BringWindowToTop(target);
+    ::SetForegroundWindow(target);
+    if (joined) ::AttachThreadInput(ownThread, foregroundThread, FALSE);
+    return ::GetForegroundWindow() == target;
+}
 std::optional<std::uint32_t> Win32Platform::PixelColorAt(Point where) {
     const UniqueScreenDc screen(::GetDC(nullptr));
     if (!screen) return std::nullopt;
