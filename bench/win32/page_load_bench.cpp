@@ -6,8 +6,8 @@
 // under Wine than loading it. Prints "name: value unit (goal: ...)" lines: median, minimum and
 // maximum over several loads.
 //
-// Beside it, the same page put into a bare rich edit in this process, formatted as the program's
-// editor is, the same way the program does: what the control alone needs. The ratio of the two
+// Beside it, the same page put into a bare rich edit in this process, with the editor's default
+// look, by the program's own editor widget: what the control alone needs. The ratio of the two
 // is what the program adds to a load.
 //
 // kavo.exe is the one beside the bench's folder (the build's), or the one named by the first
@@ -25,6 +25,8 @@
 #include <vector>
 
 #include "app/main_window_layout.h"
+#include "app/main_window_win32.h"
+#include "library/editor_widget_win32.h"
 #include "platform/win32/unique_handle.h"
 #include "text/wide.h"
 #include "bench_support_win32.h"
@@ -323,55 +325,19 @@ std::optional<double> TimeOneLoad(const std::wstring& folder, int lines, LRESULT
     return result;
 }
 
-// Feeds a UTF-16 text to EM_STREAMIN in the pieces the control asks for, as the program does.
-struct StreamSource {
-    const char* bytes = nullptr;
-    std::size_t size = 0;
-    std::size_t offset = 0;
-};
-
-DWORD CALLBACK ReadStreamSource(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* given) {
-    auto* source = reinterpret_cast<StreamSource*>(cookie);
-    std::size_t count =
-        std::min<std::size_t>(source->size - source->offset, static_cast<std::size_t>(wanted));
-    count -= count % sizeof(wchar_t);
-    std::memcpy(buffer, source->bytes + source->offset, count);
-    source->offset += count;
-    *given = static_cast<LONG>(count);
-    return 0;
-}
-
 // The milliseconds a bare rich edit of the editor's size and look takes to take the page in.
 // Each load gets a control of its own, left standing: deleting a long text under Wine takes far
 // longer than inserting it.
 double TimeControlAlone(HWND parent, int lines) {
-    const std::wstring text = kavo::GbkToWide(PageOfLines(lines));
+    const std::string page = PageOfLines(lines);
     HWND editor = CreateWindowExW(0, MSFTEDIT_CLASS, L"",
                                   WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN,
                                   0, 0, 700, 560, parent, nullptr, nullptr, nullptr);
-    CHARFORMAT2W format{};
-    format.cbSize = sizeof format;
-    format.dwMask = CFM_FACE | CFM_SIZE | CFM_COLOR | CFM_CHARSET;
-    format.dwEffects = CFE_AUTOCOLOR;
-    format.yHeight = 9 * 20;
-    format.bCharSet = GB2312_CHARSET;
-    lstrcpynW(format.szFaceName, L"微软雅黑", LF_FACESIZE);
-    SendMessageW(editor, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
-    SendMessageW(editor, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
-    PARAFORMAT2 paragraph{};
-    paragraph.cbSize = sizeof paragraph;
-    paragraph.dwMask = PFM_STARTINDENT;
-    paragraph.dxStartIndent = 40;
-    SendMessageW(editor, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&paragraph));
-    SendMessageW(editor, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+    kavo::ApplyEditorDefaultLook(editor);
     SendMessageW(editor, EM_AUTOURLDETECT, TRUE, 0);
-    StreamSource source{reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t),
-                        0};
-    EDITSTREAM stream{};
-    stream.dwCookie = reinterpret_cast<DWORD_PTR>(&source);
-    stream.pfnCallback = ReadStreamSource;
+    kavo::Win32EditorWidget widget(editor);
     const std::uint64_t start = NowMicroseconds();
-    SendMessageW(editor, EM_STREAMIN, SF_TEXT | SF_UNICODE, reinterpret_cast<LPARAM>(&stream));
+    widget.ReplaceText(page);
     UpdateWindow(editor);
     const std::uint64_t end = NowMicroseconds();
     ShowWindow(editor, SW_HIDE);

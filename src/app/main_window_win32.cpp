@@ -156,14 +156,7 @@ LRESULT MainWindow::OnCreate() {
     return 0;
 }
 
-void MainWindow::PrepareEditor() {
-    HWND editor = Control(layout::kEditor);
-    // Report clicks on web addresses, and detect them in what is already there.
-    const LRESULT mask = SendMessageW(editor, EM_GETEVENTMASK, 0, 0);
-    SendMessageW(editor, EM_SETEVENTMASK, 0, mask | ENM_LINK);
-    SendMessageW(editor, EM_AUTOURLDETECT, TRUE, 0);
-    editor_->ReplaceText(editor_->ReadText());
-    // Default look: 微软雅黑 9 points, automatic colour, no effects, 2 points of left indent.
+void ApplyEditorDefaultLook(HWND editor) {
     CHARFORMAT2W format{};
     format.cbSize = sizeof format;
     format.dwMask = CFM_FACE | CFM_SIZE | CFM_COLOR | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE |
@@ -181,6 +174,16 @@ void MainWindow::PrepareEditor() {
     paragraph.wAlignment = PFA_LEFT;
     SendMessageW(editor, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&paragraph));
     SendMessageW(editor, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+}
+
+void MainWindow::PrepareEditor() {
+    HWND editor = Control(layout::kEditor);
+    // Report clicks on web addresses, and detect them in what is already there.
+    const LRESULT mask = SendMessageW(editor, EM_GETEVENTMASK, 0, 0);
+    SendMessageW(editor, EM_SETEVENTMASK, 0, mask | ENM_LINK);
+    SendMessageW(editor, EM_AUTOURLDETECT, TRUE, 0);
+    editor_->ReplaceText(editor_->ReadText());
+    ApplyEditorDefaultLook(editor);
 }
 
 // --- events ---

@@ -29,6 +29,10 @@ struct Features;
 class ScriptEngine;
 class HotkeyMonitor;
 
+// The script editor's default look: 微软雅黑 9 points, automatic colour, no effects, 2 points of
+// left indent, and no limit on the text's length.
+void ApplyEditorDefaultLook(HWND editor);
+
 class MainWindow : public WindowBase<MainWindow>, public MainWindowServices {
   public:
     static constexpr wchar_t kTitle[] = L"KAVO脚本助手 ";
