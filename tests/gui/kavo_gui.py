@@ -611,11 +611,19 @@ class Kavo:
         xdotool("mousemove", "--sync", x + w // 2, y + h // 2)
         xdotool("click", "--repeat", 2 if double else 1, "--delay", 80, 1)
 
+    def row_state(self, text, key):
+        """The tree row's key ("expanded", "selected"), False while no row has that text: a
+        listing taken while the tree is refilled (on a busy machine) may find none."""
+        return any(row["text"] == text and row[key] for row in self.tree())
+
     def open_directory(self, name):
         """Opens the directory in the tree with a double click, unless it is open."""
-        if not self.tree_row(name)["expanded"]:
+        wait_for(lambda: any(row["text"] == name for row in self.tree()),
+                 what=f"the directory {name} in the tree")
+        if not self.row_state(name, "expanded"):
             self.click_tree_item(name, double=True)
-            wait_for(lambda: self.tree_row(name)["expanded"], what=f"the directory {name} to open")
+            wait_for(lambda: self.row_state(name, "expanded"),
+                     what=f"the directory {name} to open")
 
     def open_page(self, directory, page, shows=None):
         """Opens the directory if needed and selects the page in it; then waits until the editor
@@ -625,7 +633,7 @@ class Kavo:
                  what=f"the page {page} in the tree")
         self.click_tree_item(page)
         if shows is None:
-            wait_for(lambda: self.tree_row(page)["selected"], what=f"the page {page} selected")
+            wait_for(lambda: self.row_state(page, "selected"), what=f"the page {page} selected")
         else:
             self.wait_text(EDITOR, lambda text: shows in text,
                            what=f"the page {page} in the editor ({shows!r} in it)")

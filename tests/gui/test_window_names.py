@@ -23,9 +23,7 @@ class WindowNamesTest(kavo_gui.SessionTest):
 
     def open_page(self, page, marker):
         kavo = self.kavo
-        if not kavo.tree()[0]["expanded"]:
-            kavo.click_tree_item("脚本", double=True)
-            wait_for(lambda: kavo.tree()[0]["expanded"], what="the directory to open")
+        kavo.open_directory("脚本")
         wait_for(lambda: any(row["text"] == page and row["rect"][2] > 0 for row in kavo.tree()),
                  what="the page in the tree")
         kavo.click_tree_item(page)
