@@ -1,9 +1,9 @@
 #include "commands/builtin_commands.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <random>
-#include <algorithm>
 #include <string>
 #include <string_view>
 #include <utility>
