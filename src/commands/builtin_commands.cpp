@@ -126,6 +126,13 @@ void NoticeElevatedForeground(const CommandServices& s, ScriptRun& run) {
     s.showNotice(name.empty() ? std::to_string(window) : "进程:" + name, ElevatedWindowText());
 }
 
+// The window the description names at this moment, 目标 standing for the bound process.
+std::optional<NativeWindow> FindWindowNow(const CommandServices& s,
+                                          const WindowDescription& description) {
+    const Utf8Text bound = s.boundProcessName ? s.boundProcessName() : Utf8Text();
+    return FindDescribedWindow(s.system, description, bound);
+}
+
 // The window a statement posts to: the handle as written, or the window its description
 // names now. Nothing when a description names no window: the run stops there rather than post
 // to another window (the desktop) than the script meant.
@@ -137,8 +144,7 @@ std::optional<NativeWindow> WindowArgument(const CommandServices& s, std::string
     }
     const ParsedWindowDescription parsed = ParseWindowDescription(argument);
     if (parsed.problem.empty()) {
-        const Utf8Text bound = s.boundProcessName ? s.boundProcessName() : Utf8Text();
-        if (const auto found = FindDescribedWindow(s.system, parsed.description, bound)) {
+        if (const auto found = FindWindowNow(s, parsed.description)) {
             NoticeElevatedWindow(s, *found, argument);
             return found;
         }
@@ -164,8 +170,7 @@ std::int32_t WaitForWindow(const CommandServices& s, std::string_view argument,
     if (!parsed.problem.empty()) return 0;  // the script's check refuses it before any run
     const std::uint64_t start = s.wait.NowMicroseconds();
     for (;;) {
-        const Utf8Text bound = s.boundProcessName ? s.boundProcessName() : Utf8Text();
-        if (FindDescribedWindow(s.system, parsed.description, bound)) return 1;
+        if (FindWindowNow(s, parsed.description)) return 1;
         if (CurrentRunStopped()) return 0;
         std::int32_t pause = kWindowPollMs;
         if (longestMs > 0) {

@@ -161,16 +161,15 @@ class WindowNamesTest(kavo_gui.SessionTest):
             # The other window is the one in front once the program hides for the run.
             other.activate()
             self.kavo.activate()
-            before = (len(keys(self.fixture)), len(keys(other)))
+            target, elsewhere = (self.fixture, other) if activating else (other, self.fixture)
+            before = {window: len(keys(window)) for window in (target, elsewhere)}
             self.open_page(page, marker)
             self.kavo.click("go")
             self.show_window_again()
-            target, elsewhere = (self.fixture, other) if activating else (other, self.fixture)
-            count = before[0] if activating else before[1]
-            wait_for(lambda: keys(target)[count:] == typed, timeout=15,
+            wait_for(lambda: keys(target)[before[target]:] == typed, timeout=15,
                      what=f"the keys of {page} in {target.title}")
             # Positive control and the point: without 激活窗口 they go to the window in front.
-            self.assertEqual(keys(elsewhere)[before[1] if activating else before[0]:], [], page)
+            self.assertEqual(keys(elsewhere)[before[elsewhere]:], [], page)
 
     def test_an_unsound_description_is_a_script_error_naming_its_line(self):
         self.start("names-unsound", {"脚本/坏.txt": "延时(1)\n按键消息(进程:a.exe;窗口:x,1,2)\n"})

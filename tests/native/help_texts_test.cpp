@@ -45,11 +45,10 @@ TEST(HelpTextsTest, EachTopicHasItsTextAndHeight) {
          "例如： 鼠标定位(800,100)  光标立即到达该点（鼠标移动是每毫秒一像素地滑过去）",
          200},
         {HelpTopic::Typing,
-         "使用格式\r\n例如： "
-         "按键(fhjshfkj,50)\r\n其中fhjshfkj代表需要输入的键\r\n50代表输入的速度\r\n"
-         "例如： "
-         "激活窗口(进程:notepad.exe)"
-         "\r\n先把该窗口切换到前台，之后的按键都进入它；窗口的写法同鼠标消息",
+         "使用格式\r\n例如： 按键(fhjshfkj,50)\r\n其中fhjshfkj代表需要输入的键\r\n"
+         "50代表输入的速度\r\n"
+         "例如： 激活窗口(进程:notepad.exe)\r\n"
+         "先把该窗口切换到前台，之后的按键都进入它；窗口的写法同鼠标消息",
          200},
         {HelpTopic::Move,
          "使用格式\r\n例如： 鼠标移动(800,100)\r\n其中80为横坐标   "
