@@ -15,9 +15,9 @@
 
 #include "editor/find_rules.h"
 #include "editor/links.h"
-#include "editor/page_search.h"
 #include "library/content_folder.h"
 #include "library/page_names.h"
+#include "library/page_search.h"
 #include "platform/fake/recording_platform.h"
 #include "text/runtime_text.h"
 

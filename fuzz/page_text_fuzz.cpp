@@ -13,9 +13,9 @@
 
 #include "commands/run_texts.h"
 #include "editor/find_rules.h"
-#include "editor/page_search.h"
 #include "editor/rtf_text.h"
 #include "library/content_folder.h"
+#include "library/page_search.h"
 #include "library/page_text_cache.h"
 #include "platform/fake/recording_platform.h"
 #include "text/encoding.h"

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "editor/page_search.h"
+#include "library/page_search.h"
 #include "text/encoding.h"
 
 namespace kavo {

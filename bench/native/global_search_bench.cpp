@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "../global_search_pages.h"
-#include "editor/page_search.h"
+#include "library/page_search.h"
 #include "platform/fake/recording_platform.h"
 
 namespace kavo {

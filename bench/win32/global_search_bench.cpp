@@ -19,15 +19,15 @@
 #include <vector>
 
 #include "../global_search_pages.h"
-#include "library/editor_widget_win32.h"
-#include "library/tree_widget_win32.h"
-#include "ui/ui_thread_win32.h"
-#include "editor/global_search_window_win32.h"
-#include "editor/page_search.h"
+#include "editor/editor_widget_win32.h"
+#include "library/global_search_window_win32.h"
 #include "library/library_tree.h"
+#include "library/page_search.h"
+#include "library/tree_widget_win32.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_platform.h"
 #include "text/wide.h"
+#include "ui/ui_thread_win32.h"
 
 namespace kavo {
 namespace {

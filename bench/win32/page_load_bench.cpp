@@ -24,12 +24,12 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window_layout.h"
 #include "app/main_window_win32.h"
-#include "library/editor_widget_win32.h"
-#include "platform/win32/unique_handle.h"
-#include "text/wide.h"
 #include "bench_support_win32.h"
+#include "editor/editor_widget_win32.h"
+#include "platform/win32/unique_handle.h"
+#include "shell/main_window_layout.h"
+#include "text/wide.h"
 
 namespace {
 

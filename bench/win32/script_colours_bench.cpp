@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "../../tests/script_words.h"
+#include "editor/editor_widget_win32.h"
 #include "editor/script_colouring.h"
 #include "editor/script_colours_win32.h"
 #include "engine/script_engine.h"
-#include "library/editor_widget_win32.h"
 #include "text/encoding.h"
 #include "text/wide.h"
-#include "../../tests/script_words.h"
 
 namespace {
 

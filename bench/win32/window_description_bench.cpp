@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "hotkeys/window_description.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_platform.h"
+#include "target_window/window_description.h"
 #include "text/encoding.h"
 
 namespace {

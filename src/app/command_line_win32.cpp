@@ -16,9 +16,9 @@
 #include "hotkeys/stop_key.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_platform.h"
+#include "resource_ids.h"
 #include "text/wide.h"
 #include "ui/ui_thread_win32.h"
-#include "../../res/resource_ids.h"
 
 namespace kavo {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "app/main_window_layout.h"
+#include "shell/main_window_layout.h"
 
 namespace kavo {
 

@@ -5,9 +5,9 @@
 #include <span>
 #include <string>
 
-#include "app/main_window_layout.h"
+#include "editor/editor_widget_win32.h"
 #include "hotkeys/hotkey_binding.h"
-#include "library/editor_widget_win32.h"
+#include "shell/main_window_layout.h"
 #include "text/wide.h"
 #include "ui/ui_thread_win32.h"
 #include "ui/window_text_win32.h"

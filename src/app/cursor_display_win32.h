@@ -9,10 +9,10 @@
 #include <cstdint>
 #include <functional>
 
-#include "app/main_window_services_win32.h"
 #include "hotkeys/keyboard_watch.h"
 #include "hotkeys/window_spy.h"
 #include "platform/platform.h"
+#include "shell/main_window_services_win32.h"
 
 namespace kavo {
 

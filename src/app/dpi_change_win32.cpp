@@ -4,10 +4,10 @@
 #include <memory>
 #include <vector>
 
-#include "app/main_window_layout.h"
 #include "library/tree_widget_win32.h"
 #include "platform/win32/dpi_win32.h"
 #include "platform/win32/unique_handle.h"
+#include "shell/main_window_layout.h"
 
 namespace kavo {
 namespace {

@@ -7,8 +7,8 @@
 
 #include <vector>
 
-#include "app/main_window_services_win32.h"
 #include "platform/win32/unique_handle.h"
+#include "shell/main_window_services_win32.h"
 
 namespace kavo {
 

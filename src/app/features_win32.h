@@ -3,7 +3,6 @@
 #pragma once
 
 #include "app/dpi_change_win32.h"
-#include "app/main_window_services_win32.h"
 #include "app/script_runner_win32.h"
 #include "appearance/appearance_win32.h"
 #include "editor/completion_popup_win32.h"
@@ -14,6 +13,7 @@
 #include "library/library_loading_win32.h"
 #include "library/library_view_win32.h"
 #include "recording/recorder_win32.h"
+#include "shell/main_window_services_win32.h"
 
 namespace kavo {
 

@@ -1,6 +1,6 @@
 #include "app/main_menus_win32.h"
 
-#include "app/command_ids.h"
+#include "shell/command_ids.h"
 
 namespace kavo {
 namespace {

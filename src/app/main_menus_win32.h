@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
-#include "app/main_window_services_win32.h"
 #include "platform/win32/unique_handle.h"
+#include "shell/main_window_services_win32.h"
 
 namespace kavo {
 

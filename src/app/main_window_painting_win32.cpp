@@ -3,8 +3,8 @@
 #include <commctrl.h>
 #include <richedit.h>
 
-#include "app/main_window_layout.h"
 #include "app/roll_up_panel_win32.h"
+#include "shell/main_window_layout.h"
 
 namespace kavo {
 namespace {

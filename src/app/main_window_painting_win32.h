@@ -7,8 +7,8 @@
 #include <initializer_list>
 #include <optional>
 
-#include "appearance/main_window_colors.h"
 #include "platform/win32/unique_handle.h"
+#include "shell/main_window_colors.h"
 #include "ui/hover_tracker_win32.h"
 
 namespace kavo {

@@ -4,13 +4,13 @@
 #include <commctrl.h>
 #include <richedit.h>
 
-#include "../../res/resource_ids.h"
 #include "app/control_table_win32.h"
 #include "app/features_win32.h"
-#include "app/main_window_layout.h"
 #include "app/single_instance_win32.h"
 #include "platform/win32/dpi_win32.h"
 #include "platform/win32/win32_platform.h"
+#include "resource_ids.h"
+#include "shell/main_window_layout.h"
 #include "text/wide.h"
 #include "ui/gdi_win32.h"
 #include "ui/small_window_win32.h"

@@ -13,14 +13,14 @@
 
 #include "app/main_menus_win32.h"
 #include "app/main_window_painting_win32.h"
-#include "app/main_window_services_win32.h"
 #include "app/roll_up_panel_win32.h"
 #include "app/title_bar_win32.h"
 #include "app/tray_icon_win32.h"
-#include "library/editor_widget_win32.h"
+#include "editor/editor_widget_win32.h"
 #include "library/library_tree.h"
 #include "library/tree_widget_win32.h"
 #include "platform/win32/unique_handle.h"
+#include "shell/main_window_services_win32.h"
 #include "ui/window_base_win32.h"
 
 namespace kavo {

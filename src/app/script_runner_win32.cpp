@@ -6,12 +6,12 @@
 
 #include <string>
 
-#include "app/main_window_layout.h"
 #include "commands/run_texts.h"
+#include "editor/editor_widget_win32.h"
 #include "engine/script_engine.h"
 #include "hotkeys/stop_key.h"
-#include "library/editor_widget_win32.h"
 #include "platform/win32/win32_platform.h"
+#include "shell/main_window_layout.h"
 #include "text/wide.h"
 #include "ui/ui_thread_win32.h"
 #include "ui/window_text_win32.h"

@@ -16,16 +16,16 @@
 #include <mutex>
 
 #include "app/cursor_display_win32.h"
-#include "app/main_window_services_win32.h"
 #include "commands/balloon_tip_win32.h"
 #include "commands/builtin_commands.h"
 #include "commands/script_run.h"
+#include "editor/line_gutter_win32.h"
 #include "hotkeys/hotkey_binding.h"
 #include "hotkeys/hotkey_monitor.h"
-#include "editor/line_gutter_win32.h"
 #include "hotkeys/key_latch.h"
 #include "hotkeys/keyboard_hook_win32.h"
 #include "hotkeys/keyboard_watch.h"
+#include "shell/main_window_services_win32.h"
 #include "text/runtime_text.h"
 #include "ui/subclass_win32.h"
 

@@ -2,7 +2,7 @@
 
 #include <windowsx.h>
 
-#include "app/main_window_layout.h"
+#include "shell/main_window_layout.h"
 
 namespace kavo {
 TitleBar::TitleBar(MainWindowServices& services, std::function<void()> close)

@@ -7,7 +7,7 @@
 
 #include <functional>
 
-#include "app/main_window_services_win32.h"
+#include "shell/main_window_services_win32.h"
 
 namespace kavo {
 

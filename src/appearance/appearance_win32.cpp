@@ -1,8 +1,8 @@
 #include "appearance/appearance_win32.h"
 
-#include "app/command_ids.h"
-#include "app/main_window_layout.h"
 #include "platform/win32/win32_platform.h"
+#include "shell/command_ids.h"
+#include "shell/main_window_layout.h"
 
 namespace kavo {
 namespace {

@@ -9,9 +9,9 @@
 #include <memory>
 #include <optional>
 
-#include "app/main_window_services_win32.h"
 #include "appearance/settings_files.h"
 #include "appearance/settings_window_win32.h"
+#include "shell/main_window_services_win32.h"
 #include "ui/border_window_win32.h"
 #include "ui/caption_button_win32.h"
 #include "ui/small_window_win32.h"

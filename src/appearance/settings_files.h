@@ -10,8 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "appearance/main_window_colors.h"
 #include "platform/platform.h"
+#include "shell/main_window_colors.h"
+#include "text/color_text.h"
 #include "text/runtime_text.h"
 
 namespace kavo {
@@ -52,10 +53,6 @@ inline constexpr std::string_view kFalseText = "\xBC\xD9";
 
 bool FlagValue(std::string_view text);
 RuntimeText FlagText(bool value);
-// A colour text as Windows colour value: leading blanks, an optional sign and the digits that
-// follow (0 when there are none), kept to the low 24 bits. "-1" is 0xFFFFFF; "abc" is black.
-ColorRef ColorValue(std::string_view text);
-RuntimeText ColorText(ColorRef color);
 
 SettingsRecord DefaultSettings();
 

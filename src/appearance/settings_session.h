@@ -10,8 +10,8 @@
 #include <optional>
 #include <vector>
 
-#include "appearance/main_window_colors.h"
 #include "appearance/settings_files.h"
+#include "shell/main_window_colors.h"
 
 namespace kavo {
 

@@ -9,11 +9,11 @@
 #include <functional>
 #include <memory>
 
-#include "appearance/main_window_colors.h"
 #include "appearance/settings_page_win32.h"
 #include "appearance/settings_session.h"
 #include "platform/platform.h"
 #include "platform/win32/unique_handle.h"
+#include "shell/main_window_colors.h"
 #include "ui/hover_tracker_win32.h"
 #include "ui/small_window_win32.h"
 

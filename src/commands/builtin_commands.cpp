@@ -15,7 +15,7 @@
 #include "commands/run_input.h"
 #include "commands/run_texts.h"
 #include "commands/script_run.h"
-#include "hotkeys/window_description.h"
+#include "target_window/window_description.h"
 #include "text/encoding.h"
 
 namespace kavo {

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <utility>
 
+#include "editor/editor_widget_win32.h"
 #include "editor/rtf_text.h"
 #include "engine/script_engine.h"
-#include "library/editor_widget_win32.h"
 #include "platform/win32/dpi_win32.h"
 #include "text/wide.h"
 #include "ui/gdi_win32.h"

@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window_services_win32.h"
 #include "editor/script_colouring.h"
 #include "platform/win32/unique_handle.h"
+#include "shell/main_window_services_win32.h"
 #include "ui/subclass_win32.h"
 #include "ui/window_base_win32.h"
 

@@ -8,14 +8,14 @@
 #include <memory>
 #include <string>
 
-#include "app/command_ids.h"
-#include "app/main_window_layout.h"
 #include "editor/links.h"
-#include "editor/small_windows_win32.h"
 #include "platform/win32/dpi_win32.h"
 #include "platform/win32/late_function_win32.h"
 #include "platform/win32/win32_platform.h"
+#include "shell/command_ids.h"
+#include "shell/main_window_layout.h"
 #include "text/wide.h"
+#include "ui/small_windows_win32.h"
 #include "ui/window_text_win32.h"
 
 namespace kavo {
@@ -91,9 +91,6 @@ EditorCommands::EditorCommands(MainWindowServices& services)
     RegisterFormatCommands();
 
     commands.Register(kCmdFindText, [this] { findText_.Show(window_, editor_); });
-    commands.Register(kCmdGlobalSearch, [this] {
-        globalSearch_.Show(window_, editor_, services_.TheLibrary(), services_.Platform());
-    });
     commands.Register(kCmdAbout, [this] { about_.Show(window_, services_.Platform()); });
     commands.Register(kCmdShowKeyCodes, [this] { keyCodes_.Show(window_); });
 }

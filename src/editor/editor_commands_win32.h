@@ -1,14 +1,13 @@
 // The 操作 menu's editor commands (undo, clipboard, select all, character formats and colours,
-// 搜索文本), the 程序 menu's 全局搜索 and 关于, the 设置 menu's 查看键代码, and opening web links
+// 搜索文本), the 程序 menu's 关于, the 设置 menu's 查看键代码, and opening web links
 // in the script editor with a double click or Ctrl and a click.
 #pragma once
 
-#include "app/main_window_services_win32.h"
-#include "appearance/rich_text_helper_win32.h"
 #include "editor/about_window_win32.h"
 #include "editor/find_text_window_win32.h"
-#include "editor/global_search_window_win32.h"
 #include "editor/key_code_window_win32.h"
+#include "editor/rich_text_helper_win32.h"
+#include "shell/main_window_services_win32.h"
 #include "ui/small_window_win32.h"
 
 namespace kavo {
@@ -31,7 +30,6 @@ class EditorCommands {
     // window's end ends the process.
     RichTextHelper helper_;
     SingleWindow<FindTextWindow> findText_;
-    SingleWindow<GlobalSearchWindow> globalSearch_;
     SingleWindow<AboutWindow> about_;
     SingleWindow<KeyCodeWindow> keyCodes_;
 };

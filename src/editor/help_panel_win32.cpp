@@ -1,8 +1,8 @@
 #include "editor/help_panel_win32.h"
 
-#include "app/main_window_layout.h"
 #include "editor/help_texts.h"
 #include "platform/win32/dpi_win32.h"
+#include "shell/main_window_layout.h"
 #include "text/wide.h"
 
 namespace kavo {

@@ -2,7 +2,7 @@
 // box height that text wants.
 #pragma once
 
-#include "app/main_window_services_win32.h"
+#include "shell/main_window_services_win32.h"
 
 namespace kavo {
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <string>
 
-#include "library/editor_widget_win32.h"
+#include "editor/editor_widget_win32.h"
 #include "ui/gdi_win32.h"
 #include "ui/window_text_win32.h"
 

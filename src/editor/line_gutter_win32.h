@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window_services_win32.h"
 #include "editor/line_numbers.h"
 #include "platform/win32/unique_handle.h"
+#include "shell/main_window_services_win32.h"
 #include "ui/subclass_win32.h"
 #include "ui/window_base_win32.h"
 

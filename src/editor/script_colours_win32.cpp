@@ -8,12 +8,12 @@
 #include <algorithm>
 #include <chrono>
 
-#include "app/command_ids.h"
+#include "editor/editor_widget_win32.h"
 #include "editor/line_numbers.h"
 #include "editor/rtf_text.h"
 #include "engine/script_engine.h"
 #include "engine/statement_scan.h"
-#include "library/editor_widget_win32.h"
+#include "shell/command_ids.h"
 #include "text/encoding.h"
 #include "text/wide.h"
 

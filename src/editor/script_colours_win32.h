@@ -17,10 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window_services_win32.h"
 #include "editor/line_gutter_win32.h"
 #include "editor/script_colouring.h"
 #include "platform/win32/unique_handle.h"
+#include "shell/main_window_services_win32.h"
 #include "ui/subclass_win32.h"
 
 namespace kavo {

@@ -4,7 +4,7 @@
 
 #include "hotkeys/key_names.h"
 #include "hotkeys/stop_key.h"
-#include "hotkeys/target_window.h"
+#include "target_window/target_window.h"
 
 namespace kavo {
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "appearance/settings_files.h"
-#include "hotkeys/window_description.h"
+#include "target_window/window_description.h"
+#include "text/color_text.h"
 #include "text/encoding.h"
 #include "text/runtime_text.h"
 

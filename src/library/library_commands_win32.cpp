@@ -3,11 +3,12 @@
 #include <memory>
 #include <string>
 
-#include "app/command_ids.h"
-#include "editor/small_windows_win32.h"
-#include "library/editor_widget_win32.h"
+#include "editor/editor_widget_win32.h"
 #include "library/library_operations.h"
+#include "platform/win32/win32_platform.h"
+#include "shell/command_ids.h"
 #include "text/wide.h"
+#include "ui/small_windows_win32.h"
 #include "ui/window_text_win32.h"
 
 namespace kavo {
@@ -58,6 +59,10 @@ LibraryCommands::LibraryCommands(MainWindowServices& services)
     commands.Register(kCmdRenamePage, [&library, &ui] { RenamePage(library, ui); });
     commands.Register(kCmdRenameDirectory, [&library, &ui] { RenameDirectory(library, ui); });
     commands.Register(kCmdSave, [&library, &ui] { SavePage(library, ui); });
+    commands.Register(kCmdGlobalSearch, [this, &services] {
+        globalSearch_.Show(services.Window(), services.Editor().Handle(), services.TheLibrary(),
+                           services.Platform());
+    });
     HMENU editMenu = services.Menu(MainMenu::Edit);
     commands.Register(kCmdAutoSave, [&library, editMenu] {
         library.autoSave = !library.autoSave;

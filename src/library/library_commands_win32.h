@@ -1,5 +1,5 @@
 // The library's menu commands in the main window: 新建脚本, 新建脚本目录, 删除脚本, 删除脚本目录,
-// 重命名脚本 and 重命名脚本目录 (程序 menu), 保存 (Ctrl+S) and 自动保存 (操作 menu); the
+// 重命名脚本, 重命名脚本目录 and 全局搜索 (程序 menu), 保存 (Ctrl+S) and 自动保存 (操作 menu); the
 // unsaved-changes question when another page is selected, when the program closes and when the
 // session ends; the check of the loaded page against its file when the window comes back.
 #pragma once
@@ -8,8 +8,10 @@
 
 #include <memory>
 
-#include "app/main_window_services_win32.h"
+#include "library/global_search_window_win32.h"
 #include "library/library_operations.h"
+#include "shell/main_window_services_win32.h"
+#include "ui/small_window_win32.h"
 
 namespace kavo {
 
@@ -25,6 +27,7 @@ class LibraryCommands {
                            LibraryUserInterface& ui);
 
     std::unique_ptr<LibraryUserInterface> questions_;
+    SingleWindow<GlobalSearchWindow> globalSearch_;
     bool holdingSessionEnd_ = false;
 };
 

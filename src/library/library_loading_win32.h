@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "app/main_window_services_win32.h"
+#include "shell/main_window_services_win32.h"
 
 namespace kavo {
 

@@ -2,11 +2,11 @@
 
 #include <commctrl.h>
 
-#include "app/command_ids.h"
-#include "app/main_window_layout.h"
 #include "library/library_tree.h"
 #include "library/tree_widget_win32.h"
 #include "platform/win32/dpi_win32.h"
+#include "shell/command_ids.h"
+#include "shell/main_window_layout.h"
 
 namespace kavo {
 

@@ -2,7 +2,7 @@
 // 程序 menu at the cursor, and 隐藏菜单 hides or shows the tree.
 #pragma once
 
-#include "app/main_window_services_win32.h"
+#include "shell/main_window_services_win32.h"
 
 namespace kavo {
 

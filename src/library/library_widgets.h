@@ -1,7 +1,9 @@
-// What the library needs from the tree control and the script editor, kept narrow so the library
-// logic runs against fakes in native tests and against the real controls on Windows.
+// What the library needs from the tree control (and, in editor/editor_widget.h, the script
+// editor), kept narrow so the library logic runs against fakes in native tests and against the
+// real controls on Windows.
 #pragma once
 
+#include "editor/editor_widget.h"
 #include "platform/platform.h"
 #include "text/runtime_text.h"
 
@@ -39,14 +41,6 @@ class TreeWidget {
     // Around many changes at once: the control may leave drawing until the end.
     virtual void BeginBulkChange() {}
     virtual void EndBulkChange() {}
-};
-
-// The script editor, as whole texts in GBK with CR LF line ends.
-class EditorWidget {
-  public:
-    virtual ~EditorWidget() = default;
-    virtual RuntimeText ReadText() = 0;
-    virtual void ReplaceText(const RuntimeText& text) = 0;
 };
 
 }  // namespace kavo

@@ -5,13 +5,13 @@
 #include <string>
 #include <utility>
 
-#include "app/command_ids.h"
 #include "commands/run_texts.h"
+#include "editor/editor_widget_win32.h"
 #include "hotkeys/stop_key.h"
-#include "library/editor_widget_win32.h"
 #include "library/library_operations.h"
 #include "platform/win32/win32_platform.h"
 #include "recording/recording_options_window_win32.h"
+#include "shell/command_ids.h"
 #include "text/encoding.h"
 #include "text/wide.h"
 

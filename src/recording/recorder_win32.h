@@ -13,12 +13,12 @@
 #include <functional>
 #include <optional>
 
-#include "app/main_window_services_win32.h"
 #include "hotkeys/hotkey_binding.h"
 #include "hotkeys/keyboard_watch.h"
 #include "recording/mouse_hook_win32.h"
 #include "recording/recording_options.h"
 #include "recording/recording_session.h"
+#include "shell/main_window_services_win32.h"
 
 namespace kavo {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "editor/page_search.h"
 #include "library/library_operations.h"
 #include "library/page_names.h"
+#include "library/page_search.h"
 #include "native/library_fakes.h"
 #include "platform/fake/recording_platform.h"
 

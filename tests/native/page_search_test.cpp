@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "editor/page_search.h"
 #include "editor/rtf_text.h"
 #include "library/library_tree.h"
+#include "library/page_search.h"
 #include "platform/fake/recording_platform.h"
 #include "text/encoding.h"
 

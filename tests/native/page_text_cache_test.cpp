@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/page_search.h"
+#include "library/page_search.h"
 #include "library/page_text_cache.h"
 #include "platform/fake/recording_platform.h"
 

@@ -1,8 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "hotkeys/target_window.h"
 #include "platform/fake/recording_platform.h"
+#include "target_window/target_window.h"
 
 namespace kavo {
 namespace {

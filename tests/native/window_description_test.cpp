@@ -1,10 +1,10 @@
-#include "hotkeys/window_description.h"
+#include "target_window/window_description.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "hotkeys/target_window.h"
 #include "platform/fake/recording_platform.h"
+#include "target_window/target_window.h"
 #include "text/encoding.h"
 
 namespace kavo {

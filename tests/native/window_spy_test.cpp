@@ -3,8 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "hotkeys/window_description.h"
 #include "platform/fake/recording_platform.h"
+#include "target_window/window_description.h"
 #include "text/encoding.h"
 
 namespace kavo {

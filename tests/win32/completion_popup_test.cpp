@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "editor/completion_popup_win32.h"
+#include "editor/editor_widget_win32.h"
 #include "engine/script_engine.h"
-#include "library/editor_widget_win32.h"
 #include "text/encoding.h"
 #include "text/wide.h"
 #include "ui/subclass_win32.h"

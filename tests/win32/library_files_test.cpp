@@ -15,7 +15,7 @@
 #include <string>
 #include <thread>
 
-#include "library/editor_widget_win32.h"
+#include "editor/editor_widget_win32.h"
 #include "library/library_commands_win32.h"
 #include "library/library_operations.h"
 #include "native/library_fakes.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "appearance/rich_text_helper_win32.h"
+#include "editor/rich_text_helper_win32.h"
 #include "platform/win32/unique_handle.h"
 
 namespace kavo {

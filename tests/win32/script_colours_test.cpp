@@ -7,8 +7,8 @@
 
 #include <string>
 
+#include "editor/editor_widget_win32.h"
 #include "editor/script_colours_win32.h"
-#include "library/editor_widget_win32.h"
 #include "text/encoding.h"
 
 namespace kavo {

@@ -14,15 +14,15 @@
 #include <utility>
 #include <vector>
 
-#include "library/editor_widget_win32.h"
-#include "library/tree_widget_win32.h"
-#include "ui/ui_thread_win32.h"
+#include "editor/editor_widget_win32.h"
 #include "editor/find_text_window_win32.h"
-#include "editor/global_search_window_win32.h"
+#include "library/global_search_window_win32.h"
 #include "library/library_tree.h"
+#include "library/tree_widget_win32.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_platform.h"
 #include "text/wide.h"
+#include "ui/ui_thread_win32.h"
 #include "win32/test_support_win32.h"
 
 namespace kavo {

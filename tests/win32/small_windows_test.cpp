@@ -9,11 +9,11 @@
 
 #include "editor/about_window_win32.h"
 #include "editor/key_code_window_win32.h"
-#include "editor/small_windows_win32.h"
 #include "platform/win32/win32_platform.h"
 #include "text/wide.h"
 #include "ui/bounce_in.h"
 #include "ui/small_window_win32.h"
+#include "ui/small_windows_win32.h"
 #include "win32/test_support_win32.h"
 
 namespace kavo {

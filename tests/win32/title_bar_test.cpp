@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "app/control_table_win32.h"
-#include "app/main_window_layout.h"
-#include "app/main_window_services_win32.h"
 #include "app/roll_up_panel_win32.h"
 #include "app/title_bar_win32.h"
 #include "platform/win32/dpi_win32.h"
 #include "platform/win32/win32_platform.h"
+#include "shell/main_window_layout.h"
+#include "shell/main_window_services_win32.h"
 #include "test_support_win32.h"
 #include "ui/caption_button_win32.h"
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "library/editor_widget_win32.h"
-#include "library/tree_widget_win32.h"
+#include "editor/editor_widget_win32.h"
 #include "library/library_tree.h"
+#include "library/tree_widget_win32.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_platform.h"
 #include "text/wide.h"

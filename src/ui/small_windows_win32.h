@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#include "appearance/main_window_colors.h"
 #include "platform/platform.h"
+#include "text/color_text.h"
 
 namespace kavo {
 

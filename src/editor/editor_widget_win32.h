@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "library/library_widgets.h"
+#include "editor/editor_widget.h"
 
 namespace kavo {
 

@@ -1,4 +1,4 @@
-#include "editor/page_search.h"
+#include "library/page_search.h"
 
 #include <bit>
 #include <cstring>

@@ -14,7 +14,7 @@
 #include <optional>
 #include <vector>
 
-#include "editor/page_search.h"
+#include "library/page_search.h"
 #include "platform/win32/unique_handle.h"
 #include "ui/small_window_win32.h"
 

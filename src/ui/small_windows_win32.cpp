@@ -1,8 +1,8 @@
-#include "editor/small_windows_win32.h"
+#include "ui/small_windows_win32.h"
 
-#include "editor/color_pick_window_win32.h"
-#include "editor/confirm_dialog_win32.h"
-#include "editor/input_dialog_win32.h"
+#include "ui/color_pick_window_win32.h"
+#include "ui/confirm_dialog_win32.h"
+#include "ui/input_dialog_win32.h"
 
 namespace kavo {
 namespace {

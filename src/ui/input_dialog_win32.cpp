@@ -1,4 +1,4 @@
-#include "editor/input_dialog_win32.h"
+#include "ui/input_dialog_win32.h"
 
 #include "text/wide.h"
 #include "ui/window_text_win32.h"

@@ -1,11 +1,9 @@
 // The interface colours of the main window (Windows colour values, red in the low byte).
 #pragma once
 
-#include <cstdint>
+#include "text/color_text.h"
 
 namespace kavo {
-
-using ColorRef = std::uint32_t;
 
 struct MainWindowColors {
     ColorRef titleBackground = 0xECECEC;

@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-#include "editor/small_windows_win32.h"
 #include "ui/small_window_win32.h"
+#include "ui/small_windows_win32.h"
 
 namespace kavo {
 

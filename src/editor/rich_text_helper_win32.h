@@ -12,9 +12,9 @@
 #include <richedit.h>
 #include <richole.h>
 
-#include "appearance/main_window_colors.h"
 #include "platform/platform.h"
 #include "platform/win32/unique_handle.h"
+#include "shell/main_window_colors.h"
 
 namespace kavo {
 

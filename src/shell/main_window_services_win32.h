@@ -9,8 +9,8 @@
 #include <functional>
 #include <optional>
 
-#include "appearance/main_window_colors.h"
 #include "platform/platform.h"
+#include "shell/main_window_colors.h"
 #include "ui/menu_commands.h"
 
 namespace kavo {

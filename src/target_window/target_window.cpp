@@ -1,4 +1,4 @@
-#include "hotkeys/target_window.h"
+#include "target_window/target_window.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "appearance/rich_text_helper_win32.h"
+#include "editor/rich_text_helper_win32.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "hotkeys/window_description.h"
+#include "target_window/window_description.h"
 
 #include <algorithm>
 #include <string>

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "editor/small_windows_win32.h"
 #include "ui/small_window_win32.h"
+#include "ui/small_windows_win32.h"
 
 namespace kavo {
 

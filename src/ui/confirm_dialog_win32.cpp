@@ -1,4 +1,4 @@
-#include "editor/confirm_dialog_win32.h"
+#include "ui/confirm_dialog_win32.h"
 
 #include "text/wide.h"
 

@@ -1,4 +1,4 @@
-#include "editor/global_search_window_win32.h"
+#include "library/global_search_window_win32.h"
 
 #include <commctrl.h>
 #include <richedit.h>

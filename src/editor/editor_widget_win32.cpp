@@ -1,4 +1,4 @@
-#include "library/editor_widget_win32.h"
+#include "editor/editor_widget_win32.h"
 
 #include <richedit.h>
 

@@ -1,4 +1,4 @@
-#include "editor/color_pick_window_win32.h"
+#include "ui/color_pick_window_win32.h"
 
 #include <commdlg.h>
 
