@@ -24,7 +24,6 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window_win32.h"
 #include "bench_support_win32.h"
 #include "editor/editor_widget_win32.h"
 #include "platform/win32/unique_handle.h"

@@ -142,20 +142,13 @@ RunReport CheckAndRun(const CommandLineRequest& request, CommandLineRunPorts& po
         return {RunOutcome::ScriptFault, "脚本错误：" + fault->message};
     if (request.mode == CommandLineMode::Check) return {RunOutcome::Completed, "检查通过"};
 
-    bool stopped = false;
-    int line = 0;
-    Utf8Text why;
-    {
-        const ScriptRun run(ports.runs, ports.input, ports.wait);
-        ports.engine.RunScript(script);
-        stopped = run.StopRequested();
-        line = run.Line();
-        why = run.StopReason();
-    }
-    if (!stopped) return {RunOutcome::Completed, "运行完毕"};
+    const RunResult result = ports.control.Run([&] { ports.engine.RunScript(script); });
+    if (result.Failed())
+        return {RunOutcome::ProgramFailed, RunFailedText(result.failure, result.line)};
+    if (!result.stopped) return {RunOutcome::Completed, "运行完毕"};
     // A run that stopped itself says why (a window it names is not there).
-    if (!why.empty()) return {RunOutcome::WindowNotFound, why};
-    return {RunOutcome::Stopped, "已停止，" + StoppedText(script, line)};
+    if (!result.reason.empty()) return {RunOutcome::WindowNotFound, result.reason};
+    return {RunOutcome::Stopped, "已停止，" + StoppedText(script, result.line)};
 }
 
 }  // namespace

@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "commands/script_run.h"
 #include "engine/script_engine.h"
 #include "platform/platform.h"
+#include "run_control/run_control.h"
 
 namespace kavo {
 
@@ -43,6 +43,8 @@ enum class RunOutcome {
     Stopped = 4,         // stopped by F12 (or by the session ending)
     WindowNotFound = 5,  // a window the page names was not there, did not come in time or
                          // could not be brought to the front: the run stopped itself
+    ProgramFailed = 7,   // the program failed inside the run (the log says how); what the run
+                         // held was released
 };
 
 // The file a page argument names, or nothing when it names none: "目录\页面" (or with "/") lies
@@ -65,9 +67,7 @@ RuntimeText RunLogLine(std::string_view time, CommandLineMode mode, const Utf8Te
 struct CommandLineRunPorts {
     ScriptEngine& engine;  // the commands entered, the statement gate CurrentRunMayGoOn
     FilePort& files;
-    RunRegistry& runs;
-    InputPort& input;
-    WaitPort& wait;
+    RunControl& control;  // the run's stop key, its held input
     // The local time as the log shows it ("2026-12-11 01:02:03").
     std::function<Utf8Text()> now;
 };

@@ -11,12 +11,13 @@
 #include "commands/balloon_tip_win32.h"
 #include "commands/builtin_commands.h"
 #include "commands/run_texts.h"
+#include "hotkeys/hotkey_monitor.h"
 #include "hotkeys/keyboard_hook_win32.h"
-#include "hotkeys/keyboard_watch.h"
 #include "hotkeys/stop_key.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_platform.h"
 #include "resource_ids.h"
+#include "shell/main_window_services_win32.h"
 #include "text/wide.h"
 #include "ui/ui_thread_win32.h"
 
@@ -24,8 +25,6 @@ namespace kavo {
 namespace {
 
 constexpr wchar_t kClassName[] = L"KavoCommandLineRun";
-constexpr UINT kTrayMessage = WM_APP + 1;
-constexpr UINT kRunEndedMessage = WM_APP + 2;
 constexpr UINT_PTR kWatchTimer = 1;
 constexpr UINT_PTR kLingerTimer = 2;
 // Long enough to read the balloon that says why the run ended; the icon, and with it the
@@ -102,24 +101,21 @@ int RunCommandLine(const CommandLineRequest& request) {
                              }};
     AddBuiltinCommands(engine, services);
 
-    RunRegistry runs;
-    CommandLineRunPorts ports{engine, platform, runs, platform, platform, LocalTimeText};
+    Win32KeyboardHook hook;
+    RunControl control(hook, platform, platform);
+    CommandLineRunPorts ports{engine, platform, control, LocalTimeText};
     // A check, or nothing to run: no icon, no keyboard watch.
     if (request.mode != CommandLineMode::Run || request.missingPage)
         return static_cast<int>(RunFromCommandLine(request, ports).outcome);
 
     // F12 from any window stops the run, as in the main window.
-    Win32KeyboardHook hook;
-    KeyboardWatch watch(hook);
-    KeyboardWatch::Handlers handlers;
-    handlers.stopKeyPressed = [&runs] { return runs.StopAll() > 0; };
-    watch.Start(static_cast<KeyCode>(kStopKey), std::move(handlers));
-    SetTimer(window, kWatchTimer, 50, nullptr);
+    control.Start({});
+    SetTimer(window, kWatchTimer, HotkeyMonitor::kPollIntervalMs, nullptr);
 
     const UniqueIcon icon(static_cast<HICON>(
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KAVO), IMAGE_ICON,
                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
-    tray = std::make_unique<TrayIcon>(window, kTrayMessage, icon.get(),
+    tray = std::make_unique<TrayIcon>(window, kTrayIconMessage, icon.get(),
                                       Utf8ToWide(RunningTip(kStopKeyName)));
 
     RunReport report;
@@ -132,13 +128,13 @@ int RunCommandLine(const CommandLineRequest& request) {
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (message.hwnd == window && message.message == WM_TIMER &&
             message.wParam == kWatchTimer) {
-            watch.Poll();
+            control.Poll();
             continue;
         }
         if (message.hwnd == window && message.message == kRunEndedMessage) {
             ended = true;
             worker.join();
-            watch.Stop();
+            control.Keyboard().Stop();
             KillTimer(window, kWatchTimer);
             if (report.outcome == RunOutcome::Completed) break;
             tray->SetTip(Utf8ToWide(IdleTip()));
@@ -156,7 +152,7 @@ int RunCommandLine(const CommandLineRequest& request) {
     }
     if (!ended) {
         // The session ends (WM_QUIT): the run stops and lets go of what it holds.
-        runs.StopAndReleaseAll();
+        control.StopAndReleaseAll();
         worker.join();
     }
     tray.reset();

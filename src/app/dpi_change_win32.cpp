@@ -47,10 +47,8 @@ void RescaleFont(HWND control, UINT oldDpi, UINT newDpi, std::map<HFONT, HFONT>&
 
 DpiChange::DpiChange(MainWindowServices& services)
     : services_(services), dpi_(WindowDpi(services.Window())) {
-    services.AddMessageHandler(WM_DPICHANGED, [this](WPARAM wParam, LPARAM lParam) {
-        OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
-        return std::optional<LRESULT>(0);
-    });
+    services.Events().dpiChanged.Subscribe(
+        [this](UINT dpi, const RECT& suggested) { OnDpiChanged(dpi, suggested); });
 }
 
 void DpiChange::OnDpiChanged(UINT newDpi, const RECT& suggested) {

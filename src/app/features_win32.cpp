@@ -3,9 +3,10 @@
 namespace kavo {
 
 Features::Features(MainWindowServices& services, const ProgramState& program)
-    : runner(services, program.engine, program.hotkeys),
-      recorder(services, runner.Keyboard(), runner.Binding(),
-               [this] { return runner.ActiveRuns(); }),
+    : runControl(services, program.hotkeys),
+      recorder(services, runControl.Control()),
+      scriptCommands(services, program.engine,
+                     [this] { return hotkeyPanel.Binding().BoundProcessName(); }),
       libraryView(services),
       helpPanel(services),
       libraryCommands(services),
@@ -14,10 +15,14 @@ Features::Features(MainWindowServices& services, const ProgramState& program)
       editorCommands(services),
       lineGutter(services),
       scriptColours(services, program.engine, lineGutter),
-      scriptCompletion(services, program.engine, [this] { return !recorder.RunRefusal().empty(); }),
+      scriptCompletion(services, program.engine, [this] { return recorder.Recording(); }),
+      hotkeyPanel(services, program.hotkeys, runControl.Control().Keys(),
+                  [this] { editorRun.RunCurrentScript(); }),
+      editorRun(services, program.engine, runControl.Control(), lineGutter, recorder),
+      cursorDisplay(services, program.hotkeys, runControl.Control().Keyboard()),
       appearance(services) {
-    runner.SetRunRefusal([this] { return recorder.RunRefusal(); });
-    runner.SetLineMarks([this](int line, RunLineMark mark) { lineGutter.SetRunMark(line, mark); });
+    // The keyboard watch starts once everything that hears it is there.
+    runControl.Start([this](KeyCode key) { cursorDisplay.KeyPressed(key); });
 }
 
 }  // namespace kavo

@@ -3,16 +3,21 @@
 #pragma once
 
 #include "app/dpi_change_win32.h"
-#include "app/script_runner_win32.h"
 #include "appearance/appearance_win32.h"
 #include "editor/completion_popup_win32.h"
 #include "editor/editor_commands_win32.h"
 #include "editor/help_panel_win32.h"
+#include "editor/line_gutter_win32.h"
 #include "editor/script_colours_win32.h"
 #include "library/library_commands_win32.h"
 #include "library/library_loading_win32.h"
 #include "library/library_view_win32.h"
 #include "recording/recorder_win32.h"
+#include "run_panel/cursor_display_win32.h"
+#include "run_panel/editor_run_win32.h"
+#include "run_panel/hotkey_panel_win32.h"
+#include "run_panel/run_control_window_win32.h"
+#include "run_panel/script_commands_win32.h"
 #include "shell/main_window_services_win32.h"
 
 namespace kavo {
@@ -26,28 +31,25 @@ struct ProgramState {
     HotkeyMonitor& hotkeys;
 };
 
-// The features, made in the order they are listed. Where the order matters:
-// - Closing steps run in this order. The script runner's comes first: every run is stopped and
-//   lets go of what it holds before the library asks about unsaved changes; then the listing
-//   stops and the settings window closes.
-// - Handlers of the same message run in this order. The features handle disjoint messages but
-//   for WM_NOTIFY (the editor's links, which pass every notification on, after the tree's; the
-//   gutter's selection watch), the editor's EN_CHANGE (the gutter counts lines again before the
-//   colouring asks it; both pass it on) and the icon's message (the appearance resets the hide
-//   button, then the main window restores).
-// - The gutter comes before the colouring: the colouring marks faults in it.
-// - The recorder comes right after the runner: it gives the runner's keyboard watch the record
-//   key, and it takes the icon's clicks while recording before anything restores the window.
-// - The script runner starts the keyboard watch before it enters the commands and registers
-//   F1, so the first run already has its stop key.
+// The features, made in the order they are listed: the events of shell/ and of the editor reach
+// their subscribers in this order. Where the order matters:
+// - The run control comes first: when the window closes or the session ends, every run is
+//   stopped and lets go of what it holds before anything else acts.
+// - The recorder comes right after it: it hears the icon's clicks before anything restores the
+//   window, and it gives the run control the record key.
+// - The script's commands are entered before the editor's features ask the engine its words.
+// - The gutter comes before the colouring: on a change of the text it counts the lines before
+//   the colouring asks it which lines show, and the colouring marks faults in it.
+// - The run panel's features come after the gutter and the recorder they use.
 // - The appearance comes last: it reads link.ini and repaints everything the others made.
 struct Features {
     Features(MainWindowServices& services, const ProgramState& program);
     Features(const Features&) = delete;
     Features& operator=(const Features&) = delete;
 
-    ScriptRunner runner;
+    RunControlWindow runControl;
     Recorder recorder;
+    ScriptCommands scriptCommands;
     LibraryView libraryView;
     HelpPanel helpPanel;
     LibraryCommands libraryCommands;
@@ -56,7 +58,10 @@ struct Features {
     EditorCommands editorCommands;
     LineGutter lineGutter;
     ScriptColours scriptColours;
-    ScriptCompletion scriptCompletion;  // also sees WM_MOVE and WM_SIZE, and passes them on
+    ScriptCompletion scriptCompletion;
+    HotkeyPanel hotkeyPanel;
+    EditorRun editorRun;
+    CursorDisplay cursorDisplay;
     Appearance appearance;
 };
 

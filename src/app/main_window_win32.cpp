@@ -2,7 +2,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <richedit.h>
 
 #include "app/control_table_win32.h"
 #include "app/features_win32.h"
@@ -76,8 +75,14 @@ void MainWindow::Show() {
 void MainWindow::Close() {
     if (closing_ || Handle() == nullptr) return;
     closing_ = true;
-    for (const auto& step : closingSteps_) step();
-    for (const auto& step : lastClosingSteps_) step();
+    if (events_.closingRequested.Raise()) {
+        // A feature keeps the window open: the user's edits could not be put away.
+        closing_ = false;
+        events_.closeRefused.Raise();
+        return;
+    }
+    events_.closing.Raise();
+    events_.lastClosing.Raise();
     DestroyWindow(Handle());
 }
 
@@ -98,6 +103,10 @@ void MainWindow::SetTrayTip(const Utf8Text& tip) {
 
 void MainWindow::RestoreWindow() {
     titleBar_.RestoreFromTray();
+}
+
+void MainWindow::HideToTray() {
+    titleBar_.HideToTray();
 }
 
 void MainWindow::ShowTrayBalloon(const Utf8Text& title, const Utf8Text& text) {
@@ -147,6 +156,16 @@ LRESULT MainWindow::OnCreate() {
     PrepareEditor();
     trayIcon_ =
         std::make_unique<TrayIcon>(Handle(), kTrayIconMessage, smallIcon_.get(), L"KAVO脚本助手");
+    // The controls the window itself owns: the flat buttons it draws, and the editor, which
+    // hands its notifications on to the features as events.
+    for (const layout::ControlPlace& place : layout::kControls)
+        if (place.kind == layout::Kind::FlatButton)
+            OnDrawItem(place.id, [this](const DRAWITEMSTRUCT& item) {
+                return painter_.DrawFlatButton(item, static_cast<HFONT>(uiFont_.get()));
+            });
+    OnControlCommand(layout::kEditor, [this](int code) { editor_->OnCommand(code); });
+    OnControlNotify(layout::kEditor,
+                    [this](const NMHDR& header) { return editor_->OnNotify(header); });
     // The small windows' title strips take the title bar's colours as they are when they open.
     UseSmallWindowTitleColors([this] {
         return TitleColors{painter_.Colors().titleBackground, painter_.Colors().titleText};
@@ -156,49 +175,16 @@ LRESULT MainWindow::OnCreate() {
     return 0;
 }
 
-void ApplyEditorDefaultLook(HWND editor) {
-    CHARFORMAT2W format{};
-    format.cbSize = sizeof format;
-    format.dwMask = CFM_FACE | CFM_SIZE | CFM_COLOR | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE |
-                    CFM_STRIKEOUT | CFM_CHARSET;
-    format.dwEffects = CFE_AUTOCOLOR;
-    format.yHeight = 9 * 20;
-    format.bCharSet = GB2312_CHARSET;
-    lstrcpynW(format.szFaceName, L"微软雅黑", LF_FACESIZE);
-    SendMessageW(editor, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
-    SendMessageW(editor, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
-    PARAFORMAT2 paragraph{};
-    paragraph.cbSize = sizeof paragraph;
-    paragraph.dwMask = PFM_STARTINDENT | PFM_RIGHTINDENT | PFM_OFFSET | PFM_ALIGNMENT;
-    paragraph.dxStartIndent = 40;
-    paragraph.wAlignment = PFA_LEFT;
-    SendMessageW(editor, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&paragraph));
-    SendMessageW(editor, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
-}
-
 void MainWindow::PrepareEditor() {
-    HWND editor = Control(layout::kEditor);
-    // Report clicks on web addresses, and detect them in what is already there.
-    const LRESULT mask = SendMessageW(editor, EM_GETEVENTMASK, 0, 0);
-    SendMessageW(editor, EM_SETEVENTMASK, 0, mask | ENM_LINK);
-    SendMessageW(editor, EM_AUTOURLDETECT, TRUE, 0);
+    // Web addresses in what is already there are detected as links too.
     editor_->ReplaceText(editor_->ReadText());
-    ApplyEditorDefaultLook(editor);
+    ApplyEditorDefaultLook(Control(layout::kEditor));
 }
 
 // --- events ---
 
-std::optional<LRESULT> MainWindow::RunHandlers(UINT message, WPARAM wParam, LPARAM lParam) {
-    const auto found = handlers_.find(message);
-    if (found == handlers_.end()) return std::nullopt;
-    for (const MessageHandler& handler : found->second)
-        if (const std::optional<LRESULT> answer = handler(wParam, lParam)) return answer;
-    return std::nullopt;
-}
-
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (trayIcon_ && trayIcon_->HandleTaskbarCreated(message)) return 0;
-    if (const std::optional<LRESULT> answer = RunHandlers(message, wParam, lParam)) return *answer;
     switch (message) {
         case WM_CREATE:
             return OnCreate();
@@ -211,8 +197,45 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
             return 0;
+        case WM_NOTIFY:
+            return OnNotify(*reinterpret_cast<const NMHDR*>(lParam), wParam, lParam);
         case WM_DRAWITEM:
             return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        case WM_TIMER:
+            OnTimer(wParam);
+            return 0;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE) events_.activated.Raise();
+            return DefaultProcedure(message, wParam, lParam);
+        case WM_SETFOCUS:
+            events_.focused.Raise();
+            return DefaultProcedure(message, wParam, lParam);
+        case WM_WINDOWPOSCHANGED:
+            events_.positionChanged.Raise();
+            return DefaultProcedure(message, wParam, lParam);
+        case WM_MOVE:
+        case WM_SIZE:
+        case WM_ENTERSIZEMOVE:
+            events_.moved.Raise();
+            return DefaultProcedure(message, wParam, lParam);
+        case WM_LBUTTONUP:
+            events_.backgroundClicked.Raise();
+            return DefaultProcedure(message, wParam, lParam);
+        case WM_DPICHANGED:
+            events_.dpiChanged.Raise(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
+        case WM_NCHITTEST:
+            // The system answers first; only its answer for the client area is adjusted.
+            return titleBar_.HitTest(DefaultProcedure(message, wParam, lParam), lParam);
+        case WM_NCLBUTTONDBLCLK:
+            if (wParam != HTCAPTION) return DefaultProcedure(message, wParam, lParam);
+            titleBar_.ToggleMaximized();
+            return 0;
+        case WM_QUERYENDSESSION:
+            return OnQueryEndSession(wParam, lParam);
+        case WM_ENDSESSION:
+            events_.sessionEnded.Raise(wParam != FALSE);
+            return DefaultProcedure(message, wParam, lParam);
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORBTN:
@@ -227,9 +250,11 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (OnSetCursor(reinterpret_cast<HWND>(wParam))) return TRUE;
             return DefaultProcedure(message, wParam, lParam);
         case kTrayIconMessage:
-            OnTrayEvent(LOWORD(lParam));
+            OnTrayEvent(lParam);
             return 0;
         default:
+            if (const std::optional<LRESULT> answer = OnAppMessage(message, wParam, lParam))
+                return *answer;
             return DefaultProcedure(message, wParam, lParam);
     }
 }
@@ -243,12 +268,43 @@ void MainWindow::OnDestroy() {
 }
 
 void MainWindow::OnCommand(int id, int code, HWND control) {
-    if (control != nullptr && code != BN_CLICKED) return;
-    commands_.Dispatch(id);
+    // Menu items, accelerators and buttons' clicks go by their id through the command table;
+    // any other notification to the one owner of its control.
+    if (control == nullptr || code == BN_CLICKED) {
+        commands_.Dispatch(id);
+        return;
+    }
+    const auto owner = controlCommands_.find(id);
+    if (owner != controlCommands_.end()) owner->second(code);
+}
+
+LRESULT MainWindow::OnNotify(const NMHDR& header, WPARAM wParam, LPARAM lParam) {
+    const auto owner = controlNotifications_.find(static_cast<int>(header.idFrom));
+    if (owner != controlNotifications_.end())
+        if (const std::optional<LRESULT> answer = owner->second(header)) return *answer;
+    return DefaultProcedure(WM_NOTIFY, wParam, lParam);
 }
 
 LRESULT MainWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
-    return painter_.DrawFlatButton(item, static_cast<HFONT>(uiFont_.get())) ? TRUE : FALSE;
+    const auto owner = drawItems_.find(static_cast<int>(item.CtlID));
+    return owner != drawItems_.end() && owner->second(item) ? TRUE : FALSE;
+}
+
+void MainWindow::OnTimer(UINT_PTR id) {
+    const auto owner = timers_.find(id);
+    if (owner != timers_.end()) owner->second();
+}
+
+std::optional<LRESULT> MainWindow::OnAppMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto owner = appMessages_.find(message);
+    if (owner == appMessages_.end()) return std::nullopt;
+    return owner->second(wParam, lParam);
+}
+
+LRESULT MainWindow::OnQueryEndSession(WPARAM wParam, LPARAM lParam) {
+    // A feature that holds the session's end (unsaved edits) answers FALSE for the window.
+    if (events_.sessionEndQueried.Raise()) return FALSE;
+    return DefaultProcedure(WM_QUERYENDSESSION, wParam, lParam);
 }
 
 bool MainWindow::OnSetCursor(HWND over) {
@@ -259,9 +315,34 @@ bool MainWindow::OnSetCursor(HWND over) {
     return true;
 }
 
-void MainWindow::OnTrayEvent(UINT mouseMessage) {
-    if (mouseMessage == WM_LBUTTONUP || mouseMessage == WM_LBUTTONDBLCLK ||
-        mouseMessage == WM_RBUTTONUP)
+namespace {
+
+// The icon's message: with the icon's first interface version, which the icon uses, lParam is
+// the mouse message itself.
+TrayClick DecodeTrayClick(LPARAM lParam) {
+    switch (LOWORD(lParam)) {
+        case WM_LBUTTONDOWN:
+            return TrayClick::LeftDown;
+        case WM_LBUTTONUP:
+            return TrayClick::LeftUp;
+        case WM_LBUTTONDBLCLK:
+            return TrayClick::LeftDoubleClick;
+        case WM_RBUTTONDOWN:
+            return TrayClick::RightDown;
+        case WM_RBUTTONUP:
+            return TrayClick::RightUp;
+        default:
+            return TrayClick::Other;
+    }
+}
+
+}  // namespace
+
+void MainWindow::OnTrayEvent(LPARAM lParam) {
+    const TrayClick click = DecodeTrayClick(lParam);
+    if (events_.trayClicked.Raise(click)) return;  // taken (a recording ends)
+    if (click == TrayClick::LeftUp || click == TrayClick::LeftDoubleClick ||
+        click == TrayClick::RightUp)
         RestoreWindow();
 }
 

@@ -9,7 +9,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <vector>
 
 #include "app/main_menus_win32.h"
 #include "app/main_window_painting_win32.h"
@@ -28,10 +27,6 @@ namespace kavo {
 struct Features;
 class ScriptEngine;
 class HotkeyMonitor;
-
-// The script editor's default look: 微软雅黑 9 points, automatic colour, no effects, 2 points of
-// left indent, and no limit on the text's length.
-void ApplyEditorDefaultLook(HWND editor);
 
 class MainWindow : public WindowBase<MainWindow>, public MainWindowServices {
   public:
@@ -60,18 +55,26 @@ class MainWindow : public WindowBase<MainWindow>, public MainWindowServices {
     Win32EditorWidget& Editor() override { return *editor_; }
     Win32TreeWidget& Tree() override { return *tree_; }
     Win32Platform& Platform() override { return platform_; }
-    void AddMessageHandler(UINT message, MessageHandler handler) override {
-        handlers_[message].push_back(std::move(handler));
+    MainWindowEvents& Events() override { return events_; }
+    void OnControlCommand(int controlId, CommandHandler handler) override {
+        controlCommands_[controlId] = std::move(handler);
     }
-    void AddClosingStep(std::function<void()> step) override {
-        closingSteps_.push_back(std::move(step));
+    void OnControlNotify(int controlId, NotifyHandler handler) override {
+        controlNotifications_[controlId] = std::move(handler);
     }
-    void AddLastClosingStep(std::function<void()> step) override {
-        lastClosingSteps_.push_back(std::move(step));
+    void OnDrawItem(int controlId, DrawItemHandler handler) override {
+        drawItems_[controlId] = std::move(handler);
+    }
+    void OnTimer(UINT_PTR timerId, std::function<void()> handler) override {
+        timers_[timerId] = std::move(handler);
+    }
+    void OnAppMessage(AppMessage message, MessageHandler handler) override {
+        appMessages_[message] = std::move(handler);
     }
     void SetTrayTip(const Utf8Text& tip) override;
     void ShowTrayBalloon(const Utf8Text& title, const Utf8Text& text) override;
     void RestoreWindow() override;
+    void HideToTray() override;
     MainWindowColors& Colors() override { return painter_.Colors(); }
     void ApplyColors() override;
 
@@ -79,13 +82,16 @@ class MainWindow : public WindowBase<MainWindow>, public MainWindowServices {
 
   private:
     LRESULT OnCreate();
-    // The features' handlers of the message, in order; nullopt when none answered.
-    std::optional<LRESULT> RunHandlers(UINT message, WPARAM wParam, LPARAM lParam);
     void OnDestroy();
     void OnCommand(int id, int code, HWND control);
+    LRESULT OnNotify(const NMHDR& header, WPARAM wParam, LPARAM lParam);
     LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);
+    void OnTimer(UINT_PTR id);
     bool OnSetCursor(HWND over);
-    void OnTrayEvent(UINT mouseMessage);
+    void OnTrayEvent(LPARAM lParam);
+    LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
+    // A private message (AppMessage) to the feature that registered it.
+    std::optional<LRESULT> OnAppMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void PrepareEditor();
 
     Win32Platform& platform_;
@@ -97,9 +103,12 @@ class MainWindow : public WindowBase<MainWindow>, public MainWindowServices {
     MainMenus menus_;
     MainWindowPainter painter_;
     TitleBar titleBar_;
-    std::map<UINT, std::vector<MessageHandler>> handlers_;
-    std::vector<std::function<void()>> closingSteps_;
-    std::vector<std::function<void()>> lastClosingSteps_;
+    MainWindowEvents events_;
+    std::map<int, CommandHandler> controlCommands_;
+    std::map<int, NotifyHandler> controlNotifications_;
+    std::map<int, DrawItemHandler> drawItems_;
+    std::map<UINT_PTR, std::function<void()>> timers_;
+    std::map<UINT, MessageHandler> appMessages_;
 
     RollUpPanel helpPanel_;
     RollUpPanel runPanel_;

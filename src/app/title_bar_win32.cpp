@@ -15,17 +15,6 @@ void TitleBar::Install() {
     commands.Register(layout::kMaximize, [this] { ToggleMaximized(); });
     commands.Register(layout::kMinimize, [this] { HideToTray(); });
     commands.Register(layout::kHideBox, [this] { HideToTray(); });
-    services_.AddMessageHandler(WM_NCHITTEST, [this](WPARAM wParam, LPARAM lParam) {
-        // The system answers first; only its answer for the client area is adjusted.
-        const LRESULT defaultHit = DefWindowProcW(services_.Window(), WM_NCHITTEST, wParam, lParam);
-        return std::optional<LRESULT>(HitTest(defaultHit, lParam));
-    });
-    services_.AddMessageHandler(WM_NCLBUTTONDBLCLK,
-                                [this](WPARAM hit, LPARAM) -> std::optional<LRESULT> {
-                                    if (hit != HTCAPTION) return std::nullopt;
-                                    ToggleMaximized();
-                                    return 0;
-                                });
 }
 
 LRESULT TitleBar::HitTest(LRESULT defaultHit, LPARAM screenPoint) const {
@@ -46,6 +35,9 @@ void TitleBar::ToggleMaximized() {
 
 void TitleBar::HideToTray() {
     HWND window = services_.Window();
+    // Already minimised and hidden (a run before hid it): showing it minimised only to hide it
+    // again would cost a round trip to the window manager on every hotkey press.
+    if (!IsWindowVisible(window) && IsIconic(window)) return;
     ShowWindow(window, SW_MINIMIZE);
     ShowWindow(window, SW_HIDE);
 }

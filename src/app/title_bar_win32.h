@@ -16,8 +16,8 @@ class TitleBar {
     // close: closes the main window (by any of its buttons).
     TitleBar(MainWindowServices& services, std::function<void()> close);
 
-    // Registers the clicks of 退出, 图片框1, 最大化, 最小化 and 图片框3, and the main window's
-    // hit test and its double click on the title strip.
+    // Registers the clicks of 退出, 图片框1, 最大化, 最小化 and 图片框3. The main window asks
+    // HitTest and ToggleMaximized for its hit test and a double click on the title strip.
     void Install();
 
     // The title strip that the caption buttons leave free is the window's caption, maximised or
@@ -25,6 +25,7 @@ class TitleBar {
     LRESULT HitTest(LRESULT defaultHit, LPARAM screenPoint) const;
 
     void ToggleMaximized();
+    // Minimised and hidden in the notification area (nothing when it is already).
     void HideToTray();
     // Normal state, centred on the screen, shown and brought to the front.
     void RestoreFromTray();

@@ -34,33 +34,30 @@ Appearance::Appearance(MainWindowServices& services) : services_(services) {
         CaptionButton::Reaction::HoverBackground,
         [this] { return HoverBackground(kHideHoverColorLine); });
 
-    services.AddMessageHandler(WM_DRAWITEM, [this](WPARAM, LPARAM lParam) {
-        return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-    });
-    services.AddMessageHandler(WM_WINDOWPOSCHANGED, [this](WPARAM, LPARAM) {
-        border_.FollowOwner();
-        return std::optional<LRESULT>();
-    });
-    services.AddMessageHandler(WM_ACTIVATE, [this](WPARAM wParam, LPARAM) {
-        if (LOWORD(wParam) != WA_INACTIVE) border_.Raise();
-        return std::optional<LRESULT>();
-    });
-    services.AddMessageHandler(WM_SETFOCUS, [this](WPARAM, LPARAM) {
-        border_.Raise();
-        return std::optional<LRESULT>();
-    });
-    services.AddMessageHandler(WM_LBUTTONUP, [this](WPARAM, LPARAM) {
-        // A click on the window's own background clears every highlight at once.
+    for (CaptionButton* button :
+         {exit_.get(), maximize_.get(), minimize_.get(), closeBox_.get(), hideBox_.get()})
+        services.OnDrawItem(GetDlgCtrlID(button->Handle()), [button](const DRAWITEMSTRUCT& item) {
+            button->Draw(item);
+            return true;
+        });
+    MainWindowEvents& events = services.Events();
+    events.positionChanged.Subscribe([this] { border_.FollowOwner(); });
+    events.activated.Subscribe([this] { border_.Raise(); });
+    events.focused.Subscribe([this] { border_.Raise(); });
+    // A click on the window's own background clears every highlight at once.
+    events.backgroundClicked.Subscribe([this] {
         for (CaptionButton* button : {exit_.get(), maximize_.get(), minimize_.get()})
             button->HideHighlight();
-        return std::optional<LRESULT>();
     });
-    services.AddMessageHandler(kTrayIconMessage, [this](WPARAM, LPARAM lParam) {
-        OnTrayEvent(lParam);
-        return std::optional<LRESULT>();
+    // The window comes back from the notification area with its hide button at rest.
+    events.trayClicked.Subscribe([this](TrayClick click) {
+        if (click == TrayClick::LeftUp || click == TrayClick::LeftDoubleClick ||
+            click == TrayClick::RightUp)
+            hideBox_->Reset();
+        return false;
     });
     services.Commands().Register(kCmdSoftwareSettings, [this] { OpenSettings(); });
-    services.AddClosingStep([this] { settings_.Close(); });
+    events.closing.Subscribe([this] { settings_.Close(); });
     ApplyStartupSettings();
 }
 
@@ -77,27 +74,6 @@ void Appearance::ApplyStartupSettings() {
 
 COLORREF Appearance::HoverBackground(SettingsLine line) const {
     return HoverColor(startupSettings_, line, services_.Colors().titleBackground);
-}
-
-std::optional<LRESULT> Appearance::OnDrawItem(const DRAWITEMSTRUCT& item) {
-    for (const CaptionButton* button : Buttons()) {
-        if (button->Handle() == item.hwndItem) {
-            button->Draw(item);
-            return TRUE;
-        }
-    }
-    return std::nullopt;
-}
-
-// The window comes back from the notification area with its hide button at rest.
-void Appearance::OnTrayEvent(LPARAM mouseMessage) {
-    if (mouseMessage == WM_LBUTTONUP || mouseMessage == WM_LBUTTONDBLCLK ||
-        mouseMessage == WM_RBUTTONUP)
-        hideBox_->Reset();
-}
-
-std::array<const CaptionButton*, 5> Appearance::Buttons() const {
-    return {exit_.get(), maximize_.get(), minimize_.get(), closeBox_.get(), hideBox_.get()};
 }
 
 void Appearance::OpenSettings() {

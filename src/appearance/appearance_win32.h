@@ -29,10 +29,7 @@ class Appearance {
   private:
     void ApplyStartupSettings();
     COLORREF HoverBackground(SettingsLine line) const;
-    std::optional<LRESULT> OnDrawItem(const DRAWITEMSTRUCT& item);
-    void OnTrayEvent(LPARAM mouseMessage);
     void OpenSettings();
-    std::array<const CaptionButton*, 5> Buttons() const;
 
     MainWindowServices& services_;
     // The record as read at start-up, kept for the whole run: the hover colours and their switch

@@ -63,6 +63,12 @@ Utf8Text WindowWaitTimedOutText(std::string_view description, std::int32_t waite
            "（第 " + std::to_string(line) + " 行）";
 }
 
+Utf8Text RunFailedText(const Utf8Text& what, int line) {
+    Utf8Text text = "程序出错，脚本已停止";
+    if (line > 0) text += "（第 " + std::to_string(line) + " 行）";
+    return text + "：" + what;
+}
+
 std::optional<EditorSpan> LineSpan(std::string_view gbk, int line) {
     if (line < 1) return std::nullopt;
     // Lines end at LF, as the script's lines do; CR LF is one position in the editor.

@@ -29,6 +29,10 @@ Utf8Text WindowWaitTimedOutText(std::string_view description, std::int32_t waite
 // the line (from 1).
 Utf8Text WindowNotActivatedText(std::string_view window, int line);
 
+// The balloon's text after the program failed inside a run (what: the failure, UTF-8) on the
+// line (from 1; 0 before any).
+Utf8Text RunFailedText(const Utf8Text& what, int line);
+
 // Positions in an editor that counts every character, double-byte ones included, as one, and a
 // line break (CR LF, or LF or CR alone) as one.
 struct EditorSpan {

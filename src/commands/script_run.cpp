@@ -179,6 +179,11 @@ void RunRegistry::BeginClosing() {
     for (ScriptRun* run : runs_) run->RequestStop();
 }
 
+void RunRegistry::EndClosing() {
+    const std::lock_guard lock(mutex_);
+    closing_ = false;
+}
+
 bool RunRegistry::Closing() const {
     const std::lock_guard lock(mutex_);
     return closing_;

@@ -145,6 +145,8 @@ class RunRegistry {
     // The program is closing: every run is stopped and no run starts any more (a run made now is
     // stopped before its first statement).
     void BeginClosing();
+    // The close was called off: runs may start again.
+    void EndClosing();
     bool Closing() const;
     int ActiveRuns() const;
     // Called when the first run starts and when the last one ends, on the thread of that run,

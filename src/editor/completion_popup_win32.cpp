@@ -405,11 +405,7 @@ ScriptCompletion::ScriptCompletion(MainWindowServices& services, const ScriptEng
           [recording = std::move(recording)] { return !recording || !recording(); },
           [&services] { return services.Colors().editorBackground; }) {
     // The list stands where the caret was on the screen: it goes when the window moves.
-    for (UINT message : {WM_MOVE, WM_SIZE, WM_ENTERSIZEMOVE})
-        services.AddMessageHandler(message, [this](WPARAM, LPARAM) -> std::optional<LRESULT> {
-            completion_.Close();
-            return std::nullopt;
-        });
+    services.Events().moved.Subscribe([this] { completion_.Close(); });
 }
 
 }  // namespace kavo

@@ -68,16 +68,8 @@ EditorCommands::EditorCommands(MainWindowServices& services)
     helper_.Attach(window_, layout::kEditor);
 
     // Links: the editor reports clicks on the web addresses it detects.
-    const auto mask = static_cast<LPARAM>(SendMessageW(editor_, EM_GETEVENTMASK, 0, 0));
-    SendMessageW(editor_, EM_SETEVENTMASK, 0, mask | ENM_LINK);
-    SendMessageW(editor_, EM_AUTOURLDETECT, TRUE, 0);
-    services.AddMessageHandler(WM_NOTIFY,
-                               [editor = editor_](WPARAM, LPARAM lParam) -> std::optional<LRESULT> {
-                                   const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
-                                   if (header.hwndFrom == editor && header.code == EN_LINK)
-                                       OnLink(editor, *reinterpret_cast<const ENLINK*>(lParam));
-                                   return std::nullopt;  // the main window sees it as before
-                               });
+    services.Editor().Events().linkActed.Subscribe(
+        [editor = editor_](const ENLINK& link) { OnLink(editor, link); });
 
     MenuCommands& commands = services.Commands();
     auto send = [editor = editor_](UINT message, WPARAM wParam, LPARAM lParam) {

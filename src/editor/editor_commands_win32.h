@@ -4,6 +4,7 @@
 #pragma once
 
 #include "editor/about_window_win32.h"
+#include "editor/editor_widget_win32.h"
 #include "editor/find_text_window_win32.h"
 #include "editor/key_code_window_win32.h"
 #include "editor/rich_text_helper_win32.h"

@@ -1,7 +1,5 @@
 #include "editor/editor_widget_win32.h"
 
-#include <richedit.h>
-
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -44,6 +42,41 @@ DWORD CALLBACK ReadStreamSource(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LO
 
 Win32EditorWidget::Win32EditorWidget(HWND richEdit) : editor_(richEdit) {
     SendMessageW(editor_, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+    const LRESULT mask = SendMessageW(editor_, EM_GETEVENTMASK, 0, 0);
+    SendMessageW(editor_, EM_SETEVENTMASK, 0,
+                 mask | ENM_CHANGE | ENM_SCROLL | ENM_SELCHANGE | ENM_LINK);
+    SendMessageW(editor_, EM_AUTOURLDETECT, TRUE, 0);
+}
+
+void Win32EditorWidget::OnCommand(int notificationCode) {
+    if (notificationCode == EN_CHANGE) events_.textChanged.Raise();
+    if (notificationCode == EN_VSCROLL) events_.scrolled.Raise();
+}
+
+std::optional<LRESULT> Win32EditorWidget::OnNotify(const NMHDR& header) {
+    if (header.code == EN_SELCHANGE)
+        events_.selectionChanged.Raise(reinterpret_cast<const SELCHANGE&>(header).chrg);
+    if (header.code == EN_LINK) events_.linkActed.Raise(reinterpret_cast<const ENLINK&>(header));
+    return std::nullopt;
+}
+
+void ApplyEditorDefaultLook(HWND editor) {
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_FACE | CFM_SIZE | CFM_COLOR | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE |
+                    CFM_STRIKEOUT | CFM_CHARSET;
+    format.dwEffects = CFE_AUTOCOLOR;
+    format.yHeight = 9 * 20;
+    format.bCharSet = GB2312_CHARSET;
+    lstrcpynW(format.szFaceName, L"微软雅黑", LF_FACESIZE);
+    SendMessageW(editor, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+    SendMessageW(editor, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+    PARAFORMAT2 paragraph{};
+    paragraph.cbSize = sizeof paragraph;
+    paragraph.dwMask = PFM_STARTINDENT | PFM_RIGHTINDENT | PFM_OFFSET | PFM_ALIGNMENT;
+    paragraph.dxStartIndent = 40;
+    paragraph.wAlignment = PFA_LEFT;
+    SendMessageW(editor, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&paragraph));
 }
 
 RuntimeText Win32EditorWidget::ReadText() {

@@ -58,20 +58,10 @@ LineGutter::LineGutter(MainWindowServices& services)
         digits_ = GutterDigits(static_cast<long>(std::count(text.begin(), text.end(), '\n')) + 1);
         Layout();
     });
-    const LRESULT mask = SendMessageW(editor_, EM_GETEVENTMASK, 0, 0);
-    SendMessageW(editor_, EM_SETEVENTMASK, 0, mask | ENM_CHANGE | ENM_SELCHANGE | ENM_SCROLL);
-    services.AddMessageHandler(
-        WM_COMMAND, [this](WPARAM wParam, LPARAM lParam) -> std::optional<LRESULT> {
-            if (reinterpret_cast<HWND>(lParam) == editor_ && HIWORD(wParam) == EN_CHANGE)
-                OnEditorChanged();
-            return std::nullopt;
-        });
-    services.AddMessageHandler(WM_NOTIFY, [this](WPARAM, LPARAM lParam) -> std::optional<LRESULT> {
-        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->hwndFrom == editor_ && header->code == EN_SELCHANGE)
-            OnSelectionChanged(reinterpret_cast<const SELCHANGE*>(lParam)->chrg);
-        return std::nullopt;
-    });
+    EditorEvents& events = services.Editor().Events();
+    events.textChanged.Subscribe([this] { OnEditorChanged(); });
+    events.selectionChanged.Subscribe(
+        [this](const CHARRANGE& range) { OnSelectionChanged(range); });
     Layout();
 }
 

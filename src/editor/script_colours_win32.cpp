@@ -145,28 +145,14 @@ ScriptColours::ScriptColours(MainWindowServices& services, const ScriptEngine& e
       window_(services.Window()),
       editor_(services.Editor().Handle()),
       words_(engine) {
-    const LRESULT mask = SendMessageW(editor_, EM_GETEVENTMASK, 0, 0);
-    SendMessageW(editor_, EM_SETEVENTMASK, 0, mask | ENM_CHANGE | ENM_SCROLL);
-    services.AddMessageHandler(WM_COMMAND,
-                               [this](WPARAM wParam, LPARAM lParam) -> std::optional<LRESULT> {
-                                   if (reinterpret_cast<HWND>(lParam) != editor_)
-                                       return std::nullopt;
-                                   if (HIWORD(wParam) == EN_CHANGE) OnTextChanged();
-                                   if (HIWORD(wParam) == EN_VSCROLL) OnScrolled();
-                                   return std::nullopt;
-                               });
-    services.AddMessageHandler(WM_TIMER, [this](WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
-        if (wParam == kScriptCheckTimer) {
-            KillTimer(window_, kScriptCheckTimer);
-            OnCheckTimer();
-            return 0;
-        }
-        if (wParam == kScriptIdleColourTimer) {
-            OnIdleTimer();
-            return 0;
-        }
-        return std::nullopt;
+    EditorEvents& events = services.Editor().Events();
+    events.textChanged.Subscribe([this] { OnTextChanged(); });
+    events.scrolled.Subscribe([this] { OnScrolled(); });
+    services.OnTimer(kScriptCheckTimer, [this] {
+        KillTimer(window_, kScriptCheckTimer);
+        OnCheckTimer();
     });
+    services.OnTimer(kScriptIdleColourTimer, [this] { OnIdleTimer(); });
     for (const int command :
          {kCmdWhite, kCmdBlack, kCmdRed, kCmdBlue, kCmdYellow, kCmdChooseColor, kCmdChooseFont})
         WrapColourCommand(command);

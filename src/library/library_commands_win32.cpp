@@ -14,7 +14,7 @@
 namespace kavo {
 namespace {
 
-constexpr wchar_t kMessageCaption[] = L"KAVO脚本助手";
+constexpr const char* kMessageCaption = "KAVO脚本助手";
 
 // The questions as the small windows ask them, over the main window.
 class Win32LibraryUserInterface : public LibraryUserInterface {
@@ -28,7 +28,7 @@ class Win32LibraryUserInterface : public LibraryUserInterface {
     }
     bool AskConfirm(const Utf8Text& message) override { return kavo::AskConfirm(owner_, message); }
     void ShowMessage(const Utf8Text& message) override {
-        MessageBoxW(owner_, Utf8ToWide(message).c_str(), kMessageCaption, MB_OK | MB_ICONWARNING);
+        ShowMessageBoxOver(owner_, message, kMessageCaption, MessageBoxOption::Warning);
     }
     bool EditorTextFitsGbk() override { return WindowTextFitsGbk(editor_); }
 
@@ -72,23 +72,20 @@ LibraryCommands::LibraryCommands(MainWindowServices& services)
 
     library.leavePageCheck = [&ui](Library& lib) { return LeavePageCheck(lib, ui); };
     library.tell = [&ui](const Utf8Text& message) { ui.ShowMessage(message); };
-    services.AddClosingStep([&library, &ui] { ClosePageCheck(library, ui); });
+    // Closing asks about unsaved changes; it never keeps the window open (yet).
+    services.Events().closingRequested.Subscribe([&library, &ui] {
+        ClosePageCheck(library, ui);
+        return false;
+    });
 
     // Back at the window, the loaded page is compared with its file, as editors do. Asked after
     // the activation has settled: a question box in the middle of it would take the activation
     // away again.
-    HWND window = services.Window();
-    const UINT checkMessage = RegisterWindowMessageW(L"KavoCheckPageOnDisk");
-    services.AddMessageHandler(WM_ACTIVATE, [window, checkMessage](WPARAM wParam, LPARAM) {
-        if (LOWORD(wParam) != WA_INACTIVE && checkMessage != 0)
-            PostMessageW(window, checkMessage, 0, 0);
-        return std::optional<LRESULT>();
+    services.Events().activated.Subscribe([&services] { services.Post(kCheckPageOnDiskMessage); });
+    services.OnAppMessage(kCheckPageOnDiskMessage, [&library, &ui](WPARAM, LPARAM) -> LRESULT {
+        CheckPageOnDisk(library, ui);
+        return 0;
     });
-    if (checkMessage != 0)
-        services.AddMessageHandler(checkMessage, [&library, &ui](WPARAM, LPARAM) {
-            CheckPageOnDisk(library, ui);
-            return std::optional<LRESULT>(0);
-        });
     InstallSessionEnd(services, library, ui);
 }
 
@@ -98,31 +95,25 @@ void LibraryCommands::InstallSessionEnd(MainWindowServices& services, Library& l
     // held with a reason the system shows, and the unsaved-changes question comes once the
     // system has its answer (no window may ask while it waits).
     HWND window = services.Window();
-    const UINT askMessage = RegisterWindowMessageW(L"KavoAskBeforeSessionEnd");
-    services.AddMessageHandler(
-        WM_QUERYENDSESSION,
-        [this, window, askMessage, &library, &ui](WPARAM, LPARAM) -> std::optional<LRESULT> {
-            if (SessionMayEnd(library, ui)) return std::nullopt;
-            if (!holdingSessionEnd_)
-                holdingSessionEnd_ = ShutdownBlockReasonCreate(
-                                         window, L"KAVO脚本助手中有未保存的脚本修改。") != FALSE;
-            if (askMessage != 0) PostMessageW(window, askMessage, 0, 0);
-            return FALSE;
-        });
+    services.Events().sessionEndQueried.Subscribe([this, window, &services, &library, &ui] {
+        if (SessionMayEnd(library, ui)) return false;
+        if (!holdingSessionEnd_)
+            holdingSessionEnd_ =
+                ShutdownBlockReasonCreate(window, L"KAVO脚本助手中有未保存的脚本修改。") != FALSE;
+        services.Post(kAskBeforeSessionEndMessage);
+        return true;
+    });
     const auto release = [this, window] {
         if (holdingSessionEnd_) ShutdownBlockReasonDestroy(window);
         holdingSessionEnd_ = false;
     };
-    if (askMessage != 0)
-        services.AddMessageHandler(askMessage, [&library, &ui, release](WPARAM, LPARAM) {
-            if (!library.questionOpen) LeavePageCheck(library, ui);
-            release();
-            return std::optional<LRESULT>(0);
-        });
-    services.AddMessageHandler(WM_ENDSESSION, [release](WPARAM, LPARAM) {
-        release();
-        return std::optional<LRESULT>();
-    });
+    services.OnAppMessage(kAskBeforeSessionEndMessage,
+                          [&library, &ui, release](WPARAM, LPARAM) -> LRESULT {
+                              if (!library.questionOpen) LeavePageCheck(library, ui);
+                              release();
+                              return 0;
+                          });
+    services.Events().sessionEnded.Subscribe([release](bool) { release(); });
 }
 
 LibraryCommands::~LibraryCommands() = default;

@@ -48,7 +48,7 @@ void ListInBackground(Library& library, const std::shared_ptr<LoadingState>& sta
 
 LibraryLoading::LibraryLoading(MainWindowServices& services) : state_(std::make_shared<State>()) {
     Library& library = services.TheLibrary();
-    services.AddClosingStep([state = state_] { state->closing = true; });
+    services.Events().closing.Subscribe([state = state_] { state->closing = true; });
     library.onPagesLeftUnlisted = [&library, state = state_] { ListInBackground(library, state); };
     // The start listed what it could up front before this was made. The rest waits until the
     // window has shown and the queue is empty (a timer's tick comes after everything else), so
@@ -56,14 +56,10 @@ LibraryLoading::LibraryLoading(MainWindowServices& services) : state_(std::make_
     if (UnlistedDirectories(library).empty()) return;
     HWND window = services.Window();
     SetTimer(window, kStartListingTimer, 0, nullptr);
-    services.AddMessageHandler(
-        WM_TIMER,
-        [window, &library, state = state_](WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
-            if (wParam != kStartListingTimer) return std::nullopt;
-            KillTimer(window, kStartListingTimer);
-            ListInBackground(library, state);
-            return 0;
-        });
+    services.OnTimer(kStartListingTimer, [window, &library, state = state_] {
+        KillTimer(window, kStartListingTimer);
+        ListInBackground(library, state);
+    });
 }
 
 }  // namespace kavo

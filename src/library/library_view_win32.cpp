@@ -62,9 +62,8 @@ std::optional<LRESULT> LibraryView::OnNotify(const NMHDR& header) {
 
 LibraryView::LibraryView(MainWindowServices& services) : services_(services) {
     services.Commands().Register(kCmdToggleTree, [this] { ToggleTree(); });
-    services.AddMessageHandler(WM_NOTIFY, [this](WPARAM, LPARAM lParam) {
-        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
-    });
+    services.OnControlNotify(layout::kTree,
+                             [this](const NMHDR& header) { return OnNotify(header); });
 }
 
 }  // namespace kavo

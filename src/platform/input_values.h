@@ -149,8 +149,10 @@ struct KeyboardState {
 
 // How a message box shows itself. Without options it is a plain box with an OK button.
 enum class MessageBoxOption : std::uint8_t {
-    TaskModal = 1,  // every top-level window of the thread waits for it
-    Warning = 2,    // the warning icon
+    TaskModal = 1,    // every top-level window of the thread waits for it
+    Warning = 2,      // the warning icon
+    Information = 4,  // the information icon
+    Error = 8,        // the error icon
 };
 using MessageBoxOptions = FlagSet<MessageBoxOption>;
 constexpr MessageBoxOptions operator|(MessageBoxOption a, MessageBoxOption b) {

@@ -30,38 +30,27 @@ int LineCount(const RuntimeText& text) {
 
 }  // namespace
 
-Recorder::Recorder(MainWindowServices& services, KeyboardWatch& keyboard, HotkeyBinding& binding,
-                   std::function<int()> activeRuns)
-    : services_(services),
-      keyboard_(keyboard),
-      binding_(binding),
-      activeRuns_(std::move(activeRuns)),
-      session_(static_cast<KeyCode>(kStopKey)) {
+Recorder::Recorder(MainWindowServices& services, RunControl& control)
+    : services_(services), control_(control), keyboard_(control.Keyboard()), session_(kStopKey) {
     settings_ = ReadRecordingSettings(services_.Platform());
     recordKey_ = settings_.recordKey;
-    startMessage_ = RegisterWindowMessageW(L"KavoRecordingStart");
-    endMessage_ = RegisterWindowMessageW(L"KavoRecordingEnd");
-    services_.AddMessageHandler(startMessage_, [this](WPARAM, LPARAM) {
+    services_.OnAppMessage(kRecordingStartMessage, [this](WPARAM, LPARAM) -> LRESULT {
         OnStartRequested();
-        return std::optional<LRESULT>(0);
+        return 0;
     });
-    services_.AddMessageHandler(endMessage_, [this](WPARAM, LPARAM) {
+    services_.OnAppMessage(kRecordingEndMessage, [this](WPARAM, LPARAM) -> LRESULT {
         OnEndRequested();
-        return std::optional<LRESULT>(0);
+        return 0;
     });
-    services_.AddMessageHandler(kTrayIconMessage,
-                                [this](WPARAM, LPARAM lParam) { return OnTrayEvent(lParam); });
+    services_.Events().trayClicked.Subscribe(
+        [this](TrayClick click) { return OnTrayClicked(click); });
     services_.Commands().Register(kCmdRecord, [this] { OnStartRequested(); });
     services_.Commands().Register(kCmdRecordOptions, [this] { OpenOptions(); });
     // A recording that goes on while the program closes ends without a word: its hook goes
     // with it.
-    services_.AddClosingStep([this] {
+    services_.Events().closing.Subscribe([this] {
         session_.StopTaking();
         mouseHook_.Remove();
-    });
-    binding_.SetKeyRefusal([this](int key) -> Utf8Text {
-        if (key != recordKey_.load()) return {};
-        return RecordKeyBindingRefusal(recordKey_.load());
     });
     // Every key the watch hears goes to the session, which keeps it only while it takes.
     keyboard_.SetListener([this](const KeyEvent& event) {
@@ -76,30 +65,29 @@ Recorder::~Recorder() {
     KeyboardWatch& watch = keyboard_;
     watch.SetListener({});
     watch.SetKeyAction(recordKey_.load(), {});
-    watch.SetKeyAction(static_cast<KeyCode>(kStopKey), {});
+    watch.SetKeyAction(kStopKey, {});
     mouseHook_.Remove();
 }
 
-void Recorder::Post(UINT message) {
-    PostMessageW(services_.Window(), message, 0, 0);
-}
-
 void Recorder::InstallKeys() {
+    // The record key is the program's: no run hotkey may take it.
+    control_.Keys().Assign(ProgramKey::Record, recordKey_.load(),
+                           RecordKeyBindingRefusal(recordKey_.load()));
     KeyboardWatch& watch = keyboard_;
     // The record key starts a recording, and ends it; held down, its repeats do nothing.
     watch.SetKeyAction(recordKey_.load(), [this] {
         if (recordKeyHeld_.exchange(true)) return true;
         if (session_.StopTaking()) {
-            if (!endPosted_.exchange(true)) Post(endMessage_);
+            if (!endPosted_.exchange(true)) services_.Post(kRecordingEndMessage);
         } else if (!startPosted_.exchange(true)) {
-            Post(startMessage_);
+            services_.Post(kRecordingStartMessage);
         }
         return true;
     });
     // The stop key ends a recording too; otherwise it goes on to do what it always does.
-    watch.SetKeyAction(static_cast<KeyCode>(kStopKey), [this] {
+    watch.SetKeyAction(kStopKey, [this] {
         if (!session_.StopTaking()) return false;
-        if (!endPosted_.exchange(true)) Post(endMessage_);
+        if (!endPosted_.exchange(true)) services_.Post(kRecordingEndMessage);
         return true;
     });
 }
@@ -113,8 +101,7 @@ void Recorder::ShowMenuText() {
 void Recorder::Refuse(const Utf8Text& text) {
     HWND window = services_.Window();
     if (IsWindowVisible(window) && !IsIconic(window)) {
-        MessageBoxW(window, Utf8ToWide(text).c_str(), Utf8ToWide(kRecordingTitle).c_str(),
-                    MB_OK | MB_ICONINFORMATION);
+        ShowMessageBoxOver(window, text, kRecordingTitle, MessageBoxOption::Information);
     } else {
         services_.ShowTrayBalloon(kRecordingTitle, text);
     }
@@ -130,7 +117,7 @@ void Recorder::OnStartRequested() {
     startPosted_ = false;
     if (recording_) return;
     HWND window = services_.Window();
-    if (activeRuns_() > 0) {
+    if (control_.ActiveRuns() > 0) {
         Refuse("脚本正在运行，不能开始录制。请先按 F12 停止脚本。");
         return;
     }
@@ -153,26 +140,21 @@ void Recorder::OnStartRequested() {
         return;
     }
     recording_ = true;
-    ShowWindow(window, SW_MINIMIZE);
-    ShowWindow(window, SW_HIDE);
+    services_.HideToTray();
     const Utf8Text key = RecordKeyName(settings_.recordKey);
     services_.SetTrayTip("KAVO脚本助手 - 正在录制，按 " + key + " 结束");
     services_.ShowTrayBalloon("开始录制", "按 " + key + " 或 F12 结束录制。");
 }
 
-std::optional<LRESULT> Recorder::OnTrayEvent(LPARAM mouseMessage) {
-    if (!recording_) return std::nullopt;
-    const UINT message = LOWORD(mouseMessage);
-    if (message != WM_LBUTTONDOWN && message != WM_RBUTTONDOWN && message != WM_LBUTTONUP &&
-        message != WM_RBUTTONUP && message != WM_LBUTTONDBLCLK)
-        return std::nullopt;
+bool Recorder::OnTrayClicked(TrayClick click) {
+    if (!recording_ || click == TrayClick::Other) return false;
     // A click on the icon ends the recording, and that click is no part of it. When the end key
     // ended it first, the click came after and was never kept.
     if (session_.StopTaking()) {
         session_.DropLastClick();
-        if (!endPosted_.exchange(true)) Post(endMessage_);
+        if (!endPosted_.exchange(true)) services_.Post(kRecordingEndMessage);
     }
-    return 0;
+    return true;
 }
 
 void Recorder::OnEndRequested() {
@@ -211,12 +193,13 @@ void Recorder::InsertRecording(const RuntimeText& statements) {
 
 void Recorder::OpenOptions() {
     if (recording_) return;
-    const std::optional<RecordingSettings> chosen = RecordingOptionsWindow::Ask(
-        services_.Window(), ReadRecordingSettings(services_.Platform()), binding_.BoundKey());
+    const std::optional<RecordingSettings> chosen =
+        RecordingOptionsWindow::Ask(services_.Window(), ReadRecordingSettings(services_.Platform()),
+                                    [this](KeyCode key) { return control_.IsBoundHotkey(key); });
     if (!chosen) return;
     if (!WriteRecordingSettings(services_.Platform(), *chosen)) {
-        MessageBoxW(services_.Window(), L"录制选项没有保存：无法写入 record.ini。", L"录制选项",
-                    MB_OK | MB_ICONERROR);
+        ShowMessageBoxOver(services_.Window(), "录制选项没有保存：无法写入 record.ini。",
+                           "录制选项", MessageBoxOption::Error);
         return;
     }
     KeyboardWatch& watch = keyboard_;

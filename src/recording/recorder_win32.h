@@ -10,25 +10,23 @@
 #include <windows.h>
 
 #include <atomic>
-#include <functional>
 #include <optional>
 
-#include "hotkeys/hotkey_binding.h"
 #include "hotkeys/keyboard_watch.h"
 #include "recording/mouse_hook_win32.h"
 #include "recording/recording_options.h"
 #include "recording/recording_session.h"
+#include "run_control/run_control.h"
 #include "shell/main_window_services_win32.h"
 
 namespace kavo {
 
 class Recorder {
   public:
-    // keyboard: the program's keyboard watch, which hears the keys and acts on the record key;
-    // binding: the run hotkey's binding, which must refuse the record key; activeRuns: how many
-    // scripts run now.
-    Recorder(MainWindowServices& services, KeyboardWatch& keyboard, HotkeyBinding& binding,
-             std::function<int()> activeRuns);
+    // control: the program's run control: its keyboard watch hears the keys and acts on the
+    // record key, its list of the program's keys refuses the record key as a run hotkey, and it
+    // knows whether scripts run.
+    Recorder(MainWindowServices& services, RunControl& control);
     ~Recorder();
     Recorder(const Recorder&) = delete;
     Recorder& operator=(const Recorder&) = delete;
@@ -36,6 +34,7 @@ class Recorder {
     // Why a script may not run now (a recording goes on); empty when it may. User-interface
     // thread.
     Utf8Text RunRefusal() const;
+    bool Recording() const { return recording_; }
 
   private:
     // The record key's action and the stop key's extra one, for the key in settings_.
@@ -43,7 +42,8 @@ class Recorder {
     // User-interface thread, from the menu or the record key.
     void OnStartRequested();
     void OnEndRequested();
-    std::optional<LRESULT> OnTrayEvent(LPARAM mouseMessage);
+    // A click on the icon while recording ends the recording; true when it was taken.
+    bool OnTrayClicked(TrayClick click);
     void OpenOptions();
     // 录制脚本's menu text names the record key.
     void ShowMenuText();
@@ -52,17 +52,13 @@ class Recorder {
     void Refuse(const Utf8Text& text);
     // Writes the recording's statements at the editor's caret.
     void InsertRecording(const RuntimeText& statements);
-    void Post(UINT message);
 
     MainWindowServices& services_;
+    RunControl& control_;
     KeyboardWatch& keyboard_;
-    HotkeyBinding& binding_;
-    std::function<int()> activeRuns_;
     RecordingSettings settings_;
     RecordingSession session_;
     Win32MouseHook mouseHook_;
-    UINT startMessage_ = 0;
-    UINT endMessage_ = 0;
     // Hook thread and user-interface thread.
     std::atomic<KeyCode> recordKey_;
     std::atomic<bool> recordKeyHeld_{false};  // its repeats while held do nothing

@@ -3,6 +3,7 @@
 #include <string>
 #include <variant>
 
+#include "platform/win32/win32_platform.h"
 #include "text/wide.h"
 #include "ui/window_text_win32.h"
 
@@ -85,10 +86,11 @@ void RecordingOptionsWindow::OnOk() {
     form.pauseThresholdMs = WideToUtf8(ReadWindowText(Item(kPauseThresholdEdit)));
     const LRESULT chosen = SendMessageW(Item(kRecordKeyList), CB_GETCURSEL, 0, 0);
     form.recordKey = static_cast<KeyCode>(chosen == CB_ERR ? 0 : kFirstRecordKey + chosen);
-    const std::variant<RecordingSettings, Utf8Text> result = SettingsFromForm(form, boundHotkey_);
+    const int boundHotkey =
+        isBoundHotkey_ && isBoundHotkey_(form.recordKey) ? int{form.recordKey} : 0;
+    const std::variant<RecordingSettings, Utf8Text> result = SettingsFromForm(form, boundHotkey);
     if (const Utf8Text* refusal = std::get_if<Utf8Text>(&result)) {
-        const std::wstring text = Utf8ToWide(*refusal);
-        MessageBoxW(Handle(), text.c_str(), L"录制选项", MB_OK | MB_ICONWARNING);
+        ShowMessageBoxOver(Handle(), *refusal, "录制选项", MessageBoxOption::Warning);
         return;
     }
     Finish(std::get<RecordingSettings>(result));

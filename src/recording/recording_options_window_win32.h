@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 
 #include "recording/recording_options.h"
@@ -21,9 +22,11 @@ class RecordingOptionsWindow
                                              .designHeight = 292,
                                              .bounce = BounceWindowKind::InputDialog};
 
-    // boundHotkey: the key bound now to run scripts (0: none); it cannot be the record key.
-    RecordingOptionsWindow(const RecordingSettings& current, int boundHotkey)
-        : current_(current), boundHotkey_(boundHotkey) {}
+    // isBoundHotkey: whether a key is bound now to run scripts; such a key cannot be the record
+    // key.
+    RecordingOptionsWindow(const RecordingSettings& current,
+                           std::function<bool(KeyCode)> isBoundHotkey)
+        : current_(current), isBoundHotkey_(std::move(isBoundHotkey)) {}
 
   private:
     friend SmallWindow<RecordingOptionsWindow>;
@@ -34,7 +37,7 @@ class RecordingOptionsWindow
     bool Checked(int id) const;
 
     RecordingSettings current_;
-    int boundHotkey_;
+    std::function<bool(KeyCode)> isBoundHotkey_;
 };
 
 }  // namespace kavo

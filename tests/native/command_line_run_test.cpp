@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "commands/builtin_commands.h"
+#include "native/fake_keyboard_hook.h"
 #include "platform/fake/recording_platform.h"
+#include "run_control/run_control.h"
 #include "text/encoding.h"
 
 namespace kavo {
@@ -94,7 +96,7 @@ class CommandLineRuns : public ::testing::Test {
   protected:
     CommandLineRuns()
         : services_{platform, platform, platform, nullptr, nullptr},
-          ports_{engine, platform, runs, platform, platform, [] { return Utf8Text("T"); }} {
+          ports_{engine, platform, control, [] { return Utf8Text("T"); }} {
         AddBuiltinCommands(engine, services_);
         engine.SetStatementGate(CurrentRunMayGoOn);
         platform.AddFolder("C:\\kavo\\content\\示例");
@@ -109,7 +111,8 @@ class CommandLineRuns : public ::testing::Test {
     Utf8Text Log() const { return GbkToUtf8(platform.FileBytes("C:\\kavo\\kavo-run.log")); }
 
     RecordingPlatform platform;
-    RunRegistry runs;
+    FakeKeyboardHook hook;
+    RunControl control{hook, platform, platform};
     ScriptEngine engine;
 
   private:
@@ -132,7 +135,7 @@ TEST_F(CommandLineRuns, EachEndHasItsExitCodeAndReasonAndOneLogLine) {
     bool pressStopKey = false;
     platform.beforeWait = [this, &pressStopKey] {
         if (ScriptRun* run = CurrentRun(); pressStopKey && run != nullptr && run->Line() == 2)
-            runs.StopAll();
+            control.StopAll();
     };
 
     struct Case {

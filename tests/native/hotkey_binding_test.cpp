@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "hotkeys/hotkey_binding.h"
-#include "hotkeys/key_names.h"
 #include "platform/fake/recording_platform.h"
 
 namespace kavo {
@@ -31,12 +30,11 @@ const std::string kSuccessBox =
     "|\xE6\x88\x90\xE5\x8A\x9F|plain)";
 constexpr const char* kSpaceBar = "\xE7\xA9\xBA\xE6\xA0\xBC\xE9\x94\xAE";  // 空格键
 
-// The main window as the binding sees it: its edits, 时钟3's interval and the editor's text.
+// The run panel as the binding sees it: its edits and the editor's text.
 class FakeView : public HotkeyBindingView {
   public:
     Utf8Text processName;
     Utf8Text hotkeyText;
-    std::uint32_t trackingInterval = 0;  // 时钟3 is stopped when the window opens
     std::string editorText;
     std::vector<std::string> calls;
     std::vector<std::string> scriptsRun;
@@ -53,18 +51,7 @@ class FakeView : public HotkeyBindingView {
         calls.push_back("SetHotkeyEditText(" + text + ")");
         hotkeyText = text;
     }
-    void ShowCursorCoordinates(const Utf8Text& x, const Utf8Text& y) override {
-        calls.push_back("ShowCursorCoordinates(" + x + "," + y + ")");
-    }
-    std::vector<SpyLines> windowLines;  // what the spy lines showed, tick by tick
-    void ShowWindowUnderCursor(const SpyLines& lines) override { windowLines.push_back(lines); }
-    std::vector<Utf8Text> inserted;  // what went into the editor at its caret
-    void InsertInEditor(const Utf8Text& text) override { inserted.push_back(text); }
-    void RunCurrentScript() override { scriptsRun.push_back(editorText); }
-    void ChangeCursorTrackingInterval(
-        const std::function<std::uint32_t(std::uint32_t)>& next) override {
-        trackingInterval = next(trackingInterval);
-    }
+    void RunBoundScript() override { scriptsRun.push_back(editorText); }
 };
 
 class HotkeyBindingTest : public testing::Test {
@@ -92,8 +79,9 @@ class HotkeyBindingTest : public testing::Test {
 
     RecordingPlatform platform;
     HotkeyMonitor monitor{platform};
+    ProgramKeys keys;
     FakeView view;
-    HotkeyBinding binding{monitor, platform, platform, view};
+    HotkeyBinding binding{monitor, platform, keys, view};
 };
 
 TEST_F(HotkeyBindingTest, WithoutAProcessNameNothingIsBound) {
@@ -154,7 +142,7 @@ TEST_F(HotkeyBindingTest, TheStopKeyIsRefusedWithAMessageAndBindsNothing) {
 }
 
 TEST_F(HotkeyBindingTest, AKeyReservedForSomethingElseIsRefusedWithItsMessage) {
-    binding.SetKeyRefusal([](int key) { return key == 120 ? Utf8Text("F9 录制") : Utf8Text(); });
+    keys.Assign(ProgramKey::Record, 120, "F9 录制");
     Bind("notepad.exe", "a");
     platform.ClearCalls();
     Bind("notepad.exe", "F9");
@@ -199,47 +187,6 @@ TEST_F(HotkeyBindingTest, EveryNewKeyAddsAHotkeyAndEarlierOnesStay) {
     EXPECT_EQ(view.scriptsRun.size(), 2u);
 }
 
-TEST_F(HotkeyBindingTest, F1TogglesTheCursorDisplay) {
-    binding.RegisterCursorTrackingKey();
-    EXPECT_THAT(platform.calls, ElementsAre("StartWindowlessTimer(6662,50)"));  // no window
-    ASSERT_EQ(monitor.Records().size(), 1u);
-    EXPECT_EQ(monitor.Records()[0].key, 112);
-    EXPECT_EQ(monitor.Records()[0].modifiers, 0u);
-    Press(112);
-    EXPECT_EQ(view.trackingInterval, HotkeyBinding::kCursorDisplayIntervalMs);
-    Press(112);
-    EXPECT_EQ(view.trackingInterval, 0u);
-    Press(112);
-    EXPECT_EQ(view.trackingInterval, HotkeyBinding::kCursorDisplayIntervalMs);
-    EXPECT_THAT(view.scriptsRun, IsEmpty());
-}
-
-TEST_F(HotkeyBindingTest, BindingF1ReplacesTheCursorDisplay) {
-    binding.RegisterCursorTrackingKey();
-    view.editorText = "script";
-    Bind("notepad.exe", "f1");
-    EXPECT_EQ(monitor.Records().size(), 1u);
-    Press(112);
-    EXPECT_THAT(view.scriptsRun, ElementsAre("script"));
-    EXPECT_EQ(view.trackingInterval, 0u);
-}
-
-TEST_F(HotkeyBindingTest, AnyTrackingIntervalCountsAsRunning) {
-    binding.RegisterCursorTrackingKey();
-    view.trackingInterval = 250;
-    Press(112);
-    EXPECT_EQ(view.trackingInterval, 0u);
-}
-
-TEST_F(HotkeyBindingTest, TheCursorPositionGoesIntoTheCoordinateEdits) {
-    platform.cursor = {640, -12};
-    binding.ShowCursorPosition();
-    platform.cursor = {0, 1023};
-    binding.ShowCursorPosition();
-    EXPECT_THAT(view.calls,
-                ElementsAre("ShowCursorCoordinates(640,-12)", "ShowCursorCoordinates(0,1023)"));
-}
-
 TEST_F(HotkeyBindingTest, APressedKeyShowsItsNameOrNothing) {
     binding.ShowHotkeyName(65);
     EXPECT_EQ(view.hotkeyText, "A");
@@ -264,11 +211,6 @@ TEST_F(HotkeyBindingTest, AShownNameBindsItsKey) {
     EXPECT_THAT(platform.calls, Not(Contains(kFailureBox)));
 }
 
-TEST_F(HotkeyBindingTest, TheDisplayReadsAtMostTwentyTimesASecond) {
-    EXPECT_LE(1000 / HotkeyBinding::kCursorDisplayIntervalMs, 20u);
-    EXPECT_GE(1000 / HotkeyBinding::kCursorDisplayIntervalMs, 10u);  // still follows a hand
-}
-
 TEST_F(HotkeyBindingTest, ABindRemembersItsProcessForTheTarget) {
     EXPECT_EQ(binding.BoundProcessName(), "");
     Bind("NOTEPAD.exe", "a");
@@ -278,85 +220,6 @@ TEST_F(HotkeyBindingTest, ABindRemembersItsProcessForTheTarget) {
     Bind("", "a");  // refused: the bound process stays
     Bind("other.exe", "F12");
     EXPECT_EQ(binding.BoundProcessName(), "calc.exe");
-}
-
-// The pointer over a notepad: its frame, its edit, or the desktop's bare pixels.
-class CursorDisplayTest : public HotkeyBindingTest {
-  protected:
-    CursorDisplayTest() {
-        platform.windows.push_back({50, 4, 5, "Progman", "Program Manager", true});
-        platform.childWindows[20] = {{21, 3000, 77, "Edit", "", true}};
-        platform.windowAtPoint = [](Point where) -> NativeWindow {
-            if (where.x >= 100 && where.x < 500) return where.y < 200 ? 20 : 21;
-            return where.x >= 0 ? 50 : 0;
-        };
-        platform.pixelColorAt = [](Point where) -> std::optional<std::uint32_t> {
-            if (where.x < 0) return std::nullopt;
-            return 0x00FF8000u;  // blue 255, green 128, red 0
-        };
-    }
-};
-
-TEST_F(CursorDisplayTest, ShowsTheWindowAndPixelUnderThePointer) {
-    struct Case {
-        Point pointer;
-        SpyLines lines;
-    };
-    for (const Case& c : {
-             Case{{150, 100},
-                  {"20", "Notepad", "Untitled - Notepad", "notepad.exe", "16744448 #0080FF"}},
-             Case{{150, 300}, {"21", "Edit", "", "notepad.exe", "16744448 #0080FF"}},
-             Case{{10, 10}, {"50", "Progman", "Program Manager", "System", "16744448 #0080FF"}},
-             Case{{-5, 10}, {"", "", "", "", ""}},  // nothing there, nothing readable
-         }) {
-        platform.cursor = c.pointer;
-        view.windowLines.clear();
-        binding.ShowCursorPosition();
-        ASSERT_EQ(view.windowLines.size(), 1u);
-        EXPECT_EQ(view.windowLines[0], c.lines) << c.pointer.x << "," << c.pointer.y;
-    }
-    EXPECT_THAT(view.calls,
-                ElementsAre("ShowCursorCoordinates(150,100)", "ShowCursorCoordinates(150,300)",
-                            "ShowCursorCoordinates(10,10)", "ShowCursorCoordinates(-5,10)"));
-}
-
-TEST_F(CursorDisplayTest, ALongTitleIsShortenedOnThePanel) {
-    platform.windows[0].title = "一二三四五六七八九十一二三四五六七八九十一二三四五六七八九十";
-    platform.cursor = {150, 100};
-    binding.ShowCursorPosition();
-    ASSERT_EQ(view.windowLines.size(), 1u);
-    EXPECT_EQ(view.windowLines[0].title, "一二三四五六七八九十一二三四五六七八九十一二三四…");
-}
-
-TEST_F(CursorDisplayTest, AProcessIsAskedItsNameOnlyWhenThePointerReachesAnotherProcess) {
-    for (const Point pointer : {Point{150, 100}, Point{160, 100}, Point{150, 300}, Point{10, 10},
-                                Point{20, 10}, Point{150, 100}}) {
-        platform.cursor = pointer;
-        binding.ShowCursorPosition();
-    }
-    // notepad.exe, System, notepad.exe again: three questions for six readings, no list.
-    EXPECT_THAT(platform.CallsStartingWith({"ProcessName", "SnapshotProcesses"}),
-                ElementsAre("ProcessName(3000)", "ProcessName(4)", "ProcessName(3000)"));
-    ASSERT_EQ(view.windowLines.size(), 6u);
-    EXPECT_EQ(view.windowLines[5].process, "notepad.exe");
-}
-
-TEST_F(CursorDisplayTest, TheInsertKeysPutADescriptionOrAMoveIntoTheEditor) {
-    platform.cursor = {150, 300};
-    binding.InsertForKey(HotkeyBinding::kInsertDescriptionKey);
-    platform.cursor = {150, 100};
-    binding.InsertForKey(HotkeyBinding::kInsertDescriptionKey);
-    binding.InsertForKey(HotkeyBinding::kInsertMoveKey);
-    binding.InsertForKey(0x2E);  // Delete: not an insert key
-    binding.InsertForKey(65);
-    platform.cursor = {-5, 10};
-    binding.InsertForKey(HotkeyBinding::kInsertDescriptionKey);  // nothing under the pointer
-    EXPECT_THAT(view.inserted,
-                ElementsAre("进程:notepad.exe;标题:Untitled - Notepad>类:Edit",
-                            "进程:notepad.exe;标题:Untitled - Notepad", "鼠标移动(150,100)\r\n"));
-    // Neither insert key is a name a hotkey can be bound to.
-    for (const KeyCode key : HotkeyBinding::kCursorDisplayKeys)
-        EXPECT_EQ(KeyNameFromCode(key), "") << int(key);
 }
 
 }  // namespace

@@ -83,33 +83,38 @@ class TitleBarHost : public MainWindowServices {
     Win32EditorWidget& Editor() override { std::abort(); }
     Win32TreeWidget& Tree() override { std::abort(); }
     Win32Platform& Platform() override { return ThePlatform(); }
-    void AddMessageHandler(UINT message, MessageHandler handler) override {
-        handlers_[message].push_back(std::move(handler));
-    }
-    void AddClosingStep(std::function<void()>) override {}
-    void AddLastClosingStep(std::function<void()>) override {}
+    MainWindowEvents& Events() override { return events_; }
+    void OnControlCommand(int, CommandHandler) override {}
+    void OnControlNotify(int, NotifyHandler) override {}
+    void OnDrawItem(int, DrawItemHandler) override {}
+    void OnTimer(UINT_PTR, std::function<void()>) override {}
+    void OnAppMessage(AppMessage, MessageHandler) override {}
     void SetTrayTip(const Utf8Text&) override {}
     void ShowTrayBalloon(const Utf8Text&, const Utf8Text&) override {}
     void RestoreWindow() override {}
+    void HideToTray() override { titleBar_->HideToTray(); }
     MainWindowColors& Colors() override { return colors_; }
     void ApplyColors() override {}
 
   private:
     static constexpr wchar_t kClassName[] = L"KavoTitleBarTestWindow";
 
-    // As the main window dispatches: the handlers first, then button clicks to the commands.
+    // As the main window dispatches: the title bar's hit test and double click, then button
+    // clicks to the commands.
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         if (message == WM_NCCREATE)
             SetWindowLongPtrW(window, GWLP_USERDATA,
                               reinterpret_cast<LONG_PTR>(
                                   reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams));
         auto* host = reinterpret_cast<TitleBarHost*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (host != nullptr) {
-            const auto found = host->handlers_.find(message);
-            if (found != host->handlers_.end())
-                for (const MessageHandler& handler : found->second)
-                    if (const std::optional<LRESULT> answer = handler(wParam, lParam))
-                        return *answer;
+        if (host != nullptr && host->titleBar_) {
+            if (message == WM_NCHITTEST)
+                return host->titleBar_->HitTest(DefWindowProcW(window, message, wParam, lParam),
+                                                lParam);
+            if (message == WM_NCLBUTTONDBLCLK && wParam == HTCAPTION) {
+                host->titleBar_->ToggleMaximized();
+                return 0;
+            }
             if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
                 host->commands_.Dispatch(LOWORD(wParam));
                 return 0;
@@ -123,7 +128,7 @@ class TitleBarHost : public MainWindowServices {
     RollUpPanel runPanel_;
     MenuCommands commands_;
     MainWindowColors colors_;
-    std::map<UINT, std::vector<MessageHandler>> handlers_;
+    MainWindowEvents events_;
     std::unique_ptr<TitleBar> titleBar_;
     std::map<int, std::unique_ptr<CaptionButton>> buttons_;
     int closes_ = 0;

@@ -50,7 +50,10 @@ constexpr std::pair<WindowField, const char*> kFieldNames[] = {{WindowField::Vis
                                                                {WindowField::Class, "Class"},
                                                                {WindowField::Title, "Title"}};
 constexpr std::pair<MessageBoxOption, const char*> kOptionNames[] = {
-    {MessageBoxOption::TaskModal, "TaskModal"}, {MessageBoxOption::Warning, "Warning"}};
+    {MessageBoxOption::TaskModal, "TaskModal"},
+    {MessageBoxOption::Warning, "Warning"},
+    {MessageBoxOption::Information, "Information"},
+    {MessageBoxOption::Error, "Error"}};
 
 const char* MessageName(WindowMessage message) {
     switch (message) {

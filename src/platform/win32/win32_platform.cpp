@@ -458,10 +458,17 @@ std::optional<std::uint32_t> Win32Platform::PixelColorAt(Point where) {
 }
 int Win32Platform::ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
                                   MessageBoxOptions options) {
+    return ShowMessageBoxOver(nullptr, text, caption, options);
+}
+
+int ShowMessageBoxOver(HWND owner, const Utf8Text& text, const Utf8Text& caption,
+                       MessageBoxOptions options) {
     UINT flags = MB_OK;
     if (options.Has(MessageBoxOption::TaskModal)) flags |= MB_TASKMODAL;
     if (options.Has(MessageBoxOption::Warning)) flags |= MB_ICONWARNING;
-    return ::MessageBoxW(nullptr, Utf8ToWide(text).c_str(), Utf8ToWide(caption).c_str(), flags);
+    if (options.Has(MessageBoxOption::Information)) flags |= MB_ICONINFORMATION;
+    if (options.Has(MessageBoxOption::Error)) flags |= MB_ICONERROR;
+    return ::MessageBoxW(owner, Utf8ToWide(text).c_str(), Utf8ToWide(caption).c_str(), flags);
 }
 
 // --- HotkeyPort ---

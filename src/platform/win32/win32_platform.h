@@ -3,6 +3,8 @@
 // the user-interface thread).
 #pragma once
 
+#include <windows.h>
+
 #include "platform/platform.h"
 
 namespace kavo {
@@ -95,5 +97,10 @@ class Win32Platform : public InputPort,
 
 // The process-wide instance.
 Win32Platform& ThePlatform();
+
+// The program's one way to show a message box: with an OK button, over owner (nullptr: no
+// owner). Returns the code of the button that closed it, 0 when it could not be shown.
+int ShowMessageBoxOver(HWND owner, const Utf8Text& text, const Utf8Text& caption,
+                       MessageBoxOptions options);
 
 }  // namespace kavo

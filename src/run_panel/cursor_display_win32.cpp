@@ -1,4 +1,4 @@
-#include "app/cursor_display_win32.h"
+#include "run_panel/cursor_display_win32.h"
 
 #include <richedit.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 
 #include "editor/editor_widget_win32.h"
-#include "hotkeys/hotkey_binding.h"
+#include "platform/win32/win32_platform.h"
 #include "shell/main_window_layout.h"
 #include "text/wide.h"
 #include "ui/ui_thread_win32.h"
@@ -14,28 +14,25 @@
 
 namespace kavo {
 
-CursorDisplay::CursorDisplay(MainWindowServices& services, KeyboardWatch& watch,
-                             std::function<void()> onTick, std::function<void(KeyCode)> onKey)
-    : services_(services), watch_(watch) {
-    services_.AddMessageHandler(
-        WM_TIMER, [onTick = std::move(onTick)](WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
-            if (wParam != kCursorDisplayTimer) return std::nullopt;
-            onTick();
-            return 0;
-        });
-    keyMessage_ = RegisterWindowMessageW(L"KavoCursorDisplayKey");
-    services_.AddMessageHandler(keyMessage_, [onKey = std::move(onKey)](WPARAM wParam, LPARAM) {
-        onKey(static_cast<KeyCode>(wParam));
-        return std::optional<LRESULT>(0);
+CursorDisplay::CursorDisplay(MainWindowServices& services, HotkeyMonitor& hotkeys,
+                             KeyboardWatch& watch)
+    : services_(services),
+      watch_(watch),
+      tracking_(hotkeys, services.Platform(), services.Platform(), *this) {
+    services_.OnTimer(kCursorDisplayTimer, [this] { tracking_.ShowCursorPosition(); });
+    services_.OnAppMessage(kCursorDisplayKeyMessage, [this](WPARAM wParam, LPARAM) -> LRESULT {
+        tracking_.InsertForKey(static_cast<KeyCode>(wParam));
+        return 0;
     });
+    tracking_.RegisterCursorTrackingKey();
 }
 
 void CursorDisplay::KeyPressed(KeyCode key) {
     // The hook's thread must return at once: posting never waits.
-    PostMessageW(services_.Window(), keyMessage_, key, 0);
+    services_.Post(kCursorDisplayKeyMessage, key);
 }
 
-void CursorDisplay::ChangeInterval(
+void CursorDisplay::ChangeCursorTrackingInterval(
     const std::function<std::uint32_t(std::uint32_t current)>& next) {
     // 时钟3 belongs to the user-interface thread; F1's callback runs on a thread of its own.
     RunOnUiThread([this, &next] {
@@ -45,7 +42,7 @@ void CursorDisplay::ChangeInterval(
             watch_.ClaimKeys({});
         } else {
             SetTimer(services_.Window(), kCursorDisplayTimer, interval_, nullptr);
-            watch_.ClaimKeys(HotkeyBinding::kCursorDisplayKeys);
+            watch_.ClaimKeys(CursorTracking::kCursorDisplayKeys);
         }
     });
 }
@@ -56,12 +53,12 @@ void CursorDisplay::SetLine(int controlId, const Utf8Text& text) {
     if (ReadWindowText(control) != wide) SetWindowTextW(control, wide.c_str());
 }
 
-void CursorDisplay::ShowCoordinates(const Utf8Text& x, const Utf8Text& y) {
+void CursorDisplay::ShowCursorCoordinates(const Utf8Text& x, const Utf8Text& y) {
     SetLine(layout::kXEdit, x);
     SetLine(layout::kYEdit, y);
 }
 
-void CursorDisplay::ShowWindowLines(const SpyLines& lines) {
+void CursorDisplay::ShowWindowUnderCursor(const SpyLines& lines) {
     SetLine(layout::kSpyHandle, lines.handle);
     SetLine(layout::kSpyProcess, lines.process);
     SetLine(layout::kSpyClass, lines.className);
