@@ -5,6 +5,7 @@
 
 #include "app/roll_up_panel_win32.h"
 #include "shell/main_window_layout.h"
+#include "ui/gdi_win32.h"
 
 namespace kavo {
 namespace {
@@ -62,9 +63,8 @@ bool MainWindowPainter::DrawFlatButton(const DRAWITEMSTRUCT& item, HFONT font) c
     GetWindowTextW(item.hwndItem, caption, 64);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, text);
-    const HGDIOBJ oldFont = SelectObject(dc, font);
+    const ScopedSelection selected(dc, font);
     DrawTextW(dc, caption, -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    SelectObject(dc, oldFont);
     return true;
 }
 

@@ -13,7 +13,7 @@ TrayIcon::TrayIcon(HWND owner, UINT callbackMessage, HICON icon, std::wstring ti
       icon_(icon),
       tip_(std::move(tip)),
       taskbarCreatedMessage_(RegisterWindowMessageW(L"TaskbarCreated")) {
-    added_ = Add();
+    Add();
 }
 
 TrayIcon::~TrayIcon() {
@@ -24,7 +24,7 @@ TrayIcon::~TrayIcon() {
     Shell_NotifyIconW(NIM_DELETE, &data);
 }
 
-bool TrayIcon::Add() {
+void TrayIcon::Add() {
     NOTIFYICONDATAW data{};
     data.cbSize = sizeof data;
     data.hWnd = owner_;
@@ -33,7 +33,7 @@ bool TrayIcon::Add() {
     data.uCallbackMessage = callbackMessage_;
     data.hIcon = icon_;
     lstrcpynW(data.szTip, tip_.c_str(), ARRAYSIZE(data.szTip));
-    return Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+    Shell_NotifyIconW(NIM_ADD, &data);
 }
 
 void TrayIcon::SetTip(const std::wstring& tip) {
@@ -61,7 +61,7 @@ void TrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& text) 
 
 bool TrayIcon::HandleTaskbarCreated(UINT message) {
     if (taskbarCreatedMessage_ == 0 || message != taskbarCreatedMessage_) return false;
-    added_ = Add();
+    Add();
     return true;
 }
 

@@ -25,14 +25,14 @@ class TrayIcon {
     void ShowBalloon(const std::wstring& title, const std::wstring& text);
 
   private:
-    bool Add();
+    // Added again after the taskbar came back; a refused add leaves no icon until then.
+    void Add();
 
     HWND owner_;
     UINT callbackMessage_;
     HICON icon_;
     std::wstring tip_;
     UINT taskbarCreatedMessage_;
-    bool added_ = false;
 };
 
 }  // namespace kavo

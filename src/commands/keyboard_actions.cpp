@@ -89,11 +89,11 @@ void PressKeyAlone(InputPort& input, int code, KeyDirection direction) {
 void PressSpecialKey(InputPort& input, WaitPort& wait, int code) {
     KeyboardInput record = KeyRecord(input, code);
     input.SendKeyboardInput(record);
-    PreciseDelay(wait, kSpecialKeyHoldMs, DelayVariant::EarlyReturn);
+    PreciseDelay(wait, kSpecialKeyHoldMs);
     record.direction = KeyDirection::Up;
     record.time = input.GetTickCount();
     input.SendKeyboardInput(record);
-    PreciseDelay(wait, kSpecialKeyHoldMs, DelayVariant::EarlyReturn);
+    PreciseDelay(wait, kSpecialKeyHoldMs);
 }
 
 void PostKeyMessage(InputPort& input, NativeWindow window, int code, int mode) {

@@ -142,11 +142,11 @@ TimerLateness& SharedTimerLateness() {
     return lateness;
 }
 
-std::int32_t PreciseDelay(WaitPort& wait, std::int32_t intervalMs, DelayVariant variant) {
+std::int32_t PreciseDelay(WaitPort& wait, std::int32_t intervalMs) {
     // A stopped run waits no more: the run ends at its next statement.
     if (CurrentRunStopped()) return 1;
     if (intervalMs < 1) {
-        if (variant == DelayVariant::Plain) PassThroughTimer(wait, intervalMs);
+        PassThroughTimer(wait, intervalMs);
         return 1;
     }
     const std::uint64_t start = wait.NowMicroseconds();

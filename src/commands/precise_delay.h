@@ -11,14 +11,9 @@
 
 namespace kavo {
 
-enum class DelayVariant {
-    Plain,        // an interval below 1 still goes through the timer, which fires at once
-    EarlyReturn,  // an interval below 1 returns at once, creating nothing
-};
-
-// Waits intervalMs milliseconds while dispatching the thread's messages. Returns 1.
-std::int32_t PreciseDelay(WaitPort& wait, std::int32_t intervalMs,
-                          DelayVariant variant = DelayVariant::Plain);
+// Waits intervalMs milliseconds while dispatching the thread's messages. An interval below 1
+// still goes through the timer, which fires at once: the queue is served once. Returns 1.
+std::int32_t PreciseDelay(WaitPort& wait, std::int32_t intervalMs);
 
 // How late the delay timer wakes after its due time, learnt from the delays themselves: an
 // estimate of about the 90th percentile of the lateness, so that the timer is set early enough

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "editor/editor_font_win32.h"
 #include "editor/editor_widget_win32.h"
 #include "editor/rtf_text.h"
 #include "engine/script_engine.h"
@@ -68,20 +69,20 @@ void CompletionList::Show(HWND owner, std::vector<std::wstring> entries, POINT a
     background_ = background;
     padding_ = ScaleToDpi(4, dpi);
 
-    HDC screen = GetDC(nullptr);
+    const UniqueScreenDc screen(GetDC(nullptr));
     int widest = 0;
     {
-        ScopedSelection selected(screen, font_);
+        ScopedSelection selected(screen.get(), font_);
         TEXTMETRICW metrics{};
-        GetTextMetricsW(screen, &metrics);
+        GetTextMetricsW(screen.get(), &metrics);
         rowHeight_ = metrics.tmHeight + ScaleToDpi(4, dpi);
         for (const std::wstring& entry : entries_) {
             SIZE size{};
-            GetTextExtentPoint32W(screen, entry.c_str(), static_cast<int>(entry.size()), &size);
+            GetTextExtentPoint32W(screen.get(), entry.c_str(), static_cast<int>(entry.size()),
+                                  &size);
             widest = std::max<int>(widest, size.cx);
         }
     }
-    ReleaseDC(nullptr, screen);
 
     RECT frame{0, 0, widest + 2 * padding_, rowHeight_ * static_cast<int>(entries_.size())};
     AdjustWindowRectEx(&frame, WS_POPUP | WS_BORDER, FALSE, WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE);
@@ -331,35 +332,16 @@ void EditorCompletion::Refresh(bool mayOpen) {
 }
 
 void EditorCompletion::Place() {
-    // The editor's own font, at the editor's DPI.
-    CHARFORMAT2W format{};
-    format.cbSize = sizeof format;
-    SendMessageW(editor_, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+    // The editor's own font, at the editor's DPI and zoom.
     const UINT dpi = WindowDpi(editor_);
-    const LONG twips = format.yHeight > 0 ? format.yHeight : 9 * 20;
-    if (!font_ || dpi != fontDpi_ || twips != fontHeight_ || fontFace_ != format.szFaceName) {
-        fontDpi_ = dpi;
-        fontHeight_ = twips;
-        fontFace_ = format.szFaceName;
-        LOGFONTW font{};
-        font.lfHeight = -MulDiv(twips, static_cast<int>(dpi), 1440);
-        font.lfWeight = FW_NORMAL;
-        font.lfCharSet = GB2312_CHARSET;
-        font.lfQuality = DEFAULT_QUALITY;
-        lstrcpynW(font.lfFaceName, fontFace_.c_str(), LF_FACESIZE);
-        font_.reset(CreateFontIndirectW(&font));
-    }
-    HFONT font = static_cast<HFONT>(font_.get());
+    HFONT font = EditorFontOf(editor_);
     int lineHeight = 0;
     {
-        HDC screen = GetDC(nullptr);
-        {
-            ScopedSelection selected(screen, font);
-            TEXTMETRICW metrics{};
-            GetTextMetricsW(screen, &metrics);
-            lineHeight = metrics.tmHeight + metrics.tmExternalLeading;
-        }
-        ReleaseDC(nullptr, screen);
+        const UniqueScreenDc screen(GetDC(nullptr));
+        ScopedSelection selected(screen.get(), font);
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(screen.get(), &metrics);
+        lineHeight = metrics.tmHeight + metrics.tmExternalLeading;
     }
 
     POINTL at{};

@@ -109,10 +109,6 @@ class EditorCompletion : private WindowSubclass<EditorCompletion> {
     // The character a key taken by the list would still bring (Tab, Enter, Escape): the key's
     // WM_CHAR follows its WM_KEYDOWN and must not reach the editor.
     WPARAM swallowChar_ = 0;
-    UniqueGdiObject font_;
-    UINT fontDpi_ = 0;
-    LONG fontHeight_ = 0;
-    std::wstring fontFace_;
 };
 
 // The feature: completion in the main window's script editor, closed when the window moves or

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "editor/editor_font_win32.h"
 #include "editor/editor_widget_win32.h"
 #include "ui/gdi_win32.h"
 #include "ui/window_text_win32.h"
@@ -165,7 +166,7 @@ LineGutter::View LineGutter::CurrentView() {
         SendMessageW(editor_, EM_LINEINDEX, static_cast<WPARAM>(view.firstRow), 0);
     view.firstY = CharacterPosition(editor_, static_cast<long>(std::max<LRESULT>(first, 0))).y;
     view.rows = static_cast<long>(SendMessageW(editor_, EM_GETLINECOUNT, 0, 0));
-    view.fontHeight = fontKey_;
+    view.fontHeight = fontHeight_;
     return view;
 }
 
@@ -177,35 +178,10 @@ void LineGutter::OnEditorPainted() {
     if (viewMoved_) viewMoved_();
 }
 
-HFONT LineGutter::EditorFont() {
-    CHARFORMAT2W format{};
-    format.cbSize = sizeof format;
-    SendMessageW(editor_, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
-    DWORD zoomNumerator = 0;
-    DWORD zoomDenominator = 0;
-    SendMessageW(editor_, EM_GETZOOM, reinterpret_cast<WPARAM>(&zoomNumerator),
-                 reinterpret_cast<LPARAM>(&zoomDenominator));
-    const HDC screen = GetDC(editor_);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(editor_, screen);
-    int height = MulDiv(format.yHeight > 0 ? format.yHeight : 180, dpi, 1440);
-    if (zoomNumerator > 0 && zoomDenominator > 0)
-        height = MulDiv(height, static_cast<int>(zoomNumerator), static_cast<int>(zoomDenominator));
-    height = std::max(height, 6);
-    const std::wstring face = format.szFaceName;
-    if (!font_ || height != fontKey_ || face != fontFace_) {
-        font_.reset(CreateFontW(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                                DEFAULT_PITCH, face.empty() ? L"宋体" : face.c_str()));
-        fontKey_ = height;
-        fontFace_ = face;
-    }
-    return static_cast<HFONT>(font_.get());
-}
-
 void LineGutter::Layout() {
     if (Handle() == nullptr) return;
-    const HFONT font = EditorFont();
+    const HFONT font = EditorFontOf(editor_);
+    fontHeight_ = EditorFontHeightOf(editor_);
     const HDC dc = GetDC(Handle());
     SIZE digit{};
     {
@@ -269,7 +245,7 @@ void LineGutter::OnPaint() {
         FillColor(dc, client, Blend(background, ink, 5));
         RECT edge{client.right - 1, 0, client.right, client.bottom};
         FillColor(dc, edge, Blend(background, ink, 20));
-        const ScopedSelection selectedFont(dc, EditorFont());
+        const ScopedSelection selectedFont(dc, EditorFontOf(editor_));
         SetBkMode(dc, TRANSPARENT);
         if (services_.Editor().Generation() != generation_) DropMarksOfAnotherText();
 
@@ -294,7 +270,7 @@ void LineGutter::OnPaint() {
             const LRESULT next =
                 SendMessageW(editor_, EM_LINEINDEX, static_cast<WPARAM>(row + 1), 0);
             const int bottom = next > start ? CharacterPosition(editor_, static_cast<long>(next)).y
-                                            : top + fontKey_ + fontKey_ / 4;
+                                            : top + fontHeight_ + fontHeight_ / 4;
             const long before = static_cast<long>(start) - 1 - readFrom;
             const bool beginsLine =
                 start == 0 || (before >= 0 && before < static_cast<long>(shown.size()) &&
@@ -312,8 +288,8 @@ void LineGutter::OnPaint() {
             const bool faulty = std::binary_search(faultLines_.begin(), faultLines_.end(), line);
             if (faulty) {
                 // A dot before the number.
-                const int size = std::max(4, fontKey_ / 3);
-                const int middle = top + std::min(fontKey_, bottom - top) / 2;
+                const int size = std::max(4, fontHeight_ / 3);
+                const int middle = top + std::min(fontHeight_, bottom - top) / 2;
                 RECT dot{2, middle - size / 2, 2 + size, middle - size / 2 + size};
                 const UniqueGdiObject brush(CreateSolidBrush(fault));
                 const ScopedSelection selectedBrush(dc, brush.get());

@@ -65,8 +65,6 @@ class LineGutter : public WindowBase<LineGutter>, public WindowSubclass<LineGutt
     // Places the gutter over the editor's text area and gives it the width of the last line's
     // number in the editor's font.
     void Layout();
-    // The editor's font at its zoom and the screen's DPI; made again when any of them changed.
-    HFONT EditorFont();
     View CurrentView();
     void DropMarksOfAnotherText();
 
@@ -79,9 +77,7 @@ class LineGutter : public WindowBase<LineGutter>, public WindowSubclass<LineGutt
     std::vector<int> faultLines_;
     int runLine_ = 0;
     RunLineMark runMark_ = RunLineMark::None;
-    UniqueGdiObject font_;
-    int fontKey_ = 0;  // height in pixels, zoom and face together, of font_
-    std::wstring fontFace_;
+    int fontHeight_ = 0;  // pixels, of the editor's font when last laid out
     int width_ = 0;
     int digits_ = 2;  // of the page's last line number, set before a page's text goes in
     View painted_;

@@ -77,12 +77,12 @@ DisplayOnlyFormatting::DisplayOnlyFormatting(HWND editor) : editor_(editor) {
     IRichEditOle* ole = nullptr;
     if (SendMessageW(editor_, EM_GETOLEINTERFACE, 0, reinterpret_cast<LPARAM>(&ole)) &&
         ole != nullptr) {
+        const UniqueComInterface<IRichEditOle> owned(ole);
         void* document = nullptr;
-        if (SUCCEEDED(ole->QueryInterface(kTextDocumentId, &document)))
-            document_ = static_cast<ITextDocument*>(document);
-        ole->Release();
+        if (SUCCEEDED(owned.get()->QueryInterface(kTextDocumentId, &document)))
+            document_.reset(static_cast<ITextDocument*>(document));
     }
-    if (document_ != nullptr) document_->Undo(tomSuspend, nullptr);
+    if (document_) document_.get()->Undo(tomSuspend, nullptr);
     SendMessageW(editor_, WM_SETREDRAW, FALSE, 0);
     SendMessageW(editor_, EM_HIDESELECTION, TRUE, 0);
 }
@@ -91,10 +91,7 @@ DisplayOnlyFormatting::~DisplayOnlyFormatting() {
     SendMessageW(editor_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection_));
     SendMessageW(editor_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll_));
     SendMessageW(editor_, EM_HIDESELECTION, FALSE, 0);
-    if (document_ != nullptr) {
-        document_->Undo(tomResume, nullptr);
-        document_->Release();
-    }
+    if (document_) document_.get()->Undo(tomResume, nullptr);
     SendMessageW(editor_, EM_SETMODIFY, modified_ ? TRUE : FALSE, 0);
     SendMessageW(editor_, EM_SETEVENTMASK, 0, eventMask_);
     SendMessageW(editor_, WM_SETREDRAW, TRUE, 0);

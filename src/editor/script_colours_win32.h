@@ -42,7 +42,7 @@ class DisplayOnlyFormatting {
     LRESULT eventMask_ = 0;
     CHARRANGE selection_{};
     POINT scroll_{};
-    ITextDocument* document_ = nullptr;
+    UniqueComInterface<ITextDocument> document_;
 };
 
 // Colours the characters [from, to) (the control's own colour when autoColour), with a red wave

@@ -5,25 +5,17 @@
 #include "hotkeys/stop_key.h"
 
 namespace kavo {
-namespace {
-
-constexpr KeyCode kF1 = 112;
-constexpr KeyCode kInsert = 0x2D;
-constexpr KeyCode kPageUp = 0x21;
-
-}  // namespace
-
 ProgramKeys::ProgramKeys() {
     claims_[ProgramKey::Stop] = {
         kStopKey,
         "F12 是停止键：运行中的脚本按 F12 就会停止，所以它不能用来启动脚本。请换一个键。"};
     // F1 may still be bound, as it always could: the bound script then takes F1 over from the
     // cursor display until the program starts again.
-    claims_[ProgramKey::CursorDisplay] = {kF1, {}};
+    claims_[ProgramKey::CursorDisplay] = {kCursorDisplayKey, {}};
     claims_[ProgramKey::InsertDescription] = {
-        kInsert, "坐标显示开启时 Insert 用来插入窗口描述，所以它不能用来启动脚本。请换一个键。"};
+        kInsertDescriptionKey, "坐标显示开启时 Insert 用来插入窗口描述，所以它不能用来启动脚本。请换一个键。"};
     claims_[ProgramKey::InsertMove] = {
-        kPageUp, "坐标显示开启时 Page Up 用来插入鼠标移动，所以它不能用来启动脚本。请换一个键。"};
+        kInsertMoveKey, "坐标显示开启时 Page Up 用来插入鼠标移动，所以它不能用来启动脚本。请换一个键。"};
 }
 
 void ProgramKeys::Assign(ProgramKey role, KeyCode key, Utf8Text bindingRefusal) {

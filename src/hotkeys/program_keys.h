@@ -13,6 +13,11 @@
 
 namespace kavo {
 
+// The keys F1's display takes, and F1 itself.
+inline constexpr KeyCode kCursorDisplayKey = 112;      // F1
+inline constexpr KeyCode kInsertDescriptionKey = 0x2D;  // Insert
+inline constexpr KeyCode kInsertMoveKey = 0x21;         // Page Up
+
 enum class ProgramKey {
     Stop,               // F12: stops every run, ends a recording
     CursorDisplay,      // F1: switches the display of the cursor's coordinates on and off

@@ -182,7 +182,7 @@ void Recorder::InsertRecording(const RuntimeText& statements) {
     SendMessageW(editor, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     const LRESULT line = SendMessageW(editor, EM_EXLINEFROMCHAR, 0, selection.cpMin);
     const LRESULT lineStart = SendMessageW(editor, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
-    std::wstring text = Utf8ToWide(GbkToUtf8(statements));
+    std::wstring text = GbkToWide(statements);
     // The statements begin on a line of their own.
     if (lineStart != selection.cpMin) text.insert(0, L"\r\n");
     // One step of the editor's undo.

@@ -16,6 +16,7 @@
 #include <functional>
 
 #include "hotkeys/hotkey_monitor.h"
+#include "hotkeys/program_keys.h"
 #include "hotkeys/window_spy.h"
 #include "platform/platform.h"
 

@@ -124,23 +124,6 @@ TEST_F(PreciseDelayTest, ADelayNestedInADispatchedHandlerUsesItsOwnTimer) {
                             "CloseTimer(2)", "WaitForTimerOrMessages(1)", "CloseTimer(1)"));
 }
 
-TEST_F(PreciseDelayTest, TheEarlyReturnVariantDoesNothingBelowOneMillisecond) {
-    for (const std::int32_t interval : {0, -1, -1000, INT_MIN}) {
-        RecordingPlatform platform;
-        EXPECT_EQ(PreciseDelay(platform, interval, DelayVariant::EarlyReturn), 1);
-        EXPECT_THAT(platform.calls, IsEmpty()) << interval;
-        EXPECT_EQ(platform.yields, 0) << interval;
-    }
-    RecordingPlatform platform;
-    PreciseDelay(platform, 1, DelayVariant::EarlyReturn);
-    EXPECT_EQ(platform.nowMicroseconds, 1000u);
-    platform.ClearCalls();
-    PreciseDelay(platform, 50, DelayVariant::EarlyReturn);
-    EXPECT_THAT(WithoutLastStretch(platform.calls),
-                ElementsAre("CreateDelayTimer", "SetDelayTimer(1," + EarlyDue(50) + ")",
-                            "WaitForTimerOrMessages(1)", "CloseTimer(1)"));
-}
-
 TEST_F(PreciseDelayTest, ClosesItsTimerWhenADispatchedHandlerThrows) {
     RecordingPlatform platform;
     platform.waitResults = {WaitResult::Messages};

@@ -1,6 +1,7 @@
 #include "platform/win32/dpi_win32.h"
 
 #include "platform/win32/late_function_win32.h"
+#include "platform/win32/unique_handle.h"
 
 namespace kavo {
 
@@ -13,9 +14,8 @@ UINT WindowDpi(HWND window) {
         const UINT dpi = getDpiForWindow(window);
         if (dpi != 0) return dpi;
     }
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
+    const UniqueScreenDc screen(GetDC(nullptr));
+    const int dpi = GetDeviceCaps(screen.get(), LOGPIXELSX);
     return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 
