@@ -173,6 +173,16 @@ void RunRegistry::StopAndReleaseAll() {
     for (const auto& [input, held] : releases) ScriptRun::Release(*input, held);
 }
 
+void RunRegistry::ReleaseStopped() {
+    std::vector<std::pair<InputPort*, std::vector<HeldInput>>> releases;
+    {
+        const std::lock_guard lock(mutex_);
+        for (ScriptRun* run : runs_)
+            if (run->StopRequested()) releases.emplace_back(&run->Input(), run->TakeHeld());
+    }
+    for (const auto& [input, held] : releases) ScriptRun::Release(*input, held);
+}
+
 void RunRegistry::BeginClosing() {
     const std::lock_guard lock(mutex_);
     closing_ = true;

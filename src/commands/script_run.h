@@ -142,6 +142,9 @@ class RunRegistry {
     // lock is let go: an injected key waits for the keyboard watch's hook, whose stop key may be
     // waiting for that lock.
     void StopAndReleaseAll();
+    // Releases what every stopped run holds (a run started since goes on holding its keys). Any
+    // thread; the releases are injected outside the list's lock.
+    void ReleaseStopped();
     // The program is closing: every run is stopped and no run starts any more (a run made now is
     // stopped before its first statement).
     void BeginClosing();

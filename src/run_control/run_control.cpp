@@ -14,6 +14,36 @@ RunControl::RunControl(KeyboardHookPort& hook, InputPort& input, WaitPort& wait,
 
 RunControl::~RunControl() {
     watch_.Stop();
+    {
+        const std::lock_guard lock(releaseMutex_);
+        releaserQuits_ = true;
+    }
+    releaseWanted_.notify_one();
+    if (releaser_.joinable()) releaser_.join();
+}
+
+int RunControl::StopAll() {
+    const int stopped = runs_.StopAll();
+    if (stopped > 0) {
+        {
+            const std::lock_guard lock(releaseMutex_);
+            releasePending_ = true;
+        }
+        releaseWanted_.notify_one();
+    }
+    return stopped;
+}
+
+void RunControl::Releases() {
+    std::unique_lock lock(releaseMutex_);
+    for (;;) {
+        releaseWanted_.wait(lock, [this] { return releasePending_ || releaserQuits_; });
+        if (releaserQuits_) return;
+        releasePending_ = false;
+        lock.unlock();
+        runs_.ReleaseStopped();
+        lock.lock();
+    }
 }
 
 bool RunControl::Start(Listeners listeners) {
@@ -28,7 +58,8 @@ bool RunControl::Start(Listeners listeners) {
         if (listeners_.pressLatched) listeners_.pressLatched();
     };
     // While scripts run the stop key is theirs alone; otherwise the focused program gets it.
-    handlers.stopKeyPressed = [this] { return runs_.StopAll() > 0; };
+    handlers.stopKeyPressed = [this] { return StopAll() > 0; };
+    if (!releaser_.joinable()) releaser_ = std::thread([this] { Releases(); });
     handlers.claimedKeyPressed = [this](KeyCode key) {
         if (listeners_.claimedKeyPressed) listeners_.claimedKeyPressed(key);
     };

@@ -5,14 +5,19 @@
 // /run each make one; the Win32 side only gives it a hook, a timer and the icon.
 //
 // The road of a key press: the keyboard hook's thread hands every key event to the watch
-// (hotkeys/keyboard_watch.h). The stop key stops every run there, at once. A hotkey's press is
-// latched, and the owner is told (pressLatched) to let the hotkey monitor fire it on its own
-// thread, which then runs the script through Run().
+// (hotkeys/keyboard_watch.h). The stop key stops every run there, at once, and wakes the
+// releaser, a thread of the control's own that lets go of every key and button the runs hold
+// (never from inside the hook procedure, which the system removes when it is slow; a run may be
+// sitting in a message box or a wait that ends only later). A hotkey's press is latched, and the
+// owner is told (pressLatched) to let the hotkey monitor fire it on its own thread, which then
+// runs the script through Run().
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <thread>
 #include <optional>
 #include <string>
 #include <vector>
@@ -88,8 +93,9 @@ class RunControl {
 
     int ActiveRuns() const { return runs_.ActiveRuns(); }
     bool Closing() const { return runs_.Closing(); }
-    // The stop key: stops every run going on now; how many.
-    int StopAll() { return runs_.StopAll(); }
+    // The stop key: stops every run going on now and has the releaser let go of what they hold;
+    // how many. Any thread; returns at once.
+    int StopAll();
     // Stops every run and releases what each holds (the session ends, the program's last
     // moment).
     void StopAndReleaseAll() { runs_.StopAndReleaseAll(); }
@@ -121,6 +127,15 @@ class RunControl {
     Listeners listeners_;
     std::mutex stopMutex_;
     std::optional<StopReport> stop_;
+
+    // The releaser: wakes when asked, releases what every run holds (each release once: a run's
+    // record is taken as it is released), sleeps again.
+    void Releases();
+    std::mutex releaseMutex_;
+    std::condition_variable releaseWanted_;
+    bool releasePending_ = false;
+    bool releaserQuits_ = false;
+    std::thread releaser_;
 };
 
 }  // namespace kavo

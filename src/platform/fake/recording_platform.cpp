@@ -364,6 +364,7 @@ int RecordingPlatform::ShowMessageBox(const Utf8Text& text, const Utf8Text& capt
                                       MessageBoxOptions options) {
     Record("ShowMessageBox(" + text + "|" + caption + "|" +
            FlagNames(options, kOptionNames, "plain") + ")");
+    if (onMessageBox) onMessageBox();
     return messageBoxResult;
 }
 

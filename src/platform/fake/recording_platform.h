@@ -135,6 +135,8 @@ class RecordingPlatform : public InputPort,
     std::function<NativeWindow(Point)> windowAtPoint = [](Point) -> NativeWindow { return 0; };
     std::function<std::optional<std::uint32_t>(Point)> pixelColorAt =
         [](Point) -> std::optional<std::uint32_t> { return std::nullopt; };
+    // Runs while a message box is "open", before ShowMessageBox returns.
+    std::function<void()> onMessageBox;
     std::function<bool(const Utf8Text&)> processStarts = [](const Utf8Text&) { return true; };
     int messageBoxResult = 1;  // its OK button
 
