@@ -3,10 +3,32 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <cstdlib>
+#include <exception>
+
 #include "app/application_win32.h"
 #include "app/command_line_win32.h"
+#include "commands/script_run.h"
+
+namespace {
+
+// The process fails (an exception nobody caught, a fault): before it ends, no key or button a
+// script pressed stays down.
+LONG WINAPI ReleaseHeldInputOnFailure(EXCEPTION_POINTERS*) noexcept {
+    kavo::ReleaseEverythingHeldInProcess();
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+[[noreturn]] void ReleaseHeldInputOnTerminate() noexcept {
+    kavo::ReleaseEverythingHeldInProcess();
+    std::abort();
+}
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    SetUnhandledExceptionFilter(ReleaseHeldInputOnFailure);
+    std::set_terminate(ReleaseHeldInputOnTerminate);
     // The rich edit's OLE support wants the user-interface thread in a single-threaded
     // apartment.
     OleInitialize(nullptr);

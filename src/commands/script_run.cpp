@@ -9,7 +9,41 @@ namespace {
 
 thread_local ScriptRun* tCurrentRun = nullptr;
 
+// Every registry of the process, for the last moment of a process that fails.
+std::mutex& RegistriesMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+std::vector<RunRegistry*>& Registries() {
+    static std::vector<RunRegistry*> registries;
+    return registries;
+}
+
 }  // namespace
+
+RunRegistry::RunRegistry() {
+    const std::lock_guard lock(RegistriesMutex());
+    Registries().push_back(this);
+}
+
+RunRegistry::~RunRegistry() {
+    const std::lock_guard lock(RegistriesMutex());
+    std::erase(Registries(), this);
+}
+
+void ReleaseEverythingHeldInProcess() {
+    const std::unique_lock registries(RegistriesMutex(), std::try_to_lock);
+    if (!registries.owns_lock()) return;
+    for (RunRegistry* registry : Registries()) {
+        const std::unique_lock runs(registry->mutex_, std::try_to_lock);
+        if (!runs.owns_lock()) continue;
+        for (ScriptRun* run : registry->runs_) {
+            run->RequestStop();
+            if (std::optional<std::vector<HeldInput>> held = run->TryTakeHeld())
+                ScriptRun::Release(run->Input(), *held);
+        }
+    }
+}
 
 ScriptRun* CurrentRun() {
     return tCurrentRun;
@@ -114,6 +148,14 @@ std::vector<HeldInput> ScriptRun::Held() const {
 std::vector<HeldInput> ScriptRun::TakeHeld() {
     std::vector<HeldInput> held;
     const std::lock_guard lock(heldMutex_);
+    held.swap(held_);
+    return held;
+}
+
+std::optional<std::vector<HeldInput>> ScriptRun::TryTakeHeld() {
+    const std::unique_lock lock(heldMutex_, std::try_to_lock);
+    if (!lock.owns_lock()) return std::nullopt;
+    std::vector<HeldInput> held;
     held.swap(held_);
     return held;
 }

@@ -94,6 +94,8 @@ class ScriptRun {
     void ReleaseHeld();
     // Any thread: what the run holds, forgotten by it; the caller releases it (Release).
     std::vector<HeldInput> TakeHeld();
+    // The same, or nothing when the record is locked right now.
+    std::optional<std::vector<HeldInput>> TryTakeHeld();
     InputPort& Input() const { return input_; }
     // The run this one nests in on the same thread; nullptr for the outermost.
     const ScriptRun* Outer() const { return outer_; }
@@ -122,6 +124,11 @@ class ScriptRun {
     std::optional<ForegroundCheck> foreground_;
 };
 
+// The process is going down (an exception nobody caught): every run of every registry stops and
+// lets go of what it holds. Takes no lock that a thread stopped half way could hold for good: a
+// run whose record is locked at that moment is skipped.
+void ReleaseEverythingHeldInProcess();
+
 // The calling thread's innermost run; nullptr outside any run.
 ScriptRun* CurrentRun();
 // True inside a run that has been asked to stop.
@@ -136,6 +143,11 @@ int RunsOnCallingThread();
 // Every run going on, whichever thread runs it. Thread-safe.
 class RunRegistry {
   public:
+    RunRegistry();
+    ~RunRegistry();
+    RunRegistry(const RunRegistry&) = delete;
+    RunRegistry& operator=(const RunRegistry&) = delete;
+
     // Stops every run going on now (runs started afterwards are not affected). Returns how many.
     int StopAll();
     // Stops every run and releases what each holds. The releases are injected after the list's
@@ -159,6 +171,7 @@ class RunRegistry {
 
   private:
     friend class ScriptRun;
+    friend void ReleaseEverythingHeldInProcess();
     void Add(ScriptRun& run);
     void Remove(ScriptRun& run);
 

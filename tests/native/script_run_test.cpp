@@ -463,3 +463,31 @@ TEST(RunTexts, ALineSpanCountsEachCharacterAndEachLineBreakAsOne) {
 
 }  // namespace
 }  // namespace kavo
+
+namespace kavo {
+namespace {
+
+TEST(ProcessFailure, EveryRunOfEveryRegistryLetsGoOfWhatItHolds) {
+    RecordingPlatform platform;
+    RunRegistry first;
+    RunRegistry second;
+    {
+        ScriptRun outer(first, platform, platform);
+        outer.NotePressed({.way = HeldInput::Way::VirtualKey, .key = 17});
+        ScriptRun inner(second, platform, platform);
+        inner.NotePressed(
+            {.way = HeldInput::Way::MouseButton, .release = MouseButtonChange::LeftUp});
+        platform.ClearCalls();
+        ReleaseEverythingHeldInProcess();
+        EXPECT_THAT(Actions(platform),
+                    ElementsAre("KeybdEvent(0x11,Up)", "MouseEvent(LeftUp,0,0)"));
+        EXPECT_TRUE(outer.StopRequested());
+        EXPECT_TRUE(inner.StopRequested());
+        platform.ClearCalls();
+    }
+    // Released once: the runs' own ends find nothing left.
+    EXPECT_THAT(Actions(platform), IsEmpty());
+}
+
+}  // namespace
+}  // namespace kavo

@@ -478,14 +478,22 @@ std::map<UINT_PTR, std::function<void()>>& TimerCallbacks() {
     static std::map<UINT_PTR, std::function<void()>> callbacks;
     return callbacks;
 }
-void CALLBACK WindowlessTimerProc(HWND, UINT, UINT_PTR id, DWORD) {
-    const auto found = TimerCallbacks().find(id);
-    if (found != TimerCallbacks().end()) found->second();
+// No exception crosses into the system's code that called these: a failed tick or thread ends
+// there, and the program goes on (a run inside ends as failed before it gets here).
+void CALLBACK WindowlessTimerProc(HWND, UINT, UINT_PTR id, DWORD) noexcept {
+    try {
+        const auto found = TimerCallbacks().find(id);
+        if (found != TimerCallbacks().end()) found->second();
+    } catch (...) {
+    }
 }
-DWORD WINAPI ThreadBody(LPVOID parameter) {
+DWORD WINAPI ThreadBody(LPVOID parameter) noexcept {
     const std::unique_ptr<std::function<void()>> body(
         static_cast<std::function<void()>*>(parameter));
-    (*body)();
+    try {
+        (*body)();
+    } catch (...) {
+    }
     return 0;
 }
 }  // namespace
