@@ -155,10 +155,21 @@ RunReport CheckAndRun(const CommandLineRequest& request, CommandLineRunPorts& po
 
 RunReport RunFromCommandLine(const CommandLineRequest& request, CommandLineRunPorts& ports) {
     const RunReport report = CheckAndRun(request, ports);
+    LogRunOnce(request, ports, report);
+    return report;
+}
+
+bool LogRunOnce(const CommandLineRequest& request, CommandLineRunPorts& ports,
+                const RunReport& report) {
+    if (ports.logged.exchange(true)) return false;
     const Utf8Text time = ports.now ? ports.now() : Utf8Text();
     ports.files.AppendToFile(RunLogPath(ports.files.ExecutableFolder()),
                              RunLogLine(time, request.mode, request.page, report));
-    return report;
+    return true;
+}
+
+RunReport EndedFromOutsideReport() {
+    return {RunOutcome::Stopped, "已停止：程序被要求关闭（关机、注销或结束任务）"};
 }
 
 }  // namespace kavo

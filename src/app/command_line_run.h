@@ -6,6 +6,7 @@
 // Portable: the Win32 side gives the process its tray icon, the stop key and the run's thread.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <string_view>
@@ -70,10 +71,21 @@ struct CommandLineRunPorts {
     RunControl& control;  // the run's stop key, its held input
     // The local time as the log shows it ("2026-12-11 01:02:03").
     std::function<Utf8Text()> now;
+    // Set by the first log line: one request, one line, whichever thread ends it.
+    std::atomic<bool> logged{false};
 };
 
 // Reads and checks the page and, for /run, runs it on the calling thread; appends the log line
 // (a log that cannot be written does not change the outcome).
 RunReport RunFromCommandLine(const CommandLineRequest& request, CommandLineRunPorts& ports);
+
+// Appends the request's log line unless one was written for it already; true when this call
+// wrote it. For the program's end while the run cannot finish (it sits in a message box).
+bool LogRunOnce(const CommandLineRequest& request, CommandLineRunPorts& ports,
+                const RunReport& report);
+
+// The report of a run ended from outside the page (the program asked to close, the session
+// ending) when the run did not get to say where it was.
+RunReport EndedFromOutsideReport();
 
 }  // namespace kavo

@@ -4,8 +4,12 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <chrono>
+#include <functional>
+#include <future>
 #include <memory>
 #include <thread>
+#include <utility>
 
 #include "app/tray_icon_win32.h"
 #include "commands/balloon_tip_win32.h"
@@ -19,7 +23,9 @@
 #include "resource_ids.h"
 #include "shell/main_window_services_win32.h"
 #include "text/wide.h"
+#include "ui/message_loop_win32.h"
 #include "ui/ui_thread_win32.h"
+#include "ui/window_base_win32.h"
 
 namespace kavo {
 namespace {
@@ -40,19 +46,40 @@ Utf8Text LocalTimeText() {
     return text;
 }
 
-// The window that owns the icon and the balloons: never shown, so it is not the main window
-// a new start looks for.
-UniqueWindow CreateHiddenOwner() {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = kClassName;
-    RegisterClassExW(&windowClass);
-    return UniqueWindow(CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"KAVO脚本助手 /run",
-                                        WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                        GetModuleHandleW(nullptr), nullptr));
-}
+// The window that owns the icon and the balloons, never shown (so it is not the main window a
+// new start looks for), and hears what ends the process from outside: WM_CLOSE (taskkill
+// without /f) and the session's end.
+class CommandLineWindow : public WindowBase<CommandLineWindow> {
+  public:
+    // askedToEnd: on the window's thread when the process is asked to end.
+    explicit CommandLineWindow(std::function<void()> askedToEnd)
+        : askedToEnd_(std::move(askedToEnd)) {
+        RegisterClassOnce(kClassName, nullptr, nullptr);
+        CreateWindowFor(WS_EX_TOOLWINDOW, kClassName, L"KAVO脚本助手 /run", WS_POPUP, 0, 0, 0, 0,
+                        nullptr, nullptr);
+    }
+    ~CommandLineWindow() { DestroyDetached(); }
+    CommandLineWindow(const CommandLineWindow&) = delete;
+    CommandLineWindow& operator=(const CommandLineWindow&) = delete;
+
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+        switch (message) {
+            case WM_CLOSE:
+                askedToEnd_();
+                return 0;
+            case WM_QUERYENDSESSION:
+                return TRUE;
+            case WM_ENDSESSION:
+                if (wParam != FALSE) askedToEnd_();
+                return 0;
+            default:
+                return DefaultProcedure(message, wParam, lParam);
+        }
+    }
+
+  private:
+    std::function<void()> askedToEnd_;
+};
 
 }  // namespace
 
@@ -78,8 +105,10 @@ int RunCommandLine(const CommandLineRequest& request) {
                        [&platform] { platform.EndPreciseTiming(); });
     engine.SetStatementGate(CurrentRunMayGoOn);
 
-    const UniqueWindow owner = CreateHiddenOwner();
-    HWND window = owner.get();
+    // Set once the run's thread exists: how the process ends when asked to from outside.
+    std::function<void()> endNow = [] { ExitProcess(static_cast<UINT>(RunOutcome::Stopped)); };
+    CommandLineWindow owner([&endNow] { endNow(); });
+    HWND window = owner.Handle();
     BalloonTip balloon(window);
     // The icon is there only while a page runs; notices before it (none: the check sends
     // nothing) would have nowhere to show.
@@ -119,10 +148,33 @@ int RunCommandLine(const CommandLineRequest& request) {
                                       Utf8ToWide(RunningTip(kStopKeyName)));
 
     RunReport report;
+    std::promise<void> finished;
+    std::future<void> workerDone = finished.get_future();
     std::thread worker([&] {
         report = RunFromCommandLine(request, ports);
+        finished.set_value();
         PostMessageW(window, kRunEndedMessage, 0, 0);
     });
+    // Asked to end (taskkill, the session): the run stops and lets go of what it holds at once,
+    // and the process ends within a second with the run's log line, also when the run sits
+    // where it cannot stop (a message box).
+    endNow = [&] {
+        control.StopAndReleaseAll();
+        const bool done = WaitServingSentMessages(
+            [&workerDone] {
+                return workerDone.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+            },
+            1000);
+        if (done) {
+            worker.join();
+        } else {
+            LogRunOnce(request, ports, EndedFromOutsideReport());
+            report = EndedFromOutsideReport();
+            worker.detach();
+        }
+        tray.reset();
+        ExitProcess(static_cast<UINT>(report.outcome));
+    };
     MSG message;
     bool ended = false;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -142,6 +194,11 @@ int RunCommandLine(const CommandLineRequest& request) {
                 Utf8ToWide(report.outcome == RunOutcome::Stopped ? StoppedTitle()
                                                                  : Utf8Text("KAVO脚本助手")),
                 Utf8ToWide(report.reason));
+            // After the run, being asked to end ends the process with the run's own code.
+            endNow = [&tray, &report] {
+                tray.reset();
+                ExitProcess(static_cast<UINT>(report.outcome));
+            };
             SetTimer(window, kLingerTimer, kLingerMs, nullptr);
             continue;
         }
@@ -151,7 +208,7 @@ int RunCommandLine(const CommandLineRequest& request) {
         DispatchMessageW(&message);
     }
     if (!ended) {
-        // The session ends (WM_QUIT): the run stops and lets go of what it holds.
+        // WM_QUIT from elsewhere: the run stops and lets go of what it holds.
         control.StopAndReleaseAll();
         worker.join();
     }

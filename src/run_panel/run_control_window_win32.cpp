@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/win32/win32_platform.h"
+#include "ui/message_loop_win32.h"
 
 namespace kavo {
 
@@ -58,13 +59,8 @@ void RunControlWindow::WaitForRunsThenRelease() {
     // from inside 直接运行's waits) cannot end before this returns, so it is not waited for.
     // Only messages sent from those threads are served meanwhile (a run asking this thread to
     // show a balloon), nothing of the window.
-    const DWORD deadline = GetTickCount() + 1000;
-    while (control_.ActiveRuns() > RunsOnCallingThread() &&
-           static_cast<LONG>(deadline - GetTickCount()) > 0) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
-        MSG message;
-        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
+    WaitServingSentMessages([this] { return control_.ActiveRuns() <= RunsOnCallingThread(); },
+                            1000);
     control_.StopAndReleaseAll();
 }
 

@@ -44,4 +44,15 @@ int RunMessageLoop(const std::function<bool(MSG&)>& translateShortcut) {
     return static_cast<int>(message.wParam);
 }
 
+bool WaitServingSentMessages(const std::function<bool()>& done, DWORD milliseconds) {
+    const DWORD deadline = GetTickCount() + milliseconds;
+    while (!done()) {
+        if (static_cast<LONG>(deadline - GetTickCount()) <= 0) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    return true;
+}
+
 }  // namespace kavo

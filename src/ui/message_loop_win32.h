@@ -19,4 +19,9 @@ bool TranslateDialogKeys(MSG& message);
 // Runs until WM_QUIT. translateShortcut sees each message first; true means it was handled.
 int RunMessageLoop(const std::function<bool(MSG&)>& translateShortcut);
 
+// Waits until done() or the milliseconds are over, serving only the messages other threads send
+// this one meanwhile (a run asking this thread to show a balloon), nothing of its windows.
+// True when done() came true.
+bool WaitServingSentMessages(const std::function<bool()>& done, DWORD milliseconds);
+
 }  // namespace kavo
