@@ -138,8 +138,8 @@ RunReport CheckAndRun(const CommandLineRequest& request, CommandLineRunPorts& po
     if (!bytes) return {RunOutcome::PageMissing, "找不到页面或无法读取：" + *path};
     // As the library loads a page: its text ends at the first zero byte.
     const RuntimeText script = bytes->substr(0, bytes->find('\0'));
-    if (const std::optional<ScriptFault> fault = ports.engine.CheckScript(script))
-        return {RunOutcome::ScriptFault, "脚本错误：" + fault->message};
+    const PreparedScript prepared = ports.engine.Prepare(script);
+    if (prepared.fault) return {RunOutcome::ScriptFault, "脚本错误：" + prepared.fault->message};
     if (request.mode == CommandLineMode::Check) return {RunOutcome::Completed, "检查通过"};
 
     bool stopped = false;
@@ -147,7 +147,7 @@ RunReport CheckAndRun(const CommandLineRequest& request, CommandLineRunPorts& po
     Utf8Text why;
     {
         const ScriptRun run(ports.runs, ports.input, ports.wait);
-        ports.engine.RunScript(script);
+        ports.engine.Run(*prepared.script);
         stopped = run.StopRequested();
         line = run.Line();
         why = run.StopReason();

@@ -10,6 +10,7 @@
 #include "app/tray_icon_win32.h"
 #include "commands/balloon_tip_win32.h"
 #include "commands/builtin_commands.h"
+#include "commands/engine_host.h"
 #include "commands/run_texts.h"
 #include "hotkeys/keyboard_hook_win32.h"
 #include "hotkeys/keyboard_watch.h"
@@ -74,10 +75,7 @@ int RunCommandLine(const CommandLineRequest& request) {
     StartUiThreadDispatcher();
 
     ScriptEngine engine;
-    engine.SetEventPump([&platform] { platform.ProcessPendingEvents(); });
-    engine.SetRunHooks([&platform] { platform.BeginPreciseTiming(); },
-                       [&platform] { platform.EndPreciseTiming(); });
-    engine.SetStatementGate(CurrentRunMayGoOn);
+    engine.SetHost(ProgramEngineHost(platform, platform));
 
     const UniqueWindow owner = CreateHiddenOwner();
     HWND window = owner.get();

@@ -14,7 +14,7 @@ Features::Features(MainWindowServices& services, const ProgramState& program)
       editorCommands(services),
       lineGutter(services),
       scriptColours(services, program.engine, lineGutter),
-      scriptCompletion(services, program.engine, [this] { return !recorder.RunRefusal().empty(); }),
+      scriptCompletion(services, [this] { return !recorder.RunRefusal().empty(); }),
       appearance(services) {
     runner.SetRunRefusal([this] { return recorder.RunRefusal(); });
     runner.SetLineMarks([this](int line, RunLineMark mark) { lineGutter.SetRunMark(line, mark); });

@@ -53,8 +53,6 @@ ScriptRunner::ScriptRunner(MainWindowServices& services, ScriptEngine& engine,
 }
 
 void ScriptRunner::InstallRunControl() {
-    // A stopped run ends at its next statement; the gate also notes the line each run is on.
-    engine_.SetStatementGate(CurrentRunMayGoOn);
     HWND window = services_.Window();
     runsChangedMessage_ = RegisterWindowMessageW(L"KavoScriptRunsChanged");
     runStoppedMessage_ = RegisterWindowMessageW(L"KavoScriptRunStopped");
@@ -144,10 +142,10 @@ void ScriptRunner::RunCurrentScript() {
     // Once the program closes no run starts: it would be cut off half way with keys held.
     if (runs_.Closing()) return;
     RuntimeText script;
-    std::optional<ScriptFault> fault;
+    PreparedScript prepared;
     bool refused = false;
     std::uint64_t generation = 0;
-    RunOnUiThread([this, &script, &fault, &refused, &generation] {
+    RunOnUiThread([this, &script, &prepared, &refused, &generation] {
         if (runRefusal_) {
             const Utf8Text refusal = runRefusal_();
             if (!refusal.empty()) {
@@ -160,11 +158,11 @@ void ScriptRunner::RunCurrentScript() {
         generation = services_.Editor().Generation();
         if (lineMarks_) lineMarks_(0, RunLineMark::None);
         // Checked before anything hides: the fault is shown over the window the user sees.
-        fault = engine_.CheckScript(script);
-        if (!fault) HideForRun();
+        prepared = engine_.Prepare(script);
+        if (!prepared.fault) HideForRun();
     });
     if (refused) return;
-    if (fault) {
+    if (const std::optional<ScriptFault>& fault = prepared.fault) {
         engine_.ReportFault(*fault);
         RunOnUiThread([this, &script, &fault] {
             SelectLine(script, fault->line);
@@ -178,7 +176,7 @@ void ScriptRunner::RunCurrentScript() {
     Utf8Text reason;
     {
         const ScriptRun run(runs_, platform, platform);
-        engine_.RunScript(script);
+        engine_.Run(*prepared.script);
         stopped = run.StopRequested();
         line = run.Line();
         reason = run.StopReason();

@@ -143,8 +143,7 @@ ScriptColours::ScriptColours(MainWindowServices& services, const ScriptEngine& e
       engine_(engine),
       gutter_(gutter),
       window_(services.Window()),
-      editor_(services.Editor().Handle()),
-      words_(engine) {
+      editor_(services.Editor().Handle()) {
     const LRESULT mask = SendMessageW(editor_, EM_GETEVENTMASK, 0, 0);
     SendMessageW(editor_, EM_SETEVENTMASK, 0, mask | ENM_CHANGE | ENM_SCROLL);
     services.AddMessageHandler(WM_COMMAND,

@@ -6,12 +6,14 @@
 
 #include <algorithm>
 #include <climits>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "commands/script_words.h"
 #include "engine/script_engine.h"
 #include "text/encoding.h"
 
@@ -27,48 +29,48 @@ RuntimeText G(const std::string& utf8) {
     return Utf8ToGbk(utf8);
 }
 
-struct CommandRow {
-    const char* name;
-    std::int32_t argumentCount;
-    bool isLoop;
-};
-
-// The eleven commands in the order start-up adds them.
-const CommandRow kBuiltins[] = {
-    {"信息框", 2, false},     {"鼠标", 1, false},     {"延时", 1, false},
-    {"鼠标消息", 5, false},   {"按键消息", 3, false}, {"鼠标移动", 2, false},
-    {"气球提示框", 1, false}, {"计次循环", 2, true},  {"按键", 2, false},
-    {"运行", 1, false},       {"特殊按键", 1, false},
-};
-
-// An engine whose handlers write "name(arg|arg)" (UTF-8) into log; the event pump writes "pump"
-// and faults are kept.
+// An engine holding the eleven commands in the order start-up adds them, whose handlers write
+// "name(arg|arg)" (UTF-8) into log; the event pump writes "pump" and faults are kept.
 class EngineTest : public ::testing::Test {
   protected:
     EngineTest() {
-        for (const CommandRow& row : kBuiltins) AddLogged(row.name, row.argumentCount, row.isLoop);
-        engine.SetEventPump([this] { log.push_back("pump"); });
-        engine.SetFaultReporter([this](const ScriptFault& fault) { faults.push_back(fault); });
+        AddScriptWords(engine, FirstElevenWords(),
+                       [this](const ScriptWord& word) { return Logged(std::string(word.name)); });
+        host.pump = [this] { log.push_back("pump"); };
+        host.reportFault = [this](const ScriptFault& fault) { faults.push_back(fault); };
+        engine.SetHost(host);
     }
 
-    void AddLogged(const std::string& utf8Name, std::int32_t count, bool isLoop = false) {
-        engine.AddCommand(
-            G(utf8Name),
-            [this, utf8Name](const std::vector<RuntimeText>& arguments) {
-                std::string entry = utf8Name + "(";
-                for (std::size_t i = 0; i < arguments.size(); ++i) {
-                    if (i > 0) entry += '|';
-                    entry += GbkToUtf8(arguments[i]);
-                }
-                log.push_back(entry + ")");
-                return std::int32_t{1};
-            },
-            count, isLoop);
+    CommandHandler Logged(const std::string& utf8Name) {
+        return [this, utf8Name](const std::vector<RuntimeText>& arguments) {
+            std::string entry = utf8Name + "(";
+            for (std::size_t i = 0; i < arguments.size(); ++i) {
+                if (i > 0) entry += '|';
+                entry += GbkToUtf8(arguments[i]);
+            }
+            log.push_back(entry + ")");
+            return std::int32_t{1};
+        };
+    }
+    void AddLogged(const std::string& utf8Name, std::int32_t count) {
+        engine.AddCommand(G(utf8Name), Logged(utf8Name), count);
+    }
+
+    // Changes one part of the host, keeping the others.
+    void SetPump(std::function<void()> pump) {
+        host.pump = std::move(pump);
+        engine.SetHost(host);
+    }
+    void SetRunHooks(std::function<void()> begin, std::function<void()> end) {
+        host.runBegin = std::move(begin);
+        host.runEnd = std::move(end);
+        engine.SetHost(host);
     }
 
     void Run(const std::string& utf8Script) { engine.RunScript(G(utf8Script)); }
 
     ScriptEngine engine;
+    EngineHost host;
     std::vector<std::string> log;
     std::vector<ScriptFault> faults;
 };
@@ -350,7 +352,7 @@ TEST_F(EngineTest, TheEventPumpRunsOncePerCollectedStatement) {
 TEST_F(EngineTest, TheEventPumpMayRunAnotherScriptInTheMiddleOfCollecting) {
     // A pump on the user-interface thread can start a second run nested in the first.
     bool nested = false;
-    engine.SetEventPump([&] {
+    SetPump([&] {
         log.push_back("pump");
         if (!nested) {
             nested = true;
@@ -462,7 +464,8 @@ TEST_F(EngineTest, ACommandsArgumentCheckRefusesTheScriptBeforeAnythingRuns) {
 }
 
 TEST_F(EngineTest, WithoutAReporterAFaultyScriptStillDoesNotRun) {
-    engine.SetFaultReporter(nullptr);
+    host.reportFault = nullptr;
+    engine.SetHost(host);
     Run("鼠标(左键)\r\n鼠票(左键)");
     EXPECT_THAT(log, IsEmpty());
 }
@@ -505,7 +508,7 @@ TEST_F(EngineTest, AnUncheckedBodySkipsUnknownNamesPadsArgumentsAndDropsAnOpenBl
 TEST_F(EngineTest, DeeplyNestedBlocksNeedNoStackPerLevel) {
     // Each block pumps once per statement of its body: quadratic in the depth, and beside the
     // point here.
-    engine.SetEventPump(nullptr);
+    SetPump(nullptr);
     for (const int depth : {1, 100, 20000}) {
         SCOPED_TRACE(depth);
         RuntimeText script;
@@ -560,7 +563,7 @@ TEST_F(EngineTest, RepeatScriptRunsTheTextCountTimes) {
 // --- runs: hooks, threads, nesting ---
 
 TEST_F(EngineTest, TheOutermostRunHoldsTheRunHooksOnce) {
-    engine.SetRunHooks([this] { log.push_back("begin"); }, [this] { log.push_back("end"); });
+    SetRunHooks([this] { log.push_back("begin"); }, [this] { log.push_back("end"); });
     Run("计次循环(2,1)\r\n延时(1)\r\n计次循环尾(1)");
     EXPECT_THAT(log, ElementsAre("begin", "pump", "延时(1)", "延时(1)", "end"));
     log.clear();
@@ -569,7 +572,7 @@ TEST_F(EngineTest, TheOutermostRunHoldsTheRunHooksOnce) {
 }
 
 TEST_F(EngineTest, ARunNestedInAHandlerIsCheckedButSharesTheOuterHooks) {
-    engine.SetRunHooks([this] { log.push_back("begin"); }, [this] { log.push_back("end"); });
+    SetRunHooks([this] { log.push_back("begin"); }, [this] { log.push_back("end"); });
     engine.AddCommand(
         "nested",
         [this](const std::vector<RuntimeText>& arguments) {
@@ -585,7 +588,7 @@ TEST_F(EngineTest, ARunNestedInAHandlerIsCheckedButSharesTheOuterHooks) {
 
 TEST_F(EngineTest, TheEndHookRunsEvenWhenAHandlerThrows) {
     int depth = 0;
-    engine.SetRunHooks([&] { ++depth; }, [&] { --depth; });
+    SetRunHooks([&] { ++depth; }, [&] { --depth; });
     engine.AddCommand(
         "boom",
         [](const std::vector<RuntimeText>&) -> std::int32_t { throw std::runtime_error("boom"); },
@@ -612,7 +615,10 @@ TEST(ScriptEngineThreads, EachThreadHoldsItsOwnRunHooks) {
         1);
     int begins = 0;
     int ends = 0;
-    engine.SetRunHooks([&] { ++begins; }, [&] { ++ends; });
+    EngineHost host;
+    host.runBegin = [&] { ++begins; };
+    host.runEnd = [&] { ++ends; };
+    engine.SetHost(host);
     std::thread worker([&] { engine.RunScript(G("延时(1)")); });
     worker.join();
     engine.RunScript(G("延时(1)"));
