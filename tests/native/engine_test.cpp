@@ -490,6 +490,87 @@ TEST_F(EngineTest, ScriptsThatPassTheCheckNeverReachTheExecutorsFallbacks) {
     }
 }
 
+// --- prepared once, run from what was prepared ---
+
+TEST_F(EngineTest, PrepareGivesACompiledScriptOrTheChecksFaultAndRunsNothing) {
+    const PreparedScript sound = engine.Prepare(G("计次循环(2,1)\r\n延时(1)\r\n计次循环尾(1)"));
+    ASSERT_TRUE(sound.script.has_value());
+    EXPECT_FALSE(sound.fault.has_value());
+    EXPECT_EQ(sound.script->Size(), 3u);
+    const std::string faulty = "延时(1)\r\n鼠票(1)";
+    const PreparedScript refused = engine.Prepare(G(faulty));
+    EXPECT_FALSE(refused.script.has_value());
+    ASSERT_TRUE(refused.fault.has_value());
+    const std::optional<ScriptFault> checked = engine.CheckScript(G(faulty));
+    ASSERT_TRUE(checked.has_value());
+    EXPECT_EQ(refused.fault->line, checked->line);
+    EXPECT_EQ(refused.fault->message, checked->message);
+    // Preparing runs nothing, pumps nothing and reports nothing.
+    EXPECT_THAT(log, IsEmpty());
+    EXPECT_THAT(faults, IsEmpty());
+    // Positive control: running the prepared script does.
+    engine.Run(*sound.script);
+    EXPECT_THAT(log, ElementsAre("pump", "延时(1)", "延时(1)"));
+}
+
+TEST_F(EngineTest, APreparedScriptRunsAgainFromItsOwnCopyOfTheText) {
+    RuntimeText text = G("鼠标(左键)\r\n计次循环(2,1)\r\n延时(1)\r\n计次循环尾(1)");
+    PreparedScript prepared = engine.Prepare(text);
+    ASSERT_TRUE(prepared.script.has_value());
+    // The caller's text changes and goes: the prepared script holds its own.
+    text.assign(text.size(), 'x');
+    text.clear();
+    text.shrink_to_fit();
+    const CompiledScript script = std::move(*prepared.script);
+    prepared.script.reset();
+    engine.Run(script);
+    engine.Run(script);
+    const std::vector<std::string> once = {"鼠标(左键)", "pump", "延时(1)", "延时(1)"};
+    std::vector<std::string> twice = once;
+    twice.insert(twice.end(), once.begin(), once.end());
+    EXPECT_EQ(log, twice);
+}
+
+TEST_F(EngineTest, APreparedScriptRunsOnAnotherThreadWithItsHooks) {
+    SetRunHooks([this] { log.push_back("begin"); }, [this] { log.push_back("end"); });
+    const PreparedScript prepared = engine.Prepare(G("延时(7)"));
+    ASSERT_TRUE(prepared.script.has_value());
+    std::thread worker([&] { engine.Run(*prepared.script); });
+    worker.join();
+    EXPECT_THAT(log, ElementsAre("begin", "延时(7)", "end"));
+}
+
+// The engine spells no word of the language: a block closes with the word its entry names.
+TEST(ScriptEngineBlocks, ABlockClosesWithTheWordItsEntryNames) {
+    ScriptEngine engine;
+    std::vector<std::string> log;
+    engine.AddCommand(
+        "step",
+        [&log](const std::vector<RuntimeText>& arguments) {
+            log.push_back(arguments[0]);
+            return std::int32_t{0};
+        },
+        1);
+    CommandEntry repeat;
+    repeat.name = "repeat";
+    repeat.handler = [](const std::vector<RuntimeText>&) { return std::int32_t{0}; };
+    repeat.argumentCount = 2;
+    repeat.isLoop = true;
+    repeat.blockEnd = "done";
+    engine.AddEntry(repeat);
+    engine.RunScript("repeat(3,a)\nstep(x)\ndone(a)\nstep(y)");
+    EXPECT_THAT(log, ElementsAre("x", "x", "x", "y"));
+    // Another word closes nothing; the faults name the words of the entry.
+    const std::optional<ScriptFault> open = engine.CheckScript("repeat(3,a)\nstep(x)\nend(a)");
+    ASSERT_TRUE(open.has_value());
+    EXPECT_EQ(open->line, 1);
+    EXPECT_THAT(open->message, HasSubstr("这个repeat没有配对的结束语句“done(a)”"));
+    const std::optional<ScriptFault> stray = engine.CheckScript("step(x)\ndone(a)");
+    ASSERT_TRUE(stray.has_value());
+    EXPECT_EQ(stray->line, 2);
+    EXPECT_THAT(stray->message, HasSubstr("这个done没有与之配对的repeat。"));
+}
+
 // --- the executor without the check ---
 
 TEST_F(EngineTest, AnUncheckedBodySkipsUnknownNamesPadsArgumentsAndDropsAnOpenBlock) {
