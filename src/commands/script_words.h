@@ -1,6 +1,6 @@
 // The words of the script language, one row each. Everything that knows a word takes it from
 // here: the engine's command table, the script's check, the editor's colours and completion,
-// the recorder's statements, the usage texts' examples (their test) and the tests.
+// the recorder's statements and F1's, the usage texts' examples (their test) and the tests.
 //
 // Adding a word: a row in ScriptWords() (script_words.cpp) and its action (builtin_commands.h,
 // builtin_commands.cpp). New rows go at the end: the engine's positions of the words before

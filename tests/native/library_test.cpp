@@ -12,9 +12,9 @@
 
 #include "commands/script_words.h"
 #include "engine/script_engine.h"
-#include "native/library_fakes.h"
 #include "library/content_folder.h"
 #include "library/library_tree.h"
+#include "native/library_fakes.h"
 #include "platform/fake/recording_platform.h"
 #include "text/encoding.h"
 
