@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "commands/builtin_commands.h"
+#include "commands/engine_host.h"
 #include "commands/run_texts.h"
 #include "commands/script_run.h"
 #include "engine/script_engine.h"
@@ -156,20 +157,24 @@ void CheckAndRun(std::string_view script) {
     const CommandServices services{platform, platform, platform, [](Point, const Utf8Text&) {}};
     ScriptEngine engine;
     AddBuiltinCommands(engine, services);
-    // As the program sets the engine up (application_win32.cpp, script_runner_win32.cpp).
-    engine.SetEventPump([&platform] { platform.ProcessPendingEvents(); });
-    engine.SetRunHooks([&platform] { platform.BeginPreciseTiming(); },
-                       [&platform] { platform.EndPreciseTiming(); });
-    engine.SetFaultReporter([&reported](const ScriptFault& fault) { reported.push_back(fault); });
-    engine.SetStatementGate([&](int line) {
+    // As the program sets the engine up, with the faults kept and the budget watched.
+    EngineHost host = ProgramEngineHost(platform, platform);
+    host.reportFault = [&reported](const ScriptFault& fault) { reported.push_back(fault); };
+    host.statementGate = [&](int line) {
         if (++statements > kStatementBudget) platform.registry.StopAll();
         platform.Meter();
         return CurrentRunMayGoOn(line);
-    });
+    };
+    engine.SetHost(host);
 
     const std::string text(script);
-    const std::optional<ScriptFault> fault = engine.CheckScript(text);
-    if (fault) {
+    PreparedScript prepared = engine.Prepare(text);
+    // Exactly one of the two, and the fault is the check's.
+    Expect(prepared.script.has_value() != prepared.fault.has_value());
+    const std::optional<ScriptFault> checked = engine.CheckScript(text);
+    Expect(checked.has_value() == prepared.fault.has_value());
+    if (const std::optional<ScriptFault>& fault = prepared.fault) {
+        Expect(checked->line == fault->line && checked->message == fault->message);
         // Nothing of a faulty script runs; the run reports the very fault the check found.
         LineSpan(text, fault->line);
         engine.RunScript(text);
@@ -187,7 +192,7 @@ void CheckAndRun(std::string_view script) {
         bool stopped = false;
         {
             const ScriptRun run(platform.registry, platform, platform);
-            engine.RunScript(text);
+            engine.Run(*prepared.script);
             stopped = run.StopRequested();
             line = run.Line();
         }

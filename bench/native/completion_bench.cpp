@@ -5,17 +5,13 @@
 #include <string>
 
 #include "editor/script_colouring.h"
-#include "engine/script_engine.h"
 #include "text/encoding.h"
-#include "../../tests/script_words.h"
 
 namespace kavo {
 namespace {
 
 void Offers(benchmark::State& state, const RuntimeText& line) {
-    ScriptEngine engine;
-    AddScriptWords(engine);
-    const ScriptVocabulary words(engine);
+    const ScriptVocabulary words;
     for (auto _ : state) {
         const std::string_view word = WordBeforeCaret(line, line.size());
         benchmark::DoNotOptimize(CompletionOffers(word, words));

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "commands/script_words.h"
 #include "engine/script_engine.h"
 #include "text/encoding.h"
 
@@ -12,26 +13,13 @@ namespace {
 constexpr const char* kGoal = "goal: >= 5000000 statements/s";
 
 void AddNoOpCommands(ScriptEngine& engine) {
-    struct CommandRow {
-        const char* name;
-        std::int32_t count;
-        bool isLoop;
-    };
-    const CommandRow rows[] = {
-        {"信息框", 2, false},     {"鼠标", 1, false},     {"延时", 1, false},
-        {"鼠标消息", 5, false},   {"按键消息", 3, false}, {"鼠标移动", 2, false},
-        {"气球提示框", 1, false}, {"计次循环", 2, true},  {"按键", 2, false},
-        {"运行", 1, false},       {"特殊按键", 1, false},
-    };
-    for (const CommandRow& row : rows)
-        engine.AddCommand(
-            Utf8ToGbk(row.name),
-            [](const std::vector<RuntimeText>& arguments) {
-                benchmark::DoNotOptimize(arguments.data());
-                return std::int32_t{0};
-            },
-            row.count, row.isLoop);
-    engine.SetEventPump([] {});
+    AddScriptWords(engine, ScriptWords(), [](const ScriptWord&) -> CommandHandler {
+        return [](const std::vector<RuntimeText>& arguments) {
+            benchmark::DoNotOptimize(arguments.data());
+            return std::int32_t{0};
+        };
+    });
+    engine.SetHost({.pump = [] {}});
 }
 
 // A page of typical statements, one per line, repeated to the given number of statements.
@@ -58,6 +46,22 @@ void BM_RunScriptLargePage(benchmark::State& state) {
     state.SetLabel(kGoal);
 }
 BENCHMARK(BM_RunScriptLargePage)->Arg(100000);
+
+// The same page prepared once and run again and again: the run alone.
+void BM_RunPreparedLargePage(benchmark::State& state) {
+    ScriptEngine engine;
+    AddNoOpCommands(engine);
+    const auto statements = static_cast<int>(state.range(0));
+    const PreparedScript prepared = engine.Prepare(LargeScript(statements));
+    if (!prepared.script) {
+        state.SkipWithError("the page did not pass the check");
+        return;
+    }
+    for (auto _ : state) engine.Run(*prepared.script);
+    state.SetItemsProcessed(state.iterations() * statements);
+    state.SetLabel(kGoal);
+}
+BENCHMARK(BM_RunPreparedLargePage)->Arg(100000);
 
 void BM_RunScriptCountedBlock(benchmark::State& state) {
     ScriptEngine engine;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "../global_search_pages.h"
+#include "global_search_pages.h"
 #include "library/page_search.h"
 #include "platform/fake/recording_platform.h"
 

@@ -4,10 +4,11 @@
 
 #include <string>
 
+#include "commands/script_words.h"
 #include "editor/script_colouring.h"
 #include "engine/script_engine.h"
 #include "text/encoding.h"
-#include "../../tests/script_words.h"
+#include "typical_script.h"
 
 namespace kavo {
 namespace {
@@ -15,16 +16,14 @@ namespace {
 RuntimeText Page(int lines) {
     RuntimeText page;
     for (int line = 0; line < lines; ++line) {
-        page += Utf8ToGbk(kTypicalScriptLines[line % std::size(kTypicalScriptLines)]);
+        page += Utf8ToGbk(bench::kTypicalScriptLines[line % std::size(bench::kTypicalScriptLines)]);
         page += "\r\n";
     }
     return page;
 }
 
 void BM_ColourChangedLine(benchmark::State& state) {
-    ScriptEngine engine;
-    AddScriptWords(engine);
-    const ScriptVocabulary words(engine);
+    const ScriptVocabulary words;
     const RuntimeText line = Utf8ToGbk("鼠标移动(512,384) 延时(100)");
     for (auto _ : state) benchmark::DoNotOptimize(ClassifyLine(line, words));
     state.SetLabel("goal: <= 5 ms per keystroke, with the check below");
@@ -33,7 +32,7 @@ BENCHMARK(BM_ColourChangedLine)->Unit(benchmark::kMillisecond);
 
 void BM_CheckWholePage20000Lines(benchmark::State& state) {
     ScriptEngine engine;
-    AddScriptWords(engine);
+    AddScriptWordsDoingNothing(engine);
     const RuntimeText page = Page(20000);
     for (auto _ : state) benchmark::DoNotOptimize(FaultsByLine(engine, page));
     state.SetLabel("goal: report; runs after a pause in typing, off the keystroke");
@@ -41,9 +40,7 @@ void BM_CheckWholePage20000Lines(benchmark::State& state) {
 BENCHMARK(BM_CheckWholePage20000Lines)->Unit(benchmark::kMillisecond);
 
 void BM_ClassifyWholePage20000Lines(benchmark::State& state) {
-    ScriptEngine engine;
-    AddScriptWords(engine);
-    const ScriptVocabulary words(engine);
+    const ScriptVocabulary words;
     const RuntimeText page = Page(20000);
     for (auto _ : state) {
         std::size_t start = 0;

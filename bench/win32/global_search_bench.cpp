@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "../global_search_pages.h"
 #include "editor/editor_widget_win32.h"
+#include "global_search_pages.h"
 #include "library/global_search_window_win32.h"
 #include "library/library_tree.h"
 #include "library/page_search.h"

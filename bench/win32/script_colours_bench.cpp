@@ -10,13 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "../../tests/script_words.h"
+#include "commands/script_words.h"
 #include "editor/editor_widget_win32.h"
 #include "editor/script_colouring.h"
 #include "editor/script_colours_win32.h"
 #include "engine/script_engine.h"
 #include "text/encoding.h"
 #include "text/wide.h"
+#include "typical_script.h"
 
 namespace {
 
@@ -30,7 +31,8 @@ double Ms(Clock::duration d) {
 std::vector<RuntimeText> Lines(int count) {
     std::vector<RuntimeText> lines;
     for (int line = 0; line < count; ++line)
-        lines.push_back(Utf8ToGbk(kTypicalScriptLines[line % std::size(kTypicalScriptLines)]));
+        lines.push_back(
+            Utf8ToGbk(bench::kTypicalScriptLines[line % std::size(bench::kTypicalScriptLines)]));
     return lines;
 }
 
@@ -58,8 +60,8 @@ int main() {
     if (editor == nullptr) return 1;
     Win32EditorWidget widget(editor);
     ScriptEngine engine;
-    AddScriptWords(engine);
-    const ScriptVocabulary words(engine);
+    AddScriptWordsDoingNothing(engine);
+    const ScriptVocabulary words;
     const ScriptPalette palette = PaletteFor(0xFFFFFF);
 
     const std::vector<RuntimeText> lines = Lines(20000);

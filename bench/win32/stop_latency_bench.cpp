@@ -83,9 +83,9 @@ int main() {
     kavo::ScriptEngine engine;
     const kavo::CommandServices services{platform, platform, platform, nullptr};
     kavo::AddBuiltinCommands(engine, services);
-    engine.SetStatementGate(kavo::CurrentRunMayGoOn);
-    engine.SetRunHooks([&] { platform.BeginPreciseTiming(); },
-                       [&] { platform.EndPreciseTiming(); });
+    engine.SetHost({.statementGate = kavo::CurrentRunMayGoOn,
+                    .runBegin = [&] { platform.BeginPreciseTiming(); },
+                    .runEnd = [&] { platform.EndPreciseTiming(); }});
 
     kavo::RunRegistry registry;
     kavo::Win32KeyboardHook hook;

@@ -4,21 +4,14 @@
 #include <commctrl.h>
 
 #include "app/main_window_win32.h"
+#include "commands/engine_host.h"
 #include "ui/message_loop_win32.h"
 #include "ui/ui_thread_win32.h"
 
 namespace kavo {
 
 Application::Application() : platform_(ThePlatform()), hotkeys_(platform_) {
-    auto& wait = platform_;
-    engine_.SetEventPump([&wait] { wait.ProcessPendingEvents(); });
-    engine_.SetRunHooks([&wait] { wait.BeginPreciseTiming(); },
-                        [&wait] { wait.EndPreciseTiming(); });
-    auto& system = platform_;
-    engine_.SetFaultReporter([&system](const ScriptFault& fault) {
-        system.ShowMessageBox(fault.message, "脚本错误",
-                              MessageBoxOption::Warning | MessageBoxOption::TaskModal);
-    });
+    engine_.SetHost(ProgramEngineHost(platform_, platform_));
 }
 
 Application::~Application() = default;

@@ -138,11 +138,11 @@ RunReport CheckAndRun(const CommandLineRequest& request, CommandLineRunPorts& po
     if (!bytes) return {RunOutcome::PageMissing, "找不到页面或无法读取：" + *path};
     // As the library loads a page: its text ends at the first zero byte.
     const RuntimeText script = bytes->substr(0, bytes->find('\0'));
-    if (const std::optional<ScriptFault> fault = ports.engine.CheckScript(script))
-        return {RunOutcome::ScriptFault, "脚本错误：" + fault->message};
+    const PreparedScript prepared = ports.engine.Prepare(script);
+    if (prepared.fault) return {RunOutcome::ScriptFault, "脚本错误：" + prepared.fault->message};
     if (request.mode == CommandLineMode::Check) return {RunOutcome::Completed, "检查通过"};
 
-    const RunResult result = ports.control.Run([&] { ports.engine.RunScript(script); });
+    const RunResult result = ports.control.Run([&] { ports.engine.Run(*prepared.script); });
     if (result.Failed())
         return {RunOutcome::ProgramFailed, RunFailedText(result.failure, result.line)};
     if (!result.stopped) return {RunOutcome::Completed, "运行完毕"};
@@ -154,6 +154,7 @@ RunReport CheckAndRun(const CommandLineRequest& request, CommandLineRunPorts& po
 }  // namespace
 
 RunReport RunFromCommandLine(const CommandLineRequest& request, CommandLineRunPorts& ports) {
+    ports.logged = false;  // a new request
     const RunReport report = CheckAndRun(request, ports);
     LogRunOnce(request, ports, report);
     return report;

@@ -14,6 +14,7 @@
 #include "app/tray_icon_win32.h"
 #include "commands/balloon_tip_win32.h"
 #include "commands/builtin_commands.h"
+#include "commands/engine_host.h"
 #include "commands/run_texts.h"
 #include "hotkeys/hotkey_monitor.h"
 #include "hotkeys/keyboard_hook_win32.h"
@@ -100,10 +101,7 @@ int RunCommandLine(const CommandLineRequest& request) {
     StartUiThreadDispatcher();
 
     ScriptEngine engine;
-    engine.SetEventPump([&platform] { platform.ProcessPendingEvents(); });
-    engine.SetRunHooks([&platform] { platform.BeginPreciseTiming(); },
-                       [&platform] { platform.EndPreciseTiming(); });
-    engine.SetStatementGate(CurrentRunMayGoOn);
+    engine.SetHost(ProgramEngineHost(platform, platform));
 
     // Set once the run's thread exists: how the process ends when asked to from outside.
     std::function<void()> endNow = [] { ExitProcess(static_cast<UINT>(RunOutcome::Stopped)); };

@@ -15,7 +15,7 @@ Features::Features(MainWindowServices& services, const ProgramState& program)
       editorCommands(services),
       lineGutter(services),
       scriptColours(services, program.engine, lineGutter),
-      scriptCompletion(services, program.engine, [this] { return recorder.Recording(); }),
+      scriptCompletion(services, [this] { return recorder.Recording(); }),
       hotkeyPanel(services, program.hotkeys, runControl.Control().Keys(),
                   [this] { editorRun.RunCurrentScript(); }),
       editorRun(services, program.engine, runControl.Control(), lineGutter, recorder),

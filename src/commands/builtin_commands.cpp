@@ -15,25 +15,12 @@
 #include "commands/run_input.h"
 #include "commands/run_texts.h"
 #include "commands/script_run.h"
+#include "commands/script_words.h"
 #include "target_window/window_description.h"
 #include "text/encoding.h"
 
 namespace kavo {
 namespace {
-
-// Command words and button names as scripts spell them, in GBK.
-constexpr std::string_view kMessageBoxName = "\xD0\xC5\xCF\xA2\xBF\xF2";            // 信息框
-constexpr std::string_view kMouseName = "\xCA\xF3\xB1\xEA";                         // 鼠标
-constexpr std::string_view kDelayName = "\xD1\xD3\xCA\xB1";                         // 延时
-constexpr std::string_view kMouseMessageName = "\xCA\xF3\xB1\xEA\xCF\xFB\xCF\xA2";  // 鼠标消息
-constexpr std::string_view kKeyMessageName = "\xB0\xB4\xBC\xFC\xCF\xFB\xCF\xA2";    // 按键消息
-constexpr std::string_view kMouseMoveName = "\xCA\xF3\xB1\xEA\xD2\xC6\xB6\xAF";     // 鼠标移动
-constexpr std::string_view kBalloonTipName =
-    "\xC6\xF8\xC7\xF2\xCC\xE1\xCA\xBE\xBF\xF2";  // 气球提示框
-constexpr std::string_view kCountedLoopName = "\xBC\xC6\xB4\xCE\xD1\xAD\xBB\xB7";  // 计次循环
-constexpr std::string_view kTypeKeysName = "\xB0\xB4\xBC\xFC";                     // 按键
-constexpr std::string_view kRunName = "\xD4\xCB\xD0\xD0";                          // 运行
-constexpr std::string_view kSpecialKeyName = "\xCC\xD8\xCA\xE2\xB0\xB4\xBC\xFC";   // 特殊按键
 
 constexpr std::uint32_t kStartIdleWaitMs = 1000;
 // How often 等待窗口 looks for its window.
@@ -41,30 +28,7 @@ constexpr std::int32_t kWindowPollMs = 100;
 // How long 激活窗口 lets a switch of the foreground window settle.
 constexpr std::int32_t kActivationSettleMs = 100;
 
-// What 鼠标 does with each of its words. 左键 and 右键 click, as they always have; the others
-// came with recording (the middle button, a drag's press and release, the wheel). Any other
-// word does nothing, as before.
-struct MouseWord {
-    const char* utf8;
-    enum class Act { Click, Press, Release, Wheel } act;
-    MouseButton button;
-    int notches;
-};
-constexpr MouseWord kMouseWords[] = {
-    {"左键", MouseWord::Act::Click, MouseButton::Left, 0},
-    {"右键", MouseWord::Act::Click, MouseButton::Right, 0},
-    {"中键", MouseWord::Act::Click, MouseButton::Middle, 0},
-    {"左键按下", MouseWord::Act::Press, MouseButton::Left, 0},
-    {"左键弹起", MouseWord::Act::Release, MouseButton::Left, 0},
-    {"右键按下", MouseWord::Act::Press, MouseButton::Right, 0},
-    {"右键弹起", MouseWord::Act::Release, MouseButton::Right, 0},
-    {"中键按下", MouseWord::Act::Press, MouseButton::Middle, 0},
-    {"中键弹起", MouseWord::Act::Release, MouseButton::Middle, 0},
-    {"滚轮上", MouseWord::Act::Wheel, MouseButton::Middle, 1},
-    {"滚轮下", MouseWord::Act::Wheel, MouseButton::Middle, -1},
-};
-
-void DoMouseWord(InputPort& input, const MouseWord& word) {
+void PerformMouseWord(InputPort& input, const MouseWord& word) {
     switch (word.act) {
         case MouseWord::Act::Click:
             ClickAtCursor(input, word.button == MouseButton::Left    ? ClickKind::Left
@@ -187,7 +151,122 @@ std::int32_t WaitForWindow(const CommandServices& s, std::string_view argument,
     }
 }
 
-// The script's check of a window argument: a description must be sound.
+}  // namespace
+
+Utf8Text ElevatedWindowText() {
+    return "目标窗口以管理员身份运行，请以管理员身份运行本程序";
+}
+
+WordContext::WordContext(const CommandServices& commandServices)
+    : services(commandServices), input(commandServices.input, [this](ScriptRun& run) {
+          NoticeElevatedForeground(services, run);
+      }) {}
+
+std::int32_t DoMessageBox(WordContext& c, const Arguments& a) {
+    // No default caption: an empty title stays empty.
+    return c.services.system.ShowMessageBox(GbkToUtf8(Argument(a, 1)), GbkToUtf8(Argument(a, 0)),
+                                            MessageBoxOption::TaskModal);
+}
+
+std::int32_t DoMouse(WordContext& c, const Arguments& a) {
+    // The words in GBK, made once: the handler compares bytes.
+    static const std::vector<std::pair<RuntimeText, MouseWord>> words = [] {
+        std::vector<std::pair<RuntimeText, MouseWord>> gbk;
+        for (const MouseWord& word : MouseWords()) gbk.emplace_back(Utf8ToGbk(word.name), word);
+        return gbk;
+    }();
+    const std::string_view said = Argument(a, 0);
+    for (const auto& [gbk, word] : words)
+        if (said == gbk) PerformMouseWord(c.input, word);
+    return 0;
+}
+
+std::int32_t DoDelay(WordContext& c, const Arguments& a) {
+    return PreciseDelay(c.services.wait, Number(a, 0));
+}
+
+std::int32_t DoMouseMessage(WordContext& c, const Arguments& a) {
+    const std::optional<NativeWindow> window = WindowArgument(c.services, Argument(a, 0));
+    if (window)
+        PostMouseMessage(c.input, *window, Number(a, 1), Number(a, 2), Number(a, 3), Number(a, 4));
+    return 0;
+}
+
+std::int32_t DoKeyMessage(WordContext& c, const Arguments& a) {
+    const std::optional<NativeWindow> window = WindowArgument(c.services, Argument(a, 0));
+    if (window) PostKeyMessage(c.input, *window, Number(a, 1), Number(a, 2));
+    return 0;
+}
+
+std::int32_t DoMouseMove(WordContext& c, const Arguments& a) {
+    GlideCursor(c.input, c.services.wait, Number(a, 0), Number(a, 1));
+    return 0;
+}
+
+std::int32_t DoBalloonTip(WordContext& c, const Arguments& a) {
+    const Point where = c.input.GetCursorPos();
+    if (c.services.showBalloonTip) c.services.showBalloonTip(where, GbkToUtf8(Argument(a, 0)));
+    return 0;
+}
+
+// The executor runs counted blocks itself and never calls this.
+std::int32_t DoCountedLoop(WordContext&, const Arguments& a) {
+    return Number(a, 0);
+}
+
+std::int32_t DoTypeKeys(WordContext& c, const Arguments& a) {
+    TypeKeys(c.input, c.services.wait, Argument(a, 0), Number(a, 1));
+    return 0;
+}
+
+std::int32_t DoRun(WordContext& c, const Arguments& a) {
+    return c.services.system.StartProcess(GbkToUtf8(Argument(a, 0)), kStartIdleWaitMs) ? 1 : 0;
+}
+
+std::int32_t DoSpecialKey(WordContext& c, const Arguments& a) {
+    PressSpecialKey(c.input, c.services.wait, TextToInteger(Argument(a, 0)));
+    return 0;
+}
+
+std::int32_t DoPlaceCursor(WordContext& c, const Arguments& a) {
+    MoveCursor(c.input, Number(a, 0), Number(a, 1));
+    return 0;
+}
+
+std::int32_t DoHoldKey(WordContext& c, const Arguments& a) {
+    PressKeyAlone(c.input, TextToInteger(Argument(a, 0)), KeyDirection::Down);
+    return 0;
+}
+
+std::int32_t DoReleaseKey(WordContext& c, const Arguments& a) {
+    PressKeyAlone(c.input, TextToInteger(Argument(a, 0)), KeyDirection::Up);
+    return 0;
+}
+
+std::int32_t DoRandomDelay(WordContext& c, const Arguments& a) {
+    return PreciseDelay(c.services.wait, RandomBetween(Number(a, 0), Number(a, 1)));
+}
+
+std::int32_t DoAwaitWindow(WordContext& c, const Arguments& a) {
+    return WaitForWindow(c.services, Argument(a, 0), Number(a, 1));
+}
+
+// The keys typed next go to the window in front: a window that cannot be brought there stops
+// the run rather than let them reach another one.
+std::int32_t DoActivateWindow(WordContext& c, const Arguments& a) {
+    const std::optional<NativeWindow> window = WindowArgument(c.services, Argument(a, 0));
+    if (!window) return 0;
+    if (c.services.system.ActivateWindow(*window)) {
+        // The switch reaches the keyboard a moment after the call (the window manager moves the
+        // focus): keys typed at once could still go to the window before.
+        PreciseDelay(c.services.wait, kActivationSettleMs);
+        return 1;
+    }
+    if (ScriptRun* run = CurrentRun())
+        run->StopBecause(WindowNotActivatedText(Argument(a, 0), run->Line()));
+    return 0;
+}
+
 std::optional<std::string> CheckWindowArgument(const Arguments& arguments) {
     const std::string_view window = Argument(arguments, 0);
     if (!IsWindowDescription(window)) return std::nullopt;
@@ -204,172 +283,14 @@ std::optional<std::string> CheckAwaitedWindowArgument(const Arguments& arguments
     return CheckWindowArgument(arguments);
 }
 
-}  // namespace
-
-Utf8Text ElevatedWindowText() {
-    return "目标窗口以管理员身份运行，请以管理员身份运行本程序";
-}
-
 void AddBuiltinCommands(ScriptEngine& engine, const CommandServices& services) {
-    // The handlers keep a reference to services, which outlives the engine's use of them.
-    const CommandServices& s = services;
-    // Every input action goes through the run-aware layer: it keeps the record of what a run
-    // holds and lets nothing new out of a stopped run.
-    const auto input = std::make_shared<RunInput>(
-        services.input, [&s](ScriptRun& run) { NoticeElevatedForeground(s, run); });
-
-    engine.AddCommand(
-        RuntimeText(kMessageBoxName),
-        [&s](const Arguments& a) -> std::int32_t {
-            // No default caption: an empty title stays empty.
-            return s.system.ShowMessageBox(GbkToUtf8(Argument(a, 1)), GbkToUtf8(Argument(a, 0)),
-                                           MessageBoxOption::TaskModal);
-        },
-        2);
-
-    // The words in GBK, made once: the handler compares bytes.
-    auto mouseWords = std::make_shared<std::vector<std::pair<RuntimeText, MouseWord>>>();
-    for (const MouseWord& word : kMouseWords) mouseWords->emplace_back(Utf8ToGbk(word.utf8), word);
-    engine.AddCommand(
-        RuntimeText(kMouseName),
-        [input, mouseWords](const Arguments& a) -> std::int32_t {
-            const std::string_view said = Argument(a, 0);
-            for (const auto& [gbk, word] : *mouseWords)
-                if (said == gbk) DoMouseWord(*input, word);
-            return 0;
-        },
-        1);
-
-    engine.AddCommand(
-        RuntimeText(kDelayName),
-        [&s](const Arguments& a) -> std::int32_t { return PreciseDelay(s.wait, Number(a, 0)); }, 1);
-
-    engine.AddCommand(
-        RuntimeText(kMouseMessageName),
-        [&s, input](const Arguments& a) -> std::int32_t {
-            const std::optional<NativeWindow> window = WindowArgument(s, Argument(a, 0));
-            if (window)
-                PostMouseMessage(*input, *window, Number(a, 1), Number(a, 2), Number(a, 3),
-                                 Number(a, 4));
-            return 0;
-        },
-        5);
-    engine.SetArgumentCheck(kMouseMessageName, CheckWindowArgument);
-
-    engine.AddCommand(
-        RuntimeText(kKeyMessageName),
-        [&s, input](const Arguments& a) -> std::int32_t {
-            const std::optional<NativeWindow> window = WindowArgument(s, Argument(a, 0));
-            if (window) PostKeyMessage(*input, *window, Number(a, 1), Number(a, 2));
-            return 0;
-        },
-        3);
-    engine.SetArgumentCheck(kKeyMessageName, CheckWindowArgument);
-
-    engine.AddCommand(
-        RuntimeText(kMouseMoveName),
-        [&s, input](const Arguments& a) -> std::int32_t {
-            GlideCursor(*input, s.wait, Number(a, 0), Number(a, 1));
-            return 0;
-        },
-        2);
-
-    engine.AddCommand(
-        RuntimeText(kBalloonTipName),
-        [&s, input](const Arguments& a) -> std::int32_t {
-            const Point where = input->GetCursorPos();
-            if (s.showBalloonTip) s.showBalloonTip(where, GbkToUtf8(Argument(a, 0)));
-            return 0;
-        },
-        1);
-
-    // The executor runs counted blocks itself and never calls this handler.
-    engine.AddCommand(
-        RuntimeText(kCountedLoopName),
-        [](const Arguments& a) -> std::int32_t { return Number(a, 0); }, 2, true);
-
-    engine.AddCommand(
-        RuntimeText(kTypeKeysName),
-        [&s, input](const Arguments& a) -> std::int32_t {
-            TypeKeys(*input, s.wait, Argument(a, 0), Number(a, 1));
-            return 0;
-        },
-        2);
-
-    engine.AddCommand(
-        RuntimeText(kRunName),
-        [&s](const Arguments& a) -> std::int32_t {
-            return s.system.StartProcess(GbkToUtf8(Argument(a, 0)), kStartIdleWaitMs) ? 1 : 0;
-        },
-        1);
-
-    engine.AddCommand(
-        RuntimeText(kSpecialKeyName),
-        [&s, input](const Arguments& a) -> std::int32_t {
-            PressSpecialKey(*input, s.wait, TextToInteger(Argument(a, 0)));
-            return 0;
-        },
-        1);
-
-    // The words recording brought, after the eleven so that every earlier position stands.
-    engine.AddCommand(
-        Utf8ToGbk("鼠标定位"),
-        [input](const Arguments& a) -> std::int32_t {
-            MoveCursor(*input, Number(a, 0), Number(a, 1));
-            return 0;
-        },
-        2);
-    engine.AddCommand(
-        Utf8ToGbk("按住"),
-        [input](const Arguments& a) -> std::int32_t {
-            PressKeyAlone(*input, TextToInteger(Argument(a, 0)), KeyDirection::Down);
-            return 0;
-        },
-        1);
-    engine.AddCommand(
-        Utf8ToGbk("松开"),
-        [input](const Arguments& a) -> std::int32_t {
-            PressKeyAlone(*input, TextToInteger(Argument(a, 0)), KeyDirection::Up);
-            return 0;
-        },
-        1);
-
-    // Later words, after those: a pause of a random length, waiting for a window to show, and
-    // bringing one to the front.
-    engine.AddCommand(
-        Utf8ToGbk("随机延时"),
-        [&s](const Arguments& a) -> std::int32_t {
-            return PreciseDelay(s.wait, RandomBetween(Number(a, 0), Number(a, 1)));
-        },
-        2);
-    const RuntimeText awaitWindowName = Utf8ToGbk("等待窗口");
-    engine.AddCommand(
-        awaitWindowName,
-        [&s](const Arguments& a) -> std::int32_t {
-            return WaitForWindow(s, Argument(a, 0), Number(a, 1));
-        },
-        2);
-    engine.SetArgumentCheck(awaitWindowName, CheckAwaitedWindowArgument);
-    // The keys typed next go to the window in front: a window that cannot be brought there
-    // stops the run rather than let them reach another one.
-    const RuntimeText activateName = Utf8ToGbk("激活窗口");
-    engine.AddCommand(
-        activateName,
-        [&s](const Arguments& a) -> std::int32_t {
-            const std::optional<NativeWindow> window = WindowArgument(s, Argument(a, 0));
-            if (!window) return 0;
-            if (s.system.ActivateWindow(*window)) {
-                // The switch reaches the keyboard a moment after the call (the window manager
-                // moves the focus): keys typed at once could still go to the window before.
-                PreciseDelay(s.wait, kActivationSettleMs);
-                return 1;
-            }
-            if (ScriptRun* run = CurrentRun())
-                run->StopBecause(WindowNotActivatedText(Argument(a, 0), run->Line()));
-            return 0;
-        },
-        1);
-    engine.SetArgumentCheck(activateName, CheckWindowArgument);
+    // Shared by every handler; services outlives the engine's use of them.
+    const auto context = std::make_shared<WordContext>(services);
+    AddScriptWords(engine, ScriptWords(), [&context](const ScriptWord& word) -> CommandHandler {
+        return [context, action = word.action](const Arguments& arguments) {
+            return action(*context, arguments);
+        };
+    });
 }
 
 }  // namespace kavo

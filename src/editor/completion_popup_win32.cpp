@@ -9,7 +9,6 @@
 #include "editor/editor_font_win32.h"
 #include "editor/editor_widget_win32.h"
 #include "editor/rtf_text.h"
-#include "engine/script_engine.h"
 #include "platform/win32/dpi_win32.h"
 #include "text/wide.h"
 #include "ui/gdi_win32.h"
@@ -175,11 +174,11 @@ void CompletionList::OnLeftButtonDown(LPARAM lParam) {
 
 // --- completion in the editor ---
 
-EditorCompletion::EditorCompletion(HWND editor, const ScriptEngine& engine,
+EditorCompletion::EditorCompletion(HWND editor, ScriptVocabulary words,
                                    std::function<bool()> mayOffer,
                                    std::function<COLORREF()> background)
     : editor_(editor),
-      words_(engine),
+      words_(std::move(words)),
       mayOffer_(std::move(mayOffer)),
       background_(std::move(background)),
       list_([this](int index) { Insert(index); }) {
@@ -380,10 +379,9 @@ void EditorCompletion::Insert(int index) {
 
 // --- the feature ---
 
-ScriptCompletion::ScriptCompletion(MainWindowServices& services, const ScriptEngine& engine,
-                                   std::function<bool()> recording)
+ScriptCompletion::ScriptCompletion(MainWindowServices& services, std::function<bool()> recording)
     : completion_(
-          services.Editor().Handle(), engine,
+          services.Editor().Handle(), ScriptVocabulary(),
           [recording = std::move(recording)] { return !recording || !recording(); },
           [&services] { return services.Colors().editorBackground; }) {
     // The list stands where the caret was on the screen: it goes when the window moves.

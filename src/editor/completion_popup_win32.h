@@ -26,8 +26,6 @@
 
 namespace kavo {
 
-class ScriptEngine;
-
 // The pop-up list of offers. It is never activated: clicks on it leave the focus where it was.
 class CompletionList : public WindowBase<CompletionList> {
   public:
@@ -69,9 +67,9 @@ class CompletionList : public WindowBase<CompletionList> {
 // Completion for one rich edit control, through a subclass of it.
 class EditorCompletion : private WindowSubclass<EditorCompletion> {
   public:
-    // mayOffer: false while offers must not open (a recording goes on); background: the list's
-    // colour. Either may be empty.
-    EditorCompletion(HWND editor, const ScriptEngine& engine, std::function<bool()> mayOffer = {},
+    // words: what it offers. mayOffer: false while offers must not open (a recording goes on);
+    // background: the list's colour. Either may be empty.
+    EditorCompletion(HWND editor, ScriptVocabulary words, std::function<bool()> mayOffer = {},
                      std::function<COLORREF()> background = {});
     ~EditorCompletion();
     EditorCompletion(const EditorCompletion&) = delete;
@@ -115,8 +113,7 @@ class EditorCompletion : private WindowSubclass<EditorCompletion> {
 // goes inactive, and not offered while a recording goes on.
 class ScriptCompletion {
   public:
-    ScriptCompletion(MainWindowServices& services, const ScriptEngine& engine,
-                     std::function<bool()> recording);
+    ScriptCompletion(MainWindowServices& services, std::function<bool()> recording);
     ScriptCompletion(const ScriptCompletion&) = delete;
     ScriptCompletion& operator=(const ScriptCompletion&) = delete;
 

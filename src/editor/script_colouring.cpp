@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "editor/help_texts.h"
 #include "engine/script_engine.h"
 #include "engine/statement_scan.h"
 #include "text/encoding.h"
@@ -11,45 +10,6 @@
 namespace kavo {
 
 namespace {
-
-// 计次循环尾
-constexpr std::string_view kBlockEnd = "\xBC\xC6\xB4\xCE\xD1\xAD\xBB\xB7\xCE\xB2";
-
-bool IsNameSeparator(char c) {
-    return c == ' ' || c == ':' || c == '\r' || c == '\t' || c == ')';
-}
-
-// The first example statement of the usage texts written with this name, e.g. 延时(100).
-RuntimeText FormFromHelp(std::string_view name) {
-    for (const HelpText& help : HelpTexts()) {
-        const RuntimeText text = FullWidthToAscii(Utf8ToGbk(help.text));
-        for (const ScannedStatement& statement : ScanStatements(text)) {
-            const std::string_view raw = statement.rawName;
-            if (raw.size() < name.size() || !SameBytes(raw.substr(raw.size() - name.size()), name))
-                continue;
-            const std::size_t before = raw.size() - name.size();
-            // The name must start a word and on a character boundary.
-            if (before > 0 && !IsNameSeparator(raw[before - 1])) continue;
-            std::size_t pos = 0;
-            while (pos < before) pos += CharLengthAt(raw, pos);
-            if (pos != before) continue;
-            RuntimeText form(name);
-            form += '(';
-            form += statement.arguments;
-            form += ')';
-            return form;
-        }
-    }
-    return {};
-}
-
-RuntimeText PlainForm(std::string_view name, std::int32_t argumentCount) {
-    RuntimeText form(name);
-    form += '(';
-    for (std::int32_t comma = 1; comma < argumentCount; ++comma) form += ',';
-    form += ')';
-    return form;
-}
 
 bool IsNumber(std::string_view text) {
     const RuntimeText ascii = FullWidthToAscii(text);
@@ -126,16 +86,13 @@ std::uint32_t Mix(std::uint32_t original, std::uint32_t target, int tenths) {
 
 }  // namespace
 
-ScriptVocabulary::ScriptVocabulary(const ScriptEngine& engine) {
-    for (const CommandEntry& entry : engine.Commands()) {
-        if (Find(entry.name) != nullptr) continue;
-        RuntimeText form = FormFromHelp(entry.name);
-        if (form.empty()) form = PlainForm(entry.name, entry.argumentCount);
-        words_.push_back(CommandWord{entry.name, std::move(form), entry.isLoop, false});
-    }
-    RuntimeText form = FormFromHelp(kBlockEnd);
-    if (form.empty()) form = PlainForm(kBlockEnd, 1);
-    words_.push_back(CommandWord{RuntimeText(kBlockEnd), std::move(form), false, true});
+ScriptVocabulary::ScriptVocabulary() : ScriptVocabulary(ScriptWords()) {}
+
+ScriptVocabulary::ScriptVocabulary(std::span<const ScriptWord> rows) {
+    for (const ScriptWord& row : rows)
+        words_.push_back(CommandWord{Utf8ToGbk(row.name), Utf8ToGbk(HelpForm(row)),
+                                     row.block == BlockRole::Opens,
+                                     row.block == BlockRole::Closes});
 }
 
 const CommandWord* ScriptVocabulary::Find(std::string_view name) const {

@@ -6,10 +6,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "commands/script_words.h"
 #include "text/runtime_text.h"
 
 namespace kavo {
@@ -36,16 +38,17 @@ struct ScriptToken {
 // The words of the language with what completion offers for them.
 struct CommandWord {
     RuntimeText name;  // GBK
-    RuntimeText form;  // an example statement, e.g. 延时(100), from the usage texts when they
-                       // have one, else the name with a comma per argument between brackets
+    RuntimeText form;  // the word's example statement, e.g. 延时(100)
     bool isLoop = false;
     bool isBlockEnd = false;
 };
 
 class ScriptVocabulary {
   public:
-    // The engine's commands in table order, then 计次循环尾.
-    explicit ScriptVocabulary(const ScriptEngine& engine);
+    // Every word of the language, in the table's order.
+    ScriptVocabulary();
+    // The words of these rows, in their order.
+    explicit ScriptVocabulary(std::span<const ScriptWord> rows);
     const std::vector<CommandWord>& Words() const { return words_; }
     // nullptr when name (spaces already removed) is no word.
     const CommandWord* Find(std::string_view name) const;

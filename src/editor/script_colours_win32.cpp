@@ -140,8 +140,7 @@ ScriptColours::ScriptColours(MainWindowServices& services, const ScriptEngine& e
       engine_(engine),
       gutter_(gutter),
       window_(services.Window()),
-      editor_(services.Editor().Handle()),
-      words_(engine) {
+      editor_(services.Editor().Handle()) {
     EditorEvents& events = services.Editor().Events();
     events.textChanged.Subscribe([this] { OnTextChanged(); });
     events.scrolled.Subscribe([this] { OnScrolled(); });

@@ -14,10 +14,6 @@ namespace kavo {
 
 namespace {
 
-// 计次循环尾: closes a counted block. It has no table entry; the executor recognises it by its
-// raw name.
-constexpr std::string_view kBlockEnd = "\xBC\xC6\xB4\xCE\xD1\xAD\xBB\xB7\xCE\xB2";
-
 // Per thread: how deep runs are nested; the outermost one holds the run hooks.
 thread_local int tRunDepth = 0;
 
@@ -55,6 +51,10 @@ void ScriptEngine::AddCommand(RuntimeText name, CommandHandler handler, std::int
     commands_.push_back(CommandEntry{std::move(name), std::move(handler), argumentCount, isLoop});
 }
 
+void ScriptEngine::AddEntry(CommandEntry entry) {
+    commands_.push_back(std::move(entry));
+}
+
 void ScriptEngine::SetArgumentCheck(std::string_view name, ArgumentCheck check) {
     for (CommandEntry& entry : commands_)
         if (SameBytes(entry.name, name)) {
@@ -84,50 +84,55 @@ std::int32_t ScriptEngine::InvokeHandler(const CommandHandler& handler,
     return handler(passed);
 }
 
-// A script scanned once: its statements with what each needs at run time, resolved before the
-// first statement runs. A counted block runs over its part of this list, however often it
-// repeats; no text is joined or scanned again.
-struct ScriptEngine::CompiledScript {
-    struct Step {
-        const CommandEntry* command = nullptr;  // nullptr: an unknown name, skipped
-        std::string_view arguments;             // the text between the brackets
-        std::int32_t count = 0;                 // a block's repetitions
-        // A block's closing statement; npos when none closes it within the range it stands in.
-        std::size_t close = std::string_view::npos;
-        bool closesBlock = false;  // this statement is a block's closing statement
-        int line = 0;
-    };
-    std::vector<Step> steps;
-};
+CompiledScript::CompiledScript() = default;
+CompiledScript::CompiledScript(CompiledScript&&) noexcept = default;
+CompiledScript& CompiledScript::operator=(CompiledScript&&) noexcept = default;
+CompiledScript::~CompiledScript() = default;
 
-ScriptEngine::CompiledScript ScriptEngine::Compile(
-    const std::vector<ScannedStatement>& statements) const {
-    constexpr std::size_t npos = std::string_view::npos;
+const CommandEntry* ScriptEngine::BlockOpenedFor(std::string_view closingName) const {
+    for (const CommandEntry& entry : commands_)
+        if (entry.isLoop && !entry.blockEnd.empty() && SameBytes(entry.blockEnd, closingName))
+            return &entry;
+    return nullptr;
+}
+
+CompiledScript ScriptEngine::Compile(std::string_view text,
+                                     std::vector<ScannedStatement>& statements) const {
+    constexpr std::size_t kNone = CompiledScript::kNone;
+    statements = ScanStatements(text);
     CompiledScript compiled;
-    compiled.steps.resize(statements.size());
+    compiled.steps_.resize(statements.size());
     std::string nameBuffer;
     for (std::size_t index = 0; index < statements.size(); ++index) {
         const ScannedStatement& statement = statements[index];
-        CompiledScript::Step& step = compiled.steps[index];
+        CompiledScript::Step& step = compiled.steps_[index];
         step.line = statement.line;
         const std::int32_t position = FindCommand(NameWithoutSpaces(statement.rawName, nameBuffer));
         if (position < 1 || static_cast<std::size_t>(position) > commands_.size()) continue;
-        step.command = &commands_[static_cast<std::size_t>(position) - 1];
+        step.command = static_cast<std::size_t>(position) - 1;
         step.arguments = statement.arguments;
-        if (step.command->isLoop) step.count = TextToNumber(statement.arguments);
+        if (commands_[step.command].isLoop) step.count = TextToNumber(statement.arguments);
     }
     // Pairs every block with its closing statement, the way a block's body becomes a script of
-    // its own: the first statement written exactly "计次循环尾(id)" (no spaces in its name) after
-    // the header and inside the range the header stands in closes it; the body is then a range
-    // of its own, and the walk goes on after the closing statement. An unclosed block ends its
-    // range: nothing after it in that range runs. One pass with a stack of range ends, however
-    // deep blocks nest.
-    // The closing statements by their id, in text order: a block finds its first one after it
-    // by a binary search, so that pairing stays fast however many blocks a page has.
-    std::unordered_map<std::string_view, std::vector<std::size_t>> closesById;
+    // its own: the first statement written exactly as the closing word with the block's id
+    // ("计次循环尾(id)", no spaces in its name) after the header and inside the range the header
+    // stands in closes it; the body is then a range of its own, and the walk goes on after the
+    // closing statement. An unclosed block ends its range: nothing after it in that range runs.
+    // One pass with a stack of range ends, however deep blocks nest.
+    // The closing statements by their word and id, in text order: a block finds its first one
+    // after it by a binary search, so that pairing stays fast however many blocks a page has.
+    // One list per closing word (a table has one), each by id.
+    using ClosesById = std::unordered_map<std::string_view, std::vector<std::size_t>>;
+    std::vector<std::pair<std::string_view, ClosesById>> closes;
+    for (const CommandEntry& entry : commands_)
+        if (entry.isLoop && !entry.blockEnd.empty())
+            closes.emplace_back(entry.blockEnd, ClosesById());
     for (std::size_t index = 0; index < statements.size(); ++index)
-        if (SameBytes(statements[index].rawName, kBlockEnd))
-            closesById[statements[index].arguments].push_back(index);
+        for (auto& [word, byId] : closes)
+            if (SameBytes(statements[index].rawName, word)) {
+                byId[statements[index].arguments].push_back(index);
+                break;
+            }
     std::vector<std::size_t> rangeEnds{statements.size()};
     for (std::size_t index = 0;;) {
         if (index >= rangeEnds.back()) {
@@ -136,44 +141,63 @@ ScriptEngine::CompiledScript ScriptEngine::Compile(
             rangeEnds.pop_back();
             continue;
         }
-        CompiledScript::Step& step = compiled.steps[index];
-        if (step.command == nullptr || !step.command->isLoop) {
+        CompiledScript::Step& step = compiled.steps_[index];
+        if (step.command == kNone || !commands_[step.command].isLoop) {
             ++index;
             continue;
         }
-        step.close = npos;
-        const auto closes = closesById.find(NthArgument(statements[index].arguments, 2));
-        if (closes != closesById.end()) {
-            const auto next = std::upper_bound(closes->second.begin(), closes->second.end(), index);
-            if (next != closes->second.end() && *next < rangeEnds.back()) step.close = *next;
+        step.close = kNone;
+        for (const auto& [word, byId] : closes) {
+            if (!SameBytes(word, commands_[step.command].blockEnd)) continue;
+            const auto found = byId.find(NthArgument(statements[index].arguments, 2));
+            if (found == byId.end()) break;
+            const auto next = std::upper_bound(found->second.begin(), found->second.end(), index);
+            if (next != found->second.end() && *next < rangeEnds.back()) step.close = *next;
+            break;
         }
-        if (step.close == npos) {
+        if (step.close == kNone) {
             index = rangeEnds.back();
             continue;
         }
-        compiled.steps[step.close].closesBlock = true;
+        compiled.steps_[step.close].closesBlock = true;
         rangeEnds.push_back(step.close);
         ++index;
     }
     return compiled;
 }
 
+PreparedScript ScriptEngine::Prepare(std::string_view script) const {
+    auto text = std::make_unique<const std::string>(script);
+    std::vector<ScannedStatement> statements;
+    CompiledScript compiled = Compile(*text, statements);
+    PreparedScript prepared;
+    prepared.fault = CheckCompiled(statements, compiled);
+    if (prepared.fault) return prepared;
+    compiled.text_ = std::move(text);
+    prepared.script = std::move(compiled);
+    return prepared;
+}
+
+void ScriptEngine::Run(const CompiledScript& script) {
+    RunScope scope(host_.runBegin, host_.runEnd);
+    ExecuteRange(script, 0, script.steps_.size());
+}
+
 void ScriptEngine::RunScript(std::string_view script) {
-    const std::vector<ScannedStatement> statements = ScanStatements(script);
-    const CompiledScript compiled = Compile(statements);
-    if (std::optional<ScriptFault> fault = CheckCompiled(statements, compiled)) {
-        if (reporter_) reporter_(*fault);
+    PreparedScript prepared = Prepare(script);
+    if (prepared.fault) {
+        ReportFault(*prepared.fault);
         return;
     }
-    RunScope scope(runBegin_, runEnd_);
-    ExecuteRange(compiled, 0, compiled.steps.size());
+    Run(*prepared.script);
 }
 
 void ScriptEngine::RepeatScript(std::int32_t count, std::string_view script) {
-    const CompiledScript compiled = Compile(ScanStatements(script));
+    std::vector<ScannedStatement> statements;
+    const CompiledScript compiled = Compile(script, statements);
     for (std::int32_t round = 0; round < count; ++round) {
-        RunScope scope(runBegin_, runEnd_);
-        if (!ExecuteRange(compiled, 0, compiled.steps.size())) return;
+        RunScope scope(host_.runBegin, host_.runEnd);
+        if (!ExecuteRange(compiled, 0, compiled.steps_.size())) return;
     }
 }
 
@@ -184,14 +208,16 @@ std::vector<RuntimeText> ScriptEngine::SplitArguments(std::string_view text) con
 }
 
 std::optional<ScriptFault> ScriptEngine::CheckScript(std::string_view script) const {
-    const std::vector<ScannedStatement> statements = ScanStatements(script);
-    return CheckCompiled(statements, Compile(statements));
+    std::vector<ScannedStatement> statements;
+    const CompiledScript compiled = Compile(script, statements);
+    return CheckCompiled(statements, compiled);
 }
 
 std::vector<ScriptFault> ScriptEngine::FindFaults(std::string_view script) const {
-    const std::vector<ScannedStatement> statements = ScanStatements(script);
+    std::vector<ScannedStatement> statements;
+    const CompiledScript compiled = Compile(script, statements);
     std::vector<ScriptFault> faults;
-    VisitFaults(statements, Compile(statements), [&faults](ScriptFault fault) {
+    VisitFaults(statements, compiled, [&faults](ScriptFault fault) {
         faults.push_back(std::move(fault));
         return true;
     });
@@ -199,29 +225,31 @@ std::vector<ScriptFault> ScriptEngine::FindFaults(std::string_view script) const
 }
 
 bool ScriptEngine::ExecuteRange(const CompiledScript& script, std::size_t begin, std::size_t end) {
-    constexpr std::size_t npos = std::string_view::npos;
+    constexpr std::size_t kNone = CompiledScript::kNone;
+    const std::vector<CompiledScript::Step>& steps = script.steps_;
     // The blocks being run, innermost last: each runs its body [next, end) round after round.
     // A loop over this list rather than recursion, so that no depth of nesting can exhaust the
     // thread's stack.
     struct Frame {
         std::size_t next;
         std::size_t end;
-        std::size_t header;  // the block's header; npos for the range the call was given
+        std::size_t header;  // the block's header; kNone for the range the call was given
         std::int32_t round;
         std::int32_t count;
     };
-    std::vector<Frame> frames{{begin, end, npos, 0, 0}};
+    std::vector<Frame> frames{{begin, end, kNone, 0, 0}};
     // Cut anew for each call: a handler keeps its texts while it runs, even when it runs another
     // script, and a flat page needs no argument lists kept for all its statements at once.
     std::vector<RuntimeText> arguments;
+    const std::function<bool(int)>& gate = host_.statementGate;
     while (!frames.empty()) {
         Frame& frame = frames.back();
         if (frame.next >= frame.end) {
-            if (frame.header == npos) {
+            if (frame.header == kNone) {
                 frames.pop_back();
                 continue;
             }
-            const CompiledScript::Step& header = script.steps[frame.header];
+            const CompiledScript::Step& header = steps[frame.header];
             if (++frame.round >= frame.count) {
                 const std::size_t after = header.close + 1;
                 frames.pop_back();
@@ -229,34 +257,35 @@ bool ScriptEngine::ExecuteRange(const CompiledScript& script, std::size_t begin,
                 continue;
             }
             // Checked each round too, so that a stop also ends a block with an empty body.
-            if (gate_ && !gate_(header.line)) return false;
+            if (gate && !gate(header.line)) return false;
             frame.next = frame.header + 1;
             continue;
         }
         const std::size_t index = frame.next;
-        const CompiledScript::Step& step = script.steps[index];
+        const CompiledScript::Step& step = steps[index];
         // An unknown name (only reachable when a body is run without the check) does nothing.
-        if (step.command == nullptr) {
+        if (step.command == kNone) {
             ++frame.next;
             continue;
         }
-        if (gate_ && !gate_(step.line)) return false;
-        if (!step.command->isLoop) {
+        const CommandEntry& command = commands_[step.command];
+        if (gate && !gate(step.line)) return false;
+        if (!command.isLoop) {
             arguments.clear();
             ForEachArgument(step.arguments,
                             [&arguments](std::string_view part) { arguments.emplace_back(part); });
-            if (step.command->argumentCount >= 0)
-                arguments.resize(static_cast<std::size_t>(step.command->argumentCount));
-            InvokeHandler(step.command->handler, arguments, step.command->argumentCount);
+            if (command.argumentCount >= 0)
+                arguments.resize(static_cast<std::size_t>(command.argumentCount));
+            InvokeHandler(command.handler, arguments, command.argumentCount);
             ++frame.next;
             continue;
         }
         // The body's statements are gone over once each time the block is reached, dispatching
         // the thread's messages in between, so a long block keeps the windows alive.
-        const bool closed = step.close != npos && step.close < frame.end;
+        const bool closed = step.close != kNone && step.close < frame.end;
         const std::size_t bodyEnd = closed ? step.close : frame.end;
         for (std::size_t inner = index + 1; inner < bodyEnd; ++inner)
-            if (pump_) pump_();
+            if (host_.pump) host_.pump();
         // A block that is never closed has no defined extent; running what was gathered would
         // repeat the rest of the range, so the range ends here (the check refuses such scripts).
         if (!closed) {
@@ -292,15 +321,17 @@ void ScriptEngine::VisitFaults(const std::vector<ScannedStatement>& statements,
         return visit(Fault(statement, problem));
     };
     for (std::size_t index = 0; index < statements.size(); ++index) {
-        const CompiledScript::Step& step = compiled.steps[index];
+        const CompiledScript::Step& step = compiled.steps_[index];
         if (step.closesBlock) continue;
         const ScannedStatement& statement = statements[index];
-        if (step.command == nullptr) {
+        if (step.command == CompiledScript::kNone) {
             const RuntimeText name(NameWithoutSpaces(statement.rawName));
-            if (name == kBlockEnd) {
-                if (!report(statement,
-                            "这个计次循环尾没有与之配对的计次循环。计次循环尾前面不能有空格或"
-                            "其他文字，括号里的编号必须与对应计次循环的第二个参数完全相同。"))
+            if (const CommandEntry* opener = BlockOpenedFor(name)) {
+                const std::string end = GbkToUtf8(opener->blockEnd);
+                const std::string open = GbkToUtf8(opener->name);
+                if (!report(statement, "这个" + end + "没有与之配对的" + open + "。" + end +
+                                           "前面不能有空格或其他文字，括号里的编号必须与对应" +
+                                           open + "的第二个参数完全相同。"))
                     return;
                 continue;
             }
@@ -308,13 +339,10 @@ void ScriptEngine::VisitFaults(const std::vector<ScannedStatement>& statements,
                 if (!report(statement, "括号前面没有命令名。" + CommandList())) return;
                 continue;
             }
-            {
-                if (!report(statement, "“" + GbkToUtf8(name) + "”不是命令。" + CommandList()))
-                    return;
-                continue;
-            }
+            if (!report(statement, "“" + GbkToUtf8(name) + "”不是命令。" + CommandList())) return;
+            continue;
         }
-        const CommandEntry& entry = *step.command;
+        const CommandEntry& entry = commands_[step.command];
         const std::size_t given = CountArguments(statement.arguments);
         if (!entry.isLoop) {
             if (entry.argumentCount > 0 && given < static_cast<std::size_t>(entry.argumentCount)) {
@@ -344,16 +372,13 @@ void ScriptEngine::VisitFaults(const std::vector<ScannedStatement>& statements,
             continue;
         }
         // The body is checked even when the count makes it run no time: a typo is a typo.
-        if (step.close == std::string_view::npos) {
+        if (step.close == CompiledScript::kNone) {
             const std::string_view id = NthArgument(statement.arguments, 2);
-            {
-                if (!report(statement,
-                            "这个计次循环没有配对的结束语句“" + GbkToUtf8(kBlockEnd) + "(" +
-                                GbkToUtf8(id) +
-                                ")”。结束语句前面不能有空格或其他文字，编号必须完全相同。"))
-                    return;
-                continue;
-            }
+            if (!report(statement, "这个" + GbkToUtf8(entry.name) + "没有配对的结束语句“" +
+                                       GbkToUtf8(entry.blockEnd) + "(" + GbkToUtf8(id) +
+                                       ")”。结束语句前面不能有空格或其他文字，编号必须完全相同。"))
+                return;
+            continue;
         }
     }
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "commands/script_words.h"
 #include "target_window/window_description.h"
 #include "text/color_text.h"
 #include "text/encoding.h"
@@ -104,7 +105,8 @@ Utf8Text PixelColorText(std::uint32_t color) {
 }
 
 Utf8Text MoveStatementText(Point point) {
-    return "鼠标移动(" + std::to_string(point.x) + "," + std::to_string(point.y) + ")\r\n";
+    return Statement(kWordMouseMove, std::to_string(point.x) + "," + std::to_string(point.y)) +
+           "\r\n";
 }
 
 Utf8Text DescriptionOf(SystemPort& system, NativeWindow window) {

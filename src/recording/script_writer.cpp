@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "commands/script_words.h"
 #include "text/encoding.h"
 
 namespace kavo {
@@ -26,15 +27,9 @@ char TypedCharacter(KeyCode key) {
     return key >= 'A' && key <= 'Z' ? static_cast<char>(key - 'A' + 'a') : static_cast<char>(key);
 }
 
-const char* ButtonWord(MouseButton button) {
-    switch (button) {
-        case MouseButton::Right:
-            return "右键";
-        case MouseButton::Middle:
-            return "中键";
-        default:
-            return "左键";
-    }
+// 鼠标 with its word for what a button did.
+std::string MouseStatement(MouseWord::Act act, MouseButton button, int notches = 0) {
+    return Statement(kWordMouse, MouseWordFor(act, button, notches));
 }
 
 std::string Point2(Point point) {
@@ -77,8 +72,9 @@ class Writer {
                 case RecordedKind::Wheel:
                     MoveTo(event.point, event.timeMs);
                     for (int n = 0; n < std::abs(event.wheelNotches); ++n)
-                        Emit(event.wheelNotches > 0 ? "鼠标(滚轮上)" : "鼠标(滚轮下)", event.timeMs,
-                             0);
+                        Emit(MouseStatement(MouseWord::Act::Wheel, MouseButton::Middle,
+                                            event.wheelNotches),
+                             event.timeMs, 0);
                     break;
                 case RecordedKind::Move:
                     OnMove(event);
@@ -117,7 +113,7 @@ class Writer {
         const std::optional<std::size_t> up = ReleaseOf(index);
         if (HeldForOthers(index, up)) {
             FlushTyping();
-            Emit("按住(" + std::to_string(event.key) + ")", event.timeMs, 0);
+            Emit(Statement(kWordHoldKey, std::to_string(event.key)), event.timeMs, 0);
             held_.push_back(event.key);
             return;
         }
@@ -134,7 +130,7 @@ class Writer {
             return;
         }
         FlushTyping();
-        Emit("特殊按键(" + std::to_string(event.key) + ")", event.timeMs, kSpecialKeyMs);
+        Emit(Statement(kWordSpecialKey, std::to_string(event.key)), event.timeMs, kSpecialKeyMs);
     }
 
     void OnKeyUp(const RecordedEvent& event) {
@@ -142,7 +138,7 @@ class Writer {
         if (found == held_.end()) return;  // a key down since before the recording began
         held_.erase(found);
         FlushTyping();
-        Emit("松开(" + std::to_string(event.key) + ")", event.timeMs, 0);
+        Emit(Statement(kWordReleaseKey, std::to_string(event.key)), event.timeMs, 0);
     }
 
     // 按键 presses a key, then waits its interval, for each character: the interval is the
@@ -156,7 +152,8 @@ class Writer {
         const std::string text = typing_;
         typing_.clear();
         typingTimes_.clear();
-        Emit("按键(" + text + "," + std::to_string(interval) + ")", first, interval * text.size());
+        Emit(Statement(kWordTypeKeys, text + "," + std::to_string(interval)), first,
+             interval * text.size());
     }
 
     // --- the mouse ---
@@ -181,10 +178,10 @@ class Writer {
         MoveTo(down.point, down.timeMs);
         if (up && onlyNearMoves && Near(events_[*up].point, down.point)) {
             for (std::size_t j = index + 1; j <= *up; ++j) consumed_.insert(j);
-            Emit(std::string("鼠标(") + ButtonWord(down.button) + ")", down.timeMs, 0);
+            Emit(MouseStatement(MouseWord::Act::Click, down.button), down.timeMs, 0);
             return;
         }
-        Emit(std::string("鼠标(") + ButtonWord(down.button) + "按下)", down.timeMs, 0);
+        Emit(MouseStatement(MouseWord::Act::Press, down.button), down.timeMs, 0);
         buttonsHeld_.push_back(down.button);
     }
 
@@ -193,7 +190,7 @@ class Writer {
         if (found == buttonsHeld_.end()) return;  // pressed before the recording began
         buttonsHeld_.erase(found);
         MoveTo(event.point, event.timeMs);
-        Emit(std::string("鼠标(") + ButtonWord(event.button) + "弹起)", event.timeMs, 0);
+        Emit(MouseStatement(MouseWord::Act::Release, event.button), event.timeMs, 0);
     }
 
     // A recording ended with a key or a button still down (Ctrl pressed with the end key, a drag
@@ -202,12 +199,12 @@ class Writer {
     void ReleaseWhatIsStillHeld() {
         const std::uint64_t end = events_.empty() ? 0 : events_.back().timeMs;
         while (!held_.empty()) {
-            Emit("松开(" + std::to_string(held_.back()) + ")", end, 0);
+            Emit(Statement(kWordReleaseKey, std::to_string(held_.back())), end, 0);
             held_.pop_back();
         }
         if (!buttonsHeld_.empty() && lastPoint_) MoveTo(*lastPoint_, end);
         for (const MouseButton button : buttonsHeld_)
-            Emit(std::string("鼠标(") + ButtonWord(button) + "弹起)", end, 0);
+            Emit(MouseStatement(MouseWord::Act::Release, button), end, 0);
         buttonsHeld_.clear();
     }
 
@@ -233,10 +230,10 @@ class Writer {
             alongPath ? 2 * static_cast<std::uint64_t>(std::max(options_.pathIntervalMs, 1)) : 0;
         if (!pointer_ || static_cast<std::uint64_t>(glide) <= available) {
             Pause(available - static_cast<std::uint64_t>(glide), shortest);
-            Line("鼠标移动(" + Point2(point) + ")");
+            Line(Statement(kWordMouseMove, Point2(point)));
         } else {
             Pause(available, shortest);
-            Line("鼠标定位(" + Point2(point) + ")");
+            Line(Statement(kWordPlaceCursor, Point2(point)));
         }
         playedUntil_ = when;
         pointer_ = point;
@@ -253,7 +250,7 @@ class Writer {
     void Pause(std::uint64_t ms, std::uint64_t shortest = 0) {
         const auto threshold = std::max<std::uint64_t>(
             static_cast<std::uint64_t>(std::max(options_.pauseThresholdMs, 1)), shortest);
-        if (started_ && ms >= threshold) Line("延时(" + std::to_string(ms) + ")");
+        if (started_ && ms >= threshold) Line(Statement(kWordDelay, std::to_string(ms)));
     }
 
     void Line(const std::string& statement) {

@@ -30,10 +30,10 @@ void EditorRun::RunCurrentScript() {
     // Once the program closes no run starts: it would be cut off half way with keys held.
     if (control_.Closing()) return;
     RuntimeText script;
-    std::optional<ScriptFault> fault;
+    PreparedScript prepared;
     bool refused = false;
     std::uint64_t generation = 0;
-    RunOnUiThread([this, &script, &fault, &refused, &generation] {
+    RunOnUiThread([this, &script, &prepared, &refused, &generation] {
         if (const Utf8Text refusal = recorder_.RunRefusal(); !refusal.empty()) {
             refused = true;
             services_.ShowTrayBalloon("KAVO脚本助手", refusal);
@@ -43,11 +43,11 @@ void EditorRun::RunCurrentScript() {
         generation = services_.Editor().Generation();
         gutter_.SetRunMark(0, RunLineMark::None);
         // Checked before anything hides: the fault is shown over the window the user sees.
-        fault = engine_.CheckScript(script);
-        if (!fault) services_.HideToTray();
+        prepared = engine_.Prepare(script);
+        if (!prepared.fault) services_.HideToTray();
     });
     if (refused) return;
-    if (fault) {
+    if (const std::optional<ScriptFault>& fault = prepared.fault) {
         engine_.ReportFault(*fault);
         RunOnUiThread([this, &script, &fault] {
             SelectLine(script, fault->line);
@@ -55,7 +55,7 @@ void EditorRun::RunCurrentScript() {
         });
         return;
     }
-    const RunResult result = control_.Run([this, &script] { engine_.RunScript(script); });
+    const RunResult result = control_.Run([this, &prepared] { engine_.Run(*prepared.script); });
     control_.ReportStop(result, script, generation);
 }
 

@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "commands/script_run.h"
 #include "platform/win32/win32_platform.h"
 #include "text/wide.h"
 #include "ui/ui_thread_win32.h"
@@ -12,8 +11,6 @@ namespace kavo {
 ScriptCommands::ScriptCommands(MainWindowServices& services, ScriptEngine& engine,
                                std::function<Utf8Text()> boundProcessName)
     : services_(services), balloon_(std::make_unique<BalloonTip>(services.Window())) {
-    // A stopped run ends at its next statement; the gate also notes the line each run is on.
-    engine.SetStatementGate(CurrentRunMayGoOn);
     Win32Platform& platform = services.Platform();
     commandServices_ = std::make_unique<CommandServices>(CommandServices{
         platform, platform, platform,

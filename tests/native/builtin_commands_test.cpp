@@ -45,7 +45,9 @@ class BuiltinCommandsTest : public ::testing::Test {
                         notices.push_back(title + "|" + text);
                     }} {
         AddBuiltinCommands(engine, services_);
-        engine.SetFaultReporter([this](const ScriptFault& fault) { faults.push_back(fault); });
+        EngineHost host;
+        host.reportFault = [this](const ScriptFault& fault) { faults.push_back(fault); };
+        engine.SetHost(host);
     }
 
     void Run(const char* utf8Script) {
@@ -290,7 +292,9 @@ class WindowDescriptionCommandsTest : public BuiltinCommandsTest {
                             {30, 3100, 3, "KavoFixtureWindow", "测试窗口", true}};
         platform.childWindows[30] = {{31, 3100, 3, "KavoFixtureChild", "子窗口1", true},
                                      {32, 3100, 3, "KavoFixtureChild", "子窗口2", true}};
-        engine.SetStatementGate(CurrentRunMayGoOn);
+        EngineHost host = engine.Host();
+        host.statementGate = CurrentRunMayGoOn;
+        engine.SetHost(host);
     }
 
     // Runs the script as a run of its own, the way the program runs it; returns its stop reason.
@@ -453,7 +457,9 @@ TEST_F(WindowDescriptionCommandsTest, TheForegroundsLevelIsAskedOncePerWindowAnd
 TEST_F(WindowDescriptionCommandsTest, EachRunOfTheStatementLooksTheWindowUpAgain) {
     // The fixture "restarts" after the first round: the second round reaches its new window.
     int rounds = 0;
-    engine.SetEventPump([] {});
+    EngineHost host = engine.Host();
+    host.pump = [] {};
+    engine.SetHost(host);
     platform.onProcessPendingEvents = [&] {
         if (++rounds == 1) platform.windows[1].window = 77;
     };

@@ -98,7 +98,7 @@ class CommandLineRuns : public ::testing::Test {
         : services_{platform, platform, platform, nullptr, nullptr},
           ports_{engine, platform, control, [] { return Utf8Text("T"); }} {
         AddBuiltinCommands(engine, services_);
-        engine.SetStatementGate(CurrentRunMayGoOn);
+        engine.SetHost({.statementGate = CurrentRunMayGoOn});
         platform.AddFolder("C:\\kavo\\content\\示例");
     }
     void AddPage(const Utf8Text& name, const char* utf8Script) {

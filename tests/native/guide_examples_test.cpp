@@ -68,7 +68,7 @@ TEST(GuideExamples, EachExampleScriptPassesTheCheckAndRunsToItsEnd) {
     const CommandServices services{
         platform, platform, platform, nullptr, [] { return Utf8Text("notepad.exe"); }, nullptr};
     AddBuiltinCommands(engine, services);
-    engine.SetStatementGate(CurrentRunMayGoOn);
+    engine.SetHost({.statementGate = CurrentRunMayGoOn});
     RunRegistry runs;
     for (const GuideExample& example : examples) {
         std::string script;

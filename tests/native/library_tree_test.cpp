@@ -10,10 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "commands/script_words.h"
 #include "engine/script_engine.h"
-#include "native/library_fakes.h"
 #include "library/content_folder.h"
 #include "library/library_tree.h"
+#include "native/library_fakes.h"
 #include "platform/fake/recording_platform.h"
 #include "text/encoding.h"
 
@@ -404,33 +405,21 @@ TEST(LibraryExamples, EveryPageRunsAndTogetherTheyUseEveryCommand) {
 
     ScriptEngine engine;
     std::map<std::string, int> calls;  // UTF-8 command name -> handler calls
-    const std::vector<std::pair<std::string, int>> commands = {
-        {"\xE4\xBF\xA1\xE6\x81\xAF\xE6\xA1\x86", 2},                          // 信息框
-        {"\xE9\xBC\xA0\xE6\xA0\x87", 1},                                      // 鼠标
-        {"\xE5\xBB\xB6\xE6\x97\xB6", 1},                                      // 延时
-        {"\xE9\xBC\xA0\xE6\xA0\x87\xE6\xB6\x88\xE6\x81\xAF", 5},              // 鼠标消息
-        {"\xE6\x8C\x89\xE9\x94\xAE\xE6\xB6\x88\xE6\x81\xAF", 3},              // 按键消息
-        {"\xE9\xBC\xA0\xE6\xA0\x87\xE7\xA7\xBB\xE5\x8A\xA8", 2},              // 鼠标移动
-        {"\xE6\xB0\x94\xE7\x90\x83\xE6\x8F\x90\xE7\xA4\xBA\xE6\xA1\x86", 1},  // 气球提示框
-        {"\xE8\xAE\xA1\xE6\xAC\xA1\xE5\xBE\xAA\xE7\x8E\xAF", 2},              // 计次循环
-        {"\xE6\x8C\x89\xE9\x94\xAE", 2},                                      // 按键
-        {"\xE8\xBF\x90\xE8\xA1\x8C", 1},                                      // 运行
-        {"\xE7\x89\xB9\xE6\xAE\x8A\xE6\x8C\x89\xE9\x94\xAE", 1},              // 特殊按键
-    };
-    const std::string loop = commands[7].first;
-    for (const auto& [name, count] : commands) {
+    std::string loop;
+    // The eleven commands, each counting its calls.
+    AddScriptWords(engine, FirstElevenWords(), [&](const ScriptWord& word) -> CommandHandler {
+        const std::string name(word.name);
         calls[name] = 0;
-        engine.AddCommand(
-            Utf8ToGbk(name),
-            [&calls, name = name](const std::vector<RuntimeText>&) {
-                ++calls[name];
-                return 1;
-            },
-            count, name == loop);
-    }
-    engine.SetFaultReporter([](const ScriptFault& fault) {
-        ADD_FAILURE() << "line " << fault.line << ": " << fault.message;
+        if (word.block == BlockRole::Opens) loop = name;
+        return [&calls, name](const std::vector<RuntimeText>&) {
+            ++calls[name];
+            return 1;
+        };
     });
+    ASSERT_EQ(calls.size(), 11u);
+    engine.SetHost({.reportFault = [](const ScriptFault& fault) {
+        ADD_FAILURE() << "line " << fault.line << ": " << fault.message;
+    }});
 
     int pages = 0;
     std::set<std::string> directories;

@@ -75,7 +75,7 @@ class RunControlTest : public testing::Test {
   protected:
     RunControlTest() {
         AddBuiltinCommands(engine, services);
-        engine.SetStatementGate(CurrentRunMayGoOn);
+        engine.SetHost({.statementGate = CurrentRunMayGoOn});
         control.Start({});
     }
     RunResult Run(const char* utf8Script) {

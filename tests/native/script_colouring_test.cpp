@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "commands/script_words.h"
 #include "editor/script_colouring.h"
 #include "engine/script_engine.h"
 #include "text/encoding.h"
-#include "script_words.h"
 
 namespace kavo {
 namespace {
@@ -18,9 +18,7 @@ struct Piece {
 
 // A line's pieces with a class, each given as its text: the test finds where it stands.
 std::vector<Piece> Classified(const std::string& lineUtf8) {
-    ScriptEngine engine;
-    AddScriptWords(engine);
-    const ScriptVocabulary words(engine);
+    const ScriptVocabulary words;
     const RuntimeText line = Utf8ToGbk(lineUtf8);
     std::vector<Piece> pieces;
     for (const ScriptToken& token : ClassifyLine(line, words))
@@ -103,9 +101,7 @@ TEST(ScriptColouringTest, EachPieceOfALineGetsItsClass) {
 
 // A broken lead byte before "(" must not swallow it, exactly as the scanner steps.
 TEST(ScriptColouringTest, PiecesStayInsideTheLineForAnyBytes) {
-    ScriptEngine engine;
-    AddScriptWords(engine);
-    const ScriptVocabulary words(engine);
+    const ScriptVocabulary words;
     const std::string lines[] = {std::string("\xB5(1)"), std::string("a(\xFF)"),
                                  std::string("\x81"), std::string("((()),)")};
     for (const std::string& line : lines)
@@ -117,7 +113,7 @@ TEST(ScriptColouringTest, PiecesStayInsideTheLineForAnyBytes) {
 
 TEST(ScriptColouringTest, FaultsOfEveryLineComeFromTheCheck) {
     ScriptEngine engine;
-    AddScriptWords(engine);
+    AddScriptWordsDoingNothing(engine);
     const RuntimeText script = Utf8ToGbk(
         "延时(100)\n跳舞(1)\n鼠标移动(5)\n计次循环(2,1)\n延时(1)\n计次循环尾(1)\n"
         "计次循环尾(9)");
@@ -165,9 +161,7 @@ TEST(ScriptColouringTest, PaletteStaysReadableOnAnyBackground) {
 }
 
 TEST(ScriptColouringTest, APrefixOffersTheWordsStartingWithIt) {
-    ScriptEngine engine;
-    AddScriptWords(engine);
-    const ScriptVocabulary words(engine);
+    const ScriptVocabulary words;
     struct Case {
         std::string prefix;
         std::vector<std::string> forms;
@@ -180,7 +174,7 @@ TEST(ScriptColouringTest, APrefixOffersTheWordsStartingWithIt) {
           "鼠标定位(800,100)"}},
         {"按", {"按键消息(进程:notepad.exe>类:Edit,65,1)", "按键(fhjshfkj,50)", "按住(17)"}},
         {"信息", {"信息框(你好,我是脚本编辑器,)"}},
-        {"气球", {"气球提示框(,)"}},
+        {"气球", {"气球提示框(脚本运行完毕)"}},
         {"随", {"随机延时(100,500)"}},
         {"等待", {"等待窗口(进程:notepad.exe,5000)"}},
         {"激", {"激活窗口(进程:notepad.exe)"}},

@@ -6,12 +6,14 @@
 
 #include <algorithm>
 #include <climits>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "commands/script_words.h"
 #include "engine/script_engine.h"
 #include "text/encoding.h"
 
@@ -27,48 +29,48 @@ RuntimeText G(const std::string& utf8) {
     return Utf8ToGbk(utf8);
 }
 
-struct CommandRow {
-    const char* name;
-    std::int32_t argumentCount;
-    bool isLoop;
-};
-
-// The eleven commands in the order start-up adds them.
-const CommandRow kBuiltins[] = {
-    {"信息框", 2, false},     {"鼠标", 1, false},     {"延时", 1, false},
-    {"鼠标消息", 5, false},   {"按键消息", 3, false}, {"鼠标移动", 2, false},
-    {"气球提示框", 1, false}, {"计次循环", 2, true},  {"按键", 2, false},
-    {"运行", 1, false},       {"特殊按键", 1, false},
-};
-
-// An engine whose handlers write "name(arg|arg)" (UTF-8) into log; the event pump writes "pump"
-// and faults are kept.
+// An engine holding the eleven commands in the order start-up adds them, whose handlers write
+// "name(arg|arg)" (UTF-8) into log; the event pump writes "pump" and faults are kept.
 class EngineTest : public ::testing::Test {
   protected:
     EngineTest() {
-        for (const CommandRow& row : kBuiltins) AddLogged(row.name, row.argumentCount, row.isLoop);
-        engine.SetEventPump([this] { log.push_back("pump"); });
-        engine.SetFaultReporter([this](const ScriptFault& fault) { faults.push_back(fault); });
+        AddScriptWords(engine, FirstElevenWords(),
+                       [this](const ScriptWord& word) { return Logged(std::string(word.name)); });
+        host.pump = [this] { log.push_back("pump"); };
+        host.reportFault = [this](const ScriptFault& fault) { faults.push_back(fault); };
+        engine.SetHost(host);
     }
 
-    void AddLogged(const std::string& utf8Name, std::int32_t count, bool isLoop = false) {
-        engine.AddCommand(
-            G(utf8Name),
-            [this, utf8Name](const std::vector<RuntimeText>& arguments) {
-                std::string entry = utf8Name + "(";
-                for (std::size_t i = 0; i < arguments.size(); ++i) {
-                    if (i > 0) entry += '|';
-                    entry += GbkToUtf8(arguments[i]);
-                }
-                log.push_back(entry + ")");
-                return std::int32_t{1};
-            },
-            count, isLoop);
+    CommandHandler Logged(const std::string& utf8Name) {
+        return [this, utf8Name](const std::vector<RuntimeText>& arguments) {
+            std::string entry = utf8Name + "(";
+            for (std::size_t i = 0; i < arguments.size(); ++i) {
+                if (i > 0) entry += '|';
+                entry += GbkToUtf8(arguments[i]);
+            }
+            log.push_back(entry + ")");
+            return std::int32_t{1};
+        };
+    }
+    void AddLogged(const std::string& utf8Name, std::int32_t count) {
+        engine.AddCommand(G(utf8Name), Logged(utf8Name), count);
+    }
+
+    // Changes one part of the host, keeping the others.
+    void SetPump(std::function<void()> pump) {
+        host.pump = std::move(pump);
+        engine.SetHost(host);
+    }
+    void SetRunHooks(std::function<void()> begin, std::function<void()> end) {
+        host.runBegin = std::move(begin);
+        host.runEnd = std::move(end);
+        engine.SetHost(host);
     }
 
     void Run(const std::string& utf8Script) { engine.RunScript(G(utf8Script)); }
 
     ScriptEngine engine;
+    EngineHost host;
     std::vector<std::string> log;
     std::vector<ScriptFault> faults;
 };
@@ -350,7 +352,7 @@ TEST_F(EngineTest, TheEventPumpRunsOncePerCollectedStatement) {
 TEST_F(EngineTest, TheEventPumpMayRunAnotherScriptInTheMiddleOfCollecting) {
     // A pump on the user-interface thread can start a second run nested in the first.
     bool nested = false;
-    engine.SetEventPump([&] {
+    SetPump([&] {
         log.push_back("pump");
         if (!nested) {
             nested = true;
@@ -462,7 +464,8 @@ TEST_F(EngineTest, ACommandsArgumentCheckRefusesTheScriptBeforeAnythingRuns) {
 }
 
 TEST_F(EngineTest, WithoutAReporterAFaultyScriptStillDoesNotRun) {
-    engine.SetFaultReporter(nullptr);
+    host.reportFault = nullptr;
+    engine.SetHost(host);
     Run("鼠标(左键)\r\n鼠票(左键)");
     EXPECT_THAT(log, IsEmpty());
 }
@@ -487,6 +490,87 @@ TEST_F(EngineTest, ScriptsThatPassTheCheckNeverReachTheExecutorsFallbacks) {
     }
 }
 
+// --- prepared once, run from what was prepared ---
+
+TEST_F(EngineTest, PrepareGivesACompiledScriptOrTheChecksFaultAndRunsNothing) {
+    const PreparedScript sound = engine.Prepare(G("计次循环(2,1)\r\n延时(1)\r\n计次循环尾(1)"));
+    ASSERT_TRUE(sound.script.has_value());
+    EXPECT_FALSE(sound.fault.has_value());
+    EXPECT_EQ(sound.script->Size(), 3u);
+    const std::string faulty = "延时(1)\r\n鼠票(1)";
+    const PreparedScript refused = engine.Prepare(G(faulty));
+    EXPECT_FALSE(refused.script.has_value());
+    ASSERT_TRUE(refused.fault.has_value());
+    const std::optional<ScriptFault> checked = engine.CheckScript(G(faulty));
+    ASSERT_TRUE(checked.has_value());
+    EXPECT_EQ(refused.fault->line, checked->line);
+    EXPECT_EQ(refused.fault->message, checked->message);
+    // Preparing runs nothing, pumps nothing and reports nothing.
+    EXPECT_THAT(log, IsEmpty());
+    EXPECT_THAT(faults, IsEmpty());
+    // Positive control: running the prepared script does.
+    engine.Run(*sound.script);
+    EXPECT_THAT(log, ElementsAre("pump", "延时(1)", "延时(1)"));
+}
+
+TEST_F(EngineTest, APreparedScriptRunsAgainFromItsOwnCopyOfTheText) {
+    RuntimeText text = G("鼠标(左键)\r\n计次循环(2,1)\r\n延时(1)\r\n计次循环尾(1)");
+    PreparedScript prepared = engine.Prepare(text);
+    ASSERT_TRUE(prepared.script.has_value());
+    // The caller's text changes and goes: the prepared script holds its own.
+    text.assign(text.size(), 'x');
+    text.clear();
+    text.shrink_to_fit();
+    const CompiledScript script = std::move(*prepared.script);
+    prepared.script.reset();
+    engine.Run(script);
+    engine.Run(script);
+    const std::vector<std::string> once = {"鼠标(左键)", "pump", "延时(1)", "延时(1)"};
+    std::vector<std::string> twice = once;
+    twice.insert(twice.end(), once.begin(), once.end());
+    EXPECT_EQ(log, twice);
+}
+
+TEST_F(EngineTest, APreparedScriptRunsOnAnotherThreadWithItsHooks) {
+    SetRunHooks([this] { log.push_back("begin"); }, [this] { log.push_back("end"); });
+    const PreparedScript prepared = engine.Prepare(G("延时(7)"));
+    ASSERT_TRUE(prepared.script.has_value());
+    std::thread worker([&] { engine.Run(*prepared.script); });
+    worker.join();
+    EXPECT_THAT(log, ElementsAre("begin", "延时(7)", "end"));
+}
+
+// The engine spells no word of the language: a block closes with the word its entry names.
+TEST(ScriptEngineBlocks, ABlockClosesWithTheWordItsEntryNames) {
+    ScriptEngine engine;
+    std::vector<std::string> log;
+    engine.AddCommand(
+        "step",
+        [&log](const std::vector<RuntimeText>& arguments) {
+            log.push_back(arguments[0]);
+            return std::int32_t{0};
+        },
+        1);
+    CommandEntry repeat;
+    repeat.name = "repeat";
+    repeat.handler = [](const std::vector<RuntimeText>&) { return std::int32_t{0}; };
+    repeat.argumentCount = 2;
+    repeat.isLoop = true;
+    repeat.blockEnd = "done";
+    engine.AddEntry(repeat);
+    engine.RunScript("repeat(3,a)\nstep(x)\ndone(a)\nstep(y)");
+    EXPECT_THAT(log, ElementsAre("x", "x", "x", "y"));
+    // Another word closes nothing; the faults name the words of the entry.
+    const std::optional<ScriptFault> open = engine.CheckScript("repeat(3,a)\nstep(x)\nend(a)");
+    ASSERT_TRUE(open.has_value());
+    EXPECT_EQ(open->line, 1);
+    EXPECT_THAT(open->message, HasSubstr("这个repeat没有配对的结束语句“done(a)”"));
+    const std::optional<ScriptFault> stray = engine.CheckScript("step(x)\ndone(a)");
+    ASSERT_TRUE(stray.has_value());
+    EXPECT_EQ(stray->line, 2);
+    EXPECT_THAT(stray->message, HasSubstr("这个done没有与之配对的repeat。"));
+}
+
 // --- the executor without the check ---
 
 TEST_F(EngineTest, AnUncheckedBodySkipsUnknownNamesPadsArgumentsAndDropsAnOpenBlock) {
@@ -505,7 +589,7 @@ TEST_F(EngineTest, AnUncheckedBodySkipsUnknownNamesPadsArgumentsAndDropsAnOpenBl
 TEST_F(EngineTest, DeeplyNestedBlocksNeedNoStackPerLevel) {
     // Each block pumps once per statement of its body: quadratic in the depth, and beside the
     // point here.
-    engine.SetEventPump(nullptr);
+    SetPump(nullptr);
     for (const int depth : {1, 100, 20000}) {
         SCOPED_TRACE(depth);
         RuntimeText script;
@@ -560,7 +644,7 @@ TEST_F(EngineTest, RepeatScriptRunsTheTextCountTimes) {
 // --- runs: hooks, threads, nesting ---
 
 TEST_F(EngineTest, TheOutermostRunHoldsTheRunHooksOnce) {
-    engine.SetRunHooks([this] { log.push_back("begin"); }, [this] { log.push_back("end"); });
+    SetRunHooks([this] { log.push_back("begin"); }, [this] { log.push_back("end"); });
     Run("计次循环(2,1)\r\n延时(1)\r\n计次循环尾(1)");
     EXPECT_THAT(log, ElementsAre("begin", "pump", "延时(1)", "延时(1)", "end"));
     log.clear();
@@ -569,7 +653,7 @@ TEST_F(EngineTest, TheOutermostRunHoldsTheRunHooksOnce) {
 }
 
 TEST_F(EngineTest, ARunNestedInAHandlerIsCheckedButSharesTheOuterHooks) {
-    engine.SetRunHooks([this] { log.push_back("begin"); }, [this] { log.push_back("end"); });
+    SetRunHooks([this] { log.push_back("begin"); }, [this] { log.push_back("end"); });
     engine.AddCommand(
         "nested",
         [this](const std::vector<RuntimeText>& arguments) {
@@ -585,7 +669,7 @@ TEST_F(EngineTest, ARunNestedInAHandlerIsCheckedButSharesTheOuterHooks) {
 
 TEST_F(EngineTest, TheEndHookRunsEvenWhenAHandlerThrows) {
     int depth = 0;
-    engine.SetRunHooks([&] { ++depth; }, [&] { --depth; });
+    SetRunHooks([&] { ++depth; }, [&] { --depth; });
     engine.AddCommand(
         "boom",
         [](const std::vector<RuntimeText>&) -> std::int32_t { throw std::runtime_error("boom"); },
@@ -612,7 +696,10 @@ TEST(ScriptEngineThreads, EachThreadHoldsItsOwnRunHooks) {
         1);
     int begins = 0;
     int ends = 0;
-    engine.SetRunHooks([&] { ++begins; }, [&] { ++ends; });
+    EngineHost host;
+    host.runBegin = [&] { ++begins; };
+    host.runEnd = [&] { ++ends; };
+    engine.SetHost(host);
     std::thread worker([&] { engine.RunScript(G("延时(1)")); });
     worker.join();
     engine.RunScript(G("延时(1)"));

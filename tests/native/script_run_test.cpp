@@ -35,8 +35,10 @@ class RunningScripts : public ::testing::Test {
   protected:
     RunningScripts() : services_{platform, platform, platform, nullptr} {
         AddBuiltinCommands(engine, services_);
-        engine.SetStatementGate(CurrentRunMayGoOn);
-        engine.SetFaultReporter([](const ScriptFault& fault) { FAIL() << fault.message; });
+        EngineHost host;
+        host.statementGate = CurrentRunMayGoOn;
+        host.reportFault = [](const ScriptFault& fault) { FAIL() << fault.message; };
+        engine.SetHost(host);
     }
 
     // Runs the script as one run. When stopWhen is given, every run is stopped the first time
@@ -194,7 +196,7 @@ TEST(RunningScriptsWithABox, AnOpenMessageBoxStaysUntilClosedAndTheRunEndsAfterI
     ScriptEngine engine;
     const CommandServices services{platform, platform, platform, nullptr};
     AddBuiltinCommands(engine, services);
-    engine.SetStatementGate(CurrentRunMayGoOn);
+    engine.SetHost({.statementGate = CurrentRunMayGoOn});
     int line = 0;
     {
         ScriptRun run(registry, platform, platform);

@@ -2,10 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
+#include <set>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "commands/script_words.h"
+#include "engine/script_engine.h"
+#include "engine/statement_scan.h"
 #include "platform/fake/recording_platform.h"
 #include "recording/recording_options.h"
 #include "recording/script_writer.h"
@@ -147,6 +152,59 @@ TEST(ScriptWriter, TheOptionsChooseWhatIsWritten) {
     longPauses.pauseThresholdMs = 500;
     EXPECT_EQ(Written({Down('A', 0), Up('A', 10), Down(13, 900), Up(13, 950)}, longPauses),
               "按键(a,0)\r\n延时(900)\r\n特殊按键(13)\r\n");
+}
+
+// Whatever the user did, the page speaks only the language's words, each with its argument
+// count and 鼠标 with its own words, and passes the check before a run.
+TEST(ScriptWriter, TheRecordingSpeaksOnlyTheLanguagesWords) {
+    const std::vector<RecordedEvent> events = {
+        Press(100, 100, 0),
+        Release(100, 100, 50),  // a click
+        Press(900, 100, 150),
+        Release(900, 100, 200),  // placed: faster than the glide
+        Mouse(RecordedKind::Wheel, 900, 100, 400, MouseButton::Middle, 1),
+        Mouse(RecordedKind::Wheel, 900, 100, 500, MouseButton::Middle, -1),
+        Press(900, 300, 700, MouseButton::Right),
+        Move(600, 300, 900),
+        Release(500, 300, 1000, MouseButton::Right),  // a drag
+        Down('H', 1200),
+        Up('H', 1210),
+        Down('I', 1300),
+        Up('I', 1310),  // typed
+        Down(13, 1500),
+        Up(13, 1550),  // tapped
+        Down(keys::kControl, 1700),
+        Down('C', 1750),
+        Up('C', 1800),
+        Up(keys::kControl, 1850),  // held for another
+        Down(keys::kShift, 2000),  // still held at the end
+    };
+    const RuntimeText page = WriteRecording(events, RecordingOptions{});
+    std::set<std::string> names;
+    for (const ScannedStatement& statement : ScanStatements(page)) {
+        const std::string name = GbkToUtf8(statement.rawName);
+        const ScriptWord* word = FindScriptWord(name);
+        ASSERT_NE(word, nullptr) << name;
+        EXPECT_EQ(CountArguments(statement.arguments),
+                  static_cast<std::size_t>(word->argumentCount))
+            << name;
+        if (name == kWordMouse) {
+            const std::string said = GbkToUtf8(statement.arguments);
+            bool known = false;
+            for (const MouseWord& mouseWord : MouseWords()) known |= mouseWord.name == said;
+            EXPECT_TRUE(known) << said;
+        }
+        names.insert(name);
+    }
+    // Positive control: the recording above brought every word the recorder writes.
+    for (const std::string_view word :
+         {kWordMouse, kWordDelay, kWordMouseMove, kWordTypeKeys, kWordSpecialKey, kWordPlaceCursor,
+          kWordHoldKey, kWordReleaseKey})
+        EXPECT_EQ(names.count(std::string(word)), 1u) << word;
+    ScriptEngine engine;
+    AddScriptWordsDoingNothing(engine);
+    const std::optional<ScriptFault> fault = engine.CheckScript(page);
+    EXPECT_FALSE(fault.has_value()) << (fault ? fault->message : "");
 }
 
 TEST(ScriptWriter, TenMinutesOfPathStayAPageToRead) {

@@ -41,7 +41,8 @@ class ScriptRunner {
                         if (balloon != nullptr) balloon->Show({where.x, where.y}, Utf8ToWide(text));
                     }} {
         AddBuiltinCommands(engine_, services_);
-        engine_.SetFaultReporter([this](const ScriptFault& fault) { faults.push_back(fault); });
+        engine_.SetHost(
+            {.reportFault = [this](const ScriptFault& fault) { faults.push_back(fault); }});
     }
 
     void Run(const std::string& utf8Script) {

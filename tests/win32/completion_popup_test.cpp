@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "commands/script_words.h"
 #include "editor/completion_popup_win32.h"
 #include "editor/editor_widget_win32.h"
-#include "engine/script_engine.h"
 #include "text/encoding.h"
 #include "text/wide.h"
 #include "ui/subclass_win32.h"
@@ -19,14 +19,17 @@
 namespace kavo {
 namespace {
 
-void AddWords(ScriptEngine& engine) {
-    const std::pair<const char*, int> words[] = {{"信息框", 3},   {"鼠标", 1},     {"延时", 1},
-                                                 {"鼠标消息", 5}, {"按键消息", 3}, {"鼠标移动", 2},
-                                                 {"按键", 2},     {"计次循环", 2}, {"运行", 1}};
-    for (const auto& [name, count] : words)
-        engine.AddCommand(
-            Utf8ToGbk(name), [](const std::vector<RuntimeText>&) { return 0; }, count,
-            std::string(name) == "计次循环");
+// The words these tests type, as the language has them (the table's rows of these names): a
+// fixed choice, so that the lists these tests walk stay as they are when words are added.
+ScriptVocabulary SomeWords() {
+    std::vector<ScriptWord> rows;
+    for (const char* name : {"信息框", "鼠标", "延时", "鼠标消息", "按键消息", "鼠标移动", "按键",
+                             "计次循环", "计次循环尾", "运行"}) {
+        const ScriptWord* row = FindScriptWord(name);
+        EXPECT_NE(row, nullptr) << name;
+        if (row != nullptr) rows.push_back(*row);
+    }
+    return ScriptVocabulary(rows);
 }
 
 // A key as a keyboard brings it through TranslateMessage: down, its character if it has one,
@@ -65,9 +68,8 @@ class CompletionTest : public ::testing::Test {
                                 WS_OVERLAPPEDWINDOW | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN, 50,
                                 50, 400, 300, nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(edit_, nullptr);
-        AddWords(engine_);
         completion_ =
-            std::make_unique<EditorCompletion>(edit_, engine_, [this] { return mayOffer_; });
+            std::make_unique<EditorCompletion>(edit_, SomeWords(), [this] { return mayOffer_; });
     }
     void TearDown() override {
         completion_.reset();
@@ -105,7 +107,6 @@ class CompletionTest : public ::testing::Test {
     }
 
     HWND edit_ = nullptr;
-    ScriptEngine engine_;
     bool mayOffer_ = true;
     std::unique_ptr<EditorCompletion> completion_;
 };
@@ -332,7 +333,7 @@ TEST_F(CompletionTest, AnotherSubclassOfTheEditorHearsEveryCharacterBesideIt) {
     for (bool completionFirst : {true, false}) {
         if (!completionFirst) completion_.reset();
         CharacterCounter counter(edit_);
-        if (!completionFirst) completion_ = std::make_unique<EditorCompletion>(edit_, engine_);
+        if (!completionFirst) completion_ = std::make_unique<EditorCompletion>(edit_, SomeWords());
         Page("");
         Type("鼠");
         Press(kTab);  // taken by the list: its character goes nowhere
