@@ -21,8 +21,13 @@ int Application::Run() {
                                                        ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     StartUiThreadDispatcher();
+    // A program of this folder runs already (maybe hidden in the notification area): it comes
+    // forward instead, and this start ends. Two programs on one library would write the same
+    // pages and fight over the keys.
+    if (!instance_.Claim(platform_.ExecutableFolder())) return 0;
     mainWindow_ = std::make_unique<MainWindow>(platform_, engine_, hotkeys_);
     if (!mainWindow_->Create()) return 0;  // another instance is visible, or no window at all
+    instance_.Publish(mainWindow_->Handle());
     mainWindow_->Show();
     RunMessageLoop([this](MSG& message) { return mainWindow_->TranslateShortcut(message); });
     return 0;

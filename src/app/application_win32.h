@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "app/single_instance_win32.h"
 #include "engine/script_engine.h"
 #include "hotkeys/hotkey_monitor.h"
 #include "platform/win32/win32_platform.h"
@@ -26,6 +27,7 @@ class Application {
     Win32Platform& platform_;
     ScriptEngine engine_;
     HotkeyMonitor hotkeys_;
+    ProgramInstance instance_;
     std::unique_ptr<MainWindow> mainWindow_;
 };
 

@@ -21,6 +21,17 @@ Features::Features(MainWindowServices& services, const ProgramState& program)
       editorRun(services, program.engine, runControl.Control(), lineGutter, recorder),
       cursorDisplay(services, program.hotkeys, runControl.Control().Keyboard()),
       appearance(services) {
+    // Another start from this folder asks the program to come forward: a window hidden by a run
+    // or a recording stays hidden (they hide it on purpose) and says why instead.
+    services.OnAppMessage(kShowRequestMessage, [this, &services](WPARAM, LPARAM) -> LRESULT {
+        if (runControl.Control().ActiveRuns() > 0)
+            services.ShowTrayBalloon("KAVO脚本助手", "脚本正在运行，按 F12 停止。");
+        else if (recorder.Recording())
+            services.ShowTrayBalloon("KAVO脚本助手", recorder.RunRefusal());
+        else
+            services.RestoreWindow();
+        return 0;
+    });
     // The keyboard watch starts once everything that hears it is there.
     runControl.Start([this](KeyCode key) { cursorDisplay.KeyPressed(key); });
 }

@@ -78,13 +78,19 @@ MainMenus::MainMenus() {
     AppendItem(settings_.get(), kCmdSoftwareSettings, L"软件设置");
     AppendItem(settings_.get(), kCmdShowKeyCodes, L"查看键代码");
 
-    ACCEL keys[] = {
-        {FVIRTKEY | FCONTROL, 'Z', kCmdUndo},      {FVIRTKEY | FCONTROL, 'C', kCmdCopy},
-        {FVIRTKEY | FCONTROL, 'V', kCmdPaste},     {FVIRTKEY | FCONTROL, 'X', kCmdCut},
-        {FVIRTKEY | FCONTROL, 'A', kCmdSelectAll}, {FVIRTKEY | FCONTROL, 'S', kCmdSave},
+    // The editing keys act on the editor unless another box has the focus (it keeps its own);
+    // 保存 and 搜索文本 act whichever control has it.
+    ACCEL editing[] = {
+        {FVIRTKEY | FCONTROL, 'Z', kCmdUndo},  {FVIRTKEY | FCONTROL, 'C', kCmdCopy},
+        {FVIRTKEY | FCONTROL, 'V', kCmdPaste}, {FVIRTKEY | FCONTROL, 'X', kCmdCut},
+        {FVIRTKEY | FCONTROL, 'A', kCmdSelectAll},
+    };
+    shortcuts_.reset(CreateAcceleratorTableW(editing, ARRAYSIZE(editing)));
+    ACCEL everywhere[] = {
+        {FVIRTKEY | FCONTROL, 'S', kCmdSave},
         {FVIRTKEY | FCONTROL, 'F', kCmdFindText},
     };
-    shortcuts_.reset(CreateAcceleratorTableW(keys, ARRAYSIZE(keys)));
+    windowShortcuts_.reset(CreateAcceleratorTableW(everywhere, ARRAYSIZE(everywhere)));
 }
 
 HMENU MainMenus::Get(MainMenu which) const {
@@ -112,6 +118,8 @@ void MainMenus::PopUpBelow(MainMenu which, HWND window, int buttonId) const {
 bool MainMenus::TranslateShortcut(HWND window, HWND editor, MSG& message) const {
     if (!shortcuts_ || window == nullptr || message.hwnd == nullptr) return false;
     if (message.hwnd != window && !IsChild(window, message.hwnd)) return false;
+    if (windowShortcuts_ && TranslateAcceleratorW(window, windowShortcuts_.get(), &message) != 0)
+        return true;
     HWND focus = GetFocus();
     if (focus != nullptr && focus != editor && IsEditBox(focus)) return false;
     return TranslateAcceleratorW(window, shortcuts_.get(), &message) != 0;

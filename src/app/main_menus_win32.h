@@ -24,7 +24,8 @@ class MainMenus {
     UniqueMenu program_;
     UniqueMenu edit_;
     UniqueMenu settings_;
-    UniqueAccelerators shortcuts_;
+    UniqueAccelerators shortcuts_;        // the editing keys, for the editor
+    UniqueAccelerators windowShortcuts_;  // 保存 and 搜索文本, whichever control has the focus
 };
 
 }  // namespace kavo

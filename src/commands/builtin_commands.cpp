@@ -164,8 +164,15 @@ WordContext::WordContext(const CommandServices& commandServices)
 
 std::int32_t DoMessageBox(WordContext& c, const Arguments& a) {
     // No default caption: an empty title stays empty.
-    return c.services.system.ShowMessageBox(GbkToUtf8(Argument(a, 1)), GbkToUtf8(Argument(a, 0)),
-                                            MessageBoxOption::TaskModal);
+    const int button = c.services.system.ShowMessageBox(
+        GbkToUtf8(Argument(a, 1)), GbkToUtf8(Argument(a, 0)), MessageBoxOption::TaskModal);
+    // Closed by another program (the program itself is asked to end): the page goes no further,
+    // as after the stop key.
+    if (button == kMessageBoxClosedFromOutside) {
+        if (ScriptRun* run = CurrentRun()) run->RequestStop();
+        return 0;
+    }
+    return button;
 }
 
 std::int32_t DoMouse(WordContext& c, const Arguments& a) {
@@ -256,14 +263,17 @@ std::int32_t DoAwaitWindow(WordContext& c, const Arguments& a) {
 std::int32_t DoActivateWindow(WordContext& c, const Arguments& a) {
     const std::optional<NativeWindow> window = WindowArgument(c.services, Argument(a, 0));
     if (!window) return 0;
-    if (c.services.system.ActivateWindow(*window)) {
+    const Activation activation = c.services.system.ActivateWindow(*window);
+    if (activation == Activation::Activated) {
         // The switch reaches the keyboard a moment after the call (the window manager moves the
         // focus): keys typed at once could still go to the window before.
         PreciseDelay(c.services.wait, kActivationSettleMs);
         return 1;
     }
     if (ScriptRun* run = CurrentRun())
-        run->StopBecause(WindowNotActivatedText(Argument(a, 0), run->Line()));
+        run->StopBecause(activation == Activation::NotResponding
+                             ? WindowNotRespondingText(Argument(a, 0), run->Line())
+                             : WindowNotActivatedText(Argument(a, 0), run->Line()));
     return 0;
 }
 

@@ -58,6 +58,10 @@ Utf8Text WindowNotActivatedText(std::string_view window, int line) {
     return "无法把窗口切换到前台：" + Shown(window) + "（第 " + std::to_string(line) + " 行）";
 }
 
+Utf8Text WindowNotRespondingText(std::string_view window, int line) {
+    return "窗口没有响应：" + Shown(window) + "（第 " + std::to_string(line) + " 行）";
+}
+
 Utf8Text WindowWaitTimedOutText(std::string_view description, std::int32_t waitedMs, int line) {
     return "等了 " + std::to_string(waitedMs) + " 毫秒，窗口没有出现：" + Shown(description) +
            "（第 " + std::to_string(line) + " 行）";

@@ -28,6 +28,8 @@ Utf8Text WindowWaitTimedOutText(std::string_view description, std::int32_t waite
 // The balloon's text after 激活窗口 could not bring the window (GBK, as written) to the front on
 // the line (from 1).
 Utf8Text WindowNotActivatedText(std::string_view window, int line);
+// The balloon's text after 激活窗口 found the window's thread not answering.
+Utf8Text WindowNotRespondingText(std::string_view window, int line);
 
 // The balloon's text after the program failed inside a run (what: the failure, UTF-8) on the
 // line (from 1; 0 before any).

@@ -16,6 +16,16 @@
 
 namespace kavo {
 
+// How bringing a window to the front went.
+enum class Activation {
+    Activated,     // it is the foreground window now
+    Refused,       // it is not (gone, the desktop, the system would not switch)
+    NotResponding  // its thread does not answer: nothing was done that would wait for it
+};
+
+// What ShowMessageBox returns for a box another program closed.
+inline constexpr int kMessageBoxClosedFromOutside = -1;
+
 // A window handle as an integer. -1 and 0 carry meaning for target windows (no match / no
 // condition), so the type is signed.
 using NativeWindow = std::int64_t;
@@ -157,10 +167,11 @@ class SystemPort {
     // The window that receives injected input now (GetForegroundWindow); 0 when none has it.
     virtual NativeWindow ForegroundWindow() = 0;
     // Brings the window's top-level window to the front with the keyboard (restored first when
-    // minimised). True when it is the foreground window afterwards.
-    virtual bool ActivateWindow(NativeWindow window) = 0;
+    // minimised), never waiting long on a window whose thread does not answer.
+    virtual Activation ActivateWindow(NativeWindow window) = 0;
     // A message box with an OK button and no owner. Returns the code of the button that closed
-    // it (1 for OK), 0 when it could not be shown.
+    // it (1 for OK), 0 when it could not be shown, kMessageBoxClosedFromOutside when another
+    // program closed it (a posted WM_CLOSE: taskkill, the session ending).
     virtual int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
                                MessageBoxOptions options) = 0;
 };

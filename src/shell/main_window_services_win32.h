@@ -45,6 +45,9 @@ enum AppMessage : UINT {
     kRecordingEndMessage,           // the record key or F12 ends it
     kCheckPageOnDiskMessage,        // back at the window: compare the page with its file
     kAskBeforeSessionEndMessage,    // the session's end was held: ask about unsaved edits
+    // Posted by another start of the program from the same folder: come forward. Its value is
+    // fixed for good, so that programs of different versions understand each other.
+    kShowRequestMessage = WM_APP + 0x100,
 };
 
 // The main window's timers, by what each does.

@@ -1,8 +1,15 @@
 """Closing the main window ends the program, also in the middle of a run; the editor's shortcuts
 belong to the editor and leave the other edit boxes their own Ctrl+C, Ctrl+V and Ctrl+A."""
 
+import os
+
 import kavo_gui
 from kavo_gui import Fixture, wait_for
+
+
+def read_gbk(path):
+    with open(path, "rb") as f:
+        return f.read().decode("gbk", errors="replace")
 
 
 class ClosingTest(kavo_gui.SessionTest):
@@ -48,6 +55,27 @@ class ShortcutTest(kavo_gui.SessionTest):
         kavo.wait_text(kavo_gui.EDITOR, lambda text: "notepad.exe" in text,
                        what="the paste in the editor")
         self.assertEqual(kavo.text("编辑框2"), "notepad.exenotepad.exe")
+
+    def test_ctrl_s_and_ctrl_f_act_whichever_box_has_the_focus(self):
+        """保存 and 搜索文本 are the window's: they act with the focus in the process or the
+        hotkey box too (the editing keys stay the box's own, as the test above shows)."""
+        kavo = self.start("shortcuts-save", pages={"脚本/页.txt": "延时(1)\n"})
+        kavo.open_page("脚本", "页", shows="延时")
+        page = os.path.join(kavo.folder, "content", "脚本", "页.txt")
+        kavo.click(kavo_gui.EDITOR)
+        kavo.key("ctrl+End")
+        kavo.type_text("延时(2)")
+        for box in ["编辑框2", "编辑框_启动热键"]:
+            with self.subTest(box=box):
+                kavo.click(box)
+                kavo.key("ctrl+s")
+                wait_for(lambda: "延时(2)" in read_gbk(page), what=f"Ctrl+S in {box} to save")
+                kavo.click(kavo_gui.EDITOR)
+                kavo.type_text("1")  # an edit for the next box to save
+        kavo.click("编辑框2")
+        kavo.key("ctrl+f")
+        # 搜索文本 opens its window, titled 温馨提示 as it always was.
+        wait_for(lambda: kavo_gui.x_window_titled("温馨提示"), what="Ctrl+F to open 搜索文本")
 
     def test_enter_and_escape_close_the_about_window(self):
         kavo = self.start("about-escape")

@@ -5,13 +5,15 @@ import os
 import subprocess
 
 import kavo_gui
-from kavo_gui import Kavo, press, spawn, wait_for
+from kavo_gui import Kavo, press, spawn, wait_for, windows_titled, wine
 
 PAGES = {
     "任务/写文件.txt": "运行(cmd /c echo ok> out.txt)\n",
     "任务/有错.txt": "延时(1)\n没有这个命令(1)\n",
     "任务/等待.txt": "运行(cmd /c echo started> started.txt)\n延时(60000)\n运行(cmd /c echo late> late.txt)\n",
     "任务/找窗口.txt": "按键消息(进程:no_such_program.exe,65,5)\n运行(cmd /c echo late> late.txt)\n",
+    "任务/信息框.txt": "运行(cmd /c echo started> started.txt)\n按住(16)\n信息框(等着,不点它)\n"
+                    "运行(cmd /c echo late> late.txt)\n",
 }
 
 
@@ -82,6 +84,41 @@ class CommandLineTest(kavo_gui.SessionTest):
         # The open window was not asked to run it and is still the only main window.
         self.assertEqual(len(kavo.visible_windows()), 1)
         self.assertIsNone(kavo.process.poll())
+
+
+    def test_asked_to_close_a_run_stops_with_its_log_line(self):
+        """taskkill without /f posts WM_CLOSE: the run stops, what it holds is released and the
+        process ends with exit code 4 and its log line, whether the run waits in a delay or
+        sits in a message box nobody closes."""
+        kavo = Kavo("command_line_close", pages=PAGES)
+
+        def close_when_started(page):
+            def close(session):
+                started = os.path.join(session.folder, "started.txt")
+                wait_for(lambda: os.path.exists(started), timeout=60, what="the page to start")
+                if page.endswith("信息框"):
+                    # The message box is up before the process is asked to close.
+                    wait_for(lambda: windows_titled("等着"), timeout=30, what="the message box")
+                wine(["taskkill", "/im", os.path.basename(session.exe)])
+            return close
+
+        for page in ["任务\\等待", "任务\\信息框"]:
+            with self.subTest(page=page):
+                started = os.path.join(kavo.folder, "started.txt")
+                if os.path.exists(started):
+                    os.remove(started)
+                before = len(self.log_lines(kavo))
+                self.assertEqual(
+                    self.run_page(kavo, "/run", page, before_exit=close_when_started(page)), 4)
+                lines = self.log_lines(kavo)
+                self.assertEqual(len(lines), before + 1, lines)
+                fields = lines[-1].split("\t")
+                self.assertEqual(fields[1:4], ["/run", page, "4"], lines[-1])
+                self.assertTrue(fields[4].startswith("已停止"), lines[-1])
+                # Nothing after the stop ran (started.txt, written by the same page before it,
+                # is the positive control).
+                self.assertTrue(os.path.exists(started))
+                self.assertFalse(os.path.exists(os.path.join(kavo.folder, "late.txt")))
 
 
 if __name__ == "__main__":

@@ -1,12 +1,12 @@
 """Start-up: one main window, the single-instance rule, the exit code."""
 
 import kavo_gui
-from kavo_gui import Kavo, wait_for
+from kavo_gui import Kavo, spawn, stays, wait_for
 
 
 class StartupTest(kavo_gui.SessionTest):
-    def start(self, name):
-        return super().start(name, activate=False)
+    def start(self, name, pages=None):
+        return super().start(name, pages=pages, activate=False)
 
     def test_one_window_with_the_exact_title_and_size(self):
         kavo = self.start("startup-one")
@@ -33,6 +33,29 @@ class StartupTest(kavo_gui.SessionTest):
         self.assertEqual(len(windows), 2)
         self.assertEqual(len([w for w in windows if w["visible"]]), 1)
         self.assertIsNone(second.process.poll())
+
+    def test_second_start_from_the_same_folder_brings_back_the_hidden_one(self):
+        """One program per library: a start from the folder of a program hidden in the
+        notification area ends and the hidden one comes back; while a run keeps it hidden on
+        purpose, it stays hidden (and says so in a balloon)."""
+        first = self.start("startup-same-folder", pages={"目录/长.txt": "延时(60000)\n"})
+        first.click("最小化")
+        wait_for(first.visible_windows, until=lambda shown: not shown,
+                 what="the first window to hide")
+        again = spawn(["wine", first.exe], cwd=first.folder)
+        self.assertEqual(again.wait(timeout=60), 0)
+        wait_for(first.visible_windows, what="the hidden program to come back")
+        self.assertEqual(len(first.windows()), 1)  # still the only main window
+        # A run hides the window on purpose: another start leaves it hidden.
+        first.open_page("目录", "长")
+        first.click("go")
+        wait_for(first.visible_windows, until=lambda shown: not shown,
+                 what="the window to hide for the run")
+        again = spawn(["wine", first.exe], cwd=first.folder)
+        self.assertEqual(again.wait(timeout=60), 0)
+        stays(lambda: not first.visible_windows(), 2, what="the running program to stay hidden")
+        self.assertEqual(len(first.windows()), 1)
+        kavo_gui.press("F12")
 
     def test_exit_button_ends_the_process_with_zero(self):
         kavo = self.start("startup-exit")

@@ -608,8 +608,15 @@ TEST_F(WindowDescriptionCommandsTest, AWindowThatCannotBeActivatedStopsTheRunBef
     EXPECT_EQ(RunAsRun(script, &stopped), "无法把窗口切换到前台：进程:notepad.exe（第 2 行）");
     EXPECT_TRUE(stopped);
     EXPECT_THAT(platform.CallsStartingWith({"SendKeyboardInput(vk=13,"}), IsEmpty());
-    // A description that names no window asks for nothing.
+    // A window whose thread does not answer says so, and nothing after it runs either.
     platform.activationRefused = false;
+    platform.activationNotAnswered = true;
+    platform.ClearCalls();
+    EXPECT_EQ(RunAsRun(script, &stopped), "窗口没有响应：进程:notepad.exe（第 2 行）");
+    EXPECT_TRUE(stopped);
+    EXPECT_THAT(platform.CallsStartingWith({"SendKeyboardInput(vk=13,"}), IsEmpty());
+    platform.activationNotAnswered = false;
+    // A description that names no window asks for nothing.
     EXPECT_EQ(RunAsRun("激活窗口(进程:notpad.exe)\r\n特殊按键(13)", &stopped),
               "找不到窗口：进程:notpad.exe（第 1 行）");
     EXPECT_THAT(platform.CallsStartingWith({"ActivateWindow(", "SendKeyboardInput(vk=13,"}),

@@ -153,5 +153,23 @@ TEST_F(RunControlTest, ANewRunAfterTheStopKeepsItsKeys) {
     EXPECT_EQ(Count("SendKeyboardInput(18,up)"), 1);
 }
 
+TEST_F(RunControlTest, AMessageBoxClosedByAnotherProgramEndsThePageThere) {
+    // taskkill (or the session's end) closes every window of the program, the script's box too:
+    // the page stops rather than go on with what came after the box. The user's own answer goes
+    // on (the positive control).
+    struct Case {
+        int button;
+        bool stopped;
+        long pressedAfter;
+    };
+    for (const Case& c : {Case{kMessageBoxClosedFromOutside, true, 0}, Case{1, false, 1}}) {
+        platform.messageBoxResult = c.button;
+        const long before = Count("SendKeyboardInput(18,down)");
+        const RunResult result = Run("信息框(标题,内容)\r\n按住(18)\r\n松开(18)");
+        EXPECT_EQ(result.stopped, c.stopped) << c.button;
+        EXPECT_EQ(Count("SendKeyboardInput(18,down)") - before, c.pressedAfter) << c.button;
+    }
+}
+
 }  // namespace
 }  // namespace kavo

@@ -19,6 +19,7 @@
 
 #include "commands/balloon_tip_win32.h"
 #include "commands/builtin_commands.h"
+#include "commands/script_run.h"
 #include "engine/script_engine.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_platform.h"
@@ -42,7 +43,8 @@ class ScriptRunner {
                     }} {
         AddBuiltinCommands(engine_, services_);
         engine_.SetHost(
-            {.reportFault = [this](const ScriptFault& fault) { faults.push_back(fault); }});
+            {.reportFault = [this](const ScriptFault& fault) { faults.push_back(fault); },
+             .statementGate = CurrentRunMayGoOn});
     }
 
     void Run(const std::string& utf8Script) {
@@ -273,6 +275,35 @@ TEST(CommandsOnWindows, TypedAndSpecialKeysReachTheFocusedWindow) {
     EXPECT_EQ((FieldOf(all[5], 2) >> 16) & 0x1FF, 30u);
     // Typed keys come out as characters too.
     EXPECT_EQ(fixture.LinesFor({WM_CHAR}).size(), 3u);
+}
+
+TEST(CommandsOnWindows, ActivatingAWindowThatDoesNotAnswerStopsTheRunInsteadOfWaitingForIt) {
+    ParkCursorAway();
+    test::Fixture fixture;
+    ASSERT_NE(fixture.Window(), nullptr);
+    const std::string h = std::to_string(reinterpret_cast<std::uintptr_t>(fixture.Window()));
+    ScriptRunner runner;
+    RunRegistry registry;
+    // Positive control: the answering window comes to the front and the page goes on.
+    {
+        const ScriptRun run(registry, ThePlatform(), ThePlatform());
+        runner.Run("激活窗口(" + h + ")\r\n特殊按键(65)");
+        EXPECT_EQ(run.StopReason(), "");
+    }
+    ASSERT_TRUE(test::WaitFor([&] { return !fixture.LinesFor({WM_KEYDOWN}).empty(); }));
+    // The fixture's thread stops answering for a minute: the run says so at once instead of
+    // sitting in a call that waits for the window (the stop key could not end that).
+    PostMessageW(fixture.Window(), WM_APP + 0x77, 60000, 0);
+    const auto keysBefore = fixture.LinesFor({WM_KEYDOWN}).size();
+    const auto start = std::chrono::steady_clock::now();
+    {
+        const ScriptRun run(registry, ThePlatform(), ThePlatform());
+        runner.Run("激活窗口(" + h + ")\r\n特殊按键(65)");
+        EXPECT_EQ(run.StopReason(), "窗口没有响应：" + h + "（第 1 行）");
+    }
+    // Not a measure of speed: a minute's wait would mean the run waited for the window.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);
+    EXPECT_EQ(fixture.LinesFor({WM_KEYDOWN}).size(), keysBefore);
 }
 
 BOOL CALLBACK CollectVisibleWindowOfThisProcess(HWND window, LPARAM context) {

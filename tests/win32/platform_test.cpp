@@ -151,7 +151,7 @@ TEST(Win32Platform, ActivatingAWindowGivesItTheKeyboardFromBehindAndMinimised) {
             ASSERT_TRUE(test::WaitFor([&] { return IsIconic(behind.Window()) != FALSE; }));
             ASSERT_EQ(GetForegroundWindow(), front.Window());
         }
-        EXPECT_TRUE(platform.ActivateWindow(handle(behind.Window()))) << minimised;
+        EXPECT_EQ(platform.ActivateWindow(handle(behind.Window())), Activation::Activated) << minimised;
         EXPECT_EQ(GetForegroundWindow(), behind.Window()) << minimised;
         EXPECT_FALSE(IsIconic(behind.Window())) << minimised;
         // The keys typed next reach it, not the window that was in front. Wine moves the X focus
@@ -167,8 +167,8 @@ TEST(Win32Platform, ActivatingAWindowGivesItTheKeyboardFromBehindAndMinimised) {
         EXPECT_TRUE(arrived) << minimised;
         EXPECT_TRUE(front.LinesFor({WM_KEYDOWN}).empty()) << minimised;
     }
-    EXPECT_FALSE(platform.ActivateWindow(handle(GetDesktopWindow())));
-    EXPECT_FALSE(platform.ActivateWindow(0));
+    EXPECT_EQ(platform.ActivateWindow(handle(GetDesktopWindow())), Activation::Refused);
+    EXPECT_EQ(platform.ActivateWindow(0), Activation::Refused);
 }
 
 // Keys pressed both ways reach the focused window, up and down, with the scan code and the

@@ -158,11 +158,12 @@ std::uint32_t RecordingPlatform::GetTickCount() {
     Record("GetTickCount");
     return tickCount++;
 }
-bool RecordingPlatform::ActivateWindow(NativeWindow window) {
+Activation RecordingPlatform::ActivateWindow(NativeWindow window) {
     Record("ActivateWindow(" + std::to_string(window) + ")");
-    if (activationRefused) return false;
+    if (activationNotAnswered) return Activation::NotResponding;
+    if (activationRefused) return Activation::Refused;
     foregroundWindow = TopLevelWindowOf(window);
-    return true;
+    return Activation::Activated;
 }
 
 void RecordingPlatform::PostWindowMessage(NativeWindow window, const PostedMessage& message) {

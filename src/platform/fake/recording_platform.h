@@ -169,7 +169,8 @@ class RecordingPlatform : public InputPort,
     NativeWindow ForegroundWindow() override { return foregroundWindow; }
     // Recorded; the window becomes the foreground one unless activationRefused.
     bool activationRefused = false;
-    bool ActivateWindow(NativeWindow window) override;
+    bool activationNotAnswered = false;  // the window's thread hangs
+    Activation ActivateWindow(NativeWindow window) override;
     int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
                        MessageBoxOptions options) override;
 

@@ -433,21 +433,48 @@ bool Win32Platform::RunsAboveThisProcess(NativeWindow window) {
 NativeWindow Win32Platform::ForegroundWindow() {
     return reinterpret_cast<INT_PTR>(::GetForegroundWindow());
 }
-bool Win32Platform::ActivateWindow(NativeWindow window) {
+namespace {
+
+// How long a window's thread may take to answer before it counts as not answering.
+constexpr UINT kAnswerWaitMs = 1000;
+// How long a minimised window may take to come back before the switch goes on without it.
+constexpr DWORD kRestoreWaitMs = 500;
+
+bool Answers(HWND window) {
+    DWORD_PTR ignored = 0;
+    return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL,
+                                 kAnswerWaitMs, &ignored) != 0;
+}
+
+}  // namespace
+
+Activation Win32Platform::ActivateWindow(NativeWindow window) {
     HWND target = ::GetAncestor(AsHwnd(window), GA_ROOT);
-    if (target == nullptr || !::IsWindow(target) || target == ::GetDesktopWindow()) return false;
-    if (::IsIconic(target)) ::ShowWindow(target, SW_RESTORE);
-    if (::SetForegroundWindow(target) && ::GetForegroundWindow() == target) return true;
+    if (target == nullptr || !::IsWindow(target) || target == ::GetDesktopWindow())
+        return Activation::Refused;
+    // Every call below that reaches another thread's window waits for that thread: a window
+    // that does not answer is asked once, for a bounded time, and then left alone.
+    if (!Answers(target)) return Activation::NotResponding;
+    if (::IsIconic(target)) {
+        ::ShowWindowAsync(target, SW_RESTORE);
+        const DWORD start = ::GetTickCount();
+        while (::IsIconic(target) && ::GetTickCount() - start < kRestoreWaitMs) ::Sleep(10);
+    }
+    if (::SetForegroundWindow(target) && ::GetForegroundWindow() == target)
+        return Activation::Activated;
     // Windows hands the foreground on only from the thread that has it (or one joined to its
-    // input): join it for the moment of the switch.
+    // input): join it for the moment of the switch, unless that thread does not answer either.
+    const HWND foreground = ::GetForegroundWindow();
     const DWORD ownThread = ::GetCurrentThreadId();
-    const DWORD foregroundThread = ::GetWindowThreadProcessId(::GetForegroundWindow(), nullptr);
+    const DWORD foregroundThread = ::GetWindowThreadProcessId(foreground, nullptr);
     const bool joined = foregroundThread != 0 && foregroundThread != ownThread &&
+                        Answers(foreground) &&
                         ::AttachThreadInput(ownThread, foregroundThread, TRUE);
-    ::BringWindowToTop(target);
+    ::SetWindowPos(target, HWND_TOP, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS);
     ::SetForegroundWindow(target);
     if (joined) ::AttachThreadInput(ownThread, foregroundThread, FALSE);
-    return ::GetForegroundWindow() == target;
+    return ::GetForegroundWindow() == target ? Activation::Activated : Activation::Refused;
 }
 std::optional<std::uint32_t> Win32Platform::PixelColorAt(Point where) {
     const UniqueScreenDc screen(::GetDC(nullptr));
@@ -456,9 +483,29 @@ std::optional<std::uint32_t> Win32Platform::PixelColorAt(Point where) {
     if (color == CLR_INVALID) return std::nullopt;
     return static_cast<std::uint32_t>(color);
 }
+namespace {
+
+// Set while this thread shows a message box and a WM_CLOSE was posted to one of its windows: a
+// close asked by another program (taskkill posts it to every window of the process), not by the
+// user, whose Alt+F4 or Esc reaches the box as sent messages.
+thread_local bool tClosedFromOutside = false;
+
+LRESULT CALLBACK NoticePostedClose(int code, WPARAM wParam, LPARAM lParam) noexcept {
+    if (code == HC_ACTION && wParam == PM_REMOVE &&
+        reinterpret_cast<const MSG*>(lParam)->message == WM_CLOSE)
+        tClosedFromOutside = true;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
 int Win32Platform::ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
                                   MessageBoxOptions options) {
-    return ShowMessageBoxOver(nullptr, text, caption, options);
+    tClosedFromOutside = false;
+    const UniqueHook watch(
+        SetWindowsHookExW(WH_GETMESSAGE, NoticePostedClose, nullptr, ::GetCurrentThreadId()));
+    const int button = ShowMessageBoxOver(nullptr, text, caption, options);
+    return tClosedFromOutside ? kMessageBoxClosedFromOutside : button;
 }
 
 int ShowMessageBoxOver(HWND owner, const Utf8Text& text, const Utf8Text& caption,

@@ -59,7 +59,7 @@ class Win32Platform : public InputPort,
     std::optional<std::uint32_t> PixelColorAt(Point where) override;
     bool RunsAboveThisProcess(NativeWindow window) override;
     NativeWindow ForegroundWindow() override;
-    bool ActivateWindow(NativeWindow window) override;
+    Activation ActivateWindow(NativeWindow window) override;
     int ShowMessageBox(const Utf8Text& text, const Utf8Text& caption,
                        MessageBoxOptions options) override;
 
