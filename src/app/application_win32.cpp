@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "app/elevation_win32.h"
 #include "app/main_window_win32.h"
 #include "commands/engine_host.h"
 #include "ui/message_loop_win32.h"
@@ -29,6 +30,8 @@ int Application::Run() {
     if (!mainWindow_->Create()) return 0;  // another instance is visible, or no window at all
     instance_.Publish(mainWindow_->Handle());
     mainWindow_->Show();
+    if (const std::optional<Utf8Text> warning = ElevatedFolderWarning(platform_.ExecutableFolder()))
+        mainWindow_->ShowTrayBalloon("以管理员身份运行", *warning);
     RunMessageLoop([this](MSG& message) { return mainWindow_->TranslateShortcut(message); });
     return 0;
 }

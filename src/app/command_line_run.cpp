@@ -164,8 +164,10 @@ bool LogRunOnce(const CommandLineRequest& request, CommandLineRunPorts& ports,
                 const RunReport& report) {
     if (ports.logged.exchange(true)) return false;
     const Utf8Text time = ports.now ? ports.now() : Utf8Text();
+    RunReport logged = report;
+    if (!ports.logNote.empty()) logged.reason += "；注意：" + ports.logNote;
     ports.files.AppendToFile(RunLogPath(ports.files.ExecutableFolder()),
-                             RunLogLine(time, request.mode, request.page, report));
+                             RunLogLine(time, request.mode, request.page, logged));
     return true;
 }
 

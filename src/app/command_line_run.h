@@ -71,6 +71,9 @@ struct CommandLineRunPorts {
     RunControl& control;  // the run's stop key, its held input
     // The local time as the log shows it ("2026-12-11 01:02:03").
     std::function<Utf8Text()> now;
+    // Added to the reason of every log line (the program runs elevated from a folder others can
+    // change); empty: nothing.
+    Utf8Text logNote;
     // Set by the request's log line: one request, one line, whichever thread ends it (cleared
     // when RunFromCommandLine begins a request).
     std::atomic<bool> logged{false};

@@ -11,6 +11,7 @@
 #include <thread>
 #include <utility>
 
+#include "app/elevation_win32.h"
 #include "app/tray_icon_win32.h"
 #include "commands/balloon_tip_win32.h"
 #include "commands/builtin_commands.h"
@@ -131,6 +132,7 @@ int RunCommandLine(const CommandLineRequest& request) {
     Win32KeyboardHook hook;
     RunControl control(hook, platform, platform);
     CommandLineRunPorts ports{engine, platform, control, LocalTimeText};
+    ports.logNote = ElevatedFolderWarning(platform.ExecutableFolder()).value_or(Utf8Text());
     // A check, or nothing to run: no icon, no keyboard watch.
     if (request.mode != CommandLineMode::Run || request.missingPage)
         return static_cast<int>(RunFromCommandLine(request, ports).outcome);

@@ -115,6 +115,8 @@ class CommandLineRuns : public ::testing::Test {
     RunControl control{hook, platform, platform};
     ScriptEngine engine;
 
+    CommandLineRunPorts& Ports() { return ports_; }
+
   private:
     CommandServices services_;
     CommandLineRunPorts ports_;
@@ -203,6 +205,21 @@ TEST_F(CommandLineRuns, ALogThatCannotBeWrittenLeavesTheOutcome) {
     platform.unwritablePaths.clear();
     EXPECT_EQ(Run(CommandLineMode::Run, "示例\\好").outcome, RunOutcome::Completed);
     EXPECT_EQ(Log(), "T\t/run\t示例\\好\t0\t运行完毕\r\n");
+}
+
+TEST_F(CommandLineRuns, TheLogLineCarriesTheNoteOfAnElevatedRunFromAFolderOthersCanChange) {
+    AddPage("好.txt", "特殊按键(20)");
+    Ports().logNote = "文件夹不安全";
+    EXPECT_EQ(Run(CommandLineMode::Run, "示例\\好").outcome, RunOutcome::Completed);
+    EXPECT_EQ(Log(), "T\t/run\t示例\\好\t0\t运行完毕；注意：文件夹不安全\r\n");
+}
+
+TEST_F(CommandLineRuns, ARequestEndedFromOutsideLogsOnceWhoeverEndsIt) {
+    // The run's thread and the program's end may both come to log the same request: one line.
+    const CommandLineRequest request = ParseCommandLine({"/run", "示例\\好"});
+    EXPECT_TRUE(LogRunOnce(request, Ports(), EndedFromOutsideReport()));
+    EXPECT_FALSE(LogRunOnce(request, Ports(), {RunOutcome::Completed, "运行完毕"}));
+    EXPECT_EQ(Log(), "T\t/run\t示例\\好\t4\t已停止：程序被要求关闭（关机、注销或结束任务）\r\n");
 }
 
 }  // namespace

@@ -456,9 +456,13 @@ Activation Win32Platform::ActivateWindow(NativeWindow window) {
     // that does not answer is asked once, for a bounded time, and then left alone.
     if (!Answers(target)) return Activation::NotResponding;
     if (::IsIconic(target)) {
-        ::ShowWindowAsync(target, SW_RESTORE);
-        const DWORD start = ::GetTickCount();
-        while (::IsIconic(target) && ::GetTickCount() - start < kRestoreWaitMs) ::Sleep(10);
+        if (::GetWindowThreadProcessId(target, nullptr) == ::GetCurrentThreadId()) {
+            ::ShowWindow(target, SW_RESTORE);  // a window of this thread: nothing to wait for
+        } else {
+            ::ShowWindowAsync(target, SW_RESTORE);
+            const DWORD start = ::GetTickCount();
+            while (::IsIconic(target) && ::GetTickCount() - start < kRestoreWaitMs) ::Sleep(10);
+        }
     }
     if (::SetForegroundWindow(target) && ::GetForegroundWindow() == target)
         return Activation::Activated;
