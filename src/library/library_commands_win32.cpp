@@ -126,14 +126,13 @@ void LibraryCommands::InstallSessionEnd(MainWindowServices& services, Library& l
         if (holdingSessionEnd_) ShutdownBlockReasonDestroy(window);
         holdingSessionEnd_ = false;
     };
-    services.OnAppMessage(
-        kAskBeforeSessionEndMessage, [&library, &ui, release](WPARAM, LPARAM) -> LRESULT {
-            if (!library.questionOpen && !LeavePageCheck(library, ui))
-                ui.ShowMessage("修改没有保存，仍在编辑区中。请先保存，再注销或关机。");
-            KeepRecovery(library);
-            release();
-            return 0;
-        });
+    services.OnAppMessage(kAskBeforeSessionEndMessage,
+                          [&library, &ui, release](WPARAM, LPARAM) -> LRESULT {
+                              AskAfterSessionEndHeld(library, ui);
+                              KeepRecovery(library);
+                              release();
+                              return 0;
+                          });
     services.Events().sessionEnded.Subscribe([release, &library](bool ending) {
         release();
         if (ending) KeepRecovery(library);

@@ -515,4 +515,9 @@ bool SessionMayEnd(Library& library, LibraryUserInterface& ui) {
     return SavePage(library, quiet);
 }
 
+void AskAfterSessionEndHeld(Library& library, LibraryUserInterface& ui) {
+    if (library.questionOpen || LeavePageCheck(library, ui)) return;
+    ui.ShowMessage("修改没有保存，仍在编辑区中。请先保存，再注销或关机。");
+}
+
 }  // namespace kavo

@@ -101,4 +101,9 @@ bool ClosePageCheck(Library& library, LibraryUserInterface& ui);
 // unsaved-changes question afterwards (LeavePageCheck's rule).
 bool SessionMayEnd(Library& library, LibraryUserInterface& ui);
 
+// Once the session's end was held for unsaved edits: the unsaved-changes question, asked now
+// (unless a question is open already). A save the user wanted that fails keeps the edits in the
+// editor, and the user is told so.
+void AskAfterSessionEndHeld(Library& library, LibraryUserInterface& ui);
+
 }  // namespace kavo

@@ -1228,6 +1228,31 @@ TEST_F(LibraryOperationsTest, ClosingGoesOnOnlyWhenTheEditsAreSavedOrDropped) {
     EXPECT_EQ(disk.FileBytes(page), "p edited again");
 }
 
+TEST_F(LibraryOperationsTest, AFailedSaveAfterTheSessionEndWasHeldKeepsTheEditsAndSaysSo) {
+    for (const bool writable : {false, true}) {  // true: the positive control
+        SCOPED_TRACE(writable ? "writable" : "unwritable");
+        library.state = LibraryState{};
+        ui = ScriptedUi{};
+        disk.unwritablePaths.clear();
+        disk.AddFile(kRoot + "A\\p.txt", "p");
+        Start();
+        SelectText("p");
+        editor.text = "p edited";
+        if (!writable) disk.unwritablePaths.insert(kRoot + "A\\p.txt");
+        ASSERT_FALSE(SessionMayEnd(library, ui));
+        ui.confirms = {true};
+        AskAfterSessionEndHeld(library, ui);
+        EXPECT_THAT(ui.asked, ElementsAre(kUnsavedQuestion));
+        EXPECT_EQ(editor.text, "p edited");
+        EXPECT_EQ(disk.FileBytes(kRoot + "A\\p.txt"), writable ? "p edited" : "p");
+        // The failed write's own message, then what it means now.
+        ASSERT_EQ(ui.messages.size(), writable ? 0u : 2u);
+        if (!writable) {
+            EXPECT_NE(ui.messages[1].find("仍在编辑区中"), std::string::npos);
+        }
+    }
+}
+
 // --- text typed before any page is open ---
 
 TEST_F(LibraryOperationsTest, TextTypedBeforeAnyPageIsSavedAsANewPageOrAskedAbout) {
