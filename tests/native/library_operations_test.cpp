@@ -34,6 +34,8 @@ class ScriptedUi : public LibraryUserInterface {
     std::vector<Utf8Text> asked;
     std::vector<Utf8Text> messages;
     std::function<void()> whileConfirming;
+    // When set, the answer to every "你还未保存数据，是否保存！", taken from no queue.
+    std::optional<bool> unsavedAnswer;
 
     std::optional<Utf8Text> AskText(const Utf8Text& title, const Utf8Text& prompt) override {
         asked.push_back(title + "|" + prompt);
@@ -45,6 +47,7 @@ class ScriptedUi : public LibraryUserInterface {
     bool AskConfirm(const Utf8Text& message) override {
         asked.push_back(message);
         if (whileConfirming) whileConfirming();
+        if (unsavedAnswer && message == kUnsavedQuestion) return *unsavedAnswer;
         if (confirms.empty()) return false;
         const bool answer = confirms.front();
         confirms.pop_front();
@@ -1100,6 +1103,7 @@ TEST_F(LibraryOperationsTest, APageOpenedUnderASavesQuestionNeverTakesTheEdits) 
                 ui.whileConfirming = nullptr;
                 SelectText("b");
             };
+            ui.unsavedAnswer = false;  // should b load, 取消 to the question about a's edits
             ui.confirms = {answer};
             library.autoSave = c.autoSave;
             if (c.autoSave)
