@@ -60,6 +60,17 @@ class LibraryWritingTest(kavo_gui.SessionTest):
     def answer_question(self, accept):
         answer("温馨提示", "Return" if accept else "Escape", what="the ConfirmDialog")
 
+    def answer_questions(self, *accepts):
+        """Answers ConfirmDialogs that come one after another, each once it shows: the next may
+        open as soon as the one before has closed."""
+        for accept in accepts:
+            rows = wait_for(lambda: windows_titled("温馨提示"), what="a ConfirmDialog")
+            hwnd = rows[0]["hwnd"]
+            kavo_gui.activate_window("温馨提示")
+            kavo_gui.xdotool("key", "Return" if accept else "Escape")
+            wait_for(lambda: [r for r in windows_titled("温馨提示") if r["hwnd"] == hwnd],
+                     until=lambda rows: not rows, what="the ConfirmDialog to close")
+
     def type_in_editor(self, text):
         # Low on the left: the help panel covers the editor's upper right.
         editor = self.kavo.control(kavo_gui.EDITOR)
@@ -181,8 +192,8 @@ class LibraryWritingTest(kavo_gui.SessionTest):
         os.remove(page)
         os.makedirs(page)
         kavo.click("图片框1")
-        self.answer_question(True)  # 你还未保存数据，是否保存！
-        self.answer_question(True)  # 在打开后被其他程序修改过。是否覆盖？
+        # 你还未保存数据，是否保存！ then 在打开后被其他程序修改过。是否覆盖它？
+        self.answer_questions(True, True)
         answer(MESSAGE_CAPTION, what="the failed save's message")
         kavo_gui.stays(lambda: kavo.process.poll(), 1.0, until=lambda code: code is None,
                        what="the program to stay open")
