@@ -3,6 +3,7 @@
 #include <string>
 
 #include "commands/run_texts.h"
+#include "library/page_encoding.h"
 #include "text/encoding.h"
 
 namespace kavo {
@@ -136,8 +137,9 @@ RunReport CheckAndRun(const CommandLineRequest& request, CommandLineRunPorts& po
     const std::optional<std::string> bytes =
         ports.files.IsDirectory(*path) ? std::nullopt : ports.files.ReadWholeFile(*path);
     if (!bytes) return {RunOutcome::PageMissing, "找不到页面或无法读取：" + *path};
-    // As the library loads a page: its text ends at the first zero byte.
-    const RuntimeText script = bytes->substr(0, bytes->find('\0'));
+    // As the library loads a page: its text ends at the first zero byte, and a UTF-8 page runs
+    // as GBK.
+    const RuntimeText script = PageTextForRunning(*bytes);
     const PreparedScript prepared = ports.engine.Prepare(script);
     if (prepared.fault) return {RunOutcome::ScriptFault, "脚本错误：" + prepared.fault->message};
     if (request.mode == CommandLineMode::Check) return {RunOutcome::Completed, "检查通过"};

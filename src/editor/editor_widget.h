@@ -2,6 +2,9 @@
 // CR LF line ends. Narrow, so that their logic runs against fakes in native tests.
 #pragma once
 
+#include <string>
+
+#include "text/encoding.h"
 #include "text/runtime_text.h"
 
 namespace kavo {
@@ -12,6 +15,10 @@ class EditorWidget {
     virtual ~EditorWidget() = default;
     virtual RuntimeText ReadText() = 0;
     virtual void ReplaceText(const RuntimeText& text) = 0;
+    // The same text in UTF-8, for pages kept in UTF-8: an editor that holds characters GBK has
+    // no room for gives them through here unchanged. These defaults go through GBK.
+    virtual std::string ReadUtf8Text() { return GbkToUtf8(ReadText()); }
+    virtual void ReplaceUtf8Text(const std::string& text) { ReplaceText(Utf8ToGbk(text)); }
 };
 
 }  // namespace kavo

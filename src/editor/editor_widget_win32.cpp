@@ -84,11 +84,26 @@ RuntimeText Win32EditorWidget::ReadText() {
 }
 
 void Win32EditorWidget::ReplaceText(const RuntimeText& text) {
-    // A plain-text stream: WM_SETTEXT and EM_SETTEXTEX would read a text that begins with
-    // "{\rtf" as formatted text.
     ++generation_;
     if (replacing_) replacing_(text);
-    const std::wstring wide = GbkToWide(text);
+    StreamIn(GbkToWide(text));
+}
+
+std::string Win32EditorWidget::ReadUtf8Text() {
+    return WideToUtf8(ReadWholeText(editor_));
+}
+
+void Win32EditorWidget::ReplaceUtf8Text(const std::string& text) {
+    ++generation_;
+    const std::wstring wide = Utf8ToWide(text);
+    // The observer takes GBK; characters GBK lacks reach it as '?'.
+    if (replacing_) replacing_(WideToGbk(wide));
+    StreamIn(wide);
+}
+
+void Win32EditorWidget::StreamIn(const std::wstring& wide) {
+    // A plain-text stream: WM_SETTEXT and EM_SETTEXTEX would read a text that begins with
+    // "{\rtf" as formatted text.
     StreamSource source{reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t),
                         0};
     EDITSTREAM stream{};

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "editor/editor_widget.h"
 #include "ui/event_list.h"
@@ -52,6 +53,9 @@ class Win32EditorWidget : public EditorWidget {
     // Replaces the whole text as plain text, never as RTF, even when it begins with "{\rtf".
     // Clears the undo history: the text is a new page.
     void ReplaceText(const RuntimeText& text) override;
+    // The same in UTF-8: every character the control holds, GBK or not.
+    std::string ReadUtf8Text() override;
+    void ReplaceUtf8Text(const std::string& text) override;
     // Counts the replacements: what is shown about a page (marks, colours) belongs to one.
     std::uint64_t Generation() const { return generation_; }
     // Told of a new page's text just before it goes in (one observer).
@@ -60,6 +64,9 @@ class Win32EditorWidget : public EditorWidget {
     }
 
   private:
+    // Replaces the whole text and clears the undo history.
+    void StreamIn(const std::wstring& wide);
+
     HWND editor_;
     EditorEvents events_;
     std::uint64_t generation_ = 0;

@@ -5,6 +5,7 @@
 
 #include "editor/editor_widget_win32.h"
 #include "library/library_operations.h"
+#include "library/recovery.h"
 #include "platform/win32/win32_platform.h"
 #include "shell/command_ids.h"
 #include "text/wide.h"
@@ -27,6 +28,9 @@ class Win32LibraryUserInterface : public LibraryUserInterface {
         return std::move(answer.text);
     }
     bool AskConfirm(const Utf8Text& message) override { return kavo::AskConfirm(owner_, message); }
+    bool AskConfirmDefaultCancel(const Utf8Text& message) override {
+        return kavo::AskConfirm(owner_, message, ConfirmDefault::Cancel);
+    }
     void ShowMessage(const Utf8Text& message) override {
         ShowMessageBoxOver(owner_, message, kMessageCaption, MessageBoxOption::Warning);
     }
@@ -39,6 +43,10 @@ class Win32LibraryUserInterface : public LibraryUserInterface {
 
 }  // namespace
 
+std::unique_ptr<LibraryUserInterface> MakeLibraryQuestions(HWND owner, HWND editor) {
+    return std::make_unique<Win32LibraryUserInterface>(owner, editor);
+}
+
 bool WindowTextFitsGbk(HWND window) {
     const std::wstring text = ReadWholeText(window);
     // A character survives the trip through GBK only when GBK has it.
@@ -46,8 +54,7 @@ bool WindowTextFitsGbk(HWND window) {
 }
 
 LibraryCommands::LibraryCommands(MainWindowServices& services)
-    : questions_(std::make_unique<Win32LibraryUserInterface>(services.Window(),
-                                                             services.Editor().Handle())) {
+    : questions_(MakeLibraryQuestions(services.Window(), services.Editor().Handle())) {
     Library& library = services.TheLibrary();
     LibraryUserInterface& ui = *questions_;
     MenuCommands& commands = services.Commands();
@@ -58,7 +65,10 @@ LibraryCommands::LibraryCommands(MainWindowServices& services)
     commands.Register(kCmdDeleteDirectory, [&library, &ui] { DeleteDirectory(library, ui); });
     commands.Register(kCmdRenamePage, [&library, &ui] { RenamePage(library, ui); });
     commands.Register(kCmdRenameDirectory, [&library, &ui] { RenameDirectory(library, ui); });
-    commands.Register(kCmdSave, [&library, &ui] { SavePage(library, ui); });
+    commands.Register(kCmdSave, [&library, &ui] {
+        SavePage(library, ui);
+        KeepRecovery(library);
+    });
     commands.Register(kCmdGlobalSearch, [this, &services] {
         globalSearch_.Show(services.Window(), services.Editor().Handle(), services.TheLibrary(),
                            services.Platform());
@@ -72,9 +82,15 @@ LibraryCommands::LibraryCommands(MainWindowServices& services)
 
     library.leavePageCheck = [&ui](Library& lib) { return LeavePageCheck(lib, ui); };
     library.tell = [&ui](const Utf8Text& message) { ui.ShowMessage(message); };
-    // Closing asks about unsaved changes; it never keeps the window open (yet).
+    // Closing asks about unsaved changes. Edits the user wanted saved that could not be (or
+    // whose save was answered 取消) keep the window open; otherwise they were saved or dropped,
+    // and the recovery file goes with them.
     services.Events().closingRequested.Subscribe([&library, &ui] {
-        ClosePageCheck(library, ui);
+        if (!ClosePageCheck(library, ui)) {
+            KeepRecovery(library);
+            return true;
+        }
+        DiscardRecovery(library);
         return false;
     });
 
@@ -87,6 +103,7 @@ LibraryCommands::LibraryCommands(MainWindowServices& services)
         return 0;
     });
     InstallSessionEnd(services, library, ui);
+    InstallRecovery(services, library, ui);
 }
 
 void LibraryCommands::InstallSessionEnd(MainWindowServices& services, Library& library,
@@ -97,6 +114,8 @@ void LibraryCommands::InstallSessionEnd(MainWindowServices& services, Library& l
     HWND window = services.Window();
     services.Events().sessionEndQueried.Subscribe([this, window, &services, &library, &ui] {
         if (SessionMayEnd(library, ui)) return false;
+        // Should the system end the session all the same, the edits are in the recovery file.
+        KeepRecovery(library);
         if (!holdingSessionEnd_)
             holdingSessionEnd_ =
                 ShutdownBlockReasonCreate(window, L"KAVO脚本助手中有未保存的脚本修改。") != FALSE;
@@ -109,11 +128,40 @@ void LibraryCommands::InstallSessionEnd(MainWindowServices& services, Library& l
     };
     services.OnAppMessage(kAskBeforeSessionEndMessage,
                           [&library, &ui, release](WPARAM, LPARAM) -> LRESULT {
-                              if (!library.questionOpen) LeavePageCheck(library, ui);
+                              AskAfterSessionEndHeld(library, ui);
+                              KeepRecovery(library);
                               release();
                               return 0;
                           });
-    services.Events().sessionEnded.Subscribe([release](bool) { release(); });
+    services.Events().sessionEnded.Subscribe([release, &library](bool ending) {
+        release();
+        if (ending) KeepRecovery(library);
+    });
+}
+
+void LibraryCommands::InstallRecovery(MainWindowServices& services, Library& library,
+                                      LibraryUserInterface& ui) {
+    // A few seconds after typing pauses the unsaved text goes to the recovery file (each change
+    // starts the wait again).
+    constexpr UINT kRecoveryDelayMs = 3000;
+    HWND window = services.Window();
+    services.Editor().Events().textChanged.Subscribe(
+        [window] { SetTimer(window, kRecoveryTimer, kRecoveryDelayMs, nullptr); });
+    services.OnTimer(kRecoveryTimer, [window, &library] {
+        KillTimer(window, kRecoveryTimer);
+        KeepRecovery(library);
+    });
+    // What a run that did not end normally left is offered once the window shows.
+    services.OnAppMessage(kOfferRecoveryMessage, [&library, &ui](WPARAM, LPARAM) -> LRESULT {
+        if (const std::optional<RecoveredEdits> edits = ReadRecovery(library)) {
+            if (ui.AskConfirm(RecoveryQuestion(library, *edits)))
+                RestoreRecovery(library, *edits);
+            else
+                DiscardRecovery(library);
+        }
+        return 0;
+    });
+    services.Post(kOfferRecoveryMessage);
 }
 
 LibraryCommands::~LibraryCommands() = default;

@@ -1,5 +1,8 @@
 #include "library/library_operations.h"
 
+#include <cstdint>
+#include <utility>
+
 #include "library/content_folder.h"
 #include "library/page_names.h"
 
@@ -55,6 +58,7 @@ void AfterLoadedPageDeleted(Library& library, LibraryUserInterface& ui) {
     LibraryState& state = library.state;
     const Utf8Text label = PageLabel(library, state.loadedPagePath);
     const bool edited = PageChanged(library);
+    ++state.generation;
     state.loadedPagePath.clear();
     state.outsideVersionTold.reset();
     state.vanishedTold = false;
@@ -65,9 +69,13 @@ void AfterLoadedPageDeleted(Library& library, LibraryUserInterface& ui) {
         state.editsWithoutPage = false;
         state.loadedBytes.clear();
         state.baselineText.clear();
+        state.encoding = PageEncoding::Gbk;
+        state.shownAsRead = true;
         state.shownText = library.editor.ReadText();
         return;
     }
+    // The edits stay, in the encoding of the page they came from: a new page keeps it.
+    state.shownAsRead = true;
     state.editsWithoutPage = true;
     ui.ShowMessage("页面“" + label +
                    "”已删除。编辑器中还有没保存的修改，它们已不属于任何页面；按“保存”（Ctrl+S）"
@@ -209,44 +217,109 @@ void RenameDirectory(Library& library, LibraryUserInterface& ui) {
 }
 
 bool PageChanged(Library& library) {
-    return library.state.pageLoaded && library.editor.ReadText() != library.state.shownText;
+    return ReadEditorText(library) != library.state.shownText;
 }
 
 namespace {
 
-// 保存 of edits whose page was deleted: a name is asked for, in the selected directory, and the
-// edits become that new page.
+constexpr char kNotGbkQuestion[] =
+    "页面中有GBK编码无法保存的字符，保存后它们会变成“?”。仍然保存吗？";
+
+// Raises the library's question flag for a question and puts it back afterwards. While it is up,
+// no page loads and no rebuild runs (a question's modal loop lets the other windows act: the
+// global search opens pages by selecting them). What was held back is done when the outermost
+// question closes, unless the selection handler, which does it at its end, is running.
+class QuestionHeld {
+  public:
+    explicit QuestionHeld(Library& library)
+        : library_(library), was_(std::exchange(library.questionOpen, true)) {}
+    ~QuestionHeld() {
+        library_.questionOpen = was_;
+        if (was_ || library_.handlingSelection) return;
+        if (std::exchange(library_.rebuildAfterQuestion, false)) {
+            library_.selectionIgnored = false;
+            RebuildLibraryTree(library_);
+            ReselectLoadedPage(library_);
+        } else if (std::exchange(library_.selectionIgnored, false)) {
+            ReselectLoadedPage(library_);
+        }
+    }
+    QuestionHeld(const QuestionHeld&) = delete;
+    QuestionHeld& operator=(const QuestionHeld&) = delete;
+
+  private:
+    Library& library_;
+    bool was_;
+};
+
+bool Confirm(Library& library, LibraryUserInterface& ui, const Utf8Text& message) {
+    const QuestionHeld held(library);
+    return ui.AskConfirm(message);
+}
+
+// What a save writes and where, taken before its first question.
+struct SaveOrigin {
+    std::uint64_t generation = 0;
+    Utf8Text path;
+    RuntimeText text;  // the editor's text, in the page's encoding
+};
+
+SaveOrigin TakeOrigin(Library& library) {
+    return {library.state.generation, library.state.loadedPagePath, ReadEditorText(library)};
+}
+
+// After a question: true when the editor still holds the page the text came from.
+bool StillTheSamePage(Library& library, LibraryUserInterface& ui, const SaveOrigin& origin) {
+    const LibraryState& state = library.state;
+    if (state.generation == origin.generation && state.loadedPagePath == origin.path) return true;
+    ui.ShowMessage("询问期间编辑区换成了别的内容，为免把修改写进别的页面，这次没有保存。");
+    return false;
+}
+
+// 保存 of text that belongs to no page: a name is asked for, in the selected directory, and the
+// text becomes that new page.
 bool SaveAsNewPage(Library& library, LibraryUserInterface& ui) {
     LibraryState& state = library.state;
     const auto selection = Selected(library);
     if (!selection) {
-        ui.ShowMessage("请先在左边选择一个目录，再把修改存为其中的新页面。");
+        ui.ShowMessage("请先在左边选择一个目录，再把编辑区的内容存为其中的新页面。");
         return false;
     }
+    const SaveOrigin origin = TakeOrigin(library);
     const Utf8Text folder = library.contentRoot + selection->directory + "\\";
-    const auto name =
-        AskName(library, ui, kSaveAsNewPageTitle, kNewPagePrompt, NameKind::Page, folder);
-    if (!name) return false;
+    std::optional<Utf8Text> name;
+    {
+        const QuestionHeld held(library);
+        name = AskName(library, ui, kSaveAsNewPageTitle, kNewPagePrompt, NameKind::Page, folder);
+    }
+    if (!name || !StillTheSamePage(library, ui, origin)) return false;
     const Utf8Text path = folder + *name + kPageExtension;
     if (library.files.PathExists(path)) {
         ui.ShowMessage("页面“" + *name + "”已经存在，请换一个名称。");
         return false;
     }
-    const RuntimeText text = library.editor.ReadText();
-    if (!ui.EditorTextFitsGbk() &&
-        !ui.AskConfirm("页面中有GBK编码无法保存的字符，保存后它们会变成“?”。仍然保存吗？"))
-        return false;
-    if (!library.files.ReplaceFileAtomically(path, text)) {
+    // Text typed before any page is GBK; edits whose page was deleted keep that page's encoding.
+    if (state.encoding == PageEncoding::Gbk && !ui.EditorTextFitsGbk()) {
+        const bool save = Confirm(library, ui, kNotGbkQuestion);
+        if (!StillTheSamePage(library, ui, origin) || !save) return false;
+    }
+    const std::string bytes = PageBytesOf(origin.text, state.encoding);
+    if (!library.files.ReplaceFileAtomically(path, bytes)) {
         ui.ShowMessage("保存失败：页面“" + PageLabel(library, path) + "”未能写入。");
         return false;
     }
     library.pageTexts.Forget(path);
+    ++state.generation;
+    state.pageLoaded = true;
     state.loadedPagePath = path;
     state.editsWithoutPage = false;
-    state.loadedBytes = text;
+    state.loadedBytes = bytes;
     state.pageRead = true;
-    state.baselineText = UpToFirstZero(text);
-    state.shownText = text;
+    state.baselineText = UpToFirstZero(bytes);
+    state.shownAsRead = true;
+    state.shownText = origin.text;
+    state.outsideVersionTold.reset();
+    state.vanishedTold = false;
     // Inside the selection handler the tree is rebuilt when the handler is done.
     if (library.handlingSelection) {
         library.rebuildAfterQuestion = true;
@@ -261,13 +334,15 @@ bool SaveAsNewPage(Library& library, LibraryUserInterface& ui) {
 
 bool SavePage(Library& library, LibraryUserInterface& ui) {
     LibraryState& state = library.state;
-    if (!state.pageLoaded) return false;
     if (state.editsWithoutPage) return SaveAsNewPage(library, ui);
+    // Before any page: what was typed or pasted is saved as a new page; an untouched editor
+    // has nothing to save.
+    if (!state.pageLoaded) return PageChanged(library) && SaveAsNewPage(library, ui);
     if (state.loadedPagePath.empty()) return false;
     if (!LiesInside(library.contentRoot, state.loadedPagePath)) return false;
-    const Utf8Text& path = state.loadedPagePath;
-    const RuntimeText text = library.editor.ReadText();
-    const bool edited = text != state.shownText;
+    const SaveOrigin origin = TakeOrigin(library);
+    const Utf8Text& path = origin.path;
+    const bool edited = origin.text != state.shownText;
     if (!state.pageRead && library.files.PathExists(path)) {
         // A page that exists but could not be read showed empty; its content was never seen.
         if (edited)
@@ -282,9 +357,16 @@ bool SavePage(Library& library, LibraryUserInterface& ui) {
                        "”含有零字节，编辑器只显示了它的一部分；为免丢失其余内容，修改没有保存。");
         return false;
     }
-    if (edited && !ui.EditorTextFitsGbk() &&
-        !ui.AskConfirm("页面中有GBK编码无法保存的字符，保存后它们会变成“?”。仍然保存吗？"))
-        return false;
+    if (edited && !state.shownAsRead) {
+        const bool save = Confirm(library, ui,
+                                  "页面“" + PageLabel(library, path) +
+                                      "”中有编辑区无法显示的字节（显示为“?”）。保存修改会把它们"
+                                      "也写成“?”。仍然保存吗？");
+        if (!StillTheSamePage(library, ui, origin) || !save) return false;
+    } else if (edited && state.encoding == PageEncoding::Gbk && !ui.EditorTextFitsGbk()) {
+        const bool save = Confirm(library, ui, kNotGbkQuestion);
+        if (!StillTheSamePage(library, ui, origin) || !save) return false;
+    }
     // Another program may have changed or removed the page since it was loaded: overwriting
     // that is the user's decision, also when 自动保存 saves.
     if (state.pageRead) {
@@ -296,11 +378,20 @@ bool SavePage(Library& library, LibraryUserInterface& ui) {
                                "”已在程序外被删除。是否按编辑器中的内容重新保存它？"
                          : "页面“" + PageLabel(library, path) +
                                "”在打开后被其他程序修改过。是否用编辑器中的内容覆盖它？";
-            if (!ui.AskConfirm(question)) return false;
+            const bool overwrite = Confirm(library, ui, question);
+            if (!StillTheSamePage(library, ui, origin)) return false;
+            if (!overwrite) {
+                // Declined: that version has been told about; coming back to the window does not
+                // offer it for reloading in the same breath.
+                if (onDisk) state.outsideVersionTold = onDisk;
+                return false;
+            }
         }
     }
     // An unedited page is written back byte for byte, whatever the editor made of its bytes.
-    const std::string bytes = edited ? PageBytesFor(text, state.baselineText) : state.loadedBytes;
+    const std::string bytes =
+        edited ? PageBytesOf(PageBytesFor(origin.text, state.baselineText), state.encoding)
+               : state.loadedBytes;
     if (!library.files.ReplaceFileAtomically(path, bytes)) {
         ui.ShowMessage("保存失败：页面“" + PageLabel(library, path) +
                        "”未能写入，原来的内容保持不变。");
@@ -310,7 +401,7 @@ bool SavePage(Library& library, LibraryUserInterface& ui) {
     state.loadedBytes = bytes;
     state.pageRead = true;
     state.baselineText = UpToFirstZero(bytes);
-    state.shownText = text;
+    state.shownText = origin.text;
     state.outsideVersionTold.reset();
     state.vanishedTold = false;
     return true;
@@ -320,9 +411,10 @@ bool PrepareForInsertedText(Library& library) {
     LibraryState& state = library.state;
     if (state.pageLoaded && state.editsWithoutPage) return false;
     if (state.pageLoaded && state.pageRead && !state.loadedPagePath.empty() &&
-        state.baselineText.size() == state.loadedBytes.size() &&
+        state.baselineText.size() == state.loadedBytes.size() && state.shownAsRead &&
         library.files.PathExists(state.loadedPagePath))
         return true;
+    ++state.generation;
     state.pageLoaded = true;
     state.editsWithoutPage = true;
     state.pageRead = false;
@@ -330,6 +422,7 @@ bool PrepareForInsertedText(Library& library) {
     state.loadedBytes.clear();
     state.baselineText.clear();
     state.shownText.clear();
+    state.shownAsRead = true;
     state.outsideVersionTold.reset();
     state.vanishedTold = false;
     return false;
@@ -339,7 +432,7 @@ void CheckPageOnDisk(Library& library, LibraryUserInterface& ui) {
     LibraryState& state = library.state;
     if (!state.pageLoaded || !state.pageRead || state.loadedPagePath.empty()) return;
     if (library.questionOpen || library.handlingSelection) return;
-    const Utf8Text& path = state.loadedPagePath;
+    const Utf8Text path = state.loadedPagePath;
     const std::optional<std::string> onDisk = library.files.ReadWholeFile(path);
     if (onDisk && *onDisk == state.loadedBytes) {
         state.outsideVersionTold.reset();
@@ -357,16 +450,17 @@ void CheckPageOnDisk(Library& library, LibraryUserInterface& ui) {
     if (state.outsideVersionTold == onDisk) return;
     state.outsideVersionTold = onDisk;
     const bool edited = PageChanged(library);
-    library.questionOpen = true;
-    const bool reload =
-        ui.AskConfirm("页面“" + PageLabel(library, path) + "”已被其他程序修改。是否重新载入？" +
-                      (edited ? "编辑器中没保存的修改将丢失。" : ""));
-    library.questionOpen = false;
-    if (!reload) return;
-    state.loadedBytes = *onDisk;
-    state.baselineText = UpToFirstZero(state.loadedBytes);
-    library.editor.ReplaceText(state.baselineText);
-    state.shownText = library.editor.ReadText();
+    const std::uint64_t generation = state.generation;
+    bool reload = false;
+    {
+        const QuestionHeld held(library);
+        // 确定 throws the edits and the undo history away: Enter keeps them.
+        reload = ui.AskConfirmDefaultCancel("页面“" + PageLabel(library, path) +
+                                            "”已被其他程序修改。是否重新载入？" +
+                                            (edited ? "编辑器中没保存的修改将丢失。" : ""));
+    }
+    if (!reload || state.generation != generation || state.loadedPagePath != path) return;
+    ShowPageBytes(library, *onDisk);
     state.outsideVersionTold.reset();
 }
 
@@ -375,13 +469,10 @@ namespace {
 // The rule shared by leaving a page and closing: false when saving was wanted and failed.
 bool SaveOrAsk(Library& library, LibraryUserInterface& ui) {
     if (!PageChanged(library)) return true;
-    if (library.state.loadedPagePath.empty() && !library.state.editsWithoutPage) return true;
-    if (!library.autoSave) {
-        library.questionOpen = true;
-        const bool save = ui.AskConfirm(kUnsavedQuestion);
-        library.questionOpen = false;
-        if (!save) return true;
-    }
+    if (library.state.pageLoaded && library.state.loadedPagePath.empty() &&
+        !library.state.editsWithoutPage)
+        return true;
+    if (!library.autoSave && !Confirm(library, ui, kUnsavedQuestion)) return true;
     return SavePage(library, ui);
 }
 
@@ -391,8 +482,8 @@ bool LeavePageCheck(Library& library, LibraryUserInterface& ui) {
     return SaveOrAsk(library, ui);
 }
 
-void ClosePageCheck(Library& library, LibraryUserInterface& ui) {
-    SaveOrAsk(library, ui);
+bool ClosePageCheck(Library& library, LibraryUserInterface& ui) {
+    return SaveOrAsk(library, ui);
 }
 
 namespace {
@@ -418,9 +509,15 @@ class NoQuestions : public LibraryUserInterface {
 
 bool SessionMayEnd(Library& library, LibraryUserInterface& ui) {
     if (!PageChanged(library)) return true;
-    if (!library.autoSave || library.state.editsWithoutPage) return false;
+    if (!library.autoSave || library.state.editsWithoutPage || !library.state.pageLoaded)
+        return false;
     NoQuestions quiet(ui);
     return SavePage(library, quiet);
+}
+
+void AskAfterSessionEndHeld(Library& library, LibraryUserInterface& ui) {
+    if (library.questionOpen || LeavePageCheck(library, ui)) return;
+    ui.ShowMessage("修改没有保存，仍在编辑区中。请先保存，再注销或关机。");
 }
 
 }  // namespace kavo

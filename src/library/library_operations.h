@@ -22,6 +22,8 @@ class LibraryUserInterface {
     virtual std::optional<Utf8Text> AskText(const Utf8Text& title, const Utf8Text& prompt) = 0;
     // The ConfirmDialog; true for 确定.
     virtual bool AskConfirm(const Utf8Text& message) = 0;
+    // The same with 取消 as the answer Enter gives, for a question whose 确定 throws edits away.
+    virtual bool AskConfirmDefaultCancel(const Utf8Text& message) { return AskConfirm(message); }
     // A refusal or a failure, shown until the user closes it.
     virtual void ShowMessage(const Utf8Text& message) = 0;
     // False when the editor holds characters GBK cannot store: its GBK text has '?' for them.
@@ -61,11 +63,14 @@ void RenameDirectory(Library& library, LibraryUserInterface& ui);
 bool PageChanged(Library& library);
 
 // 保存: writes the editor's text to the loaded page (whatever is selected now). An unedited
-// page gets its own bytes back; an edited one keeps the page's line-end style. When the file on
-// disk is no longer what was loaded (another program changed or removed it), the user is asked
-// before it is overwritten. Edits whose page was deleted are stored as a new page in the
-// selected directory, under a name the user gives. A failure is reported naming the page. True
-// when the page holds the editor's text afterwards.
+// page gets its own bytes back; an edited one keeps the page's encoding and line-end style. When
+// the file on disk is no longer what was loaded (another program changed or removed it), the
+// user is asked before it is overwritten; a declined overwrite counts as told about that version.
+// Text that belongs to no page (typed before any page was opened, or whose page was deleted) is
+// stored as a new page in the selected directory, under a name the user gives. The page, its
+// text and what it was loaded as are taken before the first question, no page loads while a
+// question is open, and when the editor holds another page after one nothing is saved. A failure
+// is reported naming the page. True when the page holds the editor's text afterwards.
 bool SavePage(Library& library, LibraryUserInterface& ui);
 
 // Text the program writes into the editor for the user (a recording) belongs to the loaded page
@@ -76,7 +81,8 @@ bool SavePage(Library& library, LibraryUserInterface& ui);
 bool PrepareForInsertedText(Library& library);
 
 // When the main window comes back to the front: a loaded page changed by another program is
-// offered for reloading, one that vanished is reported; each version once.
+// offered for reloading (取消, keeping the edits, is the default answer), one that vanished is
+// reported; each version once.
 void CheckPageOnDisk(Library& library, LibraryUserInterface& ui);
 
 // Runs before another page loads: a changed page is saved (自动保存), or the user is asked
@@ -84,13 +90,20 @@ void CheckPageOnDisk(Library& library, LibraryUserInterface& ui);
 // edits saved and they could not be: the editor then keeps them.
 bool LeavePageCheck(Library& library, LibraryUserInterface& ui);
 
-// Runs when the program closes: the same rule as leaving the page. It cannot stop the close.
-void ClosePageCheck(Library& library, LibraryUserInterface& ui);
+// Runs when the program closes: the same rule as leaving the page. False when the program must
+// stay open: the user wanted the edits saved and they could not be (or a question of the save
+// was answered 取消), so they stay in the editor.
+bool ClosePageCheck(Library& library, LibraryUserInterface& ui);
 
 // Logging off or shutting down, asked before the session ends, when no question may be shown:
 // true when nothing unsaved stands in the way (no edits, or 自动保存 saved them, which it does
 // only where it would ask nothing). False: the caller holds the session's end and asks the
 // unsaved-changes question afterwards (LeavePageCheck's rule).
 bool SessionMayEnd(Library& library, LibraryUserInterface& ui);
+
+// Once the session's end was held for unsaved edits: the unsaved-changes question, asked now
+// (unless a question is open already). A save the user wanted that fails keeps the edits in the
+// editor, and the user is told so.
+void AskAfterSessionEndHeld(Library& library, LibraryUserInterface& ui);
 
 }  // namespace kavo

@@ -136,6 +136,8 @@ Library::Library(FilePort& fileSystem, TreeWidget& treeWidget, EditorWidget& edi
 
 void StartLibrary(Library& library) {
     library.contentRoot = ComputeContentRoot(library.files);
+    // Before any page, text counts as changed when it differs from what the editor held now.
+    library.state.shownText = library.editor.ReadText();
     RebuildLibraryTree(library);
 }
 
@@ -217,27 +219,6 @@ class ScopedFlag {
     bool was_;
 };
 
-void LoadPage(Library& library, const Utf8Text& path) {
-    LibraryState& state = library.state;
-    state.pageLoaded = true;
-    state.loadedPagePath = path;
-    state.editsWithoutPage = false;
-    state.outsideVersionTold.reset();
-    state.vanishedTold = false;
-    const auto bytes = library.files.ReadWholeFile(path);
-    state.pageRead = bytes.has_value();
-    state.loadedBytes = bytes.value_or(std::string());
-    state.baselineText = UpToFirstZero(state.loadedBytes);
-    library.editor.ReplaceText(state.baselineText);
-    state.shownText = library.editor.ReadText();
-    // The editor shows a page up to its first zero byte; what follows would be lost by a save of
-    // the edited text, so the user is told before editing, and such a save is refused.
-    if (state.baselineText.size() != state.loadedBytes.size() && library.tell)
-        library.tell("页面“" + PageLabel(library, path) +
-                     "”含有零字节，不是普通的文本。编辑器只显示第一个零字节之前的部分；为免丢失"
-                     "其余内容，对它的修改不能保存。");
-}
-
 }  // namespace
 
 Utf8Text PageLabel(const Library& library, const Utf8Text& path) {
@@ -248,6 +229,50 @@ Utf8Text PageLabel(const Library& library, const Utf8Text& path) {
         SamePathIgnoringCase(label.substr(label.size() - kExtension.size()), Utf8Text(kExtension)))
         label.resize(label.size() - kExtension.size());
     return label;
+}
+
+RuntimeText ReadEditorText(Library& library) {
+    return library.state.encoding == PageEncoding::Gbk ? library.editor.ReadText()
+                                                       : library.editor.ReadUtf8Text();
+}
+
+bool ShowPageBytes(Library& library, std::string bytes) {
+    LibraryState& state = library.state;
+    ++state.generation;
+    state.loadedBytes = std::move(bytes);
+    state.baselineText = UpToFirstZero(state.loadedBytes);
+    state.encoding = DetectPageEncoding(state.baselineText);
+    const std::string_view text = PageTextOf(state.baselineText, state.encoding);
+    if (state.encoding == PageEncoding::Gbk)
+        library.editor.ReplaceText(RuntimeText(text));
+    else
+        library.editor.ReplaceUtf8Text(Utf8Text(text));
+    state.shownText = ReadEditorText(library);
+    state.shownAsRead = SameIgnoringLineEnds(state.shownText, text);
+    return state.shownAsRead;
+}
+
+void LoadPage(Library& library, const Utf8Text& path) {
+    LibraryState& state = library.state;
+    state.pageLoaded = true;
+    state.loadedPagePath = path;
+    state.editsWithoutPage = false;
+    state.outsideVersionTold.reset();
+    state.vanishedTold = false;
+    const auto bytes = library.files.ReadWholeFile(path);
+    state.pageRead = bytes.has_value();
+    const bool shownAsRead = ShowPageBytes(library, bytes.value_or(std::string()));
+    if (!library.tell) return;
+    // The editor shows a page up to its first zero byte; what follows would be lost by a save of
+    // the edited text, so the user is told before editing, and such a save is refused.
+    if (state.baselineText.size() != state.loadedBytes.size())
+        library.tell("页面“" + PageLabel(library, path) +
+                     "”含有零字节，不是普通的文本。编辑器只显示第一个零字节之前的部分；为免丢失"
+                     "其余内容，对它的修改不能保存。");
+    else if (!shownAsRead)
+        library.tell("页面“" + PageLabel(library, path) +
+                     "”中有既不是GBK也不是UTF-8的字节，编辑区把它们显示为“?”。不修改就不会改动"
+                     "它们；保存修改之前会先询问。");
 }
 
 void ReselectLoadedPage(Library& library) {
@@ -273,8 +298,11 @@ void OnTreeSelectionChanged(Library& library) {
     const int selected = tree.SelectedIndex();
     // The tree reports no selection while it is emptied; there is nothing to load then.
     if (selected < 0 || selected >= tree.Count()) return;
-    // A selection made while the unsaved-changes question is open must not load a page under it.
-    if (library.questionOpen) return;
+    // A selection made while a question is open must not load a page under it.
+    if (library.questionOpen) {
+        library.selectionIgnored = true;
+        return;
+    }
     const ScopedFlag handling(library.handlingSelection);
 
     LibraryState& state = library.state;
@@ -283,6 +311,8 @@ void OnTreeSelectionChanged(Library& library) {
         const Utf8Text path = PageFilePath(library, selected);
         const bool leave = !library.leavePageCheck || library.leavePageCheck(library);
         if (leave) LoadPage(library, path);
+        // A selection ignored under a question leaves the tree showing another page.
+        const bool selectionIgnored = std::exchange(library.selectionIgnored, false);
         if (library.rebuildAfterQuestion) {
             library.rebuildAfterQuestion = false;
             RebuildLibraryTree(library);
@@ -295,6 +325,7 @@ void OnTreeSelectionChanged(Library& library) {
             ReselectLoadedPage(library);
             return;
         }
+        if (selectionIgnored) ReselectLoadedPage(library);
     }
 
     state.expandedItems.clear();

@@ -14,6 +14,7 @@
 
 #include "library/content_folder.h"
 #include "library/library_widgets.h"
+#include "library/page_encoding.h"
 #include "library/page_text_cache.h"
 #include "platform/platform.h"
 #include "text/runtime_text.h"
@@ -33,10 +34,16 @@ struct LibraryState {
     // The file the loaded page was read from. Indices move when the tree is rebuilt; the path
     // does not, so this is where the page's edits belong. Empty when that page was deleted.
     Utf8Text loadedPagePath;
-    // The editor's own reading of the page right after it was loaded (or last saved). The
+    // The editor's own reading of the page right after it was loaded (or last saved), in the
+    // page's encoding; before any page, what the editor held when the library started. The
     // editor may show a page differently from its bytes (LF line ends, bytes that are no GBK),
     // so "changed" means differing from this, never from baselineText.
     RuntimeText shownText;
+    // How the page's bytes are kept; the editor is read and written in the same.
+    PageEncoding encoding = PageEncoding::Gbk;
+    // False when the page's bytes did not come back the same through the editor (bytes that are
+    // neither GBK nor UTF-8 show as '?'): saving edits then asks first.
+    bool shownAsRead = true;
     // The loaded page's whole file, zero bytes and all: what an unedited page is saved as.
     std::string loadedBytes;
     // False when the page's file could not be read (missing or locked): it shows empty, and its
@@ -50,6 +57,10 @@ struct LibraryState {
     // told once, not at every return to the window.
     std::optional<std::string> outsideVersionTold;
     bool vanishedTold = false;
+    // Counts the changes of what the editor's text belongs to (a page loaded or reloaded, the
+    // page deleted, text that belongs to no page): a save that asked a question checks that it
+    // did not change under the question.
+    std::uint64_t generation = 0;
 };
 
 // What a tree item stands for on disk, recorded while the tree is built.
@@ -160,6 +171,9 @@ struct Library {
     // rebuild waits until the question is answered and the page has loaded.
     bool questionOpen = false;
     bool rebuildAfterQuestion = false;
+    // A selection came while a question of 保存 was open and was left alone: afterwards the tree
+    // is put back on the page the editor holds.
+    bool selectionIgnored = false;
     // While the selection handler runs (a rebuild then waits for its end, as after the question),
     // and while the selection is put back on the loaded page (that selection loads nothing).
     bool handlingSelection = false;
@@ -191,6 +205,11 @@ struct Library {
     std::function<void()> onPagesLeftUnlisted;
     bool listingPages = false;  // re-entry guard of the page listing
 
+    // What the recovery file holds, as written by this run; empty when it wrote none (or removed
+    // it). Nothing is written or removed before the file the last run left has been offered.
+    std::string recoveryKept;
+    bool recoveryOffered = false;
+
     // What the global search kept of the pages; the library's operations and saves let go of
     // what they change.
     PageTextCache pageTexts;
@@ -218,6 +237,17 @@ void OnTreeSelectionChanged(Library& library);
 
 // Selects the item of the page the editor holds (none when it holds no page), loading nothing.
 void ReselectLoadedPage(Library& library);
+
+// Loads the file at path into the editor as the page it holds (what selecting its item does
+// after the unsaved-changes question).
+void LoadPage(Library& library, const Utf8Text& path);
+
+// Puts a page's bytes (as read from its file) into the editor in the page's own encoding and
+// takes them as the loaded state. False when they did not come back the same through the editor.
+bool ShowPageBytes(Library& library, std::string bytes);
+
+// The editor's text in the loaded page's encoding (GBK, or UTF-8 for a UTF-8 page).
+RuntimeText ReadEditorText(Library& library);
 
 // "directory\page" for messages: a page's path as the tree shows it.
 Utf8Text PageLabel(const Library& library, const Utf8Text& path);

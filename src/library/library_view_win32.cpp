@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "library/library_tree.h"
+#include "library/recovery.h"
 #include "library/tree_widget_win32.h"
 #include "platform/win32/dpi_win32.h"
 #include "shell/command_ids.h"
@@ -51,6 +52,8 @@ void LibraryView::PopUpProgramMenuAtCursor() {
 std::optional<LRESULT> LibraryView::OnNotify(const NMHDR& header) {
     if (services_.Tree().IsSelectionChange(header)) {
         OnTreeSelectionChanged(services_.TheLibrary());
+        // Edits saved or dropped on the way take their recovery file with them.
+        KeepRecovery(services_.TheLibrary());
         return 0;
     }
     if (header.idFrom == layout::kTree && header.code == NM_RCLICK) {

@@ -45,6 +45,7 @@ enum AppMessage : UINT {
     kRecordingEndMessage,           // the record key or F12 ends it
     kCheckPageOnDiskMessage,        // back at the window: compare the page with its file
     kAskBeforeSessionEndMessage,    // the session's end was held: ask about unsaved edits
+    kOfferRecoveryMessage,          // once, at the start: edits a crash left are offered back
     // Posted by another start of the program from the same folder: come forward. Its value is
     // fixed for good, so that programs of different versions understand each other.
     kShowRequestMessage = WM_APP + 0x100,
@@ -57,6 +58,7 @@ enum MainWindowTimer : UINT_PTR {
     kKeyboardWatchTimer,      // every 50 ms: the keyboard watch checks its hook and stands in
     kScriptCheckTimer,        // once, after typing pauses: the script is checked and coloured
     kScriptIdleColourTimer,   // while the lines out of view are coloured, a slice at a time
+    kRecoveryTimer,           // once, after typing pauses: unsaved edits go to the recovery file
 };
 
 // A click on the notification-area icon, decoded once from the icon's message.

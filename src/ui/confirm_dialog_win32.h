@@ -1,5 +1,5 @@
 // The ConfirmDialog titled "温馨提示": a message, 确定 and 取消. Modal; opens with the falling
-// animation.
+// animation. 确定 is the default button unless the asker makes it 取消.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +8,7 @@
 
 #include "platform/platform.h"
 #include "ui/small_window_win32.h"
+#include "ui/small_windows_win32.h"
 
 namespace kavo {
 
@@ -19,7 +20,7 @@ class ConfirmDialog : public ModalSmallWindow<ConfirmDialog, bool> {
                                              .designHeight = 128,
                                              .bounce = BounceWindowKind::ConfirmDialog};
 
-    explicit ConfirmDialog(const Utf8Text& message);
+    ConfirmDialog(const Utf8Text& message, ConfirmDefault defaultButton);
 
   private:
     friend SmallWindow<ConfirmDialog>;
@@ -27,6 +28,7 @@ class ConfirmDialog : public ModalSmallWindow<ConfirmDialog, bool> {
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     std::wstring message_;
+    ConfirmDefault default_;
 };
 
 }  // namespace kavo

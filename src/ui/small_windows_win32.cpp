@@ -16,8 +16,8 @@ TextAnswer AskText(HWND owner, const Utf8Text& title, const Utf8Text& prompt) {
     return InputDialog::Ask(owner, title, prompt);
 }
 
-bool AskConfirm(HWND owner, const Utf8Text& message) {
-    return ConfirmDialog::Ask(owner, message);
+bool AskConfirm(HWND owner, const Utf8Text& message, ConfirmDefault defaultButton) {
+    return ConfirmDialog::Ask(owner, message, defaultButton);
 }
 
 ColorAnswer ColorPickDialog(HWND owner) {

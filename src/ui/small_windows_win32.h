@@ -19,8 +19,13 @@ struct TextAnswer {
 // An empty text with 确定 is an answer like any other.
 TextAnswer AskText(HWND owner, const Utf8Text& title, const Utf8Text& prompt);
 
-// The ConfirmDialog titled "温馨提示": true for 确定, false for 取消 or any other close.
-bool AskConfirm(HWND owner, const Utf8Text& message);
+// Which button of the ConfirmDialog Enter presses.
+enum class ConfirmDefault { Ok, Cancel };
+
+// The ConfirmDialog titled "温馨提示": true for 确定, false for 取消 or any other close. 取消 is
+// the default only for a question whose 确定 throws something away.
+bool AskConfirm(HWND owner, const Utf8Text& message,
+                ConfirmDefault defaultButton = ConfirmDefault::Ok);
 
 struct ColorAnswer {
     ColorRef color = 0;  // Windows colour value, red in the low byte

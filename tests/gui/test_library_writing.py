@@ -1,8 +1,11 @@
 """Writing the library as a user does: new pages and directories through the InputDialog,
 renaming and deleting with their questions, saving with Ctrl+S, the unsaved-changes question when
-another page is selected and when the program closes, and the small windows as they settle."""
+another page is selected and when the program closes (which stays open while a wanted save
+fails), text typed before any page, a UTF-8 page saved as UTF-8, edits back after the program
+was killed, and the small windows as they settle."""
 
 import os
+import shutil
 
 import kavo_gui
 from kavo_gui import answer, settled_window, wait_for, windows_titled
@@ -56,6 +59,17 @@ class LibraryWritingTest(kavo_gui.SessionTest):
 
     def answer_question(self, accept):
         answer("温馨提示", "Return" if accept else "Escape", what="the ConfirmDialog")
+
+    def answer_questions(self, *accepts):
+        """Answers ConfirmDialogs that come one after another, each once it shows: the next may
+        open as soon as the one before has closed."""
+        for accept in accepts:
+            rows = wait_for(lambda: windows_titled("温馨提示"), what="a ConfirmDialog")
+            hwnd = rows[0]["hwnd"]
+            kavo_gui.activate_window("温馨提示")
+            kavo_gui.xdotool("key", "Return" if accept else "Escape")
+            wait_for(lambda: [r for r in windows_titled("温馨提示") if r["hwnd"] == hwnd],
+                     until=lambda rows: not rows, what="the ConfirmDialog to close")
 
     def type_in_editor(self, text):
         # Low on the left: the help panel covers the editor's upper right.
@@ -168,6 +182,78 @@ class LibraryWritingTest(kavo_gui.SessionTest):
         self.assertEqual(kavo.wait_exit(timeout=30), 0)
         self.assertEqual(read(os.path.join(self.content, "脚本", "页.txt")),
                          "延时(1)\r\nz".encode("gbk"))
+
+    def test_closing_stays_open_while_the_wanted_save_fails(self):
+        kavo = self.start("write-close-fails", {"脚本/页.txt": "延时(1)\n"})
+        page = os.path.join(self.content, "脚本", "页.txt")
+        kavo.open_page("脚本", "页", shows="延时(1)")
+        self.type_in_editor("z")
+        # A folder now stands where the page was: it cannot be read, and no file replaces it.
+        os.remove(page)
+        os.makedirs(page)
+        kavo.click("图片框1")
+        # 你还未保存数据，是否保存！ then 在打开后被其他程序修改过。是否覆盖它？
+        self.answer_questions(True, True)
+        answer(MESSAGE_CAPTION, what="the failed save's message")
+        kavo_gui.stays(lambda: kavo.process.poll(), 1.0, until=lambda code: code is None,
+                       what="the program to stay open")
+        self.assertIn("z", kavo.editor_text())
+        # Positive control: with the page a file again, the same close saves and ends.
+        os.rmdir(page)
+        with open(page, "wb") as f:
+            f.write("延时(1)\r\n".encode("gbk"))
+        kavo.activate()
+        kavo.click("图片框1")
+        self.answer_question(True)
+        self.assertEqual(kavo.wait_exit(timeout=30), 0)
+        self.assertEqual(read(page), "延时(1)\r\nz".encode("gbk"))
+
+    def test_text_typed_before_any_page_is_offered_a_page(self):
+        kavo = self.start("write-before-any-page", {"脚本/页.txt": "延时(1)\n"})
+        kavo.click_tree_item("脚本")  # a directory: no page loads
+        self.type_in_editor("abc")
+        kavo.key("ctrl+s")
+        answer("保存为新页面", "Escape", what="the name question of Ctrl+S")
+        kavo.click("图片框1")
+        self.answer_question(True)  # 你还未保存数据，是否保存！
+        self.answer_text("保存为新页面", "first")
+        self.assertEqual(kavo.wait_exit(timeout=30), 0)
+        self.assertEqual(read(os.path.join(self.content, "脚本", "first.txt")), b"abc")
+
+    def test_a_utf8_page_is_shown_and_saved_in_utf8(self):
+        text = "信息框(你好 한국)\r\n"  # 한국: characters GBK has no room for
+        kavo = super().start("write-utf8", files={"content/脚本/u.txt": text.encode("utf-8")})
+        self.content = os.path.join(kavo.folder, "content")
+        page = os.path.join(self.content, "脚本", "u.txt")
+        kavo.open_page("脚本", "u", shows="你好 한국")
+        self.type_in_editor("z")
+        kavo.key("ctrl+s")
+        expected = (text + "z").encode("utf-8")
+        wait_for(lambda: read(page), until=lambda data: data == expected,
+                 what="the page saved in UTF-8")
+
+    def test_edits_come_back_after_the_program_was_killed(self):
+        kavo = self.start("write-recovery", {"脚本/页.txt": "延时(1)\n"})
+        page = os.path.join(self.content, "脚本", "页.txt")
+        recovery = os.path.join(kavo.folder, "kavo-recovery.txt")
+        kavo.open_page("脚本", "页", shows="延时(1)")
+        self.type_in_editor("kept")
+        wait_for(lambda: os.path.exists(recovery) and b"kept" in read(recovery),
+                 what="the recovery file")
+        kavo.stop()  # killed: no question, nothing saved
+        self.assertEqual(read(page), "延时(1)\r\n".encode("gbk"))
+        kavo.start()
+        kavo.activate()
+        self.answer_question(True)  # 恢复
+        kavo.wait_text(kavo_gui.EDITOR, lambda text: "延时(1)" in text and "kept" in text,
+                       what="the edits back in the editor")
+        self.assertEqual(read(page), "延时(1)\r\n".encode("gbk"))
+        # Unsaved edits of their page: closing asks, and 确定 saves them there.
+        kavo.click("图片框1")
+        self.answer_question(True)
+        self.assertEqual(kavo.wait_exit(timeout=30), 0)
+        self.assertEqual(read(page), "延时(1)\r\nkept".encode("gbk"))
+        self.assertFalse(os.path.exists(recovery))
 
     def test_small_windows_as_they_settle(self):
         kavo = self.start("write-small-windows", {"脚本/页.txt": "1"})

@@ -222,5 +222,16 @@ TEST_F(CommandLineRuns, ARequestEndedFromOutsideLogsOnceWhoeverEndsIt) {
     EXPECT_EQ(Log(), "T\t/run\t示例\\好\t4\t已停止：程序被要求关闭（关机、注销或结束任务）\r\n");
 }
 
+// A page saved as UTF-8 by another editor runs as the library shows it.
+TEST_F(CommandLineRuns, AUtf8PageRunsAsGbk) {
+    for (const std::string mark : {"", "\xEF\xBB\xBF"}) {
+        platform.ClearCalls();
+        platform.AddFile("C:\\kavo\\content\\示例\\u.txt", mark + "特殊按键(20)\r\n延时(1)");
+        const RunReport report = Run(CommandLineMode::Run, "示例\\u");
+        EXPECT_EQ(report.outcome, RunOutcome::Completed) << report.reason;
+        EXPECT_FALSE(platform.CallsStartingWith({"SendKeyboardInput(vk=20,"}).empty());
+    }
+}
+
 }  // namespace
 }  // namespace kavo

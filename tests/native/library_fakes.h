@@ -2,9 +2,11 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "library/library_widgets.h"
+#include "text/encoding.h"
 
 namespace kavo {
 
@@ -97,6 +99,27 @@ class FakeEditor : public EditorWidget {
     RuntimeText ReadText() override { return text; }
     void ReplaceText(const RuntimeText& newText) override {
         text = newText;
+        ++replacements;
+    }
+};
+
+// Holds its text as the rich edit does, in Unicode (UTF-8 here): GBK readings lose what GBK
+// cannot hold, UTF-8 readings lose nothing; every line break reads back as CR LF.
+class UnicodeEditor : public FakeEditor {
+  public:
+    std::string unicode;
+    RuntimeText ReadText() override { return Utf8ToGbk(unicode); }
+    void ReplaceText(const RuntimeText& gbk) override { ReplaceUtf8Text(GbkToUtf8(gbk)); }
+    std::string ReadUtf8Text() override { return unicode; }
+    void ReplaceUtf8Text(const std::string& utf8) override {
+        unicode.clear();
+        for (std::size_t i = 0; i < utf8.size(); ++i) {
+            if (utf8[i] == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') continue;
+            if (utf8[i] == '\r' || utf8[i] == '\n')
+                unicode += "\r\n";
+            else
+                unicode += utf8[i];
+        }
         ++replacements;
     }
 };

@@ -9,10 +9,13 @@
 #include <vector>
 
 #include "library/library_operations.h"
+#include "library/page_encoding.h"
 #include "library/page_names.h"
 #include "library/page_search.h"
+#include "library/recovery.h"
 #include "native/library_fakes.h"
 #include "platform/fake/recording_platform.h"
+#include "text/encoding.h"
 
 namespace kavo {
 namespace {
@@ -31,6 +34,8 @@ class ScriptedUi : public LibraryUserInterface {
     std::vector<Utf8Text> asked;
     std::vector<Utf8Text> messages;
     std::function<void()> whileConfirming;
+    // When set, the answer to every "你还未保存数据，是否保存！", taken from no queue.
+    std::optional<bool> unsavedAnswer;
 
     std::optional<Utf8Text> AskText(const Utf8Text& title, const Utf8Text& prompt) override {
         asked.push_back(title + "|" + prompt);
@@ -42,13 +47,19 @@ class ScriptedUi : public LibraryUserInterface {
     bool AskConfirm(const Utf8Text& message) override {
         asked.push_back(message);
         if (whileConfirming) whileConfirming();
+        if (unsavedAnswer && message == kUnsavedQuestion) return *unsavedAnswer;
         if (confirms.empty()) return false;
         const bool answer = confirms.front();
         confirms.pop_front();
         return answer;
     }
+    bool AskConfirmDefaultCancel(const Utf8Text& message) override {
+        askedDefaultCancel.push_back(message);
+        return AskConfirm(message);
+    }
     void ShowMessage(const Utf8Text& message) override { messages.push_back(message); }
     bool EditorTextFitsGbk() override { return fitsGbk; }
+    std::vector<Utf8Text> askedDefaultCancel;  // also in asked
 };
 
 // Shows text as the rich edit does: every line break reads back as CR LF, and bytes that are no
@@ -496,8 +507,9 @@ TEST_F(LibraryOperationsTest, DirectoriesTheSearchWatchesAreRenamedAndDeleted) {
 TEST_F(LibraryOperationsTest, SaveBeforeAnyPageOrAfterItsDeletionWritesNothing) {
     disk.AddFile(kRoot + "A\\a1.txt", "a1");
     Start();
-    editor.text = "typed before any page";
-    EXPECT_FALSE(SavePage(library, ui));
+    EXPECT_FALSE(SavePage(library, ui));  // an untouched editor has nothing to save
+    EXPECT_THAT(ui.asked, IsEmpty());
+    EXPECT_THAT(ui.messages, IsEmpty());
     SelectText("a1");
     editor.text = "edited";
     ui.confirms = {true};
@@ -707,8 +719,7 @@ TEST_F(LibraryOperationsTest, NoQuestionForTheFirstPageARevertedEditOrTextAlread
     disk.AddFile(kRoot + "A\\p.txt", "p");
     disk.AddFile(kRoot + "A\\q.txt", "q");
     Start();
-    editor.text = "typed before any page";
-    SelectText("p");
+    SelectText("p");  // the editor as the program started it: nothing to ask about
     editor.text = "changed";
     editor.text = "p";
     SelectText("q");
@@ -1056,6 +1067,483 @@ TEST_F(LibraryOperationsTest, APageWithAZeroByteIsToldAboutAndNeverSavedTruncate
     ui.confirms = {false};
     SelectText("plain");
     EXPECT_EQ(told.size(), 1u);
+}
+
+// --- a save writes into the page its text came from ---
+
+// A question's modal loop leaves the global search window working: a double click on one of its
+// rows selects another page in the tree, as whileConfirming does here.
+TEST_F(LibraryOperationsTest, APageOpenedUnderASavesQuestionNeverTakesTheEdits) {
+    struct Case {
+        const char* what;
+        bool autoSave;  // the save comes from leaving the page with 自动保存 on
+        std::function<void()> makeQuestion;
+    };
+    const Case cases[] = {
+        {"保存, the page changed outside", false,
+         [this] { disk.AddFile(kRoot + "A\\a.txt", "a from another program"); }},
+        {"保存, characters GBK cannot hold", false, [this] { ui.fitsGbk = false; }},
+        {"自动保存, the page changed outside", true,
+         [this] { disk.AddFile(kRoot + "A\\a.txt", "a from another program"); }},
+    };
+    for (const Case& c : cases) {
+        for (const bool answer : {true, false}) {
+            SCOPED_TRACE(std::string(c.what) + (answer ? ", 确定" : ", 取消"));
+            library.state = LibraryState{};
+            ui = ScriptedUi{};
+            disk.AddFile(kRoot + "A\\a.txt", "a");
+            disk.AddFile(kRoot + "A\\b.txt", "b");
+            disk.AddFile(kRoot + "A\\c.txt", "c");
+            Start();
+            SelectText("a");
+            editor.text = "a edited";
+            c.makeQuestion();
+            const std::string aBefore = disk.FileBytes(kRoot + "A\\a.txt");
+            ui.whileConfirming = [this] {
+                ui.whileConfirming = nullptr;
+                SelectText("b");
+            };
+            ui.unsavedAnswer = false;  // should b load, 取消 to the question about a's edits
+            ui.confirms = {answer};
+            library.autoSave = c.autoSave;
+            if (c.autoSave)
+                SelectText("c");
+            else
+                EXPECT_EQ(SavePage(library, ui), answer);
+            EXPECT_EQ(disk.FileBytes(kRoot + "A\\b.txt"), "b");
+            EXPECT_EQ(disk.FileBytes(kRoot + "A\\a.txt"), answer ? "a edited" : aBefore);
+            // The editor holds the page it held, or the one left for; the tree shows it.
+            const char* shown = c.autoSave && answer ? "c" : "a";
+            EXPECT_EQ(library.state.loadedPagePath, kRoot + "A\\" + shown + ".txt");
+            EXPECT_EQ(tree.SelectedIndex(), IndexOf(shown));
+            library.autoSave = false;
+        }
+    }
+    // Positive control: without a question open, the same selection loads page b at once.
+    ui = ScriptedUi{};
+    SelectText("b");
+    EXPECT_EQ(library.state.loadedPagePath, kRoot + "A\\b.txt");
+}
+
+// Should anything load another page under the question all the same (a path that does not
+// honour the question flag), the save writes nothing and says so.
+TEST_F(LibraryOperationsTest, ASaveWhosePageWasReplacedUnderItsQuestionWritesNothing) {
+    disk.AddFile(kRoot + "A\\a.txt", "a");
+    disk.AddFile(kRoot + "A\\b.txt", "b");
+    Start();
+    SelectText("a");
+    editor.text = "a edited";
+    disk.AddFile(kRoot + "A\\a.txt", "a from another program");
+    ui.whileConfirming = [this] {
+        ui.whileConfirming = nullptr;
+        const bool held = library.questionOpen;
+        library.questionOpen = false;
+        SelectText("b");  // 你还未保存数据: 取消, b loads
+        library.questionOpen = held;
+    };
+    ui.confirms = {false, true};  // the question under the question first, then 覆盖: 确定
+    EXPECT_FALSE(SavePage(library, ui));
+    EXPECT_EQ(library.state.loadedPagePath, kRoot + "A\\b.txt");
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\a.txt"), "a from another program");
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\b.txt"), "b");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].find("没有保存"), std::string::npos) << ui.messages[0];
+    // Positive control: the same answers without the swap write the page.
+    ui = ScriptedUi{};
+    editor.text = "b edited";
+    disk.AddFile(kRoot + "A\\b.txt", "b from another program");
+    ui.confirms = {true};
+    EXPECT_TRUE(SavePage(library, ui));
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\b.txt"), "b edited");
+}
+
+// --- closing never drops edits the user chose to keep ---
+
+TEST_F(LibraryOperationsTest, ClosingGoesOnOnlyWhenTheEditsAreSavedOrDropped) {
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;  // before the page is loaded
+        std::function<void()> spoil;    // after it was edited
+        std::deque<bool> saveAnswers;   // the save's own questions, after 你还未保存数据
+    };
+    const Utf8Text page = kRoot + "A\\p.txt";
+    const Case cases[] = {
+        {"the write fails (disk full, a sharing violation)",
+         [] {},
+         [&] { disk.unwritablePaths.insert(page); },
+         {}},
+        {"the page's folder was removed",
+         [] {},
+         [&] { disk.RemoveDirectoryTree(kRoot + "A"); },
+         {true}},
+        {"the page could not be read", [&] { disk.unreadablePaths.insert(page); }, [] {}, {}},
+        {"the page has a zero byte",
+         [&] { disk.AddFile(page, std::string("p\0z", 3)); },
+         [] {},
+         {}},
+        {"characters GBK cannot hold, 取消", [] {}, [&] { ui.fitsGbk = false; }, {false}},
+        {"changed by another program, 取消",
+         [] {},
+         [&] { disk.AddFile(page, "p from another program"); },
+         {false}},
+    };
+    for (const Case& c : cases) {
+        for (const bool save : {true, false}) {
+            SCOPED_TRACE(std::string(c.what) + (save ? ", 确定" : ", 取消"));
+            library.state = LibraryState{};
+            ui = ScriptedUi{};
+            disk.unwritablePaths.clear();
+            disk.unreadablePaths.clear();
+            disk.AddFile(page, "p");
+            c.arrange();
+            Start();
+            SelectText("p");
+            editor.text = "p edited";
+            c.spoil();
+            ui.confirms = {save};
+            ui.confirms.insert(ui.confirms.end(), c.saveAnswers.begin(), c.saveAnswers.end());
+            // 确定 wanted the edits kept: they could not be saved, so the program stays open
+            // with them. 取消 drops them by the user's choice.
+            EXPECT_EQ(ClosePageCheck(library, ui), !save);
+            EXPECT_EQ(ui.asked.front(), kUnsavedQuestion);
+            EXPECT_EQ(editor.text, "p edited");
+            EXPECT_NE(disk.FileBytes(page), "p edited");
+        }
+    }
+    // Positive control: a page that can be written closes, holding the edits.
+    library.state = LibraryState{};
+    ui = ScriptedUi{};
+    disk.unwritablePaths.clear();
+    disk.unreadablePaths.clear();
+    disk.AddFile(page, "p");
+    Start();
+    SelectText("p");
+    editor.text = "p edited";
+    ui.confirms = {true};
+    EXPECT_TRUE(ClosePageCheck(library, ui));
+    EXPECT_EQ(disk.FileBytes(page), "p edited");
+    // And with 自动保存 a failed save keeps the program open too.
+    editor.text = "p edited again";
+    library.autoSave = true;
+    disk.unwritablePaths.insert(page);
+    EXPECT_FALSE(ClosePageCheck(library, ui));
+    disk.unwritablePaths.clear();
+    EXPECT_TRUE(ClosePageCheck(library, ui));
+    EXPECT_EQ(disk.FileBytes(page), "p edited again");
+}
+
+TEST_F(LibraryOperationsTest, AFailedSaveAfterTheSessionEndWasHeldKeepsTheEditsAndSaysSo) {
+    for (const bool writable : {false, true}) {  // true: the positive control
+        SCOPED_TRACE(writable ? "writable" : "unwritable");
+        library.state = LibraryState{};
+        ui = ScriptedUi{};
+        disk.unwritablePaths.clear();
+        disk.AddFile(kRoot + "A\\p.txt", "p");
+        Start();
+        SelectText("p");
+        editor.text = "p edited";
+        if (!writable) disk.unwritablePaths.insert(kRoot + "A\\p.txt");
+        ASSERT_FALSE(SessionMayEnd(library, ui));
+        ui.confirms = {true};
+        AskAfterSessionEndHeld(library, ui);
+        EXPECT_THAT(ui.asked, ElementsAre(kUnsavedQuestion));
+        EXPECT_EQ(editor.text, "p edited");
+        EXPECT_EQ(disk.FileBytes(kRoot + "A\\p.txt"), writable ? "p edited" : "p");
+        // The failed write's own message, then what it means now.
+        ASSERT_EQ(ui.messages.size(), writable ? 0u : 2u);
+        if (!writable) {
+            EXPECT_NE(ui.messages[1].find("仍在编辑区中"), std::string::npos);
+        }
+    }
+}
+
+// --- text typed before any page is open ---
+
+TEST_F(LibraryOperationsTest, TextTypedBeforeAnyPageIsSavedAsANewPageOrAskedAbout) {
+    disk.AddFile(kRoot + "A\\p.txt", "p");
+    Start();
+    // Positive control of the silence below: the editor as the program started it.
+    EXPECT_FALSE(SavePage(library, ui));
+    EXPECT_TRUE(ClosePageCheck(library, ui));
+    EXPECT_THAT(ui.asked, IsEmpty());
+    EXPECT_THAT(ui.messages, IsEmpty());
+
+    editor.text = "信息框(第一个脚本)";
+    EXPECT_TRUE(PageChanged(library));
+    // 保存 with no directory chosen says what to do first.
+    EXPECT_FALSE(SavePage(library, ui));
+    EXPECT_THAT(ui.asked, IsEmpty());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].find("选择一个目录"), std::string::npos);
+    // With a directory chosen, a name is asked for.
+    SelectText("A");
+    ui.texts = {Utf8Text("first")};
+    EXPECT_TRUE(SavePage(library, ui));
+    EXPECT_THAT(ui.asked, ElementsAre(Utf8Text(kSaveAsNewPageTitle) + "|" + kNewPagePrompt));
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\first.txt"), "信息框(第一个脚本)");
+    EXPECT_EQ(library.state.loadedPagePath, kRoot + "A\\first.txt");
+    EXPECT_FALSE(PageChanged(library));
+}
+
+TEST_F(LibraryOperationsTest, TextTypedBeforeAnyPageIsAskedAboutBeforeItGoes) {
+    struct Case {
+        const char* what;
+        bool closing;  // else another page is opened
+        bool save;
+    };
+    const Case cases[] = {
+        {"opening a page, 确定", false, true},
+        {"opening a page, 取消", false, false},
+        {"closing, 确定", true, true},
+        {"closing, 取消", true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        library.state = LibraryState{};
+        ui = ScriptedUi{};
+        disk.RemoveFile(kRoot + "A\\typed.txt");
+        disk.AddFile(kRoot + "A\\p.txt", "p");
+        editor.text.clear();
+        Start();
+        SelectText("A");
+        editor.text = "typed";
+        ui.confirms = {c.save};
+        ui.texts = {Utf8Text("typed")};
+        if (c.closing)
+            EXPECT_TRUE(ClosePageCheck(library, ui));
+        else
+            SelectText("p");
+        ASSERT_FALSE(ui.asked.empty());
+        EXPECT_EQ(ui.asked.front(), kUnsavedQuestion);
+        EXPECT_EQ(disk.HasFile(kRoot + "A\\typed.txt"), c.save);
+        if (c.save) {
+            EXPECT_EQ(disk.FileBytes(kRoot + "A\\typed.txt"), "typed");
+        }
+        EXPECT_EQ(editor.text, c.closing ? "typed" : "p");
+    }
+}
+
+// --- the reload question ---
+
+TEST_F(LibraryOperationsTest, ADeclinedOverwriteIsNotFollowedByTheReloadQuestion) {
+    disk.AddFile(kRoot + "A\\p.txt", "p");
+    Start();
+    SelectText("p");
+    editor.text = "p edited";
+    disk.AddFile(kRoot + "A\\p.txt", "version 2");
+    ui.confirms = {false};  // keep the page as the other program wrote it
+    EXPECT_FALSE(SavePage(library, ui));
+    ASSERT_EQ(ui.asked.size(), 1u);
+    CheckPageOnDisk(library, ui);  // back at the window right after
+    EXPECT_EQ(ui.asked.size(), 1u);
+    EXPECT_EQ(editor.text, "p edited");
+    // Positive control: a version nobody was asked about is offered, with 取消 as its default.
+    disk.AddFile(kRoot + "A\\p.txt", "version 3");
+    ui.confirms = {false};
+    CheckPageOnDisk(library, ui);
+    ASSERT_EQ(ui.askedDefaultCancel.size(), 1u);
+    EXPECT_NE(ui.askedDefaultCancel[0].find("重新载入"), std::string::npos);
+    EXPECT_EQ(editor.text, "p edited");
+}
+
+// --- pages that are not GBK ---
+
+class PageEncodingTest : public ::testing::Test {
+  protected:
+    PageEncodingTest() : library(disk, tree, editor, nullptr) {
+        tree.onSelectionChanged = [this] { OnTreeSelectionChanged(library); };
+        library.leavePageCheck = [this](Library& lib) { return LeavePageCheck(lib, ui); };
+        library.tell = [this](const Utf8Text& message) { told.push_back(message); };
+        disk.AddFolder(kRoot);
+    }
+    void Select(const Utf8Text& text) {
+        for (int i = 0; i < tree.Count(); ++i)
+            if (tree.Text(i) == text) return tree.Select(i);
+        FAIL() << text;
+    }
+    RecordingPlatform disk;
+    FakeTree tree;
+    UnicodeEditor editor;
+    ScriptedUi ui;
+    Library library;
+    std::vector<Utf8Text> told;
+};
+
+TEST_F(PageEncodingTest, EachPageIsShownAndSavedInItsOwnEncoding) {
+    const std::string utf8 = "信息框(你好 😀)\r\n延时(1)";  // 😀: GBK has no room for it
+    const std::string gbk = Utf8ToGbk("信息框(你好)\r\n延时(1)");
+    const std::string bom = std::string(kUtf8Bom) + utf8;
+    const std::string neither = "ok \x81\x20 \xFF\x80 end";
+    struct Case {
+        const char* what;
+        std::string bytes;
+        PageEncoding encoding;
+        std::string shown;     // UTF-8
+        bool told;             // the user is told at opening
+        bool askedBeforeSave;  // saving an edit asks first
+        std::string saved;     // after typing "加" at the end and 保存 (answered 确定)
+    };
+    const Case cases[] = {
+        {"GBK", gbk, PageEncoding::Gbk, "信息框(你好)\r\n延时(1)", false, false,
+         gbk + Utf8ToGbk("加")},
+        {"UTF-8", utf8, PageEncoding::Utf8, utf8, false, false, utf8 + "加"},
+        {"UTF-8 with a byte-order mark", bom, PageEncoding::Utf8WithBom, utf8, false, false,
+         bom + "加"},
+        {"neither", neither, PageEncoding::Gbk, GbkToUtf8(neither), true, true,
+         Utf8ToGbk(GbkToUtf8(neither)) + Utf8ToGbk("加")},
+    };
+    for (const Case& c : cases) disk.AddFile(kRoot + "A\\" + c.what + ".txt", c.bytes);
+    StartLibrary(library);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Utf8Text path = kRoot + "A\\" + c.what + ".txt";
+        told.clear();
+        ui = ScriptedUi{};
+        Select(c.what);
+        EXPECT_EQ(library.state.encoding, c.encoding);
+        EXPECT_EQ(editor.unicode, c.shown);
+        EXPECT_EQ(told.size(), c.told ? 1u : 0u);
+        EXPECT_FALSE(PageChanged(library));
+        // Unedited, every page saves back its own bytes.
+        EXPECT_TRUE(SavePage(library, ui));
+        EXPECT_EQ(disk.FileBytes(path), c.bytes);
+        editor.unicode += "加";
+        EXPECT_TRUE(PageChanged(library));
+        if (c.askedBeforeSave) {
+            // The bytes the user did not edit are not changed without asking: 取消 writes
+            // nothing, and the edits stay.
+            ui.confirms = {false};
+            EXPECT_FALSE(SavePage(library, ui));
+            EXPECT_EQ(disk.FileBytes(path), c.bytes);
+            EXPECT_TRUE(PageChanged(library));
+            ASSERT_EQ(ui.asked.size(), 1u);
+            ui.confirms = {true};
+        }
+        EXPECT_TRUE(SavePage(library, ui));
+        EXPECT_EQ(ui.asked.size(), c.askedBeforeSave ? 2u : 0u);
+        EXPECT_EQ(disk.FileBytes(path), c.saved);
+        EXPECT_FALSE(PageChanged(library));
+    }
+}
+
+TEST(PageEncodingRules, DetectionAndTheTextThatRuns) {
+    const std::pair<std::string, PageEncoding> cases[] = {
+        {"", PageEncoding::Gbk},
+        {"ascii only\r\n", PageEncoding::Gbk},
+        {Utf8ToGbk("信息框(中文)"), PageEncoding::Gbk},
+        {Utf8ToGbk("鼠标"), PageEncoding::Gbk},
+        {"中文", PageEncoding::Utf8},  // also valid GBK bytes: UTF-8 wins
+        {"\xEF\xBB\xBF"
+         "abc",
+         PageEncoding::Utf8WithBom},
+        {"\xEF\xBB\xBF", PageEncoding::Utf8WithBom},
+        {"\xEF\xBB\xBF\xC0\x80", PageEncoding::Gbk},  // a mark before no UTF-8
+        {"\xC0\x80", PageEncoding::Gbk},              // overlong
+        {"\xED\xA0\x80", PageEncoding::Gbk},          // a surrogate
+        {"\xF4\x90\x80\x80", PageEncoding::Gbk},      // beyond U+10FFFF
+        {"\xE4\xB8", PageEncoding::Gbk},              // cut off
+    };
+    for (const auto& [bytes, encoding] : cases)
+        EXPECT_EQ(DetectPageEncoding(bytes), encoding) << bytes;
+    EXPECT_EQ(PageTextForRunning("延时(1)"), Utf8ToGbk("延时(1)"));
+    EXPECT_EQ(PageTextForRunning("\xEF\xBB\xBF信息框(😀)"), Utf8ToGbk("信息框(?)"));
+    EXPECT_EQ(PageTextForRunning(Utf8ToGbk("延时(1)")), Utf8ToGbk("延时(1)"));
+    EXPECT_EQ(PageTextForRunning(std::string("a\0b", 3)), "a");
+}
+
+// --- edits kept through a crash ---
+
+class RecoveryTest : public LibraryOperationsTest {
+  protected:
+    const Utf8Text recoveryFile = "C:\\kavo\\kavo-recovery.txt";
+};
+
+TEST_F(RecoveryTest, UnsavedEditsAreKeptBesideTheProgramUntilSavedOrDropped) {
+    disk.AddFile(kRoot + "A\\p.txt", "p");
+    disk.AddFile(kRoot + "A\\q.txt", "q");
+    Start();
+    SelectText("p");
+    editor.text = "p edited";
+    KeepRecovery(library);
+    EXPECT_FALSE(disk.HasFile(recoveryFile));  // not before the last run's file was offered
+    EXPECT_EQ(ReadRecovery(library), std::nullopt);
+    KeepRecovery(library);
+    ASSERT_TRUE(disk.HasFile(recoveryFile));
+    EXPECT_EQ(ParseRecovery(disk.FileBytes(recoveryFile)),
+              (RecoveredEdits{kRoot + "A\\p.txt", "p edited"}));
+    EXPECT_EQ(disk.FileBytes(kRoot + "A\\p.txt"), "p");  // never over a page
+
+    // Saved: the file goes.
+    EXPECT_TRUE(SavePage(library, ui));
+    KeepRecovery(library);
+    EXPECT_FALSE(disk.HasFile(recoveryFile));
+    // Dropped by the user's choice: the file goes too.
+    editor.text = "p edited again";
+    KeepRecovery(library);
+    EXPECT_TRUE(disk.HasFile(recoveryFile));
+    ui.confirms = {false};
+    SelectText("q");
+    KeepRecovery(library);
+    EXPECT_FALSE(disk.HasFile(recoveryFile));
+    // Text of no page is kept without one.
+    ui.confirms = {true};
+    DeletePage(library, ui);  // q is selected: deleted, unedited
+    editor.text = "typed";
+    KeepRecovery(library);
+    EXPECT_EQ(ParseRecovery(disk.FileBytes(recoveryFile)), (RecoveredEdits{"", "typed"}));
+}
+
+TEST_F(RecoveryTest, RestoredEditsAreUnsavedEditsOfTheirPageOrOfNone) {
+    struct Case {
+        const char* what;
+        bool pageThere;
+    };
+    for (const Case& c : {Case{"its page is there", true}, Case{"its page is gone", false}}) {
+        SCOPED_TRACE(c.what);
+        library.state = LibraryState{};
+        library.recoveryOffered = false;
+        ui = ScriptedUi{};
+        disk.RemoveDirectoryTree(kRoot + "A");
+        disk.AddFile(kRoot + "A\\q.txt", "q");
+        if (c.pageThere) disk.AddFile(kRoot + "A\\p.txt", "p");
+        disk.AddFile(recoveryFile, FormatRecovery({kRoot + "A\\p.txt", "p recovered 😀"}));
+        editor.text.clear();
+        Start();
+        const auto edits = ReadRecovery(library);
+        ASSERT_TRUE(edits);
+        EXPECT_NE(RecoveryQuestion(library, *edits).find(c.pageThere ? "A\\p”" : "已不存在"),
+                  std::string::npos);
+        EXPECT_EQ(RestoreRecovery(library, *edits), c.pageThere);
+        EXPECT_EQ(editor.ReadUtf8Text(), GbkToUtf8(Utf8ToGbk("p recovered 😀")));  // GBK fake
+        EXPECT_TRUE(PageChanged(library));
+        if (c.pageThere) {
+            EXPECT_EQ(library.state.loadedPagePath, kRoot + "A\\p.txt");
+            EXPECT_EQ(tree.SelectedIndex(), IndexOf("p"));
+            EXPECT_EQ(disk.FileBytes(kRoot + "A\\p.txt"), "p");
+            EXPECT_TRUE(SavePage(library, ui));
+            EXPECT_EQ(disk.FileBytes(kRoot + "A\\p.txt"), editor.text);
+        } else {
+            // Leaving asks, and 保存 stores them as a new page.
+            ui.confirms = {true};
+            ui.texts = {Utf8Text("p")};
+            SelectText("A");
+            SelectText("q");
+            EXPECT_EQ(ui.asked.front(), kUnsavedQuestion);
+            EXPECT_TRUE(disk.HasFile(kRoot + "A\\p.txt"));
+        }
+    }
+}
+
+TEST(RecoveryFileTest, OnlyWellFormedFilesAreRead) {
+    const RecoveredEdits edits{"C:\\kavo\\content\\目录\\页.txt", "信息框(1)\r\n\r\n"};
+    EXPECT_EQ(ParseRecovery(FormatRecovery(edits)), edits);
+    EXPECT_EQ(ParseRecovery(FormatRecovery({"", ""})), (RecoveredEdits{"", ""}));
+    const std::string good = FormatRecovery(edits);
+    for (const std::string& bad :
+         {std::string(), std::string("KAVO-RECOVERY 2\r\npage: \r\n\r\n"), good.substr(0, 20),
+          std::string("KAVO-RECOVERY 1\r\npage: x\r\nno blank line"),
+          std::string("KAVO-RECOVERY 1\r\npage: \r\n\r\n\xC0\x80")})
+        EXPECT_EQ(ParseRecovery(bad), std::nullopt) << bad;
 }
 
 }  // namespace

@@ -517,5 +517,50 @@ TEST_F(RichEditTest, UneditedPagesRoundTripByteForByte) {
     EXPECT_FALSE(WindowTextFitsGbk(window_.get()));
 }
 
+// The reload question as the main window asks it: Enter keeps the edits, 确定 reloads.
+TEST_F(RichEditTest, EnterOnTheReloadQuestionKeepsTheEdits) {
+    static std::function<void(HWND)> act;
+    const auto actOnQuestion = [](HWND, UINT, UINT_PTR timer, DWORD) {
+        HWND question = FindWindowW(L"KavoConfirmDialog", nullptr);
+        if (question == nullptr || !IsWindowVisible(question)) return;
+        KillTimer(nullptr, timer);
+        act(question);
+    };
+    const Utf8Text page = root_ + "d\\p.txt";
+    Write(page, "version 1");
+    FakeTree tree;
+    const std::unique_ptr<LibraryUserInterface> ui = MakeLibraryQuestions(nullptr, window_.get());
+    Library library(platform_, tree, *editor_, nullptr);
+    library.leavePageCheck = [&ui](Library& lib) { return LeavePageCheck(lib, *ui); };
+    tree.onSelectionChanged = [&library] { OnTreeSelectionChanged(library); };
+    library.contentRoot = root_;
+    RebuildLibraryTree(library);
+    tree.Select(1);
+    ASSERT_EQ(editor_->ReadText(), "version 1");
+    SendMessageW(window_.get(), EM_SETSEL, -1, -1);
+    SendMessageW(window_.get(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L" edited"));
+
+    struct Case {
+        const char* what;
+        std::function<void(HWND)> answer;
+        RuntimeText shown;
+    };
+    const Case cases[] = {
+        {"Enter", [](HWND) { PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 0); },
+         "version 1 edited"},
+        // Positive control: a click on 确定 reloads.
+        {"确定", [](HWND q) { SendMessageW(GetDlgItem(q, IDOK), BM_CLICK, 0, 0); }, "version 3"},
+    };
+    int version = 2;
+    for (const Case& c : cases) {
+        Write(page, "version " + std::to_string(version++));
+        act = c.answer;
+        SetTimer(nullptr, 0, 20, actOnQuestion);
+        CheckPageOnDisk(library, *ui);
+        EXPECT_EQ(editor_->ReadText(), c.shown) << c.what;
+    }
+    act = nullptr;
+}
+
 }  // namespace
 }  // namespace kavo

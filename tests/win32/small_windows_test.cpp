@@ -201,6 +201,18 @@ TEST(SmallWindows, AskConfirmIsTrueOnlyForOk) {
     }
 }
 
+TEST(SmallWindows, EnterGivesTheConfirmDialogsDefaultAnswer) {
+    // 确定 is the default of every question but those whose 确定 throws something away.
+    for (const auto& [defaultButton, expected] :
+         {std::pair{ConfirmDefault::Ok, true}, std::pair{ConfirmDefault::Cancel, false}}) {
+        WhenShown(L"KavoConfirmDialog", [](HWND) {
+            PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 0);
+            return true;
+        });
+        EXPECT_EQ(AskConfirm(nullptr, "是否重新载入？", defaultButton), expected);
+    }
+}
+
 TEST(SmallWindows, ColorQuestionCancelsUnlessOk) {
     WhenShown(L"KavoColorPickDialog", [](HWND w) {
         PostMessageW(w, WM_CLOSE, 0, 0);
