@@ -327,6 +327,33 @@ TEST_F(DiskTest, PathsLongerThanTwoHundredSixtyCharactersWork) {
     EXPECT_FALSE(platform_.PathExists(deep));
 }
 
+// A page whose name takes all 255 characters a name may have (251 and ".txt"), the longest the
+// library accepts, is made, opened, saved and saved again; no temporary file stays beside it.
+TEST_F(DiskTest, APageWithTheLongestNameIsSaved) {
+    FakeTree tree;
+    FakeEditor editor;
+    QuietUi ui;
+    Library library(platform_, tree, editor, nullptr);
+    library.contentRoot = root_;
+    tree.onSelectionChanged = [&library] { OnTreeSelectionChanged(library); };
+    const Utf8Text name(251, 'p');
+    const Utf8Text page = root_ + "d\\" + name + ".txt";
+    ASSERT_TRUE(platform_.CreateDirectories(root_ + "d"));
+    ASSERT_TRUE(platform_.CreateNewEmptyFile(page));  // as 新建脚本 makes it
+    RebuildLibraryTree(library);
+    tree.Select(ItemNamed(tree, name));
+    for (const std::string text : {"鼠标(左键)\r\n", "延时(100)\r\n"}) {
+        editor.text = text;
+        EXPECT_TRUE(SavePage(library, ui));
+        EXPECT_EQ(Read(page), text);
+    }
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(Names(root_ + "d"), std::vector<Utf8Text>{name + ".txt"});
+    // Positive control: one character more is more than the system stores in a name.
+    EXPECT_FALSE(platform_.CreateNewEmptyFile(root_ + "d\\" + name + "p.txt"));
+    EXPECT_EQ(Names(root_ + "d"), std::vector<Utf8Text>{name + ".txt"});
+}
+
 // A page's stamp: its size and write time, for names the usual path rules would change and
 // beyond 260 characters as well; none for a folder or a missing file.
 TEST_F(DiskTest, StampsTellSizeAndWriteTimeOfAnyPage) {

@@ -189,6 +189,11 @@ class RecordingPlatform : public InputPort,
     void StartThread(std::function<void()> body) override;
 
     // --- FilePort: an in-memory disk; paths use backslashes, compared case-insensitively ---
+    // As on the platform, no name of a file or folder the fake makes may pass 255 UTF-16 units:
+    // writes, creations and renames to a longer one fail, and so does an atomic replace whose
+    // temporary file's name would (TemporaryFileBeside).
+    static constexpr std::size_t kMaxComponentUnits = 255;
+    static bool NamesFit(const Utf8Text& path);
     Utf8Text executableFolder = "C:\\kavo";
     void AddFile(const Utf8Text& path, const std::string& bytes);  // parents created
     void AddFolder(const Utf8Text& path);                          // parents created
@@ -243,6 +248,7 @@ class RecordingPlatform : public InputPort,
     // Tells the watches of the folder (and of every folder below it, when below is set).
     void FolderChanged(const Utf8Text& key, bool below = false);
     std::map<Utf8Text, std::uint64_t> writeTimes_;  // file key -> write time
+    std::uint32_t nextTemporary_ = 0;
     std::uint64_t fileClock_ = 0;
     std::map<Utf8Text, std::uint64_t> folderChanges_;  // folder key -> changes told so far
     std::map<Utf8Text, int> watched_;                  // folder key -> watches open on it

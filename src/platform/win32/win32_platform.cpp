@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/temporary_file.h"
 #include "platform/win32/late_function_win32.h"
 #include "platform/win32/unique_handle.h"
 #include "text/wide.h"
@@ -730,13 +731,15 @@ bool RemoveTreeNoFollow(const std::wstring& folder, DWORD attributes) {
     return ::RemoveDirectoryW(folder.c_str()) != FALSE;
 }
 
-// A name for the temporary file beside the target that no other file has, created empty and
-// open for writing; not bound to 260 characters as GetTempFileName is.
-std::wstring CreateTemporaryBeside(const std::wstring& target, UniqueFile& file) {
-    static std::atomic<unsigned> counter{0};
+// The temporary file beside the target, created empty and open for writing; its name is short
+// and of one length (TemporaryFileBeside), so that it fits wherever the target's name does.
+std::wstring CreateTemporaryBeside(const Utf8Text& target, UniqueFile& file) {
+    static std::atomic<std::uint32_t> counter{0};
+    // The process's id spread over the bits, a count added: two processes rarely try one name,
+    // and a name that is taken is passed by.
+    const std::uint32_t process = ::GetCurrentProcessId() * 2654435761u;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::wstring name = target + L".kavo-" + std::to_wstring(::GetCurrentProcessId()) +
-                                  L"-" + std::to_wstring(counter++) + L".tmp";
+        const std::wstring name = LongPath(TemporaryFileBeside(target, process + counter++));
         file.reset(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file) return name;
@@ -744,6 +747,7 @@ std::wstring CreateTemporaryBeside(const std::wstring& target, UniqueFile& file)
     }
     return std::wstring();
 }
+
 }  // namespace
 
 bool Win32Platform::RemoveDirectoryTree(const Utf8Text& path) {
@@ -765,7 +769,7 @@ bool Win32Platform::ReplaceFileAtomically(const Utf8Text& path, const std::strin
     const std::wstring target = LongPath(path);
     bool written = false;
     UniqueFile file;
-    const std::wstring temporary = CreateTemporaryBeside(target, file);
+    const std::wstring temporary = CreateTemporaryBeside(path, file);
     if (temporary.empty()) return false;
     // The new bytes must be on the disk before they take the page's name.
     written = WriteAll(file.get(), bytes) && ::FlushFileBuffers(file.get());
