@@ -384,6 +384,22 @@ TEST_F(DiskTest, StampsTellSizeAndWriteTimeOfAnyPage) {
         ASSERT_TRUE(second);
         EXPECT_EQ(second->size, 5u);
         EXPECT_EQ(second->writeTime, first->writeTime + 10'000'000);
+        // Written just now (or later than now): the stamp says it cannot vouch for the file.
+        EXPECT_TRUE(first->recent);
+        EXPECT_TRUE(second->recent);
+        {
+            const UniqueFile file(CreateFileW((L"\\\\?\\" + Utf8ToWide(page)).c_str(),
+                                              FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0,
+                                              nullptr));
+            ASSERT_TRUE(file);
+            ULARGE_INTEGER time{};
+            time.QuadPart = first->writeTime - 100'000'000;  // ten seconds before
+            const FILETIME earlier{time.LowPart, time.HighPart};
+            ASSERT_TRUE(SetFileTime(file.get(), nullptr, nullptr, &earlier));
+        }
+        const std::optional<FileStamp> older = platform_.StampOf(page);
+        ASSERT_TRUE(older);
+        EXPECT_FALSE(older->recent);
         EXPECT_FALSE(platform_.StampOf(folder));
         EXPECT_FALSE(platform_.StampOf(folder + "\\missing.txt"));
     }

@@ -631,7 +631,7 @@ std::optional<FileStamp> RecordingPlatform::StampOf(const Utf8Text& path) {
     const Utf8Text key = Key(path);
     const auto found = files_.find(key);
     if (found == files_.end()) return std::nullopt;
-    return FileStamp{found->second.second.size(), writeTimes_[key]};
+    return FileStamp{found->second.second.size(), writeTimes_[key], recentFiles.count(path) > 0};
 }
 
 namespace {

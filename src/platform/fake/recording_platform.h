@@ -218,8 +218,10 @@ class RecordingPlatform : public InputPort,
     Utf8Text ExecutableFolder() override;
     // Writes, creations, renames and removals of these paths fail and change nothing.
     std::set<Utf8Text> unwritablePaths;
-    // A file's write time is a count that every write of it moves on; a rename keeps it.
+    // A file's write time is a count that every write of it moves on; a rename keeps it. The
+    // stamps of these files say they were written just now (FileStamp::recent).
     std::optional<FileStamp> StampOf(const Utf8Text& path) override;
+    std::set<Utf8Text> recentFiles;
     // Each watch tells of every change the fake's own operations make directly in its folder
     // (for a folder renamed or removed, in it and below it). Folders cannot be watched while
     // foldersWatchable is false. As on Windows, which keeps a watched folder until its watch is

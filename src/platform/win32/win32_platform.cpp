@@ -594,8 +594,14 @@ std::optional<FileStamp> Win32Platform::StampOf(const Utf8Text& path) {
     const auto join = [](DWORD high, DWORD low) {
         return (static_cast<std::uint64_t>(high) << 32) | low;
     };
-    return FileStamp{join(data.nFileSizeHigh, data.nFileSizeLow),
-                     join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime)};
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    const std::uint64_t written =
+        join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+    // File times count 100-nanosecond steps.
+    constexpr std::uint64_t kTwoSeconds = 20'000'000;
+    const bool recent = written + kTwoSeconds > join(now.dwHighDateTime, now.dwLowDateTime);
+    return FileStamp{join(data.nFileSizeHigh, data.nFileSizeLow), written, recent};
 }
 
 namespace {
