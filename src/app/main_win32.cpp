@@ -5,8 +5,11 @@
 
 #include "app/application_win32.h"
 #include "app/command_line_win32.h"
+#include "platform/win32/late_function_win32.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Before any library is loaded by name.
+    kavo::LoadLibrariesFromSystemFolderOnly();
     // The rich edit's OLE support wants the user-interface thread in a single-threaded
     // apartment.
     OleInitialize(nullptr);
