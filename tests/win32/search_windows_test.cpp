@@ -467,7 +467,7 @@ TEST_F(SearchWindowsTest, ASearchAgainKeepsThePagesAndSeesWhatChangedOnTheDiskMe
     ASSERT_TRUE(WaitFor([&] { return SearchEnded(); }));
     EXPECT_EQ(Rows(), (RowList{{L"1", L"one"}, {L"4", L"one"}}));
     EXPECT_EQ(library_->pageTexts.HeldPages(), 3u);
-    EXPECT_EQ(files_.reads.exchange(0), 3);  // positive control of the counts below
+    EXPECT_EQ(files_.reads.exchange(0), 3);   // positive control of the counts below
     EXPECT_EQ(files_.stamps.exchange(0), 6);  // each read kept only as its stamp stood still
 
     // Each search runs on a thread of its own that ends with it; the watches must outlive it.
