@@ -7,6 +7,8 @@ TIME_UNITS = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
 
 
 def figure(bench):
+    if "bytes" in bench:
+        return f"{bench['bytes'] / 1e6:.2f}", "MB"
     if "items_per_second" in bench:
         return f"{bench['items_per_second']:.0f}", "statements/s"
     seconds = bench["real_time"] * TIME_UNITS.get(bench.get("time_unit", "ns"), 1e-9)

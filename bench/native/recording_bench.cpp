@@ -1,10 +1,12 @@
 // A ten-minute recording with the pointer's path kept every 100 ms: the hooks hand the session
 // every move the system reports (125 a second), a click every five seconds and some typing; the
 // page it writes must stay one a user can read. Also what one event costs the session, which is
-// what a hook callback adds to the system's input on top of its own work.
+// what a hook callback adds to the system's input on top of its own work, and what the session
+// holds after an hour of moves.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include "recording/recording_session.h"
@@ -84,6 +86,40 @@ void BM_SessionHearsOneMouseEvent(benchmark::State& state) {
     state.SetLabel("goal: far below 1 ms (the hook callback's whole budget)");
 }
 BENCHMARK(BM_SessionHearsOneMouseEvent)->Unit(benchmark::kNanosecond);
+
+// What a session holds after an hour of a pointer that never rests, reported by a mouse at 125
+// and at 1000 times a second, with the recording's default options (a path point at most every
+// 100 ms). A session that kept every move held one event for each.
+void BM_SessionHoldsAnHourOfMovement(benchmark::State& state) {
+    const auto everyMs = static_cast<std::uint32_t>(state.range(0));
+    constexpr std::uint32_t kHourMs = 3600 * 1000;
+    std::size_t held = 0;
+    for (auto _ : state) {
+        RecordingSession session(123);
+        session.Begin(RecordingSettings{}, 0);
+        RecordedEvent move;
+        for (std::uint32_t t = 0; t < kHourMs; t += everyMs) {
+            move.timeMs = t;
+            move.point = {static_cast<int>(640 + (t / 7) % 500) - 250,
+                          static_cast<int>(512 + (t / 11) % 400) - 200};
+            session.HearMouse(move);
+        }
+        held = session.HeldBytes();
+        benchmark::DoNotOptimize(held);
+    }
+    const double everyMove = static_cast<double>(kHourMs / everyMs) * sizeof(RecordedEvent);
+    state.counters["bytes"] = static_cast<double>(held);
+    char label[160];
+    std::snprintf(label, sizeof label,
+                  "goal: <= 2 MB an hour at 100 ms; every move kept: %.1f MB (%u moves a second)",
+                  everyMove / 1e6, 1000 / everyMs);
+    state.SetLabel(label);
+}
+BENCHMARK(BM_SessionHoldsAnHourOfMovement)
+    ->Arg(8)
+    ->Arg(1)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kavo

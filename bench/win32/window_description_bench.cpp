@@ -2,7 +2,11 @@
 // this program shows 100 top-level windows of its own, each holding three children, and each
 // kind of description is looked up 50 times against them (and whatever else the desktop shows),
 // for a window at the front of the hundred, one at their far end, and none at all.
-// Prints "name: value unit (goal: ...)" lines.
+// Then how long F1's Insert takes to write the description of the window under the pointer when
+// a hundred windows are alike (one program, one class, one title, as a program's many windows
+// or dialogs are): a third copy shows 100 such windows, each with the same three children, and
+// the description of one at the front, in the middle and at the far end, and of a child of each,
+// is made 10 times. Prints "name: value unit (goal: ...)" lines.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -11,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "hotkeys/window_spy.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_platform.h"
 #include "target_window/window_description.h"
@@ -23,8 +28,11 @@ constexpr int kRounds = 50;
 constexpr wchar_t kReadyEvent[] = L"KavoWindowDescriptionBenchReady";
 constexpr wchar_t kDoneEvent[] = L"KavoWindowDescriptionBenchDone";
 
-// The second copy: the windows, until the first copy is done.
-int ShowWindows() {
+constexpr int kDescriptionRounds = 10;
+constexpr wchar_t kAlikeTitle[] = L"Kavo \x540C\x540D";  // 同名
+
+// The second copy: the windows, until the first copy is done. alike: all with one title.
+int ShowWindows(bool alike) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = DefWindowProcW;
@@ -34,7 +42,8 @@ int ShowWindows() {
     RegisterClassW(&windowClass);
     std::vector<kavo::UniqueWindow> windows;
     for (int i = 1; i <= kWindows; ++i) {
-        const std::wstring title = L"Kavo \x7A97\x53E3 " + std::to_wstring(i);  // 窗口
+        const std::wstring title =
+            alike ? kAlikeTitle : L"Kavo \x7A97\x53E3 " + std::to_wstring(i);  // 窗口
         windows.emplace_back(CreateWindowExW(WS_EX_TOOLWINDOW, L"KavoBenchWindow", title.c_str(),
                                              WS_POPUP | WS_VISIBLE, 10 + i, 10 + i, 120, 80,
                                              nullptr, nullptr, instance, nullptr));
@@ -90,34 +99,48 @@ Timing Measure(const char* utf8Description, bool shouldFind) {
     return timing;
 }
 
-}  // namespace
-
-int main() {
-    int argc = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    const bool host = argv != nullptr && argc > 1 && std::wstring(argv[1]) == L"--windows";
-    LocalFree(argv);
-    if (host) return ShowWindows();
-
-    const kavo::UniqueHandleKernel ready(CreateEventW(nullptr, TRUE, FALSE, kReadyEvent));
-    const kavo::UniqueHandleKernel done(CreateEventW(nullptr, TRUE, FALSE, kDoneEvent));
-    std::wstring command = L"\"" + ExecutableName() + L"\" --windows";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &started)) {
-        std::printf("window_description: the window host could not be started\n");
-        return 1;
+// A copy of this program showing its hundred windows, until it is let go.
+class WindowHost {
+  public:
+    explicit WindowHost(const wchar_t* role)
+        : ready_(CreateEventW(nullptr, TRUE, FALSE, kReadyEvent)),
+          done_(CreateEventW(nullptr, TRUE, FALSE, kDoneEvent)) {
+        std::wstring command = L"\"" + ExecutableName() + L"\" " + role;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION started{};
+        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &started)) {
+            std::printf("window_description: the window host could not be started\n");
+            return;
+        }
+        process_.reset(started.hProcess);
+        kavo::UniqueHandleKernel thread(started.hThread);
+        if (WaitForSingleObject(ready_.get(), 60000) != WAIT_OBJECT_0) {
+            std::printf("window_description: the windows did not show\n");
+            TerminateProcess(process_.get(), 1);
+            process_.reset();
+            return;
+        }
+        Sleep(500);
     }
-    const kavo::UniqueHandleKernel hostProcess(started.hProcess);
-    const kavo::UniqueHandleKernel hostThread(started.hThread);
-    if (WaitForSingleObject(ready.get(), 60000) != WAIT_OBJECT_0) {
-        std::printf("window_description: the windows did not show\n");
-        TerminateProcess(hostProcess.get(), 1);
-        return 1;
+    ~WindowHost() {
+        SetEvent(done_.get());
+        if (process_) WaitForSingleObject(process_.get(), 10000);
     }
-    Sleep(500);
+    WindowHost(const WindowHost&) = delete;
+    WindowHost& operator=(const WindowHost&) = delete;
+    bool Showing() const { return static_cast<bool>(process_); }
+
+  private:
+    kavo::UniqueHandleKernel ready_;
+    kavo::UniqueHandleKernel done_;
+    kavo::UniqueHandleKernel process_;
+};
+
+bool LookUpDescriptions() {
+    const WindowHost host(L"--windows");
+    if (!host.Showing()) return false;
 
     struct Row {
         const char* name;
@@ -154,7 +177,65 @@ int main() {
                     row.goal, kRounds, timing.maxMs, timing.found ? "" : "; WRONG RESULT");
     }
     std::fflush(stdout);
-    SetEvent(done.get());
-    WaitForSingleObject(hostProcess.get(), 10000);
+    return allRight;
+}
+
+// The descriptions F1's Insert makes of windows among a hundred alike.
+bool DescribeAlikeWindows() {
+    const WindowHost host(L"--alike");
+    if (!host.Showing()) return false;
+    kavo::Win32Platform& platform = kavo::ThePlatform();
+    const auto find = [&](const char* description) {
+        const kavo::ParsedWindowDescription parsed =
+            kavo::ParseWindowDescription(kavo::Utf8ToGbk(description));
+        return kavo::FindDescribedWindow(platform, parsed.description, {}).value_or(0);
+    };
+    struct Row {
+        const char* name;
+        const char* window;  // the window described, found by its class and ordinal
+    };
+    const Row rows[] = {
+        {"f1_insert_description_front", "类:KavoBenchWindow"},
+        {"f1_insert_description_middle", "类:KavoBenchWindow#50"},
+        {"f1_insert_description_far", "类:KavoBenchWindow#100"},
+        {"f1_insert_description_front_child", "类:KavoBenchWindow>类:Edit"},
+        {"f1_insert_description_middle_child", "类:KavoBenchWindow#50>类:Edit"},
+        {"f1_insert_description_far_child", "类:KavoBenchWindow#100>类:Edit"},
+    };
+    bool allRight = true;
+    for (const Row& row : rows) {
+        const kavo::NativeWindow window = find(row.window);
+        std::vector<double> times;
+        bool found = window != 0;
+        for (int round = 0; found && round < kDescriptionRounds; ++round) {
+            const std::uint64_t start = platform.NowMicroseconds();
+            const kavo::Utf8Text description = kavo::DescriptionOf(platform, window);
+            times.push_back(static_cast<double>(platform.NowMicroseconds() - start) / 1000.0);
+            // What it wrote finds the window again.
+            found = find(description.c_str()) == window;
+        }
+        allRight = allRight && found;
+        std::sort(times.begin(), times.end());
+        std::printf(
+            "%s: %.2f ms (goal: <= 50 ms with 100 alike windows open; median of %d, max "
+            "%.2f%s)\n",
+            row.name, times.empty() ? 0.0 : times[times.size() / 2], kDescriptionRounds,
+            times.empty() ? 0.0 : times.back(), found ? "" : "; WRONG RESULT");
+        std::fflush(stdout);
+    }
+    return allRight;
+}
+
+}  // namespace
+
+int main() {
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    const std::wstring role = argv != nullptr && argc > 1 ? argv[1] : L"";
+    LocalFree(argv);
+    if (role == L"--windows" || role == L"--alike") return ShowWindows(role == L"--alike");
+
+    bool allRight = LookUpDescriptions();
+    allRight = DescribeAlikeWindows() && allRight;
     return allRight ? 0 : 1;
 }

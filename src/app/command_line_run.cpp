@@ -111,18 +111,51 @@ Utf8Text RunLogPath(const Utf8Text& programFolder) {
     return programFolder + "\\kavo-run.log";
 }
 
+Utf8Text OlderRunLogPath(const Utf8Text& programFolder) {
+    return RunLogPath(programFolder) + ".1";
+}
+
+namespace {
+
+// A field as the log writes it: a tab, a line break or any other control character would break
+// the line's tab-separated fields, so each is written as an escape, and so is the backslash that
+// begins one: "\t", "\n", "\r", "\\", and "\xNN" (two hexadecimal digits) for the others.
+void AppendLogField(Utf8Text& line, std::string_view field) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    for (const char c : field) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            line += "\\\\";
+        } else if (c == '\t') {
+            line += "\\t";
+        } else if (c == '\n') {
+            line += "\\n";
+        } else if (c == '\r') {
+            line += "\\r";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            line += "\\x";
+            line += kHex[byte >> 4];
+            line += kHex[byte & 0xF];
+        } else {
+            line += c;
+        }
+    }
+}
+
+}  // namespace
+
 RuntimeText RunLogLine(std::string_view time, CommandLineMode mode, const Utf8Text& page,
                        const RunReport& report) {
-    Utf8Text line(time);
+    Utf8Text line;
+    AppendLogField(line, time);
     line += '\t';
-    line += CommandName(mode);
+    AppendLogField(line, CommandName(mode));
     line += '\t';
-    // A page name cannot hold a tab or a line break, but an argument can: the line stays one.
-    for (const char c : page) line += (c == '\t' || c == '\r' || c == '\n') ? ' ' : c;
+    AppendLogField(line, page);
     line += '\t';
-    line += std::to_string(static_cast<int>(report.outcome));
+    AppendLogField(line, std::to_string(static_cast<int>(report.outcome)));
     line += '\t';
-    for (const char c : report.reason) line += (c == '\r' || c == '\n') ? ' ' : c;
+    AppendLogField(line, report.reason);
     return Utf8ToGbk(line) + "\r\n";
 }
 
@@ -168,8 +201,18 @@ bool LogRunOnce(const CommandLineRequest& request, CommandLineRunPorts& ports,
     const Utf8Text time = ports.now ? ports.now() : Utf8Text();
     RunReport logged = report;
     if (!ports.logNote.empty()) logged.reason += "；注意：" + ports.logNote;
-    ports.files.AppendToFile(RunLogPath(ports.files.ExecutableFolder()),
-                             RunLogLine(time, request.mode, request.page, logged));
+    const RuntimeText line = RunLogLine(time, request.mode, request.page, logged);
+    const Utf8Text folder = ports.files.ExecutableFolder();
+    const Utf8Text log = RunLogPath(folder);
+    if (const std::optional<FileStamp> stamp = ports.files.StampOf(log);
+        stamp && stamp->size + line.size() > kRunLogLimitBytes) {
+        // While another run appends to it the rename fails: this line goes to the long log and
+        // a later run rolls it over.
+        const Utf8Text older = OlderRunLogPath(folder);
+        ports.files.RemoveFile(older);
+        ports.files.RenamePath(log, older);
+    }
+    ports.files.AppendToFile(log, line);
     return true;
 }
 

@@ -55,6 +55,10 @@ std::optional<Utf8Text> ResolvePageArgument(const Utf8Text& contentRoot, const U
 
 // kavo-run.log in the given folder (no trailing separator).
 Utf8Text RunLogPath(const Utf8Text& programFolder);
+// The log rolls over before a line would take it past 1 MiB: it becomes kavo-run.log.1 (the
+// one older log kept, an earlier one of that name goes) and a new kavo-run.log begins.
+inline constexpr std::size_t kRunLogLimitBytes = std::size_t{1} << 20;
+Utf8Text OlderRunLogPath(const Utf8Text& programFolder);
 
 struct RunReport {
     RunOutcome outcome = RunOutcome::Completed;
@@ -62,6 +66,9 @@ struct RunReport {
 };
 
 // One log line, GBK with CR LF: time, command, page, exit code and reason, separated by tabs.
+// In every field a backslash is written "\\", a tab "\t", a line feed "\n", a carriage return
+// "\r" and any other control character "\xNN" (two upper-case hexadecimal digits), so that a
+// field never breaks the line and reads back as it was.
 RuntimeText RunLogLine(std::string_view time, CommandLineMode mode, const Utf8Text& page,
                        const RunReport& report);
 

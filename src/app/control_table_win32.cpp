@@ -7,6 +7,7 @@
 
 #include "app/roll_up_panel_win32.h"
 #include "platform/win32/dpi_win32.h"
+#include "platform/win32/late_function_win32.h"
 #include "text/wide.h"
 
 namespace kavo {
@@ -67,7 +68,7 @@ HWND FindMainWindowControl(HWND window, HWND helpPanel, HWND runPanel, int id) {
 
 void CreateMainWindowControls(HWND window, RollUpPanel& helpPanel, RollUpPanel& runPanel,
                               const ControlFonts& fonts) {
-    LoadLibraryW(L"Msftedit.dll");  // RICHEDIT50W; stays loaded for the process's life
+    LoadSystemLibrary(L"Msftedit.dll");  // RICHEDIT50W
     // The table is the 96-DPI design; the window's monitor decides the pixels.
     const UINT dpi = WindowDpi(window);
     const auto s = [dpi](int value) { return ScaleToDpi(value, dpi); };

@@ -9,6 +9,7 @@
 #include "app/application_win32.h"
 #include "app/command_line_win32.h"
 #include "commands/script_run.h"
+#include "platform/win32/late_function_win32.h"
 
 namespace {
 
@@ -29,6 +30,8 @@ LONG WINAPI ReleaseHeldInputOnFailure(EXCEPTION_POINTERS*) noexcept {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     SetUnhandledExceptionFilter(ReleaseHeldInputOnFailure);
     std::set_terminate(ReleaseHeldInputOnTerminate);
+    // Before any library is loaded by name.
+    kavo::LoadLibrariesFromSystemFolderOnly();
     // The rich edit's OLE support wants the user-interface thread in a single-threaded
     // apartment.
     OleInitialize(nullptr);

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/win32/late_function_win32.h"
 #include "text/wide.h"
 #include "ui/small_window_win32.h"
 #include "ui/window_text_win32.h"
@@ -50,7 +51,7 @@ constexpr wchar_t kSearchPrompt[] = L"请输入你要搜索的文本！";
 
 HWND AddSearchRow(HWND window, int promptId, int boxId, UINT dpi, HGDIOBJ promptFont,
                   HGDIOBJ boxFont) {
-    LoadLibraryW(L"Msftedit.dll");  // the search box; stays loaded for the process's life
+    LoadSystemLibrary(L"Msftedit.dll");  // the search box
     small_window::AddControl(window, L"STATIC", kSearchPrompt, SS_LEFT | SS_NOPREFIX, 20, 40, 360,
                              32, promptId, dpi, promptFont);
     return small_window::AddControl(window, MSFTEDIT_CLASS, L"",

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "commands/script_words.h"
 #include "target_window/window_description.h"
@@ -17,8 +19,6 @@ namespace {
 constexpr std::size_t kShownTitleCharacters = 24;
 // A description keeps this much of a long title and lets "*" stand for the rest.
 constexpr std::size_t kDescribedTitleCharacters = 60;
-// How far "#n" is counted before the description is left as it is.
-constexpr int kMostOrdinal = 64;
 
 Utf8Text Shortened(const Utf8Text& text, std::size_t characters) {
     std::size_t pos = 0;
@@ -50,12 +50,6 @@ Utf8Text PatternOf(const Utf8Text& text, bool isName) {
         pattern += reserved || edgeSpace || !heldByGbk ? std::string_view("?") : character;
     }
     return pattern;
-}
-
-std::optional<NativeWindow> Resolve(SystemPort& system, const Utf8Text& description) {
-    const ParsedWindowDescription parsed = ParseWindowDescription(Utf8ToGbk(description));
-    if (!parsed.problem.empty()) return std::nullopt;
-    return FindDescribedWindow(system, parsed.description, {});
 }
 
 Utf8Text WithOrdinal(const Utf8Text& step, int ordinal) {
@@ -129,26 +123,48 @@ Utf8Text DescriptionOf(SystemPort& system, NativeWindow window) {
         if (!entry) return {};
         childStep = ">类:" + PatternOf(entry->className, true);
     }
-    // "#n" only where an earlier window matches the same: the description is tried as the run
-    // would look it up, counting on until it reaches this window.
-    for (int topOrdinal = 0; topOrdinal <= kMostOrdinal; topOrdinal += topOrdinal == 0 ? 2 : 1) {
-        const Utf8Text topText = WithOrdinal(topStep, topOrdinal);
-        if (childStep.empty()) {
-            const std::optional<NativeWindow> found = Resolve(system, topText);
-            if (found == top) return topText;
-            if (!found) break;
-            continue;
-        }
-        for (int ordinal = 0; ordinal <= kMostOrdinal; ordinal += ordinal == 0 ? 2 : 1) {
-            const Utf8Text text = WithOrdinal(topText + childStep, ordinal);
-            const std::optional<NativeWindow> found = Resolve(system, text);
-            if (found == window) return text;
-            if (!found) break;
-        }
-        if (!Resolve(system, topText)) break;
-    }
-    // Not reached by any count (a hidden window): the plain form still says what it is.
-    return topStep + childStep;
+    // "#n" only where an earlier window matches the same. Where it stands is counted in one walk
+    // over the windows in front of it, the lookup's own order, with the lookup's own matching:
+    // trying "#2", "#3", ... with a lookup each would ask the system thousands of questions
+    // where many windows are alike.
+    const ParsedWindowDescription parsed = ParseWindowDescription(Utf8ToGbk(topStep + childStep));
+    if (!parsed.problem.empty()) return topStep + childStep;
+    const std::vector<WindowStep>& steps = parsed.description.steps;
+    WindowMatcher matcher(system, {});
+    std::vector<NativeWindow> tops;  // the top-level windows that match, up to this one's
+    system.VisitTopLevelWindows([&](NativeWindow candidate) {
+        if (matcher.Meets(candidate, steps[0])) tops.push_back(candidate);
+        return candidate != top;
+    });
+    // Not among them (a hidden window): the plain form still says what it is.
+    if (tops.empty() || tops.back() != top) return topStep + childStep;
+    const int topOrdinal = static_cast<int>(tops.size());
+    if (childStep.empty()) return WithOrdinal(topStep, topOrdinal == 1 ? 0 : topOrdinal);
+    // How many windows below parent match, up to until (and whether until is one of them), or up
+    // to most (0: no limit).
+    const auto matchesBelow = [&](NativeWindow parent, NativeWindow until, int most) {
+        int matches = 0;
+        bool untilMatches = false;
+        system.VisitChildWindows(parent, [&](NativeWindow candidate) {
+            const bool meets = matcher.Meets(candidate, steps[1]);
+            if (meets) ++matches;
+            if (candidate == until) {
+                untilMatches = meets;
+                return false;
+            }
+            return most == 0 || matches < most;
+        });
+        return std::pair(matches, untilMatches);
+    };
+    const auto [ordinal, matches] = matchesBelow(top, window, 0);
+    if (!matches) return topStep + childStep;
+    // Without "#" at the top level the lookup takes the first window there with that many
+    // matches below it: the top-level ordinal is needed only when an earlier one has them.
+    bool earlierHasThem = false;
+    for (std::size_t i = 0; i + 1 < tops.size() && !earlierHasThem; ++i)
+        earlierHasThem = matchesBelow(tops[i], 0, ordinal).first >= ordinal;
+    return WithOrdinal(topStep, earlierHasThem ? topOrdinal : 0) +
+           WithOrdinal(childStep, ordinal == 1 ? 0 : ordinal);
 }
 
 }  // namespace kavo

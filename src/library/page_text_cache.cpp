@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace kavo {
 namespace {
@@ -24,84 +25,126 @@ std::size_t PageTextCache::PathHash::operator()(std::string_view path) const {
     return hash;
 }
 
+// A folder as BeginSearch asks about it, outside the lock.
+struct PageTextCache::FolderAtStart {
+    Utf8Text path;
+    std::uint64_t id = 0;  // 0: a folder new to the cache
+    std::shared_ptr<FolderWatch> watch;
+    bool changed = true;  // changes before a watch is made are not known
+    std::shared_ptr<FolderWatch> made;
+};
+
 void PageTextCache::BeginSearch(FilePort& files, const std::vector<Utf8Text>& folders) {
-    const std::lock_guard lock(mutex_);
-    ++search_;
-    bool anyChanged = false;
-    for (auto& [key, folder] : folders_) {
+    std::vector<FolderAtStart> asked;
+    {
+        const std::lock_guard lock(mutex_);
+        for (const auto& [key, folder] : folders_)
+            asked.push_back({folder.path, folder.id, folder.watch});
+        for (const Utf8Text& path : folders)
+            if (folders_.find(std::string_view(path)) == folders_.end())
+                asked.push_back({path, 0, nullptr});
+    }
+    for (FolderAtStart& folder : asked) {
         if (folder.watch) {
             folder.changed = folder.watch->Changed();
         } else {
-            // Changes before a watch is made are not known: its pages are checked this time.
-            folder.changed = true;
-            folder.watch = files.WatchFolder(folder.path);
+            // Watched before anything of it is read (or read again): a change after that is told.
+            folder.made = files.WatchFolder(folder.path);
         }
-        anyChanged = anyChanged || folder.changed;
     }
-    if (anyChanged)
-        for (auto& [path, page] : pages_)
-            if (page.folder->changed) page.checked = false;
-    // Watched before anything of them is read: a change after that is told.
-    for (const Utf8Text& path : folders) {
-        if (folders_.find(std::string_view(path)) != folders_.end()) continue;
-        Folder& folder = folders_[path];
-        folder.path = path;
-        folder.watch = files.WatchFolder(path);
+    {
+        const std::lock_guard lock(mutex_);
+        ++search_;
+        for (FolderAtStart& at : asked) {
+            auto found = folders_.find(std::string_view(at.path));
+            if (found == folders_.end()) {
+                if (at.id != 0) continue;  // let go of meanwhile (ForgetAll)
+                found = folders_.try_emplace(at.path).first;
+                found->second.path = at.path;
+                found->second.id = ++nextFolderId_;
+            } else if (at.id != 0 && found->second.id != at.id) {
+                continue;  // let go of and made again meanwhile: that one is asked next time
+            }
+            Folder& folder = found->second;
+            if (at.changed) ++folder.changes;
+            if (!folder.watch) folder.watch = std::exchange(at.made, nullptr);
+        }
     }
+    // Watches made and not needed after all are closed here, outside the lock.
+}
+
+PageTextCache::Folder& PageTextCache::FolderOfPage(std::string_view path) {
+    const std::string_view folderPath = FolderOf(path);
+    auto folder = folders_.find(folderPath);
+    if (folder == folders_.end()) {
+        // One BeginSearch was not told of: it has no watch until the next one.
+        folder = folders_.try_emplace(Utf8Text(folderPath)).first;
+        folder->second.path = Utf8Text(folderPath);
+        folder->second.id = ++nextFolderId_;
+    }
+    return folder->second;
 }
 
 PageTextCache::Text PageTextCache::PageText(FilePort& files, const Utf8Text& path,
                                             const TextOfFile& textOf) {
+    Text kept;  // what is kept of the page now, to be checked; nullptr: nothing
+    std::optional<FileStamp> keptStamp;
+    std::uint64_t folderId = 0;
+    std::uint64_t changesBefore = 0;
     std::uint64_t forgetsBefore = 0;
-    std::optional<FileStamp> stamp;
-    bool stamped = false;
-    bool stampWanted = true;
     {
         const std::lock_guard lock(mutex_);
+        Folder* folder = nullptr;
         if (const auto found = pages_.find(std::string_view(path)); found != pages_.end()) {
             Page& page = found->second;
-            if (!page.checked && page.stamp) {
-                stamp = files.StampOf(path);
-                stamped = true;
-                page.checked = stamp == page.stamp;
-            }
-            if (page.checked) {
+            if (Trusted(page)) {
                 page.lastSearch = search_;
                 return page.text;
             }
-            // Read again, and its stamp taken this time: its folder changes.
-            Drop(found);
+            kept = page.text;
+            if (!page.stamp.recent) keptStamp = page.stamp;
+            folder = page.folder;
         } else {
-            // A folder BeginSearch was not told of has no watch: its pages need their stamps.
-            const std::string_view folderPath = FolderOf(path);
-            auto folder = folders_.find(folderPath);
-            if (folder == folders_.end()) {
-                folder = folders_.try_emplace(Utf8Text(folderPath)).first;
-                folder->second.path = Utf8Text(folderPath);
-            }
-            stampWanted = folder->second.watch == nullptr;
+            folder = &FolderOfPage(path);
         }
+        folderId = folder->id;
+        changesBefore = folder->changes;
         forgetsBefore = forgets_;
     }
 
-    // Read without holding the others up. The stamp is taken first (or was, by the check): a
-    // change made while the file is read shows as a stamp that differs at the next check.
-    if (stampWanted && !stamped) stamp = files.StampOf(path);
+    // Stamped (and read) without holding the others up.
+    const std::optional<FileStamp> before = files.StampOf(path);
+    if (kept && before && keptStamp && *before == *keptStamp && !before->recent) {
+        const std::lock_guard lock(mutex_);
+        if (const auto found = pages_.find(std::string_view(path));
+            found != pages_.end() && found->second.text == kept &&
+            found->second.folder->id == folderId) {
+            Page& page = found->second;
+            page.checked = true;
+            page.checkedAt = changesBefore;  // a change told since then is checked next time
+            page.lastSearch = search_;
+        }
+        return kept;
+    }
     std::optional<std::string> bytes = files.ReadWholeFile(path);
-    if (!bytes) return nullptr;
-    auto text = std::make_shared<const RuntimeText>(textOf(std::move(*bytes)));
+    const std::optional<FileStamp> after = bytes ? files.StampOf(path) : std::nullopt;
+    Text text;
+    if (bytes) text = std::make_shared<const RuntimeText>(textOf(std::move(*bytes)));
 
     const std::lock_guard lock(mutex_);
-    // Not kept when the program changed something meanwhile, when it would pass the bound, or
-    // when a stamp it needs could not be taken.
-    if ((stampWanted && !stamp) || forgets_ != forgetsBefore ||
+    if (const auto found = pages_.find(std::string_view(path)); found != pages_.end()) {
+        if (found->second.text != kept) return text;  // another search kept a later read
+        Drop(found);
+    }
+    // Not kept when the file changed while it was read (or a stamp could not be taken), when
+    // the program changed something meanwhile, or when it would pass the bound.
+    if (!text || !before || !after || !(*before == *after) || forgets_ != forgetsBefore ||
         heldBytes_ + text->size() > byteLimit_)
         return text;
     const auto folder = folders_.find(FolderOf(path));
-    if (folder == folders_.end()) return text;
-    const auto [page, added] = pages_.try_emplace(path);
-    if (!added) return text;  // another search kept it meanwhile
-    page->second = Page{&folder->second, stamp, text, true, search_};
+    if (folder == folders_.end() || folder->second.id != folderId) return text;
+    pages_.try_emplace(path,
+                       Page{&folder->second, *after, text, !after->recent, changesBefore, search_});
     ++folder->second.pages;
     heldBytes_ += text->size();
     return text;
@@ -109,13 +152,24 @@ PageTextCache::Text PageTextCache::PageText(FilePort& files, const Utf8Text& pat
 
 void PageTextCache::EndSearch(bool wentThroughEveryPage) {
     if (!wentThroughEveryPage) return;
-    const std::lock_guard lock(mutex_);
-    for (auto page = pages_.begin(); page != pages_.end();) {
-        const auto next = std::next(page);
-        if (page->second.lastSearch != search_) Drop(page);
-        page = next;
+    std::vector<std::shared_ptr<FolderWatch>> closing;
+    {
+        const std::lock_guard lock(mutex_);
+        for (auto page = pages_.begin(); page != pages_.end();) {
+            const auto next = std::next(page);
+            if (page->second.lastSearch != search_) Drop(page);
+            page = next;
+        }
+        for (auto folder = folders_.begin(); folder != folders_.end();) {
+            if (folder->second.pages == 0) {
+                closing.push_back(std::move(folder->second.watch));
+                folder = folders_.erase(folder);
+            } else {
+                ++folder;
+            }
+        }
     }
-    std::erase_if(folders_, [](const auto& folder) { return folder.second.pages == 0; });
+    // The watches are closed here, outside the lock.
 }
 
 void PageTextCache::Forget(const Utf8Text& path) {
@@ -125,11 +179,15 @@ void PageTextCache::Forget(const Utf8Text& path) {
 }
 
 void PageTextCache::ForgetAll() {
-    const std::lock_guard lock(mutex_);
-    ++forgets_;
-    pages_.clear();
-    folders_.clear();
-    heldBytes_ = 0;
+    PathMap<Folder> folders;
+    {
+        const std::lock_guard lock(mutex_);
+        ++forgets_;
+        pages_.clear();
+        folders.swap(folders_);
+        heldBytes_ = 0;
+    }
+    // The watches are closed here, outside the lock.
 }
 
 std::size_t PageTextCache::HeldBytes() const {

@@ -204,7 +204,13 @@ struct DirectoryEntry {
 struct FileStamp {
     std::uint64_t size = 0;
     std::uint64_t writeTime = 0;
-    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+    // Written less than 2 s ago (or stamped later than now). Such a stamp cannot tell that the
+    // file is unchanged: where times are kept in 2-second steps (FAT, as on many USB sticks), a
+    // second write of as many bytes within those 2 s leaves the same stamp.
+    bool recent = false;
+    friend bool operator==(const FileStamp& a, const FileStamp& b) {
+        return a.size == b.size && a.writeTime == b.writeTime;
+    }
 };
 
 // Tells of changes directly inside one folder: an entry added, removed or renamed, a file

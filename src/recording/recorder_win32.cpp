@@ -2,6 +2,7 @@
 
 #include <richedit.h>
 
+#include <new>
 #include <string>
 #include <utility>
 
@@ -41,6 +42,11 @@ Recorder::Recorder(MainWindowServices& services, RunControl& control)
     services_.OnAppMessage(kRecordingEndMessage, [this](WPARAM, LPARAM) -> LRESULT {
         OnEndRequested();
         return 0;
+    });
+    // A recording that holds all it may (or finds memory short) ends as if its end key had been
+    // pressed, and the user is told why.
+    session_.WhenFull([this] {
+        if (!endPosted_.exchange(true)) services_.Post(kRecordingEndMessage);
     });
     services_.Events().trayClicked.Subscribe(
         [this](TrayClick click) { return OnTrayClicked(click); });
@@ -161,19 +167,46 @@ void Recorder::OnEndRequested() {
     if (!recording_) return;
     session_.StopTaking();
     mouseHook_.Remove();
-    const RuntimeText statements = session_.Finish();
+    const bool full = session_.EndedFull();
+    RuntimeText statements;
+    bool written = true;
+    try {
+        statements = session_.Finish();
+    } catch (const std::bad_alloc&) {
+        written = false;
+    }
     recording_ = false;
     services_.RestoreWindow();
     services_.SetTrayTip(IdleTip());
+    if (!written) {
+        Tell("录制已停止，但内存不足，录到的操作没能写成脚本。请关闭一些程序后再录制。");
+        return;
+    }
+    const Utf8Text why = full ? "录制已自动停止：录下的操作太多，占用的内存已到上限。" : "";
     if (statements.empty()) {
-        services_.ShowTrayBalloon("录制结束", "没有录到任何操作。");
+        if (full) {
+            Tell(why + "没有录到可写成脚本的操作。");
+        } else {
+            services_.ShowTrayBalloon("录制结束", "没有录到任何操作。");
+        }
         return;
     }
     const bool toPage = PrepareForInsertedText(services_.TheLibrary());
     InsertRecording(statements);
-    Utf8Text text = "录到 " + std::to_string(LineCount(statements)) + " 行脚本，已插入编辑框。";
+    const Utf8Text lines = std::to_string(LineCount(statements));
+    Utf8Text text = full ? why + "停止前录到的 " + lines + " 行脚本已插入编辑框。"
+                         : "录到 " + lines + " 行脚本，已插入编辑框。";
     if (!toPage) text += "这些脚本还不属于任何页面，按“保存”可以存为新页面。";
-    services_.ShowTrayBalloon("录制结束", text);
+    if (full) {
+        Tell(text);
+    } else {
+        services_.ShowTrayBalloon("录制结束", text);
+    }
+}
+
+void Recorder::Tell(const Utf8Text& text) {
+    MessageBoxW(services_.Window(), Utf8ToWide(text).c_str(), Utf8ToWide(kRecordingTitle).c_str(),
+                MB_OK | MB_ICONWARNING);
 }
 
 void Recorder::InsertRecording(const RuntimeText& statements) {

@@ -50,6 +50,9 @@ class Recorder {
     // Tells the user why a recording or a run does not start: over the window when it shows,
     // else at the tray icon.
     void Refuse(const Utf8Text& text);
+    // A recording that ended unlike the user asked: a message box over the window, which shows
+    // again by then, until the user closes it.
+    void Tell(const Utf8Text& text);
     // Writes the recording's statements at the editor's caret.
     void InsertRecording(const RuntimeText& statements);
 

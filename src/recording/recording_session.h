@@ -10,7 +10,9 @@
 #include <bitset>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
+#include <optional>
 
 #include "hotkeys/keyboard_watch.h"
 #include "recording/recorded_input.h"
@@ -21,7 +23,20 @@ namespace kavo {
 
 class RecordingSession {
   public:
-    explicit RecordingSession(KeyCode stopKey) : stopKey_(stopKey) {}
+    // What a session may hold before it ends itself: some 2 million events, hours of steady
+    // input, far below what leaves a desktop short of memory.
+    static constexpr std::size_t kMostHeldBytes = std::size_t{64} << 20;
+
+    explicit RecordingSession(KeyCode stopKey, std::size_t mostHeldBytes = kMostHeldBytes)
+        : stopKey_(stopKey), mostHeldBytes_(mostHeldBytes) {}
+
+    // Called once, on the thread of the event that found the session full (or memory short):
+    // it has stopped taking, and what it kept before is written as usual. Set before Begin.
+    void WhenFull(std::function<void()> onFull);
+    // The last recording ended itself that way.
+    bool EndedFull() const;
+    // What the kept events take.
+    std::size_t HeldBytes() const;
 
     // Starts taking events, forgetting any before. nowMs: the system's tick count now, the time
     // base the hooks stamp their events with.
@@ -46,15 +61,32 @@ class RecordingSession {
     RuntimeText Finish();
 
   private:
-    void Keep(RecordedEvent event, std::uint32_t stamp);
+    // Time since the start; a stamp a little before it (queued as it began) counts as 0.
+    std::uint64_t SinceStart(std::uint32_t stamp) const;
+    // Every event but a move. Returns false when the session is full.
+    bool Keep(RecordedEvent event, std::uint32_t stamp);
+    // A move, kept only where the page needs it (script_writer.h): a point of the path, the first
+    // move of a press that strays too far for a click, or the last move heard (held aside until
+    // something else comes, and dropped when a later point of the path is kept).
+    bool KeepMove(RecordedEvent event);
+    bool Append(const RecordedEvent& event);
+    void Full();
 
     const KeyCode stopKey_;
+    const std::size_t mostHeldBytes_;
+    std::function<void()> onFull_;
     mutable std::mutex mutex_;
+    bool endedFull_ = false;
     bool taking_ = false;
     RecordingSettings settings_;
     std::uint32_t startMs_ = 0;
-    // A deque: growing never copies what is kept, so no hook call waits for a long copy.
+    // A deque: growing never copies what is kept, so no hook call waits for a long copy. Most
+    // moves are not kept: a mouse reports 125 to 1000 a second, the page needs a few.
     std::deque<RecordedEvent> events_;
+    std::optional<RecordedEvent> lastMove_;  // heard since the last event kept
+    std::optional<std::uint64_t> lastPathMs_;
+    Point pressPoint_;        // of the last button pressed
+    bool strayKept_ = false;  // a move too far for a click since that press
     std::bitset<256> keysDown_;
     std::bitset<3> buttonsDown_;
 };

@@ -40,15 +40,23 @@ int GlideMs(Point from, Point to) {
     return std::max(std::abs(to.x - from.x), std::abs(to.y - from.y));
 }
 
-bool Near(Point a, Point b) {
+}  // namespace
+
+bool NearEnoughForAClick(Point a, Point b) {
     return std::abs(a.x - b.x) <= kClickTolerancePixels &&
            std::abs(a.y - b.y) <= kClickTolerancePixels;
+}
+
+namespace {
+
+bool Near(Point a, Point b) {
+    return NearEnoughForAClick(a, b);
 }
 
 class Writer {
   public:
     Writer(const std::vector<RecordedEvent>& events, const RecordingOptions& options)
-        : events_(events), options_(options) {}
+        : events_(events), options_(options), pathSamples_(PathSamples(events, options)) {}
 
     std::string Write() {
         for (std::size_t i = 0; i < events_.size(); ++i) {
@@ -77,7 +85,7 @@ class Writer {
                              event.timeMs, 0);
                     break;
                 case RecordedKind::Move:
-                    OnMove(event);
+                    if (options_.path && pathSamples_[i]) MoveTo(event.point, event.timeMs, true);
                     break;
             }
         }
@@ -87,6 +95,22 @@ class Writer {
     }
 
   private:
+    // The moves the path is drawn through: the first, then the first at least one path interval
+    // after the last one taken. Every move counts, those within a click too (which the click
+    // takes up), so that the recording session can drop the others as they come.
+    static std::vector<bool> PathSamples(const std::vector<RecordedEvent>& events,
+                                         const RecordingOptions& options) {
+        std::vector<bool> samples(events.size());
+        std::optional<std::uint64_t> last;
+        for (std::size_t i = 0; i < events.size(); ++i) {
+            if (events[i].kind != RecordedKind::Move) continue;
+            if (last && events[i].timeMs - *last < PathIntervalMs(options)) continue;
+            last = events[i].timeMs;
+            samples[i] = true;
+        }
+        return samples;
+    }
+
     // --- keys ---
 
     // The key's release after index, or nothing when it stays down to the end.
@@ -208,15 +232,6 @@ class Writer {
         buttonsHeld_.clear();
     }
 
-    void OnMove(const RecordedEvent& event) {
-        if (!options_.path) return;
-        if (lastPathMs_ && event.timeMs - *lastPathMs_ <
-                               static_cast<std::uint64_t>(std::max(options_.pathIntervalMs, 1)))
-            return;
-        lastPathMs_ = event.timeMs;
-        MoveTo(event.point, event.timeMs, true);
-    }
-
     // The pointer to point, by the time of `when`: a glide when there is the time for it (its
     // time comes off the pause before), else placed at once. Along a sampled path the samples
     // follow each other without pauses of their own (a line a sample at most); only a rest of
@@ -226,8 +241,7 @@ class Writer {
         FlushTyping();
         const std::uint64_t available = when > playedUntil_ ? when - playedUntil_ : 0;
         const int glide = pointer_ ? GlideMs(*pointer_, point) : 0;
-        const std::uint64_t shortest =
-            alongPath ? 2 * static_cast<std::uint64_t>(std::max(options_.pathIntervalMs, 1)) : 0;
+        const std::uint64_t shortest = alongPath ? 2 * PathIntervalMs(options_) : 0;
         if (!pointer_ || static_cast<std::uint64_t>(glide) <= available) {
             Pause(available - static_cast<std::uint64_t>(glide), shortest);
             Line(Statement(kWordMouseMove, Point2(point)));
@@ -269,22 +283,23 @@ class Writer {
     std::vector<std::uint64_t> typingTimes_;
     std::optional<Point> pointer_;
     std::optional<Point> lastPoint_;  // where the pointer was last heard of
-    std::optional<std::uint64_t> lastPathMs_;
+    const std::vector<bool> pathSamples_;
     std::uint64_t playedUntil_ = 0;
     bool started_ = false;  // no pause before the first statement
 };
 
 }  // namespace
 
-RuntimeText WriteRecording(const std::vector<RecordedEvent>& events,
-                           const RecordingOptions& options) {
-    std::vector<RecordedEvent> kept;
-    kept.reserve(events.size());
-    for (const RecordedEvent& event : events) {
+std::uint64_t PathIntervalMs(const RecordingOptions& options) {
+    return static_cast<std::uint64_t>(std::max(options.pathIntervalMs, 1));
+}
+
+RuntimeText WriteRecording(std::vector<RecordedEvent> events, const RecordingOptions& options) {
+    std::erase_if(events, [&options](const RecordedEvent& event) {
         const bool key = event.kind == RecordedKind::KeyDown || event.kind == RecordedKind::KeyUp;
-        if (key ? options.keyboard : options.mouse) kept.push_back(event);
-    }
-    return Utf8ToGbk(Writer(kept, options).Write());
+        return !(key ? options.keyboard : options.mouse);
+    });
+    return Utf8ToGbk(Writer(events, options).Write());
 }
 
 }  // namespace kavo

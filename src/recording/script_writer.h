@@ -22,7 +22,15 @@
 namespace kavo {
 
 // The statements, GBK, lines ended with CR LF.
-RuntimeText WriteRecording(const std::vector<RecordedEvent>& events,
-                           const RecordingOptions& options);
+RuntimeText WriteRecording(std::vector<RecordedEvent> events, const RecordingOptions& options);
+
+// What of the pointer's moves the statements need, for a recording that keeps only that much:
+// - the path (when kept) goes through the first move and then the first one at least
+//   PathIntervalMs after the last taken, counting every move;
+// - between a button's press and its release, whether any move strays beyond
+//   NearEnoughForAClick of the press (a drag) or none does (a click);
+// - where the pointer was last heard of, for a button still held at the end.
+std::uint64_t PathIntervalMs(const RecordingOptions& options);
+bool NearEnoughForAClick(Point a, Point b);
 
 }  // namespace kavo

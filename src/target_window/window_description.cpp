@@ -93,14 +93,13 @@ Utf8Text Quoted(std::string_view gbk) {
     return "“" + GbkToUtf8(gbk) + "”";
 }
 
-// One lookup. Windows are visited front to back and read field by field (the title, then the
-// process, the class, the visibility last), so that a search asks the system only what it needs
-// of each window and stops at its match: every question is a call into the system, under Wine a
+// One lookup. Windows are visited front to back and read only as far as WindowMatcher needs, so
+// that a search stops at its match: every question is a call into the system, under Wine a
 // round trip to its server.
 class Finder {
   public:
     Finder(SystemPort& system, const WindowDescription& description, const Utf8Text& bound)
-        : system_(system), steps_(description.steps), bound_(bound), processes_(system) {}
+        : system_(system), steps_(description.steps), matcher_(system, bound) {}
 
     std::optional<NativeWindow> Find() {
         std::optional<NativeWindow> found;
@@ -115,7 +114,7 @@ class Finder {
     bool Consider(NativeWindow window, std::size_t index, int& matches,
                   std::optional<NativeWindow>& found) {
         const WindowStep& step = steps_[index];
-        if (!Meets(window, step)) return true;
+        if (!matcher_.Meets(window, step)) return true;
         if (step.ordinal > 0 && ++matches < step.ordinal) return true;
         if (index + 1 == steps_.size()) {
             found = window;
@@ -134,45 +133,44 @@ class Finder {
         return found;
     }
 
-    bool Meets(NativeWindow window, const WindowStep& step) {
-        using Kind = WindowCondition::Kind;
-        std::optional<Utf8Text> title;
-        for (const WindowCondition& condition : step.conditions) {
-            if (condition.kind != Kind::Title) continue;
-            if (!title) title = system_.ReadWindow(window, WindowField::Title).title;
-            if (!MatchesUtf8Wildcard(*title, condition.pattern, LetterCase::Exact)) return false;
-        }
-        std::optional<std::uint32_t> processId;
-        for (const WindowCondition& condition : step.conditions) {
-            if (condition.kind != Kind::Process && condition.kind != Kind::BoundProcess) continue;
-            // The binding's own rule for 目标: the whole name, ignoring ASCII case, no wildcards.
-            if (condition.kind == Kind::BoundProcess && bound_.empty()) return false;
-            if (!processId) processId = system_.ReadWindow(window, WindowField::Process).processId;
-            const Utf8Text name = processes_.Of(*processId);
-            if (name.empty()) return false;
-            const bool matches =
-                condition.kind == Kind::Process
-                    ? MatchesUtf8Wildcard(name, condition.pattern, LetterCase::IgnoreAscii)
-                    : EqualIgnoringAsciiCase(name, bound_);
-            if (!matches) return false;
-        }
-        std::optional<Utf8Text> className;
-        for (const WindowCondition& condition : step.conditions) {
-            if (condition.kind != Kind::Class) continue;
-            if (!className) className = system_.ReadWindow(window, WindowField::Class).className;
-            if (!MatchesUtf8Wildcard(*className, condition.pattern, LetterCase::IgnoreAscii))
-                return false;
-        }
-        return system_.ReadWindow(window, WindowField::Visible).visible;
-    }
-
     SystemPort& system_;
     const std::vector<WindowStep>& steps_;
-    const Utf8Text& bound_;
-    ProcessNames processes_;
+    WindowMatcher matcher_;
 };
 
 }  // namespace
+
+bool WindowMatcher::Meets(NativeWindow window, const WindowStep& step) {
+    using Kind = WindowCondition::Kind;
+    std::optional<Utf8Text> title;
+    for (const WindowCondition& condition : step.conditions) {
+        if (condition.kind != Kind::Title) continue;
+        if (!title) title = system_.ReadWindow(window, WindowField::Title).title;
+        if (!MatchesUtf8Wildcard(*title, condition.pattern, LetterCase::Exact)) return false;
+    }
+    std::optional<std::uint32_t> processId;
+    for (const WindowCondition& condition : step.conditions) {
+        if (condition.kind != Kind::Process && condition.kind != Kind::BoundProcess) continue;
+        // The binding's own rule for 目标: the whole name, ignoring ASCII case, no wildcards.
+        if (condition.kind == Kind::BoundProcess && bound_.empty()) return false;
+        if (!processId) processId = system_.ReadWindow(window, WindowField::Process).processId;
+        const Utf8Text name = processes_.Of(*processId);
+        if (name.empty()) return false;
+        const bool matches =
+            condition.kind == Kind::Process
+                ? MatchesUtf8Wildcard(name, condition.pattern, LetterCase::IgnoreAscii)
+                : EqualIgnoringAsciiCase(name, bound_);
+        if (!matches) return false;
+    }
+    std::optional<Utf8Text> className;
+    for (const WindowCondition& condition : step.conditions) {
+        if (condition.kind != Kind::Class) continue;
+        if (!className) className = system_.ReadWindow(window, WindowField::Class).className;
+        if (!MatchesUtf8Wildcard(*className, condition.pattern, LetterCase::IgnoreAscii))
+            return false;
+    }
+    return system_.ReadWindow(window, WindowField::Visible).visible;
+}
 
 Utf8Text ProcessNames::Of(std::uint32_t processId) {
     for (const auto& [id, name] : names_)

@@ -70,6 +70,22 @@ class ProcessNames {
     std::vector<std::pair<std::uint32_t, Utf8Text>> names_;
 };
 
+// Whether a window meets one step's conditions (its ordinal aside), as a lookup decides it: the
+// system is asked only what the conditions need, field by field (the title, then the process,
+// the class, the visibility last), and each process's name once.
+class WindowMatcher {
+  public:
+    // boundProcess as for FindDescribedWindow.
+    WindowMatcher(SystemPort& system, Utf8Text boundProcess)
+        : system_(system), bound_(std::move(boundProcess)), processes_(system) {}
+    bool Meets(NativeWindow window, const WindowStep& step);
+
+  private:
+    SystemPort& system_;
+    Utf8Text bound_;
+    ProcessNames processes_;
+};
+
 // The window the description names at this moment; nothing when none does. boundProcess is the
 // process name bound with 热键执行 (empty: nothing bound), which 目标 stands for.
 std::optional<NativeWindow> FindDescribedWindow(SystemPort& system,

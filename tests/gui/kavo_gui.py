@@ -476,8 +476,9 @@ class Kavo:
         with open(path, "wb") as f:
             f.write(data)
 
-    def start(self, wait=True):
-        self.process = spawn(["wine", self.exe], cwd=self.folder)
+    def start(self, wait=True, cwd=None):
+        """Starts kavo.exe, in its own folder unless cwd names another current folder."""
+        self.process = spawn(["wine", self.exe], cwd=cwd or self.folder)
         _sessions.append(self)
         if wait:
             window = wait_for(self._shown_while_running, timeout=90, what="the main window")

@@ -2,6 +2,7 @@
 working directory, an exit code for each way a run ends and one line of the run log each."""
 
 import os
+import re
 import subprocess
 
 import kavo_gui
@@ -15,6 +16,15 @@ PAGES = {
     "任务/信息框.txt": "运行(cmd /c echo started> started.txt)\n按住(16)\n信息框(等着,不点它)\n"
                     "运行(cmd /c echo late> late.txt)\n",
 }
+
+ESCAPES = {"t": "\t", "n": "\n", "r": "\r", "\\": "\\"}
+
+
+def log_field(written):
+    """A field of the run log as it was before the log escaped it."""
+    return re.sub(r"\\(x[0-9A-F]{2}|.)",
+                  lambda m: chr(int(m.group(1)[1:], 16)) if len(m.group(1)) == 3
+                  else ESCAPES.get(m.group(1), m.group(1)), written)
 
 
 class CommandLineTest(kavo_gui.SessionTest):
@@ -62,7 +72,7 @@ class CommandLineTest(kavo_gui.SessionTest):
                 self.assertEqual(self.run_page(kavo, *arguments, before_exit=before_exit), code)
                 lines = self.log_lines(kavo)
                 self.assertEqual(len(lines), before + 1, lines)
-                fields = lines[-1].split("\t")
+                fields = [log_field(field) for field in lines[-1].split("\t")]
                 self.assertEqual(fields[1:4], [arguments[0], page, str(code)], lines[-1])
                 self.assertTrue(fields[4].startswith(reason), lines[-1])
         # The page's command ran in the program's folder, not where kavo.exe was started.
@@ -112,7 +122,7 @@ class CommandLineTest(kavo_gui.SessionTest):
                     self.run_page(kavo, "/run", page, before_exit=close_when_started(page)), 4)
                 lines = self.log_lines(kavo)
                 self.assertEqual(len(lines), before + 1, lines)
-                fields = lines[-1].split("\t")
+                fields = [log_field(field) for field in lines[-1].split("\t")]
                 self.assertEqual(fields[1:4], ["/run", page, "4"], lines[-1])
                 self.assertTrue(fields[4].startswith("已停止"), lines[-1])
                 # Nothing after the stop ran (started.txt, written by the same page before it,

@@ -83,13 +83,62 @@ TEST(CommandLine, APageNameStaysInsideTheLibraryOrIsAnAbsoluteTxtPath) {
     for (const Case& c : cases) EXPECT_EQ(ResolvePageArgument(root, c.page), c.path) << c.page;
 }
 
+// The fields of one log line as a reader of the log gets them back: cut at the tabs, then
+// "\\t", "\\n", "\\r", "\\\\" and "\\xNN" turned back into their characters.
+std::vector<Utf8Text> LogFields(const Utf8Text& line) {
+    std::vector<Utf8Text> fields(1);
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '\t') {
+            fields.emplace_back();
+        } else if (c != '\\' || i + 1 == line.size()) {
+            fields.back() += c;
+        } else if (const char next = line[++i]; next == 'x' && i + 2 < line.size()) {
+            fields.back() += static_cast<char>(std::stoi(line.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            fields.back() += next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : next;
+        }
+    }
+    return fields;
+}
+
 TEST(CommandLine, TheLogLineIsGbkWithTabsAndEndsInCrLf) {
-    const RuntimeText line = RunLogLine("2026-12-11 01:02:03", CommandLineMode::Run, "示例\\页\t面",
-                                        {RunOutcome::ScriptFault, "脚本错误：第1行\r\n下一行"});
-    EXPECT_EQ(GbkToUtf8(line),
-              "2026-12-11 01:02:03\t/run\t示例\\页 面\t3\t脚本错误：第1行  下一行\r\n");
-    EXPECT_EQ(GbkToUtf8(RunLogLine("t", CommandLineMode::Check, "a\\b", {})),
-              "t\t/check\ta\\b\t0\t\r\n");
+    EXPECT_EQ(GbkToUtf8(RunLogLine("2026-12-11 01:02:03", CommandLineMode::Run, "示例\\页面",
+                                   {RunOutcome::Completed, "运行完毕"})),
+              "2026-12-11 01:02:03\t/run\t示例\\\\页面\t0\t运行完毕\r\n");
+    EXPECT_EQ(GbkToUtf8(RunLogLine("t", CommandLineMode::Check, "ab", {})),
+              "t\t/check\tab\t0\t\r\n");
+}
+
+TEST(CommandLine, TabsAndControlCharactersInAnyFieldAreEscapedAndReadBack) {
+    struct Case {
+        const char* what;
+        Utf8Text field;
+        Utf8Text written;  // as the log shows it
+    };
+    const Case cases[] = {
+        {"a tab", "页\t面", "页\\t面"},
+        {"line breaks", "第1行\r\n下一行\n", "第1行\\r\\n下一行\\n"},
+        {"a backslash, and one before a t", "C:\\tasks\\a", "C:\\\\tasks\\\\a"},
+        {"other control characters",
+         std::string("a\x01"
+                     "b\x1B\x7F",
+                     5) +
+             std::string(1, '\0'),
+         "a\\x01b\\x1B\\x7F\\x00"},
+        {"plain text", "运行完毕 (ok)", "运行完毕 (ok)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Utf8Text line = GbkToUtf8(
+            RunLogLine(c.field, CommandLineMode::Run, c.field, {RunOutcome::Stopped, c.field}));
+        EXPECT_EQ(line, c.written + "\t/run\t" + c.written + "\t4\t" + c.written + "\r\n");
+        // One line, five fields, each what it was.
+        ASSERT_EQ(line.find_first_of("\r\n"), line.size() - 2);
+        EXPECT_EQ(LogFields(line.substr(0, line.size() - 2)),
+                  (std::vector<Utf8Text>{c.field, "/run", c.field, "4", c.field}));
+    }
 }
 
 class CommandLineRuns : public ::testing::Test {
@@ -165,7 +214,7 @@ TEST_F(CommandLineRuns, EachEndHasItsExitCodeAndReasonAndOneLogLine) {
         {CommandLineMode::Run, "示例\\零", RunOutcome::Completed, "运行完毕", true},
         {CommandLineMode::Run, "示例\\好", RunOutcome::Completed, "运行完毕", true},
     };
-    Utf8Text expectedLog;
+    std::vector<std::vector<Utf8Text>> expected;
     for (const Case& c : cases) {
         platform.ClearCalls();
         pressStopKey = c.page == "示例\\停";
@@ -176,16 +225,17 @@ TEST_F(CommandLineRuns, EachEndHasItsExitCodeAndReasonAndOneLogLine) {
             << c.page;
         // Nothing after the stop.
         EXPECT_TRUE(platform.CallsStartingWith({"SendKeyboardInput(vk=21,"}).empty()) << c.page;
-        // A reason of several lines (a 脚本错误's message) stays on the log's one line.
-        Utf8Text reasonInLog = report.reason;
-        for (char& ch : reasonInLog)
-            if (ch == '\r' || ch == '\n') ch = ' ';
-        expectedLog += "T\t" + Utf8Text(c.mode == CommandLineMode::Run ? "/run" : "/check") + "\t" +
-                       c.page + "\t" + std::to_string(static_cast<int>(c.outcome)) + "\t" +
-                       reasonInLog + "\r\n";
+        expected.push_back({"T", c.mode == CommandLineMode::Run ? "/run" : "/check", c.page,
+                            std::to_string(static_cast<int>(c.outcome)), report.reason});
     }
-    // One line per run, every earlier line kept.
-    EXPECT_EQ(Log(), expectedLog);
+    // One line per run, every earlier line kept; a reason of several lines (a 脚本错误's
+    // message) stays on its one line.
+    std::vector<std::vector<Utf8Text>> logged;
+    const Utf8Text log = Log();
+    for (std::size_t start = 0, end; (end = log.find("\r\n", start)) != Utf8Text::npos;
+         start = end + 2)
+        logged.push_back(LogFields(log.substr(start, end - start)));
+    EXPECT_EQ(logged, expected);
 }
 
 TEST_F(CommandLineRuns, AnAbsolutePathRunsAFileOutsideTheLibraryAndTheLogKeepsOldLines) {
@@ -193,7 +243,7 @@ TEST_F(CommandLineRuns, AnAbsolutePathRunsAFileOutsideTheLibraryAndTheLogKeepsOl
     platform.AddFile("D:\\tasks\\夜间.txt", Utf8ToGbk("特殊按键(20)"));
     EXPECT_EQ(Run(CommandLineMode::Run, "D:\\tasks\\夜间.txt").outcome, RunOutcome::Completed);
     EXPECT_FALSE(platform.CallsStartingWith({"SendKeyboardInput(vk=20,"}).empty());
-    EXPECT_EQ(Log(), "old line\r\nT\t/run\tD:\\tasks\\夜间.txt\t0\t运行完毕\r\n");
+    EXPECT_EQ(Log(), "old line\r\nT\t/run\tD:\\\\tasks\\\\夜间.txt\t0\t运行完毕\r\n");
 }
 
 TEST_F(CommandLineRuns, ALogThatCannotBeWrittenLeavesTheOutcome) {
@@ -204,14 +254,43 @@ TEST_F(CommandLineRuns, ALogThatCannotBeWrittenLeavesTheOutcome) {
     // Positive control: the same run with a writable log leaves its line.
     platform.unwritablePaths.clear();
     EXPECT_EQ(Run(CommandLineMode::Run, "示例\\好").outcome, RunOutcome::Completed);
-    EXPECT_EQ(Log(), "T\t/run\t示例\\好\t0\t运行完毕\r\n");
+    EXPECT_EQ(Log(), "T\t/run\t示例\\\\好\t0\t运行完毕\r\n");
+}
+
+TEST_F(CommandLineRuns, TheLogRollsOverAtOneMegabyteKeepingOneOlderLog) {
+    AddPage("好.txt", "特殊按键(20)");
+    const Utf8Text log = "C:\\kavo\\kavo-run.log";
+    const Utf8Text older = "C:\\kavo\\kavo-run.log.1";
+    const Utf8Text line = "T\t/run\t示例\\\\好\t0\t运行完毕\r\n";
+    const std::size_t lineBytes = Utf8ToGbk(line).size();
+    // Positive control: a log the line still fits in (to the byte) grows.
+    const std::string nearlyFull(kRunLogLimitBytes - lineBytes, 'x');
+    platform.AddFile(log, nearlyFull);
+    Run(CommandLineMode::Run, "示例\\好");
+    EXPECT_EQ(platform.FileBytes(log), nearlyFull + Utf8ToGbk(line));
+    EXPECT_FALSE(platform.HasFile(older));
+    // One more line would pass the limit: the log becomes the older one, a new log begins.
+    Run(CommandLineMode::Run, "示例\\好");
+    EXPECT_EQ(platform.FileBytes(older), nearlyFull + Utf8ToGbk(line));
+    EXPECT_EQ(Log(), line);
+    // Next time round the older log is replaced; never more than the two.
+    platform.AddFile(log, std::string(kRunLogLimitBytes, 'y'));
+    Run(CommandLineMode::Run, "示例\\好");
+    EXPECT_EQ(platform.FileBytes(older), std::string(kRunLogLimitBytes, 'y'));
+    EXPECT_EQ(Log(), line);
+    EXPECT_EQ(OlderRunLogPath("C:\\kavo"), older);
+    std::vector<Utf8Text> names;
+    for (const DirectoryEntry& entry : platform.ListDirectory("C:\\kavo", "kavo-run*"))
+        names.push_back(entry.name);
+    EXPECT_THAT(names, ::testing::UnorderedElementsAre("kavo-run.log", "kavo-run.log.1"));
 }
 
 TEST_F(CommandLineRuns, TheLogLineCarriesTheNoteOfAnElevatedRunFromAFolderOthersCanChange) {
     AddPage("好.txt", "特殊按键(20)");
     Ports().logNote = "文件夹不安全";
     EXPECT_EQ(Run(CommandLineMode::Run, "示例\\好").outcome, RunOutcome::Completed);
-    EXPECT_EQ(Log(), "T\t/run\t示例\\好\t0\t运行完毕；注意：文件夹不安全\r\n");
+    // The log writes a backslash as two.
+    EXPECT_EQ(Log(), "T\t/run\t示例\\\\好\t0\t运行完毕；注意：文件夹不安全\r\n");
 }
 
 TEST_F(CommandLineRuns, ARequestEndedFromOutsideLogsOnceWhoeverEndsIt) {
@@ -219,7 +298,7 @@ TEST_F(CommandLineRuns, ARequestEndedFromOutsideLogsOnceWhoeverEndsIt) {
     const CommandLineRequest request = ParseCommandLine({"/run", "示例\\好"});
     EXPECT_TRUE(LogRunOnce(request, Ports(), EndedFromOutsideReport()));
     EXPECT_FALSE(LogRunOnce(request, Ports(), {RunOutcome::Completed, "运行完毕"}));
-    EXPECT_EQ(Log(), "T\t/run\t示例\\好\t4\t已停止：程序被要求关闭（关机、注销或结束任务）\r\n");
+    EXPECT_EQ(Log(), "T\t/run\t示例\\\\好\t4\t已停止：程序被要求关闭（关机、注销或结束任务）\r\n");
 }
 
 // A page saved as UTF-8 by another editor runs as the library shows it.

@@ -15,6 +15,7 @@
 #include "library/recovery.h"
 #include "native/library_fakes.h"
 #include "platform/fake/recording_platform.h"
+#include "platform/temporary_file.h"
 #include "text/encoding.h"
 
 namespace kavo {
@@ -550,6 +551,46 @@ TEST_F(LibraryOperationsTest, FailedSaveIsReportedByNameAndKeepsThePage) {
     disk.unwritablePaths.clear();
     EXPECT_TRUE(SavePage(library, ui));
     EXPECT_EQ(disk.FileBytes(kRoot + "A\\a1.txt"), "new");
+}
+
+TEST_F(LibraryOperationsTest, APageWithTheLongestNameAcceptedIsMadeAndSaved) {
+    // A name takes all 255 units with its ".txt": ASCII, and characters of two and four bytes.
+    Utf8Text chinese;
+    while (Utf16Length(chinese) < kMaxNameUnits - 4) chinese += "中";
+    Utf8Text emoji = "e";
+    while (Utf16Length(emoji) < kMaxNameUnits - 4) emoji += "😀";
+    disk.AddFolder(kRoot + "A");
+    Start();
+    const std::pair<const char*, Utf8Text> names[] = {
+        {"ASCII", Utf8Text(kMaxNameUnits - 4, 'a')}, {"中", chinese}, {"😀", emoji}};
+    for (const auto& [what, name] : names) {
+        SCOPED_TRACE(what);
+        ASSERT_EQ(Utf16Length(name + ".txt"), kMaxNameUnits);
+        const Utf8Text path = kRoot + "A\\" + name + ".txt";
+        SelectText("A");
+        ui.texts = {name};
+        NewPage(library, ui);
+        ASSERT_TRUE(disk.HasFile(path));
+        SelectText(name);
+        editor.text = "鼠标(左键)\r\n";
+        EXPECT_TRUE(SavePage(library, ui));
+        EXPECT_EQ(disk.FileBytes(path), "鼠标(左键)\r\n");
+        EXPECT_FALSE(PageChanged(library));
+        EXPECT_THAT(ui.messages, IsEmpty());
+    }
+    // Positive control: the disk refuses a name one unit longer, as the platform does, and
+    // such a name is refused before the disk is asked.
+    const Utf8Text tooLong(kMaxNameUnits - 3, 'a');
+    EXPECT_FALSE(disk.WriteWholeFile(kRoot + "A\\" + tooLong + ".txt", ""));
+    EXPECT_FALSE(disk.ReplaceFileAtomically(kRoot + "A\\" + tooLong + ".txt", ""));
+    EXPECT_TRUE(RefuseName(tooLong, NameKind::Page, kRoot + "A\\" + tooLong + ".txt"));
+    // The temporary file lies beside its page, its name as short as any other's.
+    const Utf8Text longest = kRoot + "A\\" + Utf8Text(kMaxNameUnits - 4, 'a') + ".txt";
+    for (const Utf8Text& target : {longest, kRoot + "A\\p.txt"}) {
+        const Utf8Text temporary = TemporaryFileBeside(target, 0xFFFFFFFFu);
+        EXPECT_EQ(temporary.substr(0, temporary.find_last_of('\\')), kRoot + "A");
+        EXPECT_EQ(temporary.size() - temporary.find_last_of('\\') - 1, kTemporaryNameLength);
+    }
 }
 
 TEST_F(LibraryOperationsTest, UneditedPagesSaveBackTheirOwnBytesAndNeverCountAsChanged) {

@@ -1,11 +1,13 @@
 // What a recording keeps of what it hears, and where it starts and ends.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "recording/recording_session.h"
+#include "recording/script_writer.h"
 #include "text/encoding.h"
 
 namespace kavo {
@@ -142,6 +144,128 @@ TEST(RecordingSession, HearsNothingBeforeItBeginsAndKeepsOnlyWhatItsOptionsAsk) 
     recording.session.Begin(recording.settings, kStart);
     recording.Tap('C', kStart + 10);
     EXPECT_EQ(recording.Written(), "按键(c,0)\r\n");
+}
+
+// A minute of a user at work, times from the start: the pointer wandering all the time (a move
+// every everyMs, as the system reports them), clicks with a pixel of jitter, drags, typing with
+// and without Ctrl held, the wheel.
+std::vector<RecordedEvent> AMinuteOfWork(std::uint64_t everyMs) {
+    std::vector<RecordedEvent> events;
+    const auto add = [&](RecordedKind kind, Point point, std::uint64_t ms, KeyCode key = 0) {
+        RecordedEvent event;
+        event.kind = kind;
+        event.point = point;
+        event.timeMs = ms;
+        event.key = key;
+        event.wheelNotches = kind == RecordedKind::Wheel ? -1 : 0;
+        events.push_back(event);
+    };
+    const auto pointAt = [](std::uint64_t ms) {
+        return Point{static_cast<int>(400 + (ms / 7) % 300),
+                     static_cast<int>(300 + (ms / 11) % 200)};
+    };
+    for (std::uint64_t ms = 0; ms < 60000; ms += everyMs) add(RecordedKind::Move, pointAt(ms), ms);
+    for (std::uint64_t ms = 1000; ms < 60000; ms += 1500) {
+        const Point at = pointAt(ms);
+        add(RecordedKind::ButtonDown, at, ms + 1);
+        add(RecordedKind::Move, {at.x + 1, at.y}, ms + 20);
+        add(RecordedKind::Move, {at.x + 1, at.y - 1}, ms + 40);
+        add(RecordedKind::ButtonUp, {at.x + 1, at.y - 1}, ms + 61);
+    }
+    for (std::uint64_t ms = 2200; ms < 60000; ms += 4000) {  // drags, away and back
+        const Point at = pointAt(ms);
+        add(RecordedKind::ButtonDown, at, ms + 1);
+        add(RecordedKind::Move, {at.x + 60, at.y + 30}, ms + 50);
+        add(RecordedKind::Move, {at.x + 2, at.y}, ms + 90);
+        add(RecordedKind::ButtonUp, {at.x + 2, at.y}, ms + 131);
+    }
+    for (std::uint64_t ms = 300; ms < 60000; ms += 2500) {
+        const bool ctrl = (ms / 2500) % 3 == 0;
+        if (ctrl) add(RecordedKind::KeyDown, {}, ms + 2, 17);
+        add(RecordedKind::KeyDown, {}, ms + 3, 'C');
+        add(RecordedKind::KeyUp, {}, ms + 33, 'C');
+        if (ctrl) add(RecordedKind::KeyUp, {}, ms + 37, 17);
+    }
+    for (std::uint64_t ms = 900; ms < 60000; ms += 3000)
+        add(RecordedKind::Wheel, pointAt(ms), ms + 5);
+    std::stable_sort(
+        events.begin(), events.end(),
+        [](const RecordedEvent& a, const RecordedEvent& b) { return a.timeMs < b.timeMs; });
+    return events;
+}
+
+void Hear(RecordingSession& session, const RecordedEvent& event) {
+    if (event.kind == RecordedKind::KeyDown || event.kind == RecordedKind::KeyUp) {
+        session.HearKey(Key(event.key, event.kind == RecordedKind::KeyDown,
+                            static_cast<std::uint32_t>(kStart + event.timeMs)));
+        return;
+    }
+    RecordedEvent stamped = event;
+    stamped.timeMs += kStart;
+    session.HearMouse(stamped);
+}
+
+// The pointer's way needs no more than one point per path interval: the session keeps no more
+// as the moves come, and writes the page it would have written from every move.
+TEST(RecordingSession, KeepsAtMostAMoveAPathIntervalAndWritesTheSamePage) {
+    for (const std::uint64_t everyMs : {8u, 1u}) {  // a mouse at 125 and at 1000 reports a second
+        for (const int interval : {10, 100, 250}) {
+            for (const bool path : {false, true}) {
+                SCOPED_TRACE(std::to_string(everyMs) + " ms, interval " + std::to_string(interval) +
+                             (path ? ", with the path" : ""));
+                const std::vector<RecordedEvent> events = AMinuteOfWork(everyMs);
+                RecordingSettings settings;
+                settings.options.path = path;
+                settings.options.pathIntervalMs = interval;
+                RecordingSession session(kF12);
+                session.Begin(settings, kStart);
+                std::size_t others = 0;
+                for (const RecordedEvent& event : events) {
+                    Hear(session, event);
+                    if (event.kind != RecordedKind::Move) ++others;
+                }
+                // A move per interval, and around each other event a move held for it (one
+                // far from a pressed button, the last before it).
+                const std::size_t most =
+                    60000 / static_cast<std::size_t>(interval) + 1 + 3 * others;
+                EXPECT_LE(session.HeldBytes(), most * sizeof(RecordedEvent));
+                EXPECT_GT(session.HeldBytes(), others * sizeof(RecordedEvent));
+                EXPECT_EQ(GbkToUtf8(session.Finish()),
+                          GbkToUtf8(WriteRecording(events, settings.options)));
+            }
+        }
+    }
+}
+
+// A session that holds all it may ends itself: once, with what came before it written, and
+// takes nothing after.
+TEST(RecordingSession, EndsItselfWhenItHoldsAllItMay) {
+    for (const bool tight : {true, false}) {
+        SCOPED_TRACE(tight ? "a bound of 40 events" : "positive control: room for all");
+        RecordingSession session(kF12, (tight ? 40 : 4000) * sizeof(RecordedEvent));
+        int told = 0;
+        session.WhenFull([&] { ++told; });
+        RecordingSettings settings;
+        session.Begin(settings, kStart);
+        for (int i = 0; i < 50; ++i) {  // 50 taps, 100 events that no thinning drops
+            session.HearKey(Key('A' + i % 26, true, kStart + 1000 * i));
+            session.HearKey(Key('A' + i % 26, false, kStart + 1000 * i + 40));
+        }
+        EXPECT_EQ(told, tight ? 1 : 0);
+        EXPECT_EQ(session.EndedFull(), tight);
+        EXPECT_EQ(session.Taking(), !tight);
+        EXPECT_LE(session.HeldBytes(), (tight ? 40 : 100) * sizeof(RecordedEvent));
+        const std::string written = GbkToUtf8(session.Finish());
+        // 20 taps fit the bound of 40; each is one 按键 of its own, typed a second apart.
+        EXPECT_EQ(written.rfind("按键(a,0)\r\n", 0), 0u) << written;
+        EXPECT_EQ(written.find("按键(u,0)") != std::string::npos, !tight) << written;
+        // A new recording begins as any other.
+        session.Begin(settings, kStart);
+        EXPECT_FALSE(session.EndedFull());
+        session.HearKey(Key('Q', true, kStart + 10));
+        session.HearKey(Key('Q', false, kStart + 20));
+        EXPECT_EQ(GbkToUtf8(session.Finish()), "按键(q,0)\r\n");
+    }
 }
 
 }  // namespace

@@ -108,5 +108,52 @@ TEST_F(DescriptionOfTest, EveryDescriptionIsWrittenInCharactersAGbkPageHolds) {
     }
 }
 
+// A hundred windows of one program, alike in process, class and title, each with the same three
+// children: the description of any of them is found by one walk over the windows in front of it,
+// not by trying "#2", "#3", ... each with a lookup of its own (thousands of questions to the
+// system, each a round trip under Wine, on the thread that shows the window).
+TEST(DescriptionOfManyTest, OneWalkOverAHundredLikeWindowsFindsTheOrdinal) {
+    RecordingPlatform platform;
+    platform.processes = {{4, 3000, "app.exe"}};
+    constexpr int kWindows = 100;
+    for (int i = 1; i <= kWindows; ++i) {
+        const NativeWindow top = 1000 * i;
+        platform.windows.push_back({top, 3000, 1, "AppFrame", "同名", true});
+        platform.childWindows[top] = {{top + 1, 3000, 1, "Static", "", true},
+                                      {top + 2, 3000, 1, "Button", "确定", true},
+                                      {top + 3, 3000, 1, "Edit", "", true}};
+    }
+    // One more in front that has no Edit: a description without "#" at the top level skips it.
+    platform.windows.insert(platform.windows.begin(), {500, 3000, 1, "AppFrame", "同名", true});
+    platform.childWindows[500] = {{501, 3000, 1, "Static", "", true}};
+    struct Case {
+        NativeWindow window;
+        const char* description;
+    };
+    const Case cases[] = {
+        {500, "进程:app.exe;标题:同名"},
+        {1000, "进程:app.exe;标题:同名#2"},
+        {50000, "进程:app.exe;标题:同名#51"},
+        {100000, "进程:app.exe;标题:同名#101"},  // beyond the old limit of 64
+        {501, "进程:app.exe;标题:同名>类:Static"},
+        {1003, "进程:app.exe;标题:同名>类:Edit"},  // the first window's has no Edit
+        {1001, "进程:app.exe;标题:同名#2>类:Static"},
+        {37003, "进程:app.exe;标题:同名#38>类:Edit"},
+        {100003, "进程:app.exe;标题:同名#101>类:Edit"},
+    };
+    const std::size_t windowsOpen = kWindows * 4 + 2;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.window);
+        platform.ClearCalls();
+        const Utf8Text description = DescriptionOf(platform, c.window);
+        // Each window at most read once for each of its four fields, each list walked once.
+        EXPECT_LE(platform.CallsStartingWith({"ReadWindow"}).size(), 4 * windowsOpen);
+        EXPECT_LE(platform.CallsStartingWith({"Visit"}).size(), kWindows + 2u);
+        EXPECT_EQ(description, c.description);
+        const ParsedWindowDescription parsed = ParseWindowDescription(Utf8ToGbk(description));
+        EXPECT_EQ(FindDescribedWindow(platform, parsed.description, {}), c.window);
+    }
+}
+
 }  // namespace
 }  // namespace kavo

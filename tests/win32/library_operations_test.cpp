@@ -327,6 +327,33 @@ TEST_F(DiskTest, PathsLongerThanTwoHundredSixtyCharactersWork) {
     EXPECT_FALSE(platform_.PathExists(deep));
 }
 
+// A page whose name takes all 255 characters a name may have (251 and ".txt"), the longest the
+// library accepts, is made, opened, saved and saved again; no temporary file stays beside it.
+TEST_F(DiskTest, APageWithTheLongestNameIsSaved) {
+    FakeTree tree;
+    FakeEditor editor;
+    QuietUi ui;
+    Library library(platform_, tree, editor, nullptr);
+    library.contentRoot = root_;
+    tree.onSelectionChanged = [&library] { OnTreeSelectionChanged(library); };
+    const Utf8Text name(251, 'p');
+    const Utf8Text page = root_ + "d\\" + name + ".txt";
+    ASSERT_TRUE(platform_.CreateDirectories(root_ + "d"));
+    ASSERT_TRUE(platform_.CreateNewEmptyFile(page));  // as 新建脚本 makes it
+    RebuildLibraryTree(library);
+    tree.Select(ItemNamed(tree, name));
+    for (const std::string text : {"鼠标(左键)\r\n", "延时(100)\r\n"}) {
+        editor.text = text;
+        EXPECT_TRUE(SavePage(library, ui));
+        EXPECT_EQ(Read(page), text);
+    }
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(Names(root_ + "d"), std::vector<Utf8Text>{name + ".txt"});
+    // Positive control: one character more is more than the system stores in a name.
+    EXPECT_FALSE(platform_.CreateNewEmptyFile(root_ + "d\\" + name + "p.txt"));
+    EXPECT_EQ(Names(root_ + "d"), std::vector<Utf8Text>{name + ".txt"});
+}
+
 // A page's stamp: its size and write time, for names the usual path rules would change and
 // beyond 260 characters as well; none for a folder or a missing file.
 TEST_F(DiskTest, StampsTellSizeAndWriteTimeOfAnyPage) {
@@ -357,6 +384,22 @@ TEST_F(DiskTest, StampsTellSizeAndWriteTimeOfAnyPage) {
         ASSERT_TRUE(second);
         EXPECT_EQ(second->size, 5u);
         EXPECT_EQ(second->writeTime, first->writeTime + 10'000'000);
+        // Written just now (or later than now): the stamp says it cannot vouch for the file.
+        EXPECT_TRUE(first->recent);
+        EXPECT_TRUE(second->recent);
+        {
+            const UniqueFile file(CreateFileW((L"\\\\?\\" + Utf8ToWide(page)).c_str(),
+                                              FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0,
+                                              nullptr));
+            ASSERT_TRUE(file);
+            ULARGE_INTEGER time{};
+            time.QuadPart = first->writeTime - 100'000'000;  // ten seconds before
+            const FILETIME earlier{time.LowPart, time.HighPart};
+            ASSERT_TRUE(SetFileTime(file.get(), nullptr, nullptr, &earlier));
+        }
+        const std::optional<FileStamp> older = platform_.StampOf(page);
+        ASSERT_TRUE(older);
+        EXPECT_FALSE(older->recent);
         EXPECT_FALSE(platform_.StampOf(folder));
         EXPECT_FALSE(platform_.StampOf(folder + "\\missing.txt"));
     }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "platform/temporary_file.h"
 #include "text/runtime_text.h"
 
 namespace kavo {
@@ -405,6 +406,20 @@ void RecordingPlatform::StartThread(std::function<void()> body) {
 }
 
 // --- FilePort ---
+bool RecordingPlatform::NamesFit(const Utf8Text& path) {
+    std::size_t units = 0;
+    for (const char c : path) {
+        if (c == '\\' || c == '/') {
+            units = 0;
+            continue;
+        }
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte & 0xC0) != 0x80) ++units;  // each character's first byte
+        if (byte >= 0xF0) ++units;           // beyond the first plane: a surrogate pair
+        if (units > kMaxComponentUnits) return false;
+    }
+    return true;
+}
 Utf8Text RecordingPlatform::Key(const Utf8Text& path) {
     Utf8Text key = path;
     for (char& c : key) {
@@ -476,7 +491,7 @@ std::optional<std::string> RecordingPlatform::ReadWholeFile(const Utf8Text& path
 }
 bool RecordingPlatform::WriteWholeFile(const Utf8Text& path, const std::string& bytes) {
     Record("WriteWholeFile(" + path + ")");
-    if (unwritablePaths.count(path)) return false;
+    if (unwritablePaths.count(path) || !NamesFit(path)) return false;
     const Utf8Text key = Key(path);
     if (!folders_.count(Parent(key)) || folders_.count(key)) return false;
     const auto existing = files_.find(key);
@@ -490,14 +505,14 @@ bool RecordingPlatform::IsDirectory(const Utf8Text& path) {
 }
 bool RecordingPlatform::CreateDirectories(const Utf8Text& path) {
     Record("CreateDirectories(" + path + ")");
-    if (unwritablePaths.count(path)) return false;
+    if (unwritablePaths.count(path) || !NamesFit(path)) return false;
     if (files_.count(Key(path))) return false;
     AddFolder(path);
     return true;
 }
 bool RecordingPlatform::RenamePath(const Utf8Text& from, const Utf8Text& to) {
     Record("RenamePath(" + from + "|" + to + ")");
-    if (unwritablePaths.count(from) || unwritablePaths.count(to)) return false;
+    if (unwritablePaths.count(from) || unwritablePaths.count(to) || !NamesFit(to)) return false;
     const Utf8Text fromKey = Key(from);
     const Utf8Text toKey = Key(to);
     if (files_.count(toKey) || folders_.count(toKey) || !folders_.count(Parent(toKey)))
@@ -575,7 +590,7 @@ bool RecordingPlatform::CreateNewEmptyFile(const Utf8Text& path) {
     Record("CreateNewEmptyFile(" + path + ")");
     const Utf8Text key = Key(path);
     if (unwritablePaths.count(path) || files_.count(key) || folders_.count(key) ||
-        !folders_.count(Parent(key)))
+        !folders_.count(Parent(key)) || !NamesFit(path))
         return false;
     files_[key] = {path, std::string()};
     FileWritten(key);
@@ -584,8 +599,16 @@ bool RecordingPlatform::CreateNewEmptyFile(const Utf8Text& path) {
 bool RecordingPlatform::ReplaceFileAtomically(const Utf8Text& path, const std::string& bytes) {
     Record("ReplaceFileAtomically(" + path + ")");
     const Utf8Text key = Key(path);
-    if (unwritablePaths.count(path) || folders_.count(key) || !folders_.count(Parent(key)))
+    if (unwritablePaths.count(path) || folders_.count(key) || !folders_.count(Parent(key)) ||
+        !NamesFit(path))
         return false;
+    // The bytes go to a temporary file beside it first, as on the platform: its name must fit
+    // too. It takes the target's name at once, so it is never seen.
+    Utf8Text temporary;
+    do {
+        temporary = TemporaryFileBeside(path, nextTemporary_++);
+    } while (files_.count(Key(temporary)) > 0);
+    if (!NamesFit(temporary)) return false;
     const auto existing = files_.find(key);
     files_[key] = {existing == files_.end() ? path : existing->second.first, bytes};
     FileWritten(key);
@@ -594,7 +617,8 @@ bool RecordingPlatform::ReplaceFileAtomically(const Utf8Text& path, const std::s
 bool RecordingPlatform::AppendToFile(const Utf8Text& path, const std::string& bytes) {
     Record("AppendToFile(" + path + ")");
     const Utf8Text key = Key(path);
-    if (unwritablePaths.count(path) || folders_.count(key) || !folders_.count(Parent(key)))
+    if (unwritablePaths.count(path) || folders_.count(key) || !folders_.count(Parent(key)) ||
+        !NamesFit(path))
         return false;
     auto existing = files_.find(key);
     if (existing == files_.end()) {
@@ -612,7 +636,7 @@ std::optional<FileStamp> RecordingPlatform::StampOf(const Utf8Text& path) {
     const Utf8Text key = Key(path);
     const auto found = files_.find(key);
     if (found == files_.end()) return std::nullopt;
-    return FileStamp{found->second.second.size(), writeTimes_[key]};
+    return FileStamp{found->second.second.size(), writeTimes_[key], recentFiles.count(path) > 0};
 }
 
 namespace {

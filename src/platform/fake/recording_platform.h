@@ -192,6 +192,11 @@ class RecordingPlatform : public InputPort,
     void StartThread(std::function<void()> body) override;
 
     // --- FilePort: an in-memory disk; paths use backslashes, compared case-insensitively ---
+    // As on the platform, no name of a file or folder the fake makes may pass 255 UTF-16 units:
+    // writes, creations and renames to a longer one fail, and so does an atomic replace whose
+    // temporary file's name would (TemporaryFileBeside).
+    static constexpr std::size_t kMaxComponentUnits = 255;
+    static bool NamesFit(const Utf8Text& path);
     Utf8Text executableFolder = "C:\\kavo";
     void AddFile(const Utf8Text& path, const std::string& bytes);  // parents created
     void AddFolder(const Utf8Text& path);                          // parents created
@@ -216,8 +221,10 @@ class RecordingPlatform : public InputPort,
     Utf8Text ExecutableFolder() override;
     // Writes, creations, renames and removals of these paths fail and change nothing.
     std::set<Utf8Text> unwritablePaths;
-    // A file's write time is a count that every write of it moves on; a rename keeps it.
+    // A file's write time is a count that every write of it moves on; a rename keeps it. The
+    // stamps of these files say they were written just now (FileStamp::recent).
     std::optional<FileStamp> StampOf(const Utf8Text& path) override;
+    std::set<Utf8Text> recentFiles;
     // Each watch tells of every change the fake's own operations make directly in its folder
     // (for a folder renamed or removed, in it and below it). Folders cannot be watched while
     // foldersWatchable is false. As on Windows, which keeps a watched folder until its watch is
@@ -246,6 +253,7 @@ class RecordingPlatform : public InputPort,
     // Tells the watches of the folder (and of every folder below it, when below is set).
     void FolderChanged(const Utf8Text& key, bool below = false);
     std::map<Utf8Text, std::uint64_t> writeTimes_;  // file key -> write time
+    std::uint32_t nextTemporary_ = 0;
     std::uint64_t fileClock_ = 0;
     std::map<Utf8Text, std::uint64_t> folderChanges_;  // folder key -> changes told so far
     std::map<Utf8Text, int> watched_;                  // folder key -> watches open on it

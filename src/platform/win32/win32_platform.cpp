@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/temporary_file.h"
 #include "platform/win32/late_function_win32.h"
 #include "platform/win32/unique_handle.h"
 #include "text/wide.h"
@@ -659,8 +660,14 @@ std::optional<FileStamp> Win32Platform::StampOf(const Utf8Text& path) {
     const auto join = [](DWORD high, DWORD low) {
         return (static_cast<std::uint64_t>(high) << 32) | low;
     };
-    return FileStamp{join(data.nFileSizeHigh, data.nFileSizeLow),
-                     join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime)};
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    const std::uint64_t written =
+        join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+    // File times count 100-nanosecond steps.
+    constexpr std::uint64_t kTwoSeconds = 20'000'000;
+    const bool recent = written + kTwoSeconds > join(now.dwHighDateTime, now.dwLowDateTime);
+    return FileStamp{join(data.nFileSizeHigh, data.nFileSizeLow), written, recent};
 }
 
 namespace {
@@ -796,13 +803,15 @@ bool RemoveTreeNoFollow(const std::wstring& folder, DWORD attributes) {
     return ::RemoveDirectoryW(folder.c_str()) != FALSE;
 }
 
-// A name for the temporary file beside the target that no other file has, created empty and
-// open for writing; not bound to 260 characters as GetTempFileName is.
-std::wstring CreateTemporaryBeside(const std::wstring& target, UniqueFile& file) {
-    static std::atomic<unsigned> counter{0};
+// The temporary file beside the target, created empty and open for writing; its name is short
+// and of one length (TemporaryFileBeside), so that it fits wherever the target's name does.
+std::wstring CreateTemporaryBeside(const Utf8Text& target, UniqueFile& file) {
+    static std::atomic<std::uint32_t> counter{0};
+    // The process's id spread over the bits, a count added: two processes rarely try one name,
+    // and a name that is taken is passed by.
+    const std::uint32_t process = ::GetCurrentProcessId() * 2654435761u;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::wstring name = target + L".kavo-" + std::to_wstring(::GetCurrentProcessId()) +
-                                  L"-" + std::to_wstring(counter++) + L".tmp";
+        const std::wstring name = LongPath(TemporaryFileBeside(target, process + counter++));
         file.reset(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file) return name;
@@ -810,6 +819,7 @@ std::wstring CreateTemporaryBeside(const std::wstring& target, UniqueFile& file)
     }
     return std::wstring();
 }
+
 }  // namespace
 
 bool Win32Platform::RemoveDirectoryTree(const Utf8Text& path) {
@@ -831,7 +841,7 @@ bool Win32Platform::ReplaceFileAtomically(const Utf8Text& path, const std::strin
     const std::wstring target = LongPath(path);
     bool written = false;
     UniqueFile file;
-    const std::wstring temporary = CreateTemporaryBeside(target, file);
+    const std::wstring temporary = CreateTemporaryBeside(path, file);
     if (temporary.empty()) return false;
     // The new bytes must be on the disk before they take the page's name.
     written = WriteAll(file.get(), bytes) && ::FlushFileBuffers(file.get());
