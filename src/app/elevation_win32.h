@@ -10,9 +10,8 @@
 
 namespace kavo {
 
-// The warning for this process and its folder, or nothing: not elevated, or only
-// administrators may add files to the folder (asked as the same user without administrator
-// rights would be, the way UAC runs that user's other programs).
+// The warning for this process and its folder, or nothing: not elevated, or only the system,
+// the administrators and this account may add or remove files in the folder.
 std::optional<Utf8Text> ElevatedFolderWarning(const Utf8Text& programFolder);
 
 }  // namespace kavo

@@ -62,16 +62,18 @@ class ShortcutTest(kavo_gui.SessionTest):
         kavo = self.start("shortcuts-save", pages={"脚本/页.txt": "延时(1)\n"})
         kavo.open_page("脚本", "页", shows="延时")
         page = os.path.join(kavo.folder, "content", "脚本", "页.txt")
-        kavo.click(kavo_gui.EDITOR)
-        kavo.key("ctrl+End")
-        kavo.type_text("延时(2)")
-        for box in ["编辑框2", "编辑框_启动热键"]:
+        editor = kavo.control(kavo_gui.EDITOR)
+        for box, edit in [("编辑框2", "abc"), ("编辑框_启动热键", "xyz")]:
             with self.subTest(box=box):
+                # Below the panels that roll down over the editor's top.
+                kavo.click_at(editor.screen_x + editor.width // 2,
+                              editor.screen_y + editor.height - 20)
+                kavo.key("ctrl+End")
+                kavo.type_text(edit)
+                kavo.wait_text(kavo_gui.EDITOR, lambda text: edit in text, what="the edit")
                 kavo.click(box)
                 kavo.key("ctrl+s")
-                wait_for(lambda: "延时(2)" in read_gbk(page), what=f"Ctrl+S in {box} to save")
-                kavo.click(kavo_gui.EDITOR)
-                kavo.type_text("1")  # an edit for the next box to save
+                wait_for(lambda: edit in read_gbk(page), what=f"Ctrl+S in {box} to save")
         kavo.click("编辑框2")
         kavo.key("ctrl+f")
         # 搜索文本 opens its window, titled 温馨提示 as it always was.
